@@ -1,0 +1,80 @@
+#pragma once
+// Helpers shared by the tests: a UI-services recorder, temporary folders,
+// and file read/write in bytes.
+
+#include "platform/UiServices.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace zo::test {
+
+// Records every message and question (texts as UTF-8) and answers with a set answer.
+class UiRecorder : public platform::UiServices {
+public:
+    UiRecorder();
+    ~UiRecorder() override;
+    UiRecorder(const UiRecorder&) = delete;
+    UiRecorder& operator=(const UiRecorder&) = delete;
+
+    void showMessage(const std::string& text, const std::string& caption, platform::MessageKind kind) override;
+    platform::Answer ask(const std::string& text, const std::string& caption, platform::Buttons buttons) override;
+
+    std::vector<std::string> messages;   // UTF-8
+    std::vector<std::string> questions;  // UTF-8
+    platform::Answer answer = platform::Answer::Ignore;
+
+private:
+    platform::UiServices* previous_;
+};
+
+// A fresh temporary folder, removed with its contents on destruction.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    std::string str() const { return path_.string(); }
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+// Changes the current folder for a scope.
+class ScopedCurrentDir {
+public:
+    explicit ScopedCurrentDir(const std::filesystem::path& dir);
+    ~ScopedCurrentDir();
+    ScopedCurrentDir(const ScopedCurrentDir&) = delete;
+    ScopedCurrentDir& operator=(const ScopedCurrentDir&) = delete;
+
+private:
+    std::filesystem::path previous_;
+};
+
+// Sets an environment variable for a scope (XDG_CONFIG_HOME in registry tests).
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const std::string& value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::string name_;
+    bool had_ = false;
+    std::string old_;
+};
+
+std::string readBytes(const std::string& path);
+void writeBytes(const std::string& path, const std::string& bytes);
+
+// UTF-8 source text -> Windows-1251 and back, for assertions.
+std::string cp(const std::string& utf8);
+std::string utf(const std::string& cp1251);
+
+}  // namespace zo::test
