@@ -4,6 +4,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <vector>
 
@@ -19,15 +20,38 @@ size_t utf8SequenceLength(unsigned char c) {
     return 1;
 }
 
-std::string convert(const char* to, const char* from, std::string_view in, bool* lossless, bool fromUtf8) {
+bool isAscii(std::string_view in) {
+    for (char c : in)
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    return true;
+}
+
+// One conversion descriptor per direction and thread, opened on first use.
+class Converter {
+public:
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
+    ~Converter() {
+        if (valid()) iconv_close(cd_);
+    }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+    bool valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
+    iconv_t get() const { return cd_; }
+
+private:
+    iconv_t cd_;
+};
+
+std::string convert(const Converter& conv, std::string_view in, bool* lossless, bool fromUtf8) {
     if (lossless) *lossless = true;
+    if (isAscii(in)) return std::string(in);
     std::string out;
-    if (in.empty()) return out;
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) {
+    if (!conv.valid()) {
         if (lossless) *lossless = false;
         return out;
     }
+    iconv_t cd = conv.get();
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
     std::vector<char> inBuf(in.begin(), in.end());
     char* src = inBuf.data();
     size_t srcLeft = inBuf.size();
@@ -47,17 +71,20 @@ std::string convert(const char* to, const char* from, std::string_view in, bool*
         srcLeft -= skip;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
-    iconv_close(cd);
     return out;
 }
 
 }  // namespace
 
 std::string utf8ToCp1251(std::string_view utf8, bool* lossless) {
-    return convert("WINDOWS-1251", "UTF-8", utf8, lossless, true);
+    thread_local Converter conv("WINDOWS-1251", "UTF-8");
+    return convert(conv, utf8, lossless, true);
 }
 
-std::string cp1251ToUtf8(std::string_view text) { return convert("UTF-8", "WINDOWS-1251", text, nullptr, false); }
+std::string cp1251ToUtf8(std::string_view text) {
+    thread_local Converter conv("UTF-8", "WINDOWS-1251");
+    return convert(conv, text, nullptr, false);
+}
 
 QString cp1251ToQString(std::string_view text) {
     QStringDecoder decoder("windows-1251");

@@ -1,0 +1,480 @@
+#include "common/My_XML.h"
+
+#include "common/ConvStr.h"
+#include "platform/Cp1251.h"
+#include "platform/Paths.h"
+#include "platform/UiServices.h"
+
+#include <libxml/parser.h>
+#include <libxml/xmlerror.h>
+#include <libxml/xmlsave.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <string_view>
+
+namespace zo {
+
+namespace {
+
+using platform::cp1251ToUtf8;
+using platform::utf8ToCp1251;
+
+const xmlChar* X(const std::string& utf8) { return reinterpret_cast<const xmlChar*>(utf8.c_str()); }
+
+std::string fromXml(const xmlChar* text) {
+    return text ? utf8ToCp1251(reinterpret_cast<const char*>(text)) : std::string();
+}
+
+bool isElement(const xmlNode* node) { return node && node->type == XML_ELEMENT_NODE; }
+
+bool nameIs(const xmlNode* node, const std::string& utf8Name) {
+    return isElement(node) && std::strcmp(reinterpret_cast<const char*>(node->name), utf8Name.c_str()) == 0;
+}
+
+// The DOM the system walks has no whitespace-only text between elements:
+// sibling walks stop only at comments and other real non-element nodes.
+void dropBlankText(xmlNodePtr node) {
+    for (xmlNodePtr child = node ? node->children : nullptr; child;) {
+        xmlNodePtr next = child->next;
+        if (child->type == XML_TEXT_NODE && xmlIsBlankNode(child)) {
+            xmlUnlinkNode(child);
+            xmlFreeNode(child);
+        } else if (child->type == XML_ELEMENT_NODE) {
+            dropBlankText(child);
+        }
+        child = next;
+    }
+}
+
+bool isInside(const xmlNode* node, const xmlNode* ancestor) {
+    for (const xmlNode* n = node; n; n = n->parent)
+        if (n == ancestor) return true;
+    return false;
+}
+
+// XML 1.0 cannot hold most control characters; a value holding one would make
+// the saved file unreadable, so they are replaced where they enter the document.
+std::string xmlSafe(const std::string& cp1251) {
+    std::string out = cp1251;
+    for (char& c : out) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u < 0x20 && c != '\t' && c != '\n' && c != '\r') c = '?';
+    }
+    return cp1251ToUtf8(out);
+}
+
+std::string lineOfFile(const std::string& nativeName, int line) {
+    if (line < 1) return {};
+    std::ifstream in(nativeName, std::ios::binary);
+    std::string text;
+    for (int i = 0; i < line && std::getline(in, text); ++i) {
+    }
+    if (!in && text.empty()) return {};
+    if (!text.empty() && text.back() == '\r') text.pop_back();
+    return text;
+}
+
+// Keeps the first error of a parse: the one the user has to fix.
+struct FirstError {
+    bool seen = false;
+    xmlError error{};
+    std::string message;
+};
+
+void recordError(void* userData, xmlErrorPtr error) {
+    auto* first = static_cast<FirstError*>(userData);
+    if (first->seen || !error || error->level < XML_ERR_ERROR) return;
+    first->seen = true;
+    first->error = *error;
+    first->message = error->message ? error->message : "";
+    first->error.message = nullptr;
+    first->error.file = nullptr;
+    first->error.str1 = first->error.str2 = first->error.str3 = nullptr;
+}
+
+std::string trimEnd(std::string s) {
+    while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.pop_back();
+    return s;
+}
+
+// Writes bytes to a temporary file beside the target and renames it over the
+// target, so a failed or interrupted write leaves the previous file whole.
+bool writeFileAtomically(const std::string& nativeName, const char* data, size_t size) {
+    const size_t slash = nativeName.find_last_of('/');
+    const std::string dir = slash == std::string::npos ? "." : nativeName.substr(0, slash == 0 ? 1 : slash);
+    const std::string base = slash == std::string::npos ? nativeName : nativeName.substr(slash + 1);
+    std::string tmp = dir + "/." + base + ".XXXXXX";
+    const int fd = mkstemp(tmp.data());
+    if (fd < 0) return false;
+    bool ok = true;
+    struct stat st {};
+    if (::stat(nativeName.c_str(), &st) == 0) ok = fchmod(fd, st.st_mode & 07777) == 0;
+    else ok = fchmod(fd, 0644) == 0;
+    for (size_t done = 0; ok && done < size;) {
+        const ssize_t n = ::write(fd, data + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) ok = false;
+        else done += size_t(n);
+    }
+    if (ok) ok = ::fsync(fd) == 0;
+    if (::close(fd) != 0) ok = false;
+    if (ok) ok = ::rename(tmp.c_str(), nativeName.c_str()) == 0;
+    if (!ok) ::unlink(tmp.c_str());
+    return ok;
+}
+
+}  // namespace
+
+TZo_XML::TZo_XML() = default;
+
+TZo_XML::~TZo_XML() { ReleaseDom(); }
+
+void TZo_XML::setFileName(const std::string& name) {
+    std::memset(FileName, 0, sizeof FileName);
+    std::strncpy(FileName, name.c_str(), sizeof FileName - 1);
+}
+
+void TZo_XML::CreateDom() {
+    Opened = 0;
+    std::memset(FileName, 0, sizeof FileName);
+    Document = xmlNewDoc(BAD_CAST "1.0");
+    if (!Document) platform::showMessage(ZO_RU("Не создан экземпляр XML_Doc"));
+}
+
+void TZo_XML::ReleaseDom() {
+    MarkElement = nullptr;
+    CurrentElement = nullptr;
+    CurrentNode = nullptr;
+    if (Document) xmlFreeDoc(Document);
+    Document = nullptr;
+}
+
+int TZo_XML::OpenFile(const std::string& fileName) {
+    ReleaseDom();
+    CreateDom();
+    if (!Document) return -1;
+    parseError_ = {};
+    const std::string native = platform::nativePath(platform::withCurrentDir(fileName));
+    xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
+    if (!ctxt) {
+        platform::showMessage(ZO_RU("Не создан экземпляр XML_Doc"));
+        return -1;
+    }
+    FirstError first;
+    xmlSetStructuredErrorFunc(&first, recordError);
+    xmlDocPtr doc = xmlCtxtReadFile(ctxt, native.c_str(), nullptr,
+                                    XML_PARSE_NOBLANKS | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+    xmlSetStructuredErrorFunc(nullptr, nullptr);
+    if (!doc || !xmlDocGetRootElement(doc) || first.seen) {
+        const xmlError* err = first.seen ? &first.error : xmlCtxtGetLastError(ctxt);
+        const std::string message = first.seen ? first.message : (err && err->message ? err->message : "");
+        parseError_.code = err && err->code ? err->code : -1;
+        parseError_.url = fileName;
+        parseError_.reason = trimEnd(utf8ToCp1251(message));
+        parseError_.line = err ? err->line : 0;
+        parseError_.position = err ? err->int2 : 0;
+        parseError_.text = lineOfFile(native, parseError_.line);
+        if (doc) xmlFreeDoc(doc);
+        xmlFreeParserCtxt(ctxt);
+        ShowParseError();
+        return -2;
+    }
+    xmlFreeParserCtxt(ctxt);
+    xmlFreeDoc(Document);
+    Document = doc;
+    dropBlankText(reinterpret_cast<xmlNodePtr>(Document));
+    setFileName(fileName);
+    Opened = 1;
+    return 0;
+}
+
+int TZo_XML::SaveFile(const std::string& fileName) {
+    if (!Document) {
+        platform::showMessage(ZO_RU("Не создан экземпляр XML_Doc"));
+        return -1;
+    }
+    xmlChar* mem = nullptr;
+    int size = 0;
+    const int oldIndent = xmlIndentTreeOutput;
+    xmlIndentTreeOutput = 1;
+    xmlDocDumpFormatMemoryEnc(Document, &mem, &size, "windows-1251", 1);
+    xmlIndentTreeOutput = oldIndent;
+    if (!mem || size <= 0) {
+        if (mem) xmlFree(mem);
+        return -3;
+    }
+    const bool ok = writeFileAtomically(platform::nativePath(platform::withCurrentDir(fileName)),
+                                        reinterpret_cast<const char*>(mem), size_t(size));
+    xmlFree(mem);
+    if (!ok) return -3;
+    setFileName(fileName);
+    return 0;
+}
+
+int TZo_XML::NewDocument(const std::string& rootName) {
+    ReleaseDom();
+    CreateDom();
+    if (!Document) return -1;
+    const std::string text = "<?xml version=\"1.0\" encoding=\"windows-1251\"?>"
+                             "<!-- This document was created with Zo_xml unit. --> <" +
+                             rootName + "/>";
+    xmlDocPtr doc = xmlReadMemory(text.data(), int(text.size()), nullptr, nullptr,
+                                  XML_PARSE_NOBLANKS | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+    if (!doc) return -1;  // not a valid element name: no document
+    xmlFreeDoc(Document);
+    Document = doc;
+    dropBlankText(reinterpret_cast<xmlNodePtr>(Document));
+    Opened = 1;
+    return 0;
+}
+
+void TZo_XML::GoRoot() { CurrentElement = (Document && Opened) ? xmlDocGetRootElement(Document) : nullptr; }
+
+void TZo_XML::SetMark() {
+    if (CurrentElement) MarkElement = CurrentElement;
+}
+
+void TZo_XML::GoMark() { CurrentElement = MarkElement; }
+
+int TZo_XML::GoToPath(const std::string& path) {
+    CurrentElement = nullptr;
+    if (!Document) return -2;
+    if (!Opened) return -3;
+    const std::string first = GetDelimField(path, '/', 1);
+    if (first.empty()) return -1;
+    xmlNodePtr node = xmlDocGetRootElement(Document);
+    if (!nameIs(node, cp1251ToUtf8(first))) return -4;
+    for (int k = 2;; ++k) {
+        const std::string token = GetDelimField(path, '/', k);
+        if (token.empty()) break;
+        const std::string wanted = cp1251ToUtf8(token);
+        xmlNodePtr child = node->children;
+        if (!child) return -5;
+        // The walk stops at the first sibling that is not an element.
+        while (child && !nameIs(child, wanted)) {
+            child = child->next;
+            if (child && !isElement(child)) child = nullptr;
+        }
+        if (!child) return -6;
+        node = child;
+    }
+    CurrentElement = node;
+    return 0;
+}
+
+int TZo_XML::GoFirstChild() {
+    if (!Document) return -1;
+    if (!CurrentElement) return -2;
+    if (!CurrentElement->children) return -4;
+    CurrentElement = CurrentElement->children;
+    return 0;
+}
+
+int TZo_XML::GoNextSibling() {
+    if (!Document) return -1;
+    if (!CurrentElement || !CurrentElement->next) return -2;
+    if (!isElement(CurrentElement->next)) return -3;
+    CurrentElement = CurrentElement->next;
+    return 0;
+}
+
+int TZo_XML::GoParent() {
+    if (!Document) return -1;
+    if (!CurrentElement) return -2;
+    xmlNodePtr parent = CurrentElement->parent;
+    // The document node above the document element is not an element: no parent.
+    if (!parent || parent->type == XML_DOCUMENT_NODE) {
+        CurrentElement = nullptr;
+        return -4;
+    }
+    CurrentElement = parent;
+    return 0;
+}
+
+int TZo_XML::GoFirstNode() {
+    CurrentNode = nullptr;
+    if (!Document) return -1;
+    if (!CurrentElement) return -2;
+    if (!CurrentElement->children) return -4;
+    CurrentNode = CurrentElement->children;
+    return 0;
+}
+
+int TZo_XML::GoNextNode() {
+    if (!Document) return -1;
+    if (!CurrentNode) return -2;
+    if (!CurrentNode->next) return -4;
+    CurrentNode = CurrentNode->next;
+    return 0;
+}
+
+std::string TZo_XML::GetCommentText() const {
+    if (!CurrentNode || CurrentNode->type != XML_COMMENT_NODE) return {};
+    return fromXml(CurrentNode->content);
+}
+
+std::string TZo_XML::GetNodeName() const {
+    if (!CurrentElement) return {};
+    switch (CurrentElement->type) {
+        case XML_ELEMENT_NODE: return fromXml(CurrentElement->name);
+        case XML_COMMENT_NODE: return "#comment";
+        case XML_TEXT_NODE: return "#text";
+        case XML_CDATA_SECTION_NODE: return "#cdata-section";
+        default: return fromXml(CurrentElement->name);
+    }
+}
+
+std::string TZo_XML::GetAttribute(const std::string& name) const {
+    if (!isElement(CurrentElement)) return {};
+    xmlChar* value = xmlGetProp(CurrentElement, X(cp1251ToUtf8(name)));
+    std::string out = fromXml(value);
+    if (value) xmlFree(value);
+    return out;
+}
+
+int TZo_XML::SetAttribute(const std::string& name, const std::string& value) {
+    if (!isElement(CurrentElement)) return -2;
+    const std::string utf8Name = cp1251ToUtf8(name);
+    if (xmlValidateName(X(utf8Name), 0) != 0) return -3;
+    return xmlSetProp(CurrentElement, X(utf8Name), X(xmlSafe(value))) ? 0 : -3;
+}
+
+int TZo_XML::RemoveAttribute(const std::string& name) {
+    if (!isElement(CurrentElement)) return -2;
+    xmlAttrPtr attr = xmlHasProp(CurrentElement, X(cp1251ToUtf8(name)));
+    if (attr) xmlRemoveProp(attr);
+    return 0;
+}
+
+int TZo_XML::AddChild(const std::string& name) {
+    if (!Document) return -1;
+    if (!isElement(CurrentElement)) return -2;
+    const std::string utf8Name = cp1251ToUtf8(name);
+    if (xmlValidateName(X(utf8Name), 0) != 0) return -3;
+    xmlNodePtr child = xmlNewChild(CurrentElement, nullptr, X(utf8Name), nullptr);
+    if (!child) return -3;
+    CurrentElement = child;
+    return 0;
+}
+
+int TZo_XML::RemoveChildren() {
+    if (!Document) return -1;
+    if (!CurrentElement) return -2;
+    while (xmlNodePtr child = CurrentElement->children) {
+        if (isInside(MarkElement, child)) MarkElement = nullptr;
+        if (isInside(CurrentNode, child)) CurrentNode = nullptr;
+        xmlUnlinkNode(child);
+        xmlFreeNode(child);
+    }
+    return 0;
+}
+
+namespace {
+int countNamed(const xmlNode* node, const std::string& utf8Name) {
+    if (!isElement(node)) return 0;
+    int n = nameIs(node, utf8Name) ? 1 : 0;
+    for (const xmlNode* c = node->children; c; c = c->next) n += countNamed(c, utf8Name);
+    return n;
+}
+
+xmlNodePtr findNamed(xmlNodePtr node, const std::string& utf8Name) {
+    if (!isElement(node)) return nullptr;
+    if (nameIs(node, utf8Name)) return node;
+    for (xmlNodePtr c = node->children; c; c = c->next)
+        if (xmlNodePtr found = findNamed(c, utf8Name)) return found;
+    return nullptr;
+}
+}  // namespace
+
+int TZo_XML::CountElements(xmlNodePtr node, const std::string& name) const {
+    return node ? countNamed(node, cp1251ToUtf8(name)) : 0;
+}
+
+int TZo_XML::CountFromMark(const std::string& name) const { return CountElements(MarkElement, name); }
+
+int TZo_XML::FindElement(xmlNodePtr node, const std::string& name) {
+    if (!node) return -1;
+    xmlNodePtr found = findNamed(node, cp1251ToUtf8(name));
+    if (!found) return -2;
+    CurrentElement = found;
+    return 0;
+}
+
+int TZo_XML::FindFromMark(const std::string& name) { return FindElement(MarkElement, name); }
+
+void TZo_XML::ShowParseError() const {
+    if (parseError_.code == 0) return;
+    const std::string text = ZO_RU("Ошибка открытия XML файла.") + "\r\n" + ZO_RU("Файл    : ") + parseError_.url +
+                             "\r\n" + ZO_RU("Код : ") + std::to_string(parseError_.code) + "\r\n" +
+                             ZO_RU("Ошибка : ") + parseError_.reason + "\r\n" + ZO_RU("Текст   : ") +
+                             parseError_.text + "\r\n" + ZO_RU("Строка : ") + std::to_string(parseError_.line) +
+                             "\r\n" + ZO_RU("Позиция: ") + std::to_string(parseError_.position);
+    platform::showMessage(text, {}, platform::MessageKind::Error);
+}
+
+void ShowSystemError(const std::string& callerText, int errorCode) {
+    const std::string system = utf8ToCp1251(std::strerror(errorCode)).substr(0, 512);
+    platform::showMessage(callerText + "\r\n" + system, {}, platform::MessageKind::Error);
+}
+
+std::string ReadRootAttribute(const std::string& fileName, const std::string& attributeName) {
+    TZo_XML xml;
+    if (xml.OpenFile(fileName) != 0) return {};
+    xml.GoRoot();
+    xml.SetMark();
+    return xml.GetAttribute(attributeName);
+}
+
+namespace {
+
+// Walks the children of the current element for `element` whose NAME is `name`.
+bool findChildByName(TZo_XML& xml, const std::string& element, const std::string& name) {
+    do {
+        if (xml.GetNodeName() == element && xml.GetAttribute("NAME") == name) return true;
+    } while (xml.GoNextSibling() == 0);
+    return false;
+}
+
+}  // namespace
+
+int ReadBlockComments(const char* path, std::vector<std::string>* list) {
+    if (!path || !list) return -1;
+    std::string p = path;
+    if (!p.empty() && p.front() == '\\') p.erase(0, 1);
+    const platform::FileAndRest split = platform::splitFileAndElements(p);
+    if (split.file.empty()) return -100;
+    const std::string& rest = split.rest;
+    list->clear();
+    TZo_XML xml;
+    if (xml.OpenFile(split.file) != 0) return -5;
+    if (xml.GoToPath(rest) != 0) {
+        const std::string top = GetDelimField(rest, '/', 1);
+        xml.GoRoot();
+        xml.SetMark();
+        if (top.empty() || xml.CountFromMark(top) != 1) return -5;
+        xml.FindFromMark(top);
+        xml.SetMark();
+        int k = 2;
+        for (; !GetDelimField(rest, '/', k + 1).empty(); ++k) {
+            if (xml.GoFirstChild() != 0) return -100;
+            if (!findChildByName(xml, "GROUP", GetDelimField(rest, '/', k))) return -6;
+        }
+        const std::string block = GetDelimField(rest, '/', k);
+        if (block.empty() || xml.GoFirstChild() != 0) return -7;
+        if (!findChildByName(xml, "BLOCK", block)) return -7;
+    }
+    if (xml.GoFirstNode() != 0) return 0;
+    do {
+        const std::string comment = xml.GetCommentText();
+        if (!comment.empty()) list->push_back(comment);
+    } while (xml.GoNextNode() == 0);
+    return 0;
+}
+
+}  // namespace zo
