@@ -1,0 +1,202 @@
+// Stand-in for the outside graphic library ZoGraficConfig: draws block pictures with their pins on the 12-pixel grid.
+#include "BlockPainter.h"
+
+#include "common/abi/GraficOptions.h"
+#include "platform/Cp1251.h"
+
+#include <QGuiApplication>
+#include <QImage>
+
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <unordered_set>
+
+namespace {
+
+using zo::grafic::BlockSpec;
+using zo::grafic::PinSpec;
+
+TGraficOptions g_record;
+std::once_flag g_filled;
+
+// Every picture this library made and has not freed yet.
+std::mutex g_mutex;
+std::unordered_set<QImage*> g_pictures;
+
+enum DrawResult : int32_t {
+    kDrawn = 0,
+    kBadArgument = -1,      // nil picture address, pair, structure or pin list
+    kNoCallbacks = -2,      // the kernel has not wired the callbacks this needs
+    kForeignPicture = -3,   // the reference holds a picture this library did not make
+    kBadDescription = -4,   // the description's item count is unusable
+    kTooLarge = -5,         // the picture would exceed the size limit or memory
+    kNoApplication = -6,    // no GUI application: fonts are unavailable
+    kPinNotAdded = -7,      // the kernel's list refused a pin
+    kFailed = -8,           // anything else that went wrong while drawing
+};
+
+const char kQuote = '"';
+
+void logLine(const std::string& text, uint8_t level) {
+    const TGraficLogProc log = g_record.Log;
+    if (log) log(text.c_str(), level);
+}
+
+std::string textOf(const char* text) { return text ? std::string(text) : std::string(); }
+
+bool isOwned(QImage* image) {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    return g_pictures.count(image) != 0;
+}
+
+// The callbacks one drawing needs, copied out of the packed record.
+struct Callbacks {
+    TGetStructTextProc name = g_record.GetStructName;
+    TGetStructTextProc caption = g_record.GetStructCaption;
+    TGetStructCountProc count = g_record.GetStructItemCount;
+    TGetStructItemTextProc itemType = g_record.GetStructItemType;
+    TGetStructItemTextProc itemName = g_record.GetStructItemName;
+    TGetStructItemTextProc itemKind = g_record.GetStructItemKind;
+    TGetStructItemTextProc itemValue = g_record.GetStructItemValue;
+    TFindStructItemProc find = g_record.FindStructItem;
+    TAddMenObjItemProc addItem = g_record.AddMenObjItem;
+    TGetConnectionTypeColorProc colour = g_record.GetConnectionTypeColor;
+
+    bool complete() const {
+        return name && caption && count && itemType && itemName && itemKind && itemValue && find && addItem && colour;
+    }
+};
+
+// The value of a display parameter as text; found is false when the display
+// structure has no such field.
+std::string displayValue(const Callbacks& cb, const TStructInstance* display, const char* field, bool& found) {
+    int16_t index = -1;
+    found = cb.find(display, field, &index) == 1 && index >= 0;
+    return found ? textOf(cb.itemValue(display, uint16_t(index))) : std::string();
+}
+
+int32_t readBlock(const Callbacks& cb, const TStructInstance* block, const TStructInstance* display, BlockSpec& spec) {
+    spec.name = textOf(cb.name(block));
+    spec.caption = textOf(cb.caption(block));
+    const int32_t count = cb.count(block);
+    if (count < 0 || count > INT16_MAX) return kBadDescription;
+    for (int32_t i = 0; i < count; ++i) {
+        const std::string kind = textOf(cb.itemKind(block, uint16_t(i)));
+        if (kind != "IN" && kind != "OUT") continue;
+        PinSpec pin;
+        pin.field = int16_t(i);
+        pin.out = kind == "OUT";
+        pin.name = textOf(cb.itemName(block, uint16_t(i)));
+        const std::string type = textOf(cb.itemType(block, uint16_t(i)));
+        pin.colour = uint32_t(cb.colour(type.c_str()));
+        spec.pins.push_back(std::move(pin));
+    }
+    bool found = false;
+    const std::string turn = displayValue(cb, display, "Turn", found);
+    // The turn counts by its low byte, in quarter turns.
+    spec.turn = found ? int((std::strtol(turn.c_str(), nullptr, 10) & 0xFF) % 4) : 0;
+    spec.label = displayValue(cb, display, "Label", found);
+    return kDrawn;
+}
+
+int32_t drawBlock(void** picture, const TStructInstance* block, const TStructInstance* display, void* pins) {
+    if (!picture || !block || !display || !pins || !block->Struct || !display->Struct) return kBadArgument;
+    const Callbacks cb;
+    if (!cb.complete()) {
+        logLine(ZO_RU("Не заданы функции ядра для рисования блока"), 5);
+        return kNoCallbacks;
+    }
+    QImage* existing = static_cast<QImage*>(*picture);
+    if (existing && !isOwned(existing)) {
+        logLine(ZO_RU("Изображение блока создано не библиотекой ZoGraficConfig"), 5);
+        return kForeignPicture;
+    }
+    if (!QGuiApplication::instance()) {
+        logLine(ZO_RU("Нет приложения для рисования блока"), 5);
+        return kNoApplication;
+    }
+
+    BlockSpec spec;
+    if (const int32_t read = readBlock(cb, block, display, spec); read != kDrawn) return read;
+
+    QImage image;
+    std::vector<TPinRecord> pinCells;
+    if (zo::grafic::paintBlock(spec, image, pinCells) != zo::grafic::PaintResult::Ok) {
+        logLine(ZO_RU("Слишком большое изображение блока ") + kQuote + spec.name + kQuote, 5);
+        return kTooLarge;
+    }
+    for (const TPinRecord& pin : pinCells) {
+        if (cb.addItem(pins, &pin) != 0) {
+            logLine(ZO_RU("Ошибка добавления вывода блока ") + kQuote + spec.name + kQuote, 5);
+            return kPinNotAdded;
+        }
+    }
+
+    std::lock_guard<std::mutex> lock(g_mutex);
+    if (existing) {
+        // Redrawn in place: the holder keeps its reference.
+        if (!g_pictures.count(existing)) return kForeignPicture;
+        *existing = std::move(image);
+        return kDrawn;
+    }
+    QImage* made = new QImage(std::move(image));
+    g_pictures.insert(made);
+    *picture = made;
+    return kDrawn;
+}
+
+int32_t DrawBlock(void** picture, const TStructInstance* block, const TStructInstance* display, void* pins) {
+    try {
+        return drawBlock(picture, block, display, pins);
+    } catch (...) {
+        return kFailed;
+    }
+}
+
+int32_t ReleasePicture(void** picture) {
+    if (!picture) return -1;
+    QImage* image = static_cast<QImage*>(*picture);
+    if (!image) return 0;
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        if (g_pictures.erase(image) == 0) return -2;
+    }
+    delete image;
+    *picture = nullptr;
+    return 0;
+}
+
+int32_t GraficInit(TGraficOptions* record) {
+    if (!record) return -1;
+    return record == &g_record ? 0 : -2;
+}
+
+int32_t GraficDone() {
+    std::unordered_set<QImage*> left;
+    {
+        std::lock_guard<std::mutex> lock(g_mutex);
+        left.swap(g_pictures);
+    }
+    for (QImage* image : left) delete image;
+    return int32_t(left.size());
+}
+
+void fillRecord() {
+    std::memset(&g_record, 0, sizeof g_record);
+    const std::string& description = ZO_RU("библиотека графики Orvanta Configurator");
+    std::memcpy(g_record.Description, description.data(), std::min(description.size(), sizeof g_record.Description - 1));
+    g_record.GraficInit = GraficInit;
+    g_record.GraficDone = GraficDone;
+    g_record.DrawBlock = DrawBlock;
+    g_record.ReleasePicture = ReleasePicture;
+}
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) void GetInfo(void** record, int32_t* size) {
+    std::call_once(g_filled, fillRecord);
+    if (record) *record = &g_record;
+    if (size) *size = int32_t(sizeof(TGraficOptions));
+}
