@@ -9,6 +9,7 @@
 // library's ReleasePicture frees it.
 
 #include "common/abi/AbiLayout.h"
+#include "common/abi/LogProc.h"
 #include "common/abi/StructAccess.h"
 
 #include <cstdint>
@@ -24,8 +25,6 @@ typedef int32_t (*TGraficInitProc)(TGraficOptions* record);
 // how many there were.
 typedef int32_t (*TGraficDoneProc)();
 
-// Log line (Windows-1251 text, level 1 information .. 5 error).
-typedef void (*TGraficLogProc)(const char* text, uint8_t level);
 // Appends one item (item-size bytes copied from item) to a kernel list:
 // 0 appended; -1 not appended; -2 nil list.
 typedef int32_t (*TAddMenObjItemProc)(void* list, const void* item);
@@ -51,7 +50,7 @@ struct TGraficOptions {
     TGraficInitProc GraficInit;
     TGraficDoneProc GraficDone;
     uint8_t Reserved;
-    TGraficLogProc Log;
+    TLogProc Log;  // the kernel's log line (Windows-1251 text, level)
     TGetStructTextProc GetStructName;
     TGetStructTextProc GetStructCaption;
     TGetStructCountProc GetStructItemCount;

@@ -40,7 +40,7 @@ enum DrawResult : int32_t {
 const char kQuote = '"';
 
 void logLine(const std::string& text, uint8_t level) {
-    const TGraficLogProc log = g_record.Log;
+    const TLogProc log = g_record.Log;
     if (log) log(text.c_str(), level);
 }
 
