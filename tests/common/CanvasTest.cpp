@@ -1,6 +1,8 @@
 #include "common/Canvas.h"
 #include "common/ImageList.h"
 
+#include <QFont>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPalette>
@@ -290,4 +292,42 @@ TEST(ImageList, ExplicitMaskAndResize) {
     EXPECT_EQ(list.Count(), 0);
     EXPECT_EQ(list.Width(), 5);
     EXPECT_TRUE(list.Image(0).isNull());
+}
+
+// The text cell is filled with the brush when the brush is not clear; with the
+// pen in the same colour the inked area is exactly the (turned) cell, whatever
+// the glyphs look like.
+TEST(Canvas, TextOutAngleTurnsTheTextCellCounterClockwise) {
+    const QRgb white = qRgb(255, 255, 255);
+    for (double angle : {0.0, 90.0}) {
+        QImage img(120, 120, QImage::Format_RGB32);
+        img.fill(white);
+        int w = 0, h = 0;
+        {
+            QPainter p(&img);
+            QFont font("DejaVu Sans");
+            font.setPointSize(10);
+            p.setFont(font);
+            p.setPen(QColor(0, 128, 0));
+            p.setBrush(QColor(0, 128, 0));
+            const QFontMetrics m(p.font(), p.device());
+            w = m.horizontalAdvance("Abc");
+            h = m.height();
+            TextOutAngle(p, 40, 80, "Abc", angle);
+        }
+        ASSERT_GT(w, 0);
+        const QRect box = extentNot(img, white);
+        SCOPED_TRACE(angle);
+        if (angle == 0.0) {
+            EXPECT_EQ(box.topLeft(), QPoint(40, 80));
+            EXPECT_NEAR(box.width(), w, 1);
+            EXPECT_NEAR(box.height(), h, 1);
+        } else {
+            // Reading upwards from the point: the cell lies above it and to its right.
+            EXPECT_NEAR(box.left(), 40, 1);
+            EXPECT_NEAR(box.bottom(), 79, 1);
+            EXPECT_NEAR(box.width(), h, 1);
+            EXPECT_NEAR(box.height(), w, 1);
+        }
+    }
 }
