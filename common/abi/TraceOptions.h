@@ -32,6 +32,7 @@ enum : int32_t {
     kTraceNoRoute = -6,         // the end cannot be reached from the start (enclosed)
     kTraceSearchLimit = -7,     // the search stopped at its bound of expansions
     kTraceOutOfMemory = -8,     // memory for the search could not be had
+    kTraceRouteTooLong = -9,    // the route has more segments than a 16-bit count can give
 };
 
 typedef int32_t (*TTraceSetSheetSizeProc)(int32_t width, int32_t height);

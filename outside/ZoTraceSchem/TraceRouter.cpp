@@ -269,6 +269,9 @@ int32_t Router::search() {
         state = from * 4 + prev;
     }
     if (corners.back() != start_) corners.push_back(start_);
+    // A caller reads only the low 16 bits of the count: a longer route would
+    // be handed over cut short, so it is refused instead.
+    if (corners.size() - 1 > kMaxSegments) return kTraceRouteTooLong;
     std::reverse(corners.begin(), corners.end());
     route_.reserve(corners.size() - 1);
     for (std::size_t i = 0; i + 1 < corners.size(); ++i)

@@ -19,6 +19,7 @@
 
 #include "common/abi/TraceOptions.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -29,6 +30,7 @@ public:
     static constexpr int64_t kMaxCells = int64_t(1) << 20;     // largest grid accepted
     static constexpr int64_t kMaxSide = 65536;                  // packed points are 16-bit
     static constexpr uint32_t kMaxExpansions = 1u << 20;        // bound of one search
+    static constexpr std::size_t kMaxSegments = 0xFFFF;          // the count is read as 16 bits
     static constexpr uint32_t kStep = 2;
     static constexpr uint32_t kBend = 6;
 

@@ -532,6 +532,28 @@ TEST_F(ZoTraceSchemTest, BadRouteIndexesGiveNoSegment) {
         EXPECT_EQ(t->GetRoutePoint(index), nullptr) << index;
 }
 
+TEST_F(ZoTraceSchemTest, RouteWithMoreSegmentsThanA16BitCountIsRefused) {
+    // A one-cell staircase zigzagging down a 16-cell-wide grid: every cell a
+    // bend, some 131000 segments in all.
+    ASSERT_EQ(t->SetSheetSize(16, 65536), kTraceOk);
+    int refused = 0;
+    for (int y = 0; y < 65536; ++y) {
+        const int j = y % 16;
+        const int left = (y / 16) % 2 == 0 ? j : 14 - j;  // the two free cells: left, left + 1
+        if (left > 0) refused += t->AddBlockObstacle(P(0, y), P(left - 1, y)) != kTraceOk;
+        if (left + 2 <= 15) refused += t->AddBlockObstacle(P(left + 2, y), P(15, y)) != kTraceOk;
+    }
+    ASSERT_EQ(refused, 0);
+    EXPECT_EQ(find({0, 0}, {0, 65535}), kTraceRouteTooLong);
+    EXPECT_EQ(t->GetRoutePointCount(), 0);
+
+    // A shorter stretch of the same staircase is handed over whole.
+    EXPECT_EQ(find({0, 0}, {0, 31}), kTraceOk);
+    const Walk w = walk(route(), {0, 0}, {0, 31});
+    ASSERT_TRUE(w.ok);
+    EXPECT_GT(w.bends, 50);
+}
+
 TEST_F(ZoTraceSchemTest, SearchStopsAtItsBoundOnTheLargestGrid) {
     // Every cell of the largest grid heavily marked: the estimate is far below
     // the cost, so the search would visit nearly every state; it gives up at
