@@ -314,6 +314,22 @@ TEST_F(ZoLogsTest, RenderRefusesMissingArguments) {
     EXPECT_EQ(graphic, nullptr);
 }
 
+// Away from the GUI thread there is no picture, but the positions are still given.
+TEST_F(ZoLogsTest, RenderAwayFromTheGuiThreadGivesNoPicture) {
+    write("one");
+    TLogView v = view(200, 100, 2);
+    int32_t result = 0;
+    void* graphic = nullptr;
+    std::thread worker([&] { result = logs_->RenderLogView(&v, &graphic); });
+    worker.join();
+    EXPECT_NE(result, 0);
+    EXPECT_EQ(graphic, nullptr);
+    const int64_t size = v.Size;
+    const int64_t position = v.Position;
+    EXPECT_EQ(size, sizeOf(path()));
+    EXPECT_EQ(position, size);
+}
+
 TEST_F(ZoLogsTest, RenderOfAnEmptyLog) {
     TLogView v = view(200, 100, 2, 77);
     const Shown shown = render(v);
