@@ -13,3 +13,8 @@
     static_assert(offsetof(Type, field) == ZO_ABI_OFFSET(offset32, pointersBefore), #Type "::" #field " offset")
 #define ZO_ABI_CHECK_SIZE(Type, size32, pointers) \
     static_assert(sizeof(Type) == ZO_ABI_OFFSET(size32, pointers), #Type " size")
+
+// A copy of a field of a packed record. Binding a reference to a field that is
+// not aligned is undefined, so values are copied out before they are compared
+// or handed on by reference.
+#define ZO_FIELD(record, field) (static_cast<decltype((record).field)>((record).field))

@@ -1,0 +1,114 @@
+#include "common/LibraryBinding.h"
+
+#include "platform/Cp1251.h"
+#include "platform/DynLib.h"
+#include "platform/Paths.h"
+#include "platform/Registry.h"
+
+#include <cstring>
+
+namespace zo {
+
+namespace {
+
+const std::string Q = "\"";
+
+void say(TLogProc log, const std::string& text, uint8_t level) {
+    if (log) log(text.c_str(), level);
+}
+
+// The head every outside record starts with: Description[40], HostApplication, HostScreen.
+struct RecordHead {
+    char Description[40];
+    void* HostApplication;
+    void* HostScreen;
+};
+
+}  // namespace
+
+std::string NormaliseSystemFolder(const std::string& folder) {
+    std::string out;
+    size_t start = 0;
+    while (start <= folder.size()) {
+        const size_t end = folder.find_first_of("\\/", start);
+        std::string part = folder.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        if (part.size() == 6) {
+            std::string lower = part;
+            for (char& c : lower) c = char((c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c);
+            if (lower == "system") part = "System";
+        }
+        out += part;
+        if (end == std::string::npos) break;
+        out += folder[end];
+        start = end + 1;
+    }
+    return out;
+}
+
+TLibraryBinding::TLibraryBinding(LibraryBindingSpec spec) : spec_(std::move(spec)) {}
+
+TLibraryBinding::~TLibraryBinding() = default;
+
+void TLibraryBinding::fail(TLogProc log, const std::string& text) {
+    say(log, text, 5);
+    if (handle_) platform::unloadLibrary(handle_);
+    handle_ = nullptr;
+    record_ = nullptr;
+}
+
+std::string TLibraryBinding::locate(const std::string& folder, TLogProc log) const {
+    if (!spec_.searchWithRegistry) return folder + spec_.fileName;
+    const std::string here = platform::currentDir() + folder + "\\" + spec_.fileName;
+    if (platform::fileExists(here)) return here;
+    const std::string fromRegistry = platform::registryProgramPath() + folder + "\\" + spec_.fileName;
+    if (!platform::fileExists(fromRegistry)) {
+        say(log, ZO_RU("Не найдена библиотека ") + here + Q, 5);
+        return {};
+    }
+    say(log, ZO_RU("Путь к библиотеки ") + Q + fromRegistry + Q + ZO_RU(" получен из реестра"), 1);
+    return fromRegistry;
+}
+
+bool TLibraryBinding::Load(const std::string& folderIn, TLogProc log, void* application, void* screen) {
+    record_ = nullptr;
+    handle_ = nullptr;
+    const std::string folder = NormaliseSystemFolder(folderIn);
+    path_ = locate(folder, log);
+    if (path_.empty()) return false;
+    handle_ = platform::loadLibrary(path_);
+    if (!handle_) {
+        fail(log, ZO_RU("Не возможно загрузить библиотеку ") + Q + path_ + Q);
+        return false;
+    }
+    auto getInfo = reinterpret_cast<void (*)(void**, int32_t*)>(platform::findSymbol(handle_, "GetInfo"));
+    if (!getInfo) {
+        fail(log, ZO_RU("Не получен адрес GetInfo библиотеки ") + Q + path_ + Q);
+        return false;
+    }
+    void* record = nullptr;
+    int32_t size = 0;
+    getInfo(&record, &size);
+    if (size != spec_.recordSize || !record) {
+        fail(log, ZO_RU("Не совпадение размера структуры ") + spec_.recordName + ZO_RU(" библиотеки ") + Q + path_ + Q);
+        return false;
+    }
+    record_ = record;
+    auto* head = static_cast<RecordHead*>(record_);
+    if (spec_.writeHostObjects) {
+        head->HostApplication = application;
+        head->HostScreen = screen;
+    }
+    const std::string name = spec_.successName.empty() ? path_ : spec_.successName;
+    say(log, ZO_RU("Загружена библиотека ") + Q + name + Q + spec_.successGap + std::string(head->Description, strnlen(head->Description, sizeof head->Description)), 2);
+    return true;
+}
+
+void TLibraryBinding::Unload(TLogProc log) {
+    if (!handle_) return;
+    platform::unloadLibrary(handle_);
+    handle_ = nullptr;
+    record_ = nullptr;
+    if (!spec_.unloadLine.empty()) say(log, spec_.unloadLine, 2);
+}
+
+}  // namespace zo

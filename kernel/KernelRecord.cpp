@@ -1,0 +1,59 @@
+#include "kernel/KernelRecord.h"
+
+#include "common/Struct.h"
+#include "kernel/KernelLog.h"
+#include "kernel/KernelStart.h"
+
+namespace zo::kernel {
+
+namespace {
+
+// Host defaults: what answers until the host has written its slots.
+int32_t NoSchemeWindow(const char*) { return -1; }
+int32_t NoSchemeWindows() { return -1; }
+int32_t NoCreateSchemeWindow(const char*, int32_t*, int32_t*, float*) { return -1; }
+int32_t NoRenameSchemeWindow(const char*, const char*) { return -1; }
+int32_t NoStatusText(int32_t, const char*) { return -100; }
+void* NoProjectTree() { return nullptr; }
+void Nothing() {}
+
+void fillHostDefaults(TKernelOptions& o) {
+    o.UpdateActionStates = Nothing;
+    o.CloseSchemeWindow = NoSchemeWindow;
+    o.CloseAllSchemeWindows = NoSchemeWindows;
+    o.CreateSchemeWindow = NoCreateSchemeWindow;
+    o.RepaintSchemeWindows = Nothing;
+    o.ShowSchemeWindow = NoSchemeWindow;
+    o.StoreSchemeWindowState = NoSchemeWindow;
+    o.RenameSchemeWindow = NoRenameSchemeWindow;
+    o.GetProjectTree = NoProjectTree;
+    o.SetStatusText = NoStatusText;
+    o.Inspector.SetStatusText = NoStatusText;
+}
+
+void fillStructAccess(TKernelOptions& o) {
+    FillStructAccess(o.Inspector.StructAccess);
+    FillStructAccess(o.StructAccess);
+    o.Inspector.GetStructPath = GetStructPath;
+    o.Inspector.GetStructItemPtr = GetStructItemPtr;
+}
+
+}  // namespace
+
+void FillKernelOptions(TKernelOptions& o) {
+    o.KernelInit = KernelInit;
+    o.KernelDone = KernelDone;
+    fillStructAccess(o);
+    o.GetProgramFolder = GetProgramFolder;
+    o.GetDeviceFolder = GetDeviceFolder;
+    o.GetProjectFolder = GetProjectFolder;
+    o.GetStructFolder = GetStructFolder;
+    o.GetUploadFolder = GetUploadFolder;
+    o.GetConfigurationFolder = GetConfigurationFolder;
+    o.GetDeviceRuntimeFolder = GetDeviceRuntimeFolder;
+    o.SetLogCallback = SetLogCallback;
+    o.KernelLog = KernelLog;
+    fillHostDefaults(o);
+}
+
+}  // namespace zo::kernel

@@ -1,0 +1,61 @@
+#include "KernelHost.h"
+
+#include "platform/Cp1251.h"
+#include "platform/DynLib.h"
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+namespace zo::test {
+
+namespace {
+LogRecorder* g_recorder = nullptr;
+}
+
+LogRecorder::LogRecorder() { g_recorder = this; }
+LogRecorder::~LogRecorder() { g_recorder = nullptr; }
+
+void LogRecorder::Proc(const char* text, uint8_t level) {
+    if (g_recorder) g_recorder->lines.push_back({platform::cp1251ToUtf8(text ? text : ""), level});
+}
+
+void LogRecorder::WriteProc(const char* logName, const char* text, int32_t mode, int32_t level) {
+    if (!g_recorder) return;
+    g_recorder->logNames.push_back(logName ? logName : "");
+    g_recorder->modes.push_back(mode);
+    g_recorder->lines.push_back({platform::cp1251ToUtf8(text ? text : ""), level});
+}
+
+bool LogRecorder::has(const std::string& utf8) const {
+    for (const LogLine& l : lines)
+        if (l.text == utf8) return true;
+    return false;
+}
+
+std::vector<std::string> LogRecorder::texts() const {
+    std::vector<std::string> out;
+    for (const LogLine& l : lines) out.push_back(l.text);
+    return out;
+}
+
+ProgramFolder::ProgramFolder(bool withProgram) : path_(dir_.str()) {
+    if (withProgram) writeBytes(path_ + "/Configurator", "");
+    for (const char* d : {"Runtime", "Configuration", "Upload", "Device", "Project"}) fs::create_directory(path_ + "/" + d);
+    fs::copy(std::string(ZO_PROGRAM_DIR) + "/Struct", path_ + "/Struct", fs::copy_options::recursive);
+    fs::create_directory_symlink(std::string(ZO_PROGRAM_DIR) + "/System", path_ + "/System");
+}
+
+const TConvertOptions* ConvertOptions() {
+    static const TConvertOptions* record = [] {
+        void* lib = platform::loadLibrary(std::string(ZO_PROGRAM_DIR) + "/System/ZoConvert.so");
+        auto getInfo = reinterpret_cast<void (*)(void**, int32_t*)>(platform::findSymbol(lib, "GetInfo"));
+        void* r = nullptr;
+        int32_t size = 0;
+        if (getInfo) getInfo(&r, &size);
+        return static_cast<const TConvertOptions*>(r);
+    }();
+    return record;
+}
+
+}  // namespace zo::test
