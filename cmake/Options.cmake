@@ -25,7 +25,8 @@ function(zo_product_library target)
     BUILD_RPATH "$ORIGIN"
     INSTALL_RPATH "$ORIGIN")
   target_compile_options(${target} PRIVATE ${ZO_WARNINGS})
-  target_link_options(${target} PRIVATE -Wl,--no-undefined -Wl,--exclude-libs,ALL)
+  target_link_options(${target} PRIVATE -Wl,--no-undefined -Wl,--exclude-libs,ALL
+    -Wl,--version-script=${CMAKE_SOURCE_DIR}/cmake/exports.map)
 endfunction()
 
 function(zo_warnings target)

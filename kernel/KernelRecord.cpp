@@ -53,6 +53,16 @@ void FillKernelOptions(TKernelOptions& o) {
     o.GetDeviceRuntimeFolder = GetDeviceRuntimeFolder;
     o.SetLogCallback = SetLogCallback;
     o.KernelLog = KernelLog;
+    // -- sheets and new project
+    // -- dropping blocks, block pictures and hit testing
+    // -- project file, device file, channel base
+    // -- opening and closing, configuration file, upload folder
+    // -- modes and debugging
+    // -- mouse editing, connections, painting
+    // -- keyboard and clipboard
+    // -- project tree
+    // -- option blocks
+    // -- previews and library files
     fillHostDefaults(o);
 }
 
