@@ -3,6 +3,7 @@
 #include "common/Struct.h"
 #include "platform/Paths.h"
 
+#include <cstdlib>
 #include <cstring>
 
 namespace zo::kernel {
@@ -27,6 +28,7 @@ KernelState::KernelState() : structCache(new TArhivStruc) {
 }
 
 KernelState::~KernelState() {
+    std::free(headerRecord);
     delete sharedDescription;
     delete structCache;
 }

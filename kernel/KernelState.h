@@ -77,6 +77,10 @@ struct KernelState {
     char projectPath[261] = {};
     char editSheetName[61] = {};
     char editBlockName[61] = {};
+    uint8_t configFileType = 1;  // 1 full, 2 simplified configuration file
+    // The device header record of the open project: a value record of the
+    // device's "Header" description, std::calloc'ed, freed with std::free.
+    void* headerRecord = nullptr;
 
     // The structure cache and the conversion record of the structure layer.
     TArhivStruc* structCache = nullptr;
