@@ -9,6 +9,7 @@
 #include <QTransform>
 
 #include <algorithm>
+#include <cmath>
 
 namespace zo::grafic {
 
@@ -141,17 +142,20 @@ PaintResult paintBlock(const BlockSpec& spec, QImage& picture, std::vector<TPinR
     }
 
     if (vertical) {
-        // A quarter turn counter-clockwise: pixel (x, y) goes to (y, w - 1 - x);
-        // the texts then read upwards.
-        QImage turned = image.transformed(QTransform().rotate(-90));
+        // A quarter turn counter-clockwise (the right side comes to the top; the
+        // texts then read upwards). The pin cells go through the very transform
+        // the picture goes through, so the leads and the pin list cannot part.
+        const QTransform quarter = QTransform().rotate(-90);
+        QImage turned = image.transformed(quarter);
         if (turned.isNull()) return PaintResult::NoMemory;
         if (turned.format() != QImage::Format_RGB32) turned.convertTo(QImage::Format_RGB32);
-        image = std::move(turned);
+        const QTransform placed = QImage::trueMatrix(quarter, w, h);
         for (TPinRecord& pin : pins) {
-            const int16_t x = pin.X;
-            pin.X = pin.Y;
-            pin.Y = int16_t(layout.widthCells - 1 - x);
+            const QPointF centre = placed.map(QPointF(pin.X * kCell + kCell / 2.0, pin.Y * kCell + kCell / 2.0));
+            pin.X = int16_t(std::floor(centre.x() / kCell));
+            pin.Y = int16_t(std::floor(centre.y() / kCell));
         }
+        image = std::move(turned);
     }
     picture = std::move(image);
     return PaintResult::Ok;
