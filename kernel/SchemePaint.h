@@ -1,0 +1,22 @@
+#pragma once
+// Painting one sheet at one pixel per pixel, 12 pixels per cell: the grid,
+// block labels, connections, block pictures, selection frames, the rubber band
+// and, in debug mode, the live values of the pins with the paint time. The
+// picture is the kernel's own bitmap (a QImage handed out as void*); the
+// caller copies it and never frees it. In debug mode the static part of the
+// picture is kept in the sheet's Picture (a QImage made with new).
+
+#include <cstdint>
+
+namespace zo::kernel {
+
+// Seconds the last PaintScheme took.
+float LastPaintTime();
+
+}  // namespace zo::kernel
+
+extern "C" {
+// 0 painted; -1 bitmap is nil or *bitmap is not nil; -2 no such sheet; -3 no
+// sheet record; -100 drawing failed (logged; the bitmap may be partly drawn).
+int32_t PaintScheme(const char* sheetName, void** bitmap);
+}
