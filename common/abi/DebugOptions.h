@@ -2,6 +2,8 @@
 // TDebugOptions: the record of the on-line debugging library ZoDebug. The kernel
 // fills the fields below before Start; the library polls the controller on a
 // thread of its own and reaches kernel data only between Lock and Unlock.
+// Start and Stop take no arguments; Stop returns only after the library's
+// thread has ended.
 
 #include "common/abi/AbiLayout.h"
 #include "common/abi/ConvertOptions.h"
@@ -16,13 +18,22 @@ typedef int32_t (*TDebugStartProc)();
 typedef int32_t (*TDebugStopProc)();
 // A request to the controller, passed through from the kernel's ForwardToDebugger.
 typedef int32_t (*TDebugRequestProc)(int32_t a, int32_t b, int32_t c, int32_t d, uint8_t e);
-// The value of net `index` into buffer: two status bytes (the second set on an
-// error) followed by the value's bytes.
+// The value of net `index` into buffer (a TDebugValue): 0 read; -1 no such net
+// (the buffer then says Error 1). Called with the kernel lock held.
 typedef int32_t (*TDebugGetValueProc)(void* buffer, uint16_t index);
 typedef int32_t (*TDebugCountProc)();
 typedef const char* (*TDebugIndexedTextProc)(int32_t index);
 
 #pragma pack(push, 1)
+// What GetValue writes: the two status bytes, then the value's bytes (as many
+// as the net's data type holds, low byte first). The painter keeps Error as the
+// third byte and Status as the fourth byte of the net's tag.
+struct TDebugValue {
+    uint8_t Error;     // 1: the value could not be read from the controller
+    uint8_t Status;    // 1: the value came with the last poll; 0: not read yet
+    uint8_t Value[4];
+};
+
 struct TDebugOptions {
     char Description[40];
     void* HostApplication;
@@ -30,7 +41,7 @@ struct TDebugOptions {
     TDebugVoidProc Unlock;
     char DeviceFile[261];
     char ConfigFile[261];
-    char IpAddress[16];
+    char IpAddress[16];  // at most 15 characters and the terminator
     uint8_t Reserved1[26];
     uint16_t Port;
     TLogProc Log;
@@ -67,3 +78,4 @@ ZO_ABI_CHECK_OFFSET(TDebugOptions, RequestRepaint, 650, 11);
 ZO_ABI_CHECK_OFFSET(TDebugOptions, LibraryFileCount, 658, 13);
 ZO_ABI_CHECK_OFFSET(TDebugOptions, GetLibraryFile, 662, 14);
 ZO_ABI_CHECK_SIZE(TDebugOptions, 666, 15);
+ZO_ABI_CHECK_SIZE(TDebugValue, 6, 0);

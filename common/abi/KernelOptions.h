@@ -9,6 +9,7 @@
 #include "common/abi/AbiLayout.h"
 #include "common/abi/ConvertOptions.h"
 #include "common/abi/LogProc.h"
+#include "common/abi/StringList.h"
 #include "common/abi/StructAccess.h"
 
 #include <cstdint>
@@ -16,7 +17,6 @@
 extern "C" {
 
 struct TSheetRecord;      // the kernel's sheet record
-struct TZoStringList;     // string list shared across library boundaries
 struct TZoStream;         // byte stream shared across library boundaries
 
 typedef void (*TVoidProc)();

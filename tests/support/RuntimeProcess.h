@@ -1,0 +1,98 @@
+#pragma once
+// The controller's runtime program (stand-in) as a child process for tests:
+// a free loopback port, start with a configuration file, bounded waits, and a
+// stop by SIGTERM that the destructor makes sure of.
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <thread>
+
+namespace zo::test {
+
+// The runtime program as built into the program folder.
+inline const std::string kRuntimeProgram = ZO_PROGRAM_DIR "/Runtime/VT_win/VT_win";
+
+// A loopback port nothing listens on right now.
+inline uint16_t FreeLoopbackPort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    at.sin_port = 0;
+    socklen_t length = sizeof at;
+    uint16_t port = 0;
+    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0 &&
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&at), &length) == 0)
+        port = ntohs(at.sin_port);
+    if (fd >= 0) ::close(fd);
+    return port;
+}
+
+// True once something accepts connections at 127.0.0.1:port (bounded).
+inline bool WaitForListener(uint16_t port, std::chrono::milliseconds limit = std::chrono::milliseconds(5000)) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < deadline) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in at{};
+        at.sin_family = AF_INET;
+        at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        at.sin_port = htons(port);
+        const bool up = fd >= 0 && ::connect(fd, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0;
+        if (fd >= 0) ::close(fd);
+        if (up) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
+
+class RuntimeProcess {
+public:
+    RuntimeProcess() = default;
+    ~RuntimeProcess() { Stop(); }
+    RuntimeProcess(const RuntimeProcess&) = delete;
+    RuntimeProcess& operator=(const RuntimeProcess&) = delete;
+
+    // Starts the program with the configuration file; false when it did not start.
+    bool Start(const std::string& cfgPath, const std::string& program = kRuntimeProgram) {
+        process_.setProgram(QString::fromStdString(program));
+        process_.setArguments(QStringList{QString::fromStdString(cfgPath)});
+        process_.start();
+        return process_.waitForStarted(5000);
+    }
+
+    // Waits (bounded) for the program to end by itself; its exit code, or -1 when it still runs.
+    int WaitForExit(int ms = 5000) {
+        if (!process_.waitForFinished(ms)) return -1;
+        return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -2;
+    }
+
+    // SIGTERM, then a bounded wait (SIGKILL after it); the exit code, or -1 when killed.
+    int Stop() {
+        if (process_.state() == QProcess::NotRunning) return process_.exitCode();
+        process_.terminate();
+        if (!process_.waitForFinished(5000)) {
+            process_.kill();
+            process_.waitForFinished(5000);
+            return -1;
+        }
+        return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
+    }
+
+    std::string Output() { return process_.readAllStandardOutput().toStdString(); }
+    std::string Errors() { return process_.readAllStandardError().toStdString(); }
+
+private:
+    QProcess process_;
+};
+
+}  // namespace zo::test
