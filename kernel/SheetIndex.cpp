@@ -1,0 +1,302 @@
+#include "kernel/SheetIndex.h"
+
+#include "common/Geometry.h"
+#include "common/MenObj.h"
+#include "common/Struct.h"
+#include "kernel/KernelState.h"
+#include "kernel/Sheets.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <unordered_map>
+
+namespace zo::kernel {
+
+namespace {
+
+constexpr int kBucketShift = 3;         // buckets of 8 x 8 cells
+constexpr int64_t kMaxItemBuckets = 256;  // an item spanning more goes to the wide list
+constexpr int32_t kMaxCell = 0xFFFF;
+
+uint64_t g_generation = 1;
+
+int32_t clampCell(int64_t v) { return int32_t(std::clamp<int64_t>(v, 0, kMaxCell)); }
+uint32_t bucketKey(int32_t bx, int32_t by) { return (uint32_t(by) << 16) | uint32_t(bx); }
+
+// Items by the buckets their rectangles touch.
+class Buckets {
+public:
+    void clear() {
+        map_.clear();
+        wide_.clear();
+    }
+    void add(uint16_t index, int32_t l, int32_t t, int32_t r, int32_t b) {
+        const int32_t bl = clampCell(l) >> kBucketShift, br = clampCell(r) >> kBucketShift;
+        const int32_t bt = clampCell(t) >> kBucketShift, bb = clampCell(b) >> kBucketShift;
+        if (int64_t(br - bl + 1) * (bb - bt + 1) > kMaxItemBuckets || l < 0 || t < 0 || r > kMaxCell ||
+            b > kMaxCell) {
+            wide_.push_back(index);
+            return;
+        }
+        for (int32_t by = bt; by <= bb; ++by)
+            for (int32_t bx = bl; bx <= br; ++bx) map_[bucketKey(bx, by)].push_back(index);
+    }
+    // Candidates for the cell rectangle; count is the list's item count, so a
+    // rectangle wider than the list answers every item.
+    void query(int32_t l, int32_t t, int32_t r, int32_t b, uint16_t count, std::vector<uint16_t>& out) const {
+        out.clear();
+        const int32_t bl = clampCell(l) >> kBucketShift, br = clampCell(r) >> kBucketShift;
+        const int32_t bt = clampCell(t) >> kBucketShift, bb = clampCell(b) >> kBucketShift;
+        if (int64_t(br - bl + 1) * (bb - bt + 1) >= count) {
+            for (uint16_t i = 0; i < count; ++i) out.push_back(i);
+            return;
+        }
+        out = wide_;
+        for (int32_t by = bt; by <= bb; ++by)
+            for (int32_t bx = bl; bx <= br; ++bx) {
+                auto it = map_.find(bucketKey(bx, by));
+                if (it != map_.end()) out.insert(out.end(), it->second.begin(), it->second.end());
+            }
+        std::sort(out.begin(), out.end());
+        out.erase(std::unique(out.begin(), out.end()), out.end());
+    }
+
+private:
+    std::unordered_map<uint32_t, std::vector<uint16_t>> map_;
+    std::vector<uint16_t> wide_;
+};
+
+struct NetBinding {
+    int32_t inBlock = -1, inField = -1;
+    int32_t outBlock = -1, outField = -1;
+};
+
+struct CellIndex {
+    // What the index was built from.
+    const TSheetRecord* sheet = nullptr;
+    const TMenObj* blocks = nullptr;
+    const uint8_t* blockData = nullptr;
+    uint16_t blockCount = 0;
+    const TMenObj* links = nullptr;
+    const uint8_t* linkData = nullptr;
+    uint16_t linkCount = 0;
+    uint64_t generation = 0;
+
+    Buckets blockCells;
+    Buckets linkCells;
+    bool netsBuilt = false;
+    std::unordered_map<std::string, NetBinding> nets;  // pin field value -> bound fields
+};
+
+CellIndex g_index;
+
+TBlockRecord* blockAt(const TSheetRecord* sheet, int32_t i) {
+    if (!sheet || !sheet->Blocks || i < 0 || i > 0xFFFF) return nullptr;
+    return static_cast<TBlockRecord*>(sheet->Blocks->GetItem(uint16_t(i)));
+}
+TConnectionRecord* linkAt(const TSheetRecord* sheet, int32_t i) {
+    if (!sheet || !sheet->Links || i < 0 || i > 0xFFFF) return nullptr;
+    return static_cast<TConnectionRecord*>(sheet->Links->GetItem(uint16_t(i)));
+}
+
+TStruct* descriptionOf(const TBlockRecord* block) { return static_cast<TStruct*>(block->Block.Struct); }
+void* dataOf(const TBlockRecord* block) { return block->Block.Data; }
+
+void linkRect(const TConnectionRecord& link, TZoRect& r) {
+    const uint32_t a = link.PointA, b = link.PointB;
+    NormalizeRect(TZoRect{PointX(a), PointY(a), PointX(b), PointY(b)}, r);
+}
+
+bool current(const TSheetRecord* sheet) {
+    const CellIndex& x = g_index;
+    return x.sheet == sheet && x.generation == g_generation && x.blocks == sheet->Blocks &&
+           x.blockData == sheet->Blocks->Data && x.blockCount == sheet->Blocks->Count && x.links == sheet->Links &&
+           x.linkData == sheet->Links->Data && x.linkCount == sheet->Links->Count;
+}
+
+CellIndex& indexFor(TSheetRecord* sheet) {
+    CellIndex& x = g_index;
+    if (current(sheet)) return x;
+    x.sheet = sheet;
+    x.blocks = sheet->Blocks;
+    x.blockData = sheet->Blocks->Data;
+    x.blockCount = sheet->Blocks->Count;
+    x.links = sheet->Links;
+    x.linkData = sheet->Links->Data;
+    x.linkCount = sheet->Links->Count;
+    x.generation = g_generation;
+    x.blockCells.clear();
+    x.linkCells.clear();
+    x.netsBuilt = false;
+    x.nets.clear();
+    for (uint16_t i = 0; i < x.blockCount; ++i) {
+        const auto* b = static_cast<const TBlockRecord*>(sheet->Blocks->GetItem(i));
+        TZoRect r;
+        NormalizeRect(TZoRect{b->Left, b->Top, b->Right, b->Bottom}, r);
+        x.blockCells.add(i, r.left, r.top, r.right, r.bottom);
+    }
+    for (uint16_t i = 0; i < x.linkCount; ++i) {
+        TZoRect r;
+        linkRect(*static_cast<const TConnectionRecord*>(sheet->Links->GetItem(i)), r);
+        x.linkCells.add(i, r.left, r.top, r.right, r.bottom);
+    }
+    return x;
+}
+
+// Pin fields by their value text, built on first demand.
+void buildNets(CellIndex& x, const TSheetRecord* sheet) {
+    if (x.netsBuilt) return;
+    x.netsBuilt = true;
+    for (uint16_t i = 0; i < sheet->Blocks->Count; ++i) {
+        const auto* block = static_cast<const TBlockRecord*>(sheet->Blocks->GetItem(i));
+        const TStruct* s = descriptionOf(block);
+        const void* data = dataOf(block);
+        if (!s || !data) continue;
+        for (int k = 0; k < s->GetItemCount(); ++k) {
+            const TStructItem* item = s->GetItem(k);
+            if (!item) continue;
+            const bool in = std::strcmp(item->Kind, "IN") == 0, out = std::strcmp(item->Kind, "OUT") == 0;
+            if (!in && !out) continue;
+            NetBinding& n = x.nets[s->GetValue(data, k)];
+            if (in && n.inBlock < 0) n.inBlock = i, n.inField = k;
+            if (out && n.outBlock < 0) n.outBlock = i, n.outField = k;
+        }
+    }
+}
+
+bool blockHolds(const TBlockRecord* b, int32_t cx, int32_t cy) {
+    TZoRect r;
+    NormalizeRect(TZoRect{b->Left, b->Top, b->Right, b->Bottom}, r);
+    return PointInRect(r, cx, cy) && descriptionOf(b) != nullptr;
+}
+
+bool linkHolds(const TConnectionRecord* l, int32_t cx, int32_t cy) {
+    TZoRect r;
+    linkRect(*l, r);
+    return PointInRect(r, cx, cy);
+}
+
+void findPin(THit& hit, int32_t cx, int32_t cy) {
+    const TBlockRecord* b = hit.Block();
+    const zo::TMenObj* pins = b->Pins;
+    if (!pins) return;
+    for (uint16_t i = 0; i < pins->Count; ++i) {
+        TPinRecord p;
+        std::memcpy(&p, pins->GetItem(i), sizeof p);
+        if (int64_t(b->Left) + p.X == cx && int64_t(b->Top) + p.Y == cy) hit.pin = i;
+    }
+}
+
+void findPinItem(THit& hit, CellIndex& x) {
+    buildNets(x, hit.sheet);
+    const TConnectionRecord* l = hit.Link();
+    auto it = x.nets.find(std::to_string(int(l->NetIndex)));
+    if (it == x.nets.end()) return;
+    const NetBinding& n = it->second;
+    if (n.outBlock >= 0) hit.pinItemBlock = n.outBlock, hit.pinItemField = n.outField;
+    else hit.pinItemBlock = n.inBlock, hit.pinItemField = n.inField;
+}
+
+}  // namespace
+
+TSheetRecord* LookupSheet(const char* name) { return StateExists() ? FindSheet(name) : nullptr; }
+
+TBlockRecord* THit::Block() const { return blockAt(sheet, block); }
+TConnectionRecord* THit::Link() const { return linkAt(sheet, link); }
+
+TPinRecord* THit::Pin() const {
+    const TBlockRecord* b = Block();
+    if (!b || pin < 0) return nullptr;
+    const zo::TMenObj* pins = b->Pins;
+    return pins ? static_cast<TPinRecord*>(pins->GetItem(uint16_t(pin))) : nullptr;
+}
+
+const TStructItem* THit::PinField() const {
+    const TPinRecord* p = Pin();
+    if (!p) return nullptr;
+    return BlockField(Block(), p->FieldIndex);
+}
+
+const TStructItem* THit::PinItem() const { return BlockField(blockAt(sheet, pinItemBlock), pinItemField); }
+
+const TStructItem* BlockField(const TBlockRecord* block, int32_t field) {
+    if (!block || field < 0) return nullptr;
+    const TStruct* s = descriptionOf(block);
+    return s ? s->GetItem(field) : nullptr;
+}
+
+bool DisplayValue(const TBlockRecord* block, const char* name, std::string& value) {
+    value.clear();
+    if (!block) return false;
+    const auto* s = static_cast<const TStruct*>(block->Display.Struct);
+    const void* data = block->Display.Data;
+    int16_t index = -1;
+    if (!s || !data || !s->FindItem(name, index) || index < 0) return false;
+    value = s->GetValue(data, index);
+    return true;
+}
+
+void NormalizedPoints(const TConnectionRecord& link, uint32_t& a, uint32_t& b) {
+    a = link.PointA;
+    b = link.PointB;
+    if (PointX(b) < PointX(a) || (PointX(b) == PointX(a) && PointY(b) < PointY(a))) std::swap(a, b);
+}
+
+THit HitCell(TSheetRecord* sheet, int32_t cx, int32_t cy) {
+    THit hit;
+    hit.sheet = sheet;
+    if (!sheet || !sheet->Blocks || !sheet->Links) return hit;
+    const bool inRange = cx >= 0 && cy >= 0 && cx <= kMaxCell && cy <= kMaxCell;
+    std::vector<uint16_t> candidates;
+    CellIndex& x = indexFor(sheet);
+    if (inRange) x.blockCells.query(cx, cy, cx, cy, x.blockCount, candidates);
+    else
+        for (uint16_t i = 0; i < x.blockCount; ++i) candidates.push_back(i);
+    for (auto it = candidates.rbegin(); it != candidates.rend(); ++it)
+        if (blockHolds(blockAt(sheet, *it), cx, cy)) {
+            hit.block = *it;
+            break;
+        }
+    if (hit.block >= 0) findPin(hit, cx, cy);
+    if (inRange) x.linkCells.query(cx, cy, cx, cy, x.linkCount, candidates);
+    else {
+        candidates.clear();
+        for (uint16_t i = 0; i < x.linkCount; ++i) candidates.push_back(i);
+    }
+    for (uint16_t i : candidates)
+        if (linkHolds(linkAt(sheet, i), cx, cy)) {
+            hit.link = i;
+            break;
+        }
+    if (hit.link >= 0) findPinItem(hit, x);
+    return hit;
+}
+
+int HitAt(const char* sheetName, int32_t x, int32_t y, THit& hit) {
+    hit = THit{};
+    if (!sheetName) return -1;
+    TSheetRecord* sheet = LookupSheet(sheetName);
+    if (!sheet) return -2;
+    if (!sheet->Blocks || !sheet->Links) return -3;
+    hit = HitCell(sheet, x / 12, y / 12);
+    return 0;
+}
+
+void MarkSheetsChanged() { ++g_generation; }
+
+void BlocksNear(TSheetRecord* sheet, int32_t l, int32_t t, int32_t r, int32_t b, std::vector<uint16_t>& out) {
+    out.clear();
+    if (!sheet || !sheet->Blocks || !sheet->Links) return;
+    CellIndex& x = indexFor(sheet);
+    x.blockCells.query(l, t, r, b, x.blockCount, out);
+}
+
+void LinksNear(TSheetRecord* sheet, int32_t l, int32_t t, int32_t r, int32_t b, std::vector<uint16_t>& out) {
+    out.clear();
+    if (!sheet || !sheet->Blocks || !sheet->Links) return;
+    CellIndex& x = indexFor(sheet);
+    x.linkCells.query(l, t, r, b, x.linkCount, out);
+}
+
+}  // namespace zo::kernel
