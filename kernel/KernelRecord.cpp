@@ -3,6 +3,9 @@
 #include "common/Struct.h"
 #include "kernel/KernelLog.h"
 #include "kernel/KernelStart.h"
+#include "kernel/ChannelBase.h"
+#include "kernel/DeviceFile.h"
+#include "kernel/ProjectFile.h"
 
 namespace zo::kernel {
 
@@ -56,6 +59,11 @@ void FillKernelOptions(TKernelOptions& o) {
     // -- sheets and new project
     // -- dropping blocks, block pictures and hit testing
     // -- project file, device file, channel base
+    o.SaveProject = SaveProject;
+    o.WriteChannelList = WriteChannelList;
+    o.GetDeviceFilePath = GetDeviceFilePath;
+    o.GetDeviceProgram = GetDeviceProgram;
+    o.EditProjectHeader = EditProjectHeader;
     // -- opening and closing, configuration file, upload folder
     // -- modes and debugging
     // -- mouse editing, connections, painting

@@ -32,7 +32,9 @@ inline constexpr uint16_t kLineTypeItemSize = kLineTypeRecordSize + sizeof(void*
 inline constexpr uint16_t kSheetItemSize = sizeof(TSheetRecord);
 inline constexpr uint16_t kBlockItemSize = sizeof(TBlockRecord);
 inline constexpr uint16_t kConnectionItemSize = sizeof(TConnectionRecord);
-inline constexpr uint16_t kChannelItemSize = 130;
+// A channel: 126 bytes followed by the pointer to the buffer the item owns
+// (native width: 130 bytes with 4-byte pointers, 134 on x86-64).
+inline constexpr uint16_t kChannelItemSize = 126 + sizeof(void*);
 inline constexpr uint16_t kLibraryFileItemSize = 100;
 
 // Editing modes.

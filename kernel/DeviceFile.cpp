@@ -1,0 +1,60 @@
+#include "kernel/DeviceFile.h"
+
+#include "common/Struct.h"
+#include "kernel/KernelState.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <algorithm>
+#include <cstring>
+
+namespace zo::kernel {
+
+std::string HeaderDescriptionPath() {
+    const KernelState& s = State();
+    return s.deviceFolder + "\\" + s.deviceFileName + "/Structure/Header";
+}
+
+TStruct* HeaderDescription() { return State().structCache->GetStruct(HeaderDescriptionPath().c_str()); }
+
+namespace {
+
+char g_deviceFilePath[261];
+
+QSize screenSize() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->size() : QSize(0, 0);
+}
+
+}  // namespace
+
+}  // namespace zo::kernel
+
+using namespace zo::kernel;
+
+extern "C" const char* GetDeviceFilePath() {
+    const KernelState& s = State();
+    const std::string path = s.deviceFolder + "\\" + s.deviceFileName;
+    std::memset(g_deviceFilePath, 0, sizeof g_deviceFilePath);
+    std::strncpy(g_deviceFilePath, path.c_str(), sizeof g_deviceFilePath - 1);
+    return g_deviceFilePath;
+}
+
+extern "C" const char* GetDeviceProgram() { return State().deviceProgram; }
+
+extern "C" int32_t EditProjectHeader() {
+    zo::TStruct* header = HeaderDescription();
+    KernelState& s = State();
+    if (!header || !s.headerRecord) return -1;
+    // Half the screen, at most 600 by 300, centred.
+    const QSize screen = screenSize();
+    const int32_t width = std::min(screen.width() / 2, 600);
+    const int32_t height = std::min(screen.height() / 2, 300);
+    const int32_t cx = screen.width() / 2;
+    const int32_t cy = screen.height() / 2;
+    const TStructInstance item{header, s.headerRecord};
+    if (auto show = Options().Inspector.ShowElementProperties)
+        show(header->Caption, 1, &item, nullptr, cx - width / 2, cy - height / 2, cx + width / 2, cy + height / 2);
+    return 0;
+}
