@@ -30,11 +30,14 @@ void ClearGestureState() {
     g_gesture = TGesture{};
 }
 
+void NotePointer(int32_t x, int32_t y) {
+    if (x >= 0 && x != kOutsideSheet) g_gesture.pointerX = x;
+    if (y >= 0 && y != kOutsideSheet) g_gesture.pointerY = y;
+}
+
 void CurrentCell(int32_t& x, int32_t& y) {
-    const TGesture& g = g_gesture;
-    const bool pixels = !StateExists() || State().mode == kModeSelect || State().mode == kModeDebug;
-    x = pixels ? g.currentX / kCellPixels : g.currentX;
-    y = pixels ? g.currentY / kCellPixels : g.currentY;
+    x = g_gesture.pointerX / kCellPixels;
+    y = g_gesture.pointerY / kCellPixels;
 }
 
 bool DragOffsetOn(const char* sheetName, int32_t& dx, int32_t& dy) {

@@ -25,6 +25,8 @@ struct TGesture {
     uint8_t layingLine = 0;
     uint8_t blockWasSelected = 0;
     uint8_t linkWasSelected = 0;
+    int32_t pointerX = 0;     // last pointer position over a sheet, in pixels in every mode
+    int32_t pointerY = 0;
 };
 
 TGesture& Gesture();
@@ -37,8 +39,12 @@ void ResetGesture();
 // Everything back to the start (kernel start and tests).
 void ClearGestureState();
 
-// The last pointer position in cells (pixels div 12 in mode 0, as kept in
-// modes 1 and 2): where a paste lands.
+// Remembers the pointer position (sheet pixels) of a pointer event; a
+// coordinate outside the sheet is not taken.
+void NotePointer(int32_t x, int32_t y);
+
+// The cell of the last pointer position (whatever mode the pointer moved in):
+// where a paste lands.
 void CurrentCell(int32_t& x, int32_t& y);
 
 // True while the selection is being dragged in mode 0 on the named sheet

@@ -3,6 +3,7 @@
 
 #include "common/Struct.h"
 #include "common/abi/KernelOptions.h"
+#include "kernel/Clipboard.h"
 #include "kernel/KernelLog.h"
 #include "kernel/KernelRecord.h"
 #include "kernel/KernelState.h"
@@ -31,6 +32,7 @@ void attach() {
 
 void detach() {
     if (!StateExists()) return;
+    ClearClipboard();
     DestroyOutsideBindings(KernelLog);
     ClearLineTypes(&State().lineTypes);
     DestroyState();

@@ -3,6 +3,8 @@
 #include "common/Struct.h"
 #include "kernel/KernelLog.h"
 #include "kernel/KernelStart.h"
+#include "kernel/KeyboardEditing.h"
+#include "kernel/ProjectTree.h"
 #include "kernel/ChannelBase.h"
 #include "kernel/DeviceFile.h"
 #include "kernel/ProjectFile.h"
@@ -68,7 +70,12 @@ void FillKernelOptions(TKernelOptions& o) {
     // -- modes and debugging
     // -- mouse editing, connections, painting
     // -- keyboard and clipboard
+    o.SheetKeyDown = SheetKeyDown;
+    o.SheetKeyUp = SheetKeyUp;
     // -- project tree
+    o.ProjectTreeClick = ProjectTreeClick;
+    o.ProjectTreeDblClick = ProjectTreeDblClick;
+    o.ProjectTreeKeyUp = ProjectTreeKeyUp;
     // -- option blocks
     // -- previews and library files
     fillHostDefaults(o);

@@ -103,6 +103,7 @@ bool traceLoaded() { return TraceOptions() != nullptr; }
 int32_t mouseDown(const char* name, int32_t x, int32_t y, uint8_t button, char* status, uint8_t* changed) {
     THit hit;
     if (HitAt(name, x, y, hit) != 0) return -1;
+    NotePointer(x, y);
     if (changed) *changed = 0;
     CopyText(status, {});
     const uint8_t mode = State().mode;
@@ -171,6 +172,7 @@ int32_t mouseMove(const char* name, int32_t x, int32_t y, char* status, char* hi
     CopyText(hint, {});
     THit hit;
     if (HitAt(name, x, y, hit) != 0) return -1;
+    NotePointer(x, y);
     TGesture& g = Gesture();
     g.currentX = x;
     g.currentY = y;
@@ -208,6 +210,7 @@ int32_t mouseUp(const char* name, int32_t x, int32_t y, uint8_t button, char* st
     CopyText(status, {});
     THit hit;
     if (HitAt(name, x, y, hit) != 0) return -1;
+    NotePointer(x, y);
     TSheetRecord* sheet = hit.sheet;
     TGesture& g = Gesture();
     uint8_t redraw = 0;
