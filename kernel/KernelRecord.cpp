@@ -3,6 +3,8 @@
 #include "common/Struct.h"
 #include "kernel/KernelLog.h"
 #include "kernel/KernelStart.h"
+#include "kernel/LibraryFiles.h"
+#include "kernel/OptionBlocks.h"
 #include "kernel/KeyboardEditing.h"
 #include "kernel/ProjectTree.h"
 #include "kernel/ChannelBase.h"
@@ -77,7 +79,15 @@ void FillKernelOptions(TKernelOptions& o) {
     o.ProjectTreeDblClick = ProjectTreeDblClick;
     o.ProjectTreeKeyUp = ProjectTreeKeyUp;
     // -- option blocks
+    o.GetKernelOptionBlock = GetKernelOptionBlock;
+    o.SaveOptionBlock = SaveOptionBlock;
+    o.LoadOptionBlock = LoadOptionBlock;
+    o.GetStructDescription = GetStructDescription;
     // -- previews and library files
+    o.ClearLibraryFiles = ClearLibraryFiles;
+    o.LibraryFileCount = LibraryFileCount;
+    o.GetLibraryFile = GetLibraryFile;
+    o.AddLibraryFile = AddLibraryFile;
     fillHostDefaults(o);
 }
 

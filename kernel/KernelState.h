@@ -106,6 +106,10 @@ struct KernelState {
 
     // GetStructDescription's shared description.
     TStruct* sharedDescription = nullptr;
+
+    // The kernel's option block "ConfiguratorBuilder": byte 0 = 1 groups the
+    // unbound FBD input pins into one net, byte 1 = 1 the unbound output pins.
+    uint8_t builderOptions[2] = {};
 };
 
 // The state of the loaded kernel; only valid between library load and unload.

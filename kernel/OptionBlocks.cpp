@@ -1,0 +1,103 @@
+#include "kernel/OptionBlocks.h"
+
+#include "common/Struct.h"
+#include "kernel/KernelLog.h"
+#include "kernel/KernelState.h"
+#include "platform/Cp1251.h"
+
+#include <cstring>
+#include <exception>
+#include <memory>
+
+namespace zo::kernel {
+
+static_assert(sizeof(KernelState::builderOptions) == kBuilderBlockSize);
+
+namespace {
+
+// Points a description at the host's conversion record and the kernel's log.
+void prepare(TStruct& description) {
+    description.ConvertOptions = Options().ConvertOptions;
+    description.OnLog = KernelLog;
+}
+
+// A fresh description of an option block by element path; nil when it does
+// not load or describes no record (a zero or unknown size).
+std::unique_ptr<TStruct> loadBlockDescription(const char* descriptionPath) {
+    auto description = std::make_unique<TStruct>();
+    prepare(*description);
+    if (description->LoadDescriptionByElementPath(descriptionPath) != 0) return nullptr;
+    if (description->GetSize() <= 0) return nullptr;
+    return description;
+}
+
+// The description of a block of that size, or nil: a block whose layout is
+// not the described one is neither read nor written.
+std::unique_ptr<TStruct> describedBlock(const char* descriptionPath, const char* valuePath, const void* block,
+                                        int32_t size) {
+    if (!descriptionPath || !valuePath || !block || size <= 0) return nullptr;
+    std::unique_ptr<TStruct> description = loadBlockDescription(descriptionPath);
+    if (!description || description->GetSize() != size) return nullptr;
+    return description;
+}
+
+}  // namespace
+
+}  // namespace zo::kernel
+
+using namespace zo::kernel;
+
+extern "C" int32_t SaveOptionBlock(const char* descriptionPath, const char* valuePath, void* block, int32_t size) {
+    try {
+        const std::unique_ptr<zo::TStruct> description = describedBlock(descriptionPath, valuePath, block, size);
+        if (!description) return -1;
+        // The settings file is made when it is not there; one that is there
+        // but does not parse is left as it is.
+        if (description->WriteValuesToFile(block, valuePath) != 0) {
+            Log(ZO_RU("Не удалось сохранить блок параметров ") + Q + valuePath + Q, 5);
+            return -1;
+        }
+        return 0;
+    } catch (const std::exception&) {
+        return -1;
+    }
+}
+
+extern "C" int32_t LoadOptionBlock(const char* descriptionPath, const char* valuePath, void* block, int32_t size) {
+    try {
+        const std::unique_ptr<zo::TStruct> description = describedBlock(descriptionPath, valuePath, block, size);
+        if (!description) return -1;
+        description->SetDefaults(block);
+        return description->ReadValuesFromFile(block, valuePath) == 0 ? 0 : -1;
+    } catch (const std::exception&) {
+        return -1;
+    }
+}
+
+extern "C" int32_t GetStructDescription(const char* descriptionPath, void** structRef, int32_t* size) {
+    if (!structRef || !size) return -1;
+    *structRef = nullptr;
+    *size = 0;
+    if (!descriptionPath) return -1;
+    try {
+        KernelState& state = State();
+        if (!state.sharedDescription) state.sharedDescription = new zo::TStruct;
+        zo::TStruct& shared = *state.sharedDescription;
+        prepare(shared);
+        if (shared.LoadDescriptionByElementPath(descriptionPath) != 0) return -2;
+        *structRef = &shared;
+        *size = shared.GetSize();
+        return 0;
+    } catch (const std::exception&) {
+        return -2;
+    }
+}
+
+extern "C" int32_t GetKernelOptionBlock(const char* name, void** data, int32_t* size, int32_t* reserved) {
+    if (!name || std::strcmp(name, kBuilderBlockName) != 0) return -1;
+    if (!data || !size || !reserved) return -1;
+    *data = State().builderOptions;
+    *size = kBuilderBlockSize;
+    *reserved = 0;
+    return 0;
+}
