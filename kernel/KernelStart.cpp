@@ -2,6 +2,7 @@
 
 #include "common/Struct.h"
 #include "common/abi/StructAccess.h"
+#include "kernel/DebugMode.h"
 #include "kernel/GraficServices.h"
 #include "kernel/KernelLog.h"
 #include "kernel/KernelState.h"
@@ -99,6 +100,7 @@ extern "C" void KernelInit() {
 
 extern "C" int32_t KernelDone() {
     KernelState& s = State();
+    StopDebugging();
     ClearLineTypes(&s.lineTypes);
     s.savedApplication = nullptr;
     s.savedScreen = nullptr;

@@ -42,6 +42,14 @@ inline constexpr uint8_t kModeSelect = 0;
 inline constexpr uint8_t kModeConnect = 2;
 inline constexpr uint8_t kModeDebug = 3;
 
+// One entry of the net value list: the value's text and its tag (low 16 bits
+// the line type of the net's connections, third byte the error flag, fourth
+// byte the debugger's second status byte).
+struct TNetValue {
+    std::string text;
+    uint32_t tag = 65535;
+};
+
 struct KernelState {
     KernelState();
     ~KernelState();
@@ -99,10 +107,11 @@ struct KernelState {
     TMenObj channels;
     TMenObj libraryFiles;
 
-    // The painter's work pictures and text list.
+    // The painter's work pictures.
     QImage paintBitmap;
     QImage workBitmap;
-    std::vector<std::string> paintStrings;
+    // The net value list (the painter's debug value list), see NetValues.h.
+    std::vector<TNetValue> netValues;
 
     // GetStructDescription's shared description.
     TStruct* sharedDescription = nullptr;

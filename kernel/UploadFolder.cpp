@@ -1,0 +1,142 @@
+#include "kernel/UploadFolder.h"
+
+#include "common/FileUtils.h"
+#include "common/StringList.h"
+#include "kernel/ConfigFile.h"
+#include "kernel/KernelLog.h"
+#include "kernel/KernelStart.h"
+#include "kernel/KernelState.h"
+#include "platform/Cp1251.h"
+#include "platform/Paths.h"
+
+#include <filesystem>
+#include <new>
+#include <strings.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace zo::kernel {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kStartScript = "autoexec.bat";
+
+// A name of one file: not empty, no folder separators, not "." or "..".
+bool plainFileName(const std::string& name) {
+    return !name.empty() && name.find_first_of("\\/") == std::string::npos && name != "." && name != "..";
+}
+
+// True when a path relative to the runtime folder names a ".." folder, so it
+// could reach outside that folder.
+bool climbsOut(const std::string& path) {
+    size_t start = 0;
+    while (start <= path.size()) {
+        const size_t end = path.find_first_of("\\/", start);
+        if (path.substr(start, end == std::string::npos ? std::string::npos : end - start) == "..") return true;
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    return false;
+}
+
+bool copyFile(const std::string& from, const std::string& to) {
+    std::error_code error;
+    const fs::path source = platform::nativePath(platform::withCurrentDir(from));
+    if (!fs::is_regular_file(source, error)) return false;
+    return fs::copy_file(source, platform::nativePath(platform::withCurrentDir(to)), fs::copy_options::overwrite_existing,
+                         error);
+}
+
+// Removes a file; a folder (whose name may have an extension too) stays.
+void removeFile(const std::string& path) { ::unlink(platform::nativePath(platform::withCurrentDir(path)).c_str()); }
+
+int cleanFolder(const std::string& folder) {
+    std::vector<std::string> files;
+    FindFiles(folder, "*.*", files, false);
+    for (const std::string& file : files) removeFile(file);
+    return int(files.size());
+}
+
+void copyLibraries(const std::string& runtime, const std::string& upload, const std::vector<std::string>& libraries) {
+    for (const std::string& library : libraries) {
+        if (climbsOut(library)) {
+            Log(ZO_RU("Недопустимый путь библиотеки ") + Q + library + Q, 5);
+            continue;
+        }
+        const std::string name = platform::fileNameOf(library);
+        const std::string destination = upload + "\\" + name;
+        if (copyFile(runtime + "\\" + library, destination))
+            Log(ZO_RU("Cкопирован файл ") + Q + destination + Q, 1);
+        else
+            Log(ZO_RU("Ошибка копирования файла ") + Q + name + Q, 5);
+    }
+}
+
+int buildProjectFolder(const char* logName) {
+    const KernelState& s = State();
+    const std::string upload = s.uploadFolder;
+    const std::string name = s.projectName;
+    const std::string program = s.deviceProgram;
+    Log(ZO_RU("Формирование проекта в папке ") + upload, 2);
+    if (!plainFileName(name)) {
+        Log(ZO_RU("Недопустимое имя проекта ") + Q + name + Q, 5);
+        return -1;
+    }
+    if (!plainFileName(program)) {
+        Log(ZO_RU("Недопустимое имя программы ") + Q + program + Q, 5);
+        return -2;
+    }
+    const int removed = cleanFolder(upload);
+    Log(ZO_RU("Очищена папка ") + Q + upload + Q + ZO_RU(" удалено ") + std::to_string(removed) + ZO_RU(" файлов"), 1);
+
+    const std::string cfgPath = upload + "\\" + name + ".cfg";
+    TStringListTable libraries;
+    if (CreateConfigFile(cfgPath.c_str(), logName, libraries.List()) != 0) {
+        Log(ZO_RU("Ошибка создания файла ") + Q + cfgPath + Q, 5);
+        return -1;
+    }
+    Log(ZO_RU("Создан файл ") + Q + cfgPath + Q, 1);
+
+    const std::string runtime = GetDeviceRuntimeFolder();
+    const std::string programFile = RuntimeProgramFile(program);
+    const std::string destination = upload + "\\" + programFile;
+    if (!copyFile(runtime + "\\" + programFile, destination)) {
+        Log(ZO_RU("Ошибка копирования файла ") + Q + destination + Q, 5);
+        return -2;
+    }
+    Log(ZO_RU("Cкопирован файл ") + Q + destination + Q, 1);
+    copyLibraries(runtime, upload, libraries.Items());
+
+    const std::string script = upload + "\\" + kStartScript;
+    const std::string line = StartScriptLine(program, name);
+    if (WriteFileBuffer(script, line.data(), line.size()) != kFileOk) {
+        Log(ZO_RU("Ошибка создания файла ") + Q + script + Q, 5);
+        return -3;
+    }
+    Log(ZO_RU("Создан файл ") + Q + script + Q, 1);
+    return 0;
+}
+
+}  // namespace
+
+std::string RuntimeProgramFile(const std::string& program) {
+    const size_t n = program.size();
+    if (n > 4 && strcasecmp(program.c_str() + n - 4, ".exe") == 0) return program.substr(0, n - 4);
+    return program;
+}
+
+std::string StartScriptLine(const std::string& program, const std::string& projectName) {
+    return (program == "VT_win.exe" ? "start " : "") + program + " " + projectName + ".cfg\r\n";
+}
+
+}  // namespace zo::kernel
+
+extern "C" int32_t BuildProjectFolder(const char* logName) {
+    try {
+        return zo::kernel::buildProjectFolder(logName);
+    } catch (const std::bad_alloc&) {
+        return -1;
+    }
+}
