@@ -14,7 +14,6 @@
 #include "kernel/Sheets.h"
 #include "platform/Cp1251.h"
 
-#include <new>
 #include <string>
 
 namespace zo::kernel {
@@ -137,7 +136,7 @@ extern "C" int32_t SheetKeyDown(const char* sheetName, uint16_t key, uint8_t shi
     if (changed) *changed = 0;
     try {
         return keyDown(sheetName, key, shift, changed);
-    } catch (const std::bad_alloc&) {
+    } catch (...) {
         return -1;
     }
 }

@@ -14,7 +14,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
 #include <string>
 
 namespace zo::kernel {
@@ -212,7 +211,7 @@ using namespace zo::kernel;
 extern "C" int32_t ProjectTreeClick(const char* sheetName, uint32_t blockIndex) {
     try {
         return treeClick(sheetName, blockIndex);
-    } catch (const std::bad_alloc&) {
+    } catch (...) {
         return -3;
     }
 }
@@ -220,14 +219,14 @@ extern "C" int32_t ProjectTreeClick(const char* sheetName, uint32_t blockIndex) 
 extern "C" void ProjectTreeDblClick(const char* sheetName) {
     try {
         Log("Project dblclick " + std::string(sheetName ? sheetName : ""), 1);
-    } catch (const std::bad_alloc&) {
+    } catch (...) {
     }
 }
 
 extern "C" int32_t ProjectTreeKeyUp(const char* sheetName, uint32_t blockIndex, uint16_t key) {
     try {
         return treeKeyUp(sheetName, blockIndex, key);
-    } catch (const std::bad_alloc&) {
+    } catch (...) {
         return -3;
     }
 }
@@ -235,13 +234,13 @@ extern "C" int32_t ProjectTreeKeyUp(const char* sheetName, uint32_t blockIndex, 
 extern "C" void OnBlockPropertiesChanged() {
     try {
         blockPropertiesChanged();
-    } catch (const std::bad_alloc&) {
+    } catch (...) {
     }
 }
 
 extern "C" void OnSheetPropertiesChanged() {
     try {
         sheetPropertiesChanged();
-    } catch (const std::bad_alloc&) {
+    } catch (...) {
     }
 }
