@@ -9,6 +9,7 @@
 #include "kernel/KernelState.h"
 #include "kernel/LineTypes.h"
 #include "kernel/OutsideLibraries.h"
+#include "kernel/Sheets.h"
 #include "platform/Cp1251.h"
 
 #include <cstring>
@@ -33,6 +34,7 @@ void attach() {
 void detach() {
     if (!StateExists()) return;
     ClearClipboard();
+    ClearSheets();
     DestroyOutsideBindings(KernelLog);
     ClearLineTypes(&State().lineTypes);
     DestroyState();

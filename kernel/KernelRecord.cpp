@@ -1,13 +1,15 @@
 #include "kernel/KernelRecord.h"
 
 #include "common/Struct.h"
-#include "kernel/ConfigFile.h"
-#include "kernel/DebugMode.h"
 #include "kernel/KernelLog.h"
 #include "kernel/KernelStart.h"
+#include "kernel/BlockDrop.h"
+#include "kernel/BlockPictures.h"
+#include "kernel/HitTest.h"
+#include "kernel/NewProject.h"
+#include "kernel/Sheets.h"
 #include "kernel/LibraryFiles.h"
 #include "kernel/OptionBlocks.h"
-#include "kernel/UploadFolder.h"
 #include "kernel/KeyboardEditing.h"
 #include "kernel/ProjectTree.h"
 #include "kernel/ChannelBase.h"
@@ -64,7 +66,24 @@ void FillKernelOptions(TKernelOptions& o) {
     o.SetLogCallback = SetLogCallback;
     o.KernelLog = KernelLog;
     // -- sheets and new project
+    o.NewProject = NewProject;
+    o.GetSheetCount = GetSheetCount;
+    o.GetSheet = GetSheet;
+    o.ResizeSheet = ResizeSheet;
+    o.OpenSheetWindow = OpenSheetWindow;
+    o.AddSheet = AddSheet;
+    o.DeleteSheet = DeleteSheet;
+    o.SetSheetWindow = SetSheetWindow;
     // -- dropping blocks, block pictures and hit testing
+    o.SheetHitTest = SheetHitTest;
+    o.GetBlockPath = GetBlockPath;
+    o.GetBlockLibrary = GetBlockLibrary;
+    o.GetBlockInfoBitmap = GetBlockInfoBitmap;
+    o.DrawBlockPicture = DrawBlockPicture;
+    o.DrawBlockComments = DrawBlockComments;
+    o.ReleaseObject = ReleaseObject;
+    o.SheetDragOver = SheetDragOver;
+    o.SheetDragDrop = SheetDragDrop;
     // -- project file, device file, channel base
     o.SaveProject = SaveProject;
     o.WriteChannelList = WriteChannelList;
@@ -72,12 +91,7 @@ void FillKernelOptions(TKernelOptions& o) {
     o.GetDeviceProgram = GetDeviceProgram;
     o.EditProjectHeader = EditProjectHeader;
     // -- opening and closing, configuration file, upload folder
-    o.CreateConfigFile = CreateConfigFile;
-    o.BuildProjectFolder = BuildProjectFolder;
     // -- modes and debugging
-    o.SetMode = SetMode;
-    o.GetMode = GetMode;
-    o.ForwardToDebugger = ForwardToDebugger;
     // -- mouse editing, connections, painting
     // -- keyboard and clipboard
     o.SheetKeyDown = SheetKeyDown;

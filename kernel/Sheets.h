@@ -1,0 +1,64 @@
+#pragma once
+// The sheet list (State().sheets, TSheetRecord items): adding, deleting,
+// opening, resizing and placing sheets, and the window state the host stores
+// into them.
+//
+// A sheet owns its Blocks (TBlockRecord items, each released with
+// ReleaseBlock), its Links, its cached Picture (a QImage made with new by the
+// painter) and its Extra (a TSheetExtra made with new).
+
+#include "common/Geometry.h"
+#include "common/abi/SheetRecord.h"
+
+#include <cstdint>
+
+namespace zo::kernel {
+
+// One grid cell in pixels.
+inline constexpr int32_t kGridCell = 12;
+
+// Whatever a sheet keeps in Extra; deleted with the sheet.
+class TSheetExtra {
+public:
+    virtual ~TSheetExtra() = default;
+};
+
+// The sheet of that name (case-insensitive for Latin letters) and its index;
+// nil for a nil name or no such sheet.
+TSheetRecord* FindSheet(const char* name, uint16_t* index = nullptr);
+
+// Whether a block rectangle (cells, Right and Bottom inclusive) may be placed on
+// the sheet: 0 fits; -1 no such sheet (or no block list); -2 a cell of it lies
+// outside the canvas (Right >= Width, Bottom >= Height, or a negative Left or
+// Top); -3 it overlaps a placed block (shared edges count).
+int CheckBlockPlace(const char* sheetName, const TZoRect& rect);
+
+// Frees everything the sheet owns (every block released) and clears the
+// references; the record itself stays in its list.
+void FreeSheetContents(TSheetRecord& sheet);
+
+// Frees every sheet's contents and empties the sheet list (the kernel's end;
+// the graphic library must still be bound to take the block pictures back).
+void ClearSheets();
+
+}  // namespace zo::kernel
+
+extern "C" {
+// Adds "Лист N" (the smallest free N), opens its window, refreshes the project tree.
+void AddSheet();
+// 0 deleted; -1 no such sheet; -2 the sheet holds blocks.
+int32_t DeleteSheet(const char* sheetName);
+// -1 nil name or no such sheet; 0 the host already shows it; else the host's CreateSchemeWindow.
+int32_t OpenSheetWindow(const char* sheetName);
+// Moves the canvas edges by whole cells (pixels div 12, outward positive):
+// 0 resized; -1 debug mode or no such sheet; -2 a block would leave the canvas;
+// -3 a connection would; -4 the canvas would be under 4 by 3 cells or over
+// 65535 cells a side.
+int32_t ResizeSheet(const char* sheetName, int32_t dLeft, int32_t dTop, int32_t dRight, int32_t dBottom);
+// 0 stored; -1 no such sheet; -2 no record.
+int32_t SetSheetWindow(const char* sheetName, int32_t left, int32_t top, int32_t right, int32_t bottom,
+                       int32_t hScroll, int32_t vScroll, float scale);
+int32_t GetSheetCount();
+// Nil out of range.
+TSheetRecord* GetSheet(int32_t index);
+}
