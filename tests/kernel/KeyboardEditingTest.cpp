@@ -3,6 +3,7 @@
 #include "common/Geometry.h"
 #include "common/MenObj.h"
 #include "common/abi/KeyCodes.h"
+#include "common/abi/PinRecord.h"
 
 #include <gtest/gtest.h>
 
@@ -252,4 +253,32 @@ TEST_F(KeyboardEditing, ClipboardCopiesTheValuesOfTheMomentOfCopy) {
     ASSERT_EQ(key(s, kKeyV, kShiftBitCtrl), 0);
     ASSERT_EQ(blockCount(s), 2);
     EXPECT_EQ(value(block(s, 1), "K"), "9");
+}
+
+TEST_F(KeyboardEditing, NudgeFromColumnZeroKeepsConnectionsOnTheirPins) {
+    const std::string s = addSheet();
+    ASSERT_EQ(drop(s, "AND", 0, 5 * 12), 0);
+    const TBlockRecord* b = block(s, 0);
+    ASSERT_EQ(ZO_FIELD(*b, Left), 0);
+    // The output pin: the pin on the block's right edge.
+    TPinRecord out{};
+    bool found = false;
+    for (uint16_t i = 0; i < b->Pins->Count && !found; ++i) {
+        b->Pins->CopyItem(i, &out);
+        found = out.X == b->Right - b->Left;
+    }
+    ASSERT_TRUE(found);
+    const int32_t px = b->Left + out.X, py = b->Top + out.Y;
+    layLink(s, px, py, px + 4, py);
+    ASSERT_EQ(linkCount(s), 1);
+    const std::string bound = value(block(s, 0), "Q");
+    EXPECT_NE(bound, "65535");  // the pin took the net's number
+
+    ASSERT_EQ(key(s, kKeyA, kShiftBitCtrl), 0);
+    ASSERT_EQ(key(s, kKeyRight, kShiftBitCtrl), 0);
+    EXPECT_EQ(ZO_FIELD(*block(s, 0), Left), 1);
+    ASSERT_EQ(linkCount(s), 1);
+    EXPECT_EQ(segment(link(s, 0)), std::to_string(px + 1) + "," + std::to_string(py) + "-" + std::to_string(px + 5) +
+                                       "," + std::to_string(py));
+    EXPECT_EQ(value(block(s, 0), "Q"), bound);  // still bound after the renumbering
 }
