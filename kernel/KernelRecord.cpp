@@ -1,6 +1,8 @@
 #include "kernel/KernelRecord.h"
 
 #include "common/Struct.h"
+#include "kernel/ConfigFile.h"
+#include "kernel/DebugMode.h"
 #include "kernel/KernelLog.h"
 #include "kernel/KernelStart.h"
 #include "kernel/BlockDrop.h"
@@ -10,6 +12,7 @@
 #include "kernel/Sheets.h"
 #include "kernel/LibraryFiles.h"
 #include "kernel/OptionBlocks.h"
+#include "kernel/UploadFolder.h"
 #include "kernel/KeyboardEditing.h"
 #include "kernel/ProjectTree.h"
 #include "kernel/ChannelBase.h"
@@ -91,7 +94,12 @@ void FillKernelOptions(TKernelOptions& o) {
     o.GetDeviceProgram = GetDeviceProgram;
     o.EditProjectHeader = EditProjectHeader;
     // -- opening and closing, configuration file, upload folder
+    o.CreateConfigFile = CreateConfigFile;
+    o.BuildProjectFolder = BuildProjectFolder;
     // -- modes and debugging
+    o.SetMode = SetMode;
+    o.GetMode = GetMode;
+    o.ForwardToDebugger = ForwardToDebugger;
     // -- mouse editing, connections, painting
     // -- keyboard and clipboard
     o.SheetKeyDown = SheetKeyDown;
