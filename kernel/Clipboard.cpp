@@ -65,7 +65,7 @@ void giveFreeName(const TMenObj* blocks, TBlockRecord& block) {
     if (!hasBlockNamed(blocks, std::string(block.Name, strnlen(block.Name, sizeof block.Name)))) return;
     const auto* description = static_cast<const TStruct*>(block.Block.Struct);
     const std::string base = description ? description->GetName() : std::string();
-    for (uint32_t n = 1;; ++n) {
+    for (uint32_t n = 1; n <= TMenObj::kMaxCount + 1; ++n) {
         const std::string name = (base + " " + std::to_string(n)).substr(0, sizeof block.Name - 1);
         if (!hasBlockNamed(blocks, name)) {
             std::memset(block.Name, 0, sizeof block.Name);
