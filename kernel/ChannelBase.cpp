@@ -122,6 +122,10 @@ bool takeProjectElement(TZo_XML& xml, const std::string& path, const std::string
 
 }  // namespace
 
+namespace {
+void updateChannelBase(const std::string& path, const std::string& projectPath);
+}  // namespace
+
 std::string ChannelElementName(const std::string& projectPath) {
     std::string name = "_";
     for (char c : platform::fileNameOf(projectPath)) name += nameCharacter(c) ? c : '_';
@@ -134,6 +138,16 @@ bool IsNetworkChannelName(const std::string& descriptionName) {
 
 void UpdateChannelBase(const std::string& projectPath) {
     const std::string path = canalsPath();
+    try {
+        updateChannelBase(path, projectPath);
+    } catch (...) {
+        Log(ZO_RU("Ошибка базы каналов ") + Q + path + Q, 5);
+    }
+}
+
+namespace {
+
+void updateChannelBase(const std::string& path, const std::string& projectPath) {
     TZo_XML xml;
     if (platform::fileExists(path)) {
         if (xml.OpenFile(path) != 0) {
@@ -150,6 +164,8 @@ void UpdateChannelBase(const std::string& projectPath) {
     writeLists(xml);
     if (xml.SaveFile(path) != 0) Log(ZO_RU("Ошибка базы каналов ") + Q + path + Q, 5);
 }
+
+}  // namespace
 
 int LoadChannelBase(TMenObj* list, TArhivStruc* cache, const char* canals, const char* base) {
     if (!list || !cache) return -1;
@@ -273,7 +289,7 @@ int writeChannelList(TZoStream* stream) {
 extern "C" int32_t WriteChannelList(TZoStream* stream) {
     try {
         return zo::kernel::writeChannelList(stream);
-    } catch (const std::bad_alloc&) {
+    } catch (...) {
         return -100;
     }
 }

@@ -185,7 +185,7 @@ int IndexConnections() {
             }
         }
         return next;
-    } catch (const std::bad_alloc&) {
+    } catch (...) {
         return -1;
     }
 }

@@ -35,15 +35,19 @@ using namespace zo::kernel;
 
 extern "C" const char* GetDeviceFilePath() {
     const KernelState& s = State();
-    const std::string path = s.deviceFolder + "\\" + s.deviceFileName;
     std::memset(g_deviceFilePath, 0, sizeof g_deviceFilePath);
-    std::strncpy(g_deviceFilePath, path.c_str(), sizeof g_deviceFilePath - 1);
+    const size_t folder = std::min(s.deviceFolder.size(), sizeof g_deviceFilePath - 1);
+    std::memcpy(g_deviceFilePath, s.deviceFolder.data(), folder);
+    std::strncat(g_deviceFilePath, "\\", sizeof g_deviceFilePath - 1 - std::strlen(g_deviceFilePath));
+    std::strncat(g_deviceFilePath, s.deviceFileName, sizeof g_deviceFilePath - 1 - std::strlen(g_deviceFilePath));
     return g_deviceFilePath;
 }
 
 extern "C" const char* GetDeviceProgram() { return State().deviceProgram; }
 
-extern "C" int32_t EditProjectHeader() {
+namespace {
+
+int32_t editProjectHeader() {
     zo::TStruct* header = HeaderDescription();
     KernelState& s = State();
     if (!header || !s.headerRecord) return -1;
@@ -57,4 +61,14 @@ extern "C" int32_t EditProjectHeader() {
     if (auto show = Options().Inspector.ShowElementProperties)
         show(header->Caption, 1, &item, nullptr, cx - width / 2, cy - height / 2, cx + width / 2, cy + height / 2);
     return 0;
+}
+
+}  // namespace
+
+extern "C" int32_t EditProjectHeader() {
+    try {
+        return editProjectHeader();
+    } catch (...) {
+        return -1;
+    }
 }

@@ -5,11 +5,6 @@
 #include "kernel/DebugMode.h"
 #include "kernel/KernelLog.h"
 #include "kernel/KernelStart.h"
-#include "kernel/BlockDrop.h"
-#include "kernel/BlockPictures.h"
-#include "kernel/HitTest.h"
-#include "kernel/NewProject.h"
-#include "kernel/Sheets.h"
 #include "kernel/LibraryFiles.h"
 #include "kernel/OptionBlocks.h"
 #include "kernel/UploadFolder.h"
@@ -18,6 +13,7 @@
 #include "kernel/ChannelBase.h"
 #include "kernel/DeviceFile.h"
 #include "kernel/ProjectFile.h"
+#include "kernel/ProjectOpen.h"
 
 namespace zo::kernel {
 
@@ -69,24 +65,7 @@ void FillKernelOptions(TKernelOptions& o) {
     o.SetLogCallback = SetLogCallback;
     o.KernelLog = KernelLog;
     // -- sheets and new project
-    o.NewProject = NewProject;
-    o.GetSheetCount = GetSheetCount;
-    o.GetSheet = GetSheet;
-    o.ResizeSheet = ResizeSheet;
-    o.OpenSheetWindow = OpenSheetWindow;
-    o.AddSheet = AddSheet;
-    o.DeleteSheet = DeleteSheet;
-    o.SetSheetWindow = SetSheetWindow;
     // -- dropping blocks, block pictures and hit testing
-    o.SheetHitTest = SheetHitTest;
-    o.GetBlockPath = GetBlockPath;
-    o.GetBlockLibrary = GetBlockLibrary;
-    o.GetBlockInfoBitmap = GetBlockInfoBitmap;
-    o.DrawBlockPicture = DrawBlockPicture;
-    o.DrawBlockComments = DrawBlockComments;
-    o.ReleaseObject = ReleaseObject;
-    o.SheetDragOver = SheetDragOver;
-    o.SheetDragDrop = SheetDragDrop;
     // -- project file, device file, channel base
     o.SaveProject = SaveProject;
     o.WriteChannelList = WriteChannelList;
@@ -94,6 +73,8 @@ void FillKernelOptions(TKernelOptions& o) {
     o.GetDeviceProgram = GetDeviceProgram;
     o.EditProjectHeader = EditProjectHeader;
     // -- opening and closing, configuration file, upload folder
+    o.OpenProject = OpenProject;
+    o.CloseProject = CloseProject;
     o.CreateConfigFile = CreateConfigFile;
     o.BuildProjectFolder = BuildProjectFolder;
     // -- modes and debugging

@@ -235,7 +235,7 @@ int saveProject(const std::string& path) {
 extern "C" int32_t SaveProject(const char* path) {
     try {
         return zo::kernel::saveProject(path ? path : "");
-    } catch (const std::bad_alloc&) {
+    } catch (...) {
         zo::kernel::Log(ZO_RU("Ошибка записи файла проекта ") + zo::kernel::Q + (path ? path : "") + zo::kernel::Q, 5);
         return -2;
     }
