@@ -5,6 +5,11 @@
 #include "kernel/DebugMode.h"
 #include "kernel/KernelLog.h"
 #include "kernel/KernelStart.h"
+#include "kernel/BlockDrop.h"
+#include "kernel/BlockPictures.h"
+#include "kernel/HitTest.h"
+#include "kernel/NewProject.h"
+#include "kernel/Sheets.h"
 #include "kernel/LibraryFiles.h"
 #include "kernel/OptionBlocks.h"
 #include "kernel/UploadFolder.h"
@@ -65,7 +70,24 @@ void FillKernelOptions(TKernelOptions& o) {
     o.SetLogCallback = SetLogCallback;
     o.KernelLog = KernelLog;
     // -- sheets and new project
+    o.NewProject = NewProject;
+    o.GetSheetCount = GetSheetCount;
+    o.GetSheet = GetSheet;
+    o.ResizeSheet = ResizeSheet;
+    o.OpenSheetWindow = OpenSheetWindow;
+    o.AddSheet = AddSheet;
+    o.DeleteSheet = DeleteSheet;
+    o.SetSheetWindow = SetSheetWindow;
     // -- dropping blocks, block pictures and hit testing
+    o.SheetHitTest = SheetHitTest;
+    o.GetBlockPath = GetBlockPath;
+    o.GetBlockLibrary = GetBlockLibrary;
+    o.GetBlockInfoBitmap = GetBlockInfoBitmap;
+    o.DrawBlockPicture = DrawBlockPicture;
+    o.DrawBlockComments = DrawBlockComments;
+    o.ReleaseObject = ReleaseObject;
+    o.SheetDragOver = SheetDragOver;
+    o.SheetDragDrop = SheetDragDrop;
     // -- project file, device file, channel base
     o.SaveProject = SaveProject;
     o.WriteChannelList = WriteChannelList;
