@@ -1,0 +1,338 @@
+// The kernel's benchmarks: builds a 1,000-block and a 10,000-block project
+// through the kernel's slots, measures opening, saving, connection indexing,
+// the configuration file, painting, pointer moves and hit tests on them, each
+// beside a reference measured in the same run, and prints one table.
+//
+// zobench [--smoke] [Google Benchmark flags]
+//   --smoke  small projects, every benchmark run once: a check that they all
+//            still work, not a measurement.
+
+#include "BenchHost.h"
+#include "ProjectGenerator.h"
+#include "ResultTable.h"
+#include "XmlReference.h"
+
+#include "common/MenObj.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <QImage>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <iostream>
+#include <stdexcept>
+#include <vector>
+
+namespace zo::bench {
+
+namespace {
+
+struct Sizes {
+    int smallProject = 1000;
+    int largeProject = 10000;
+    int perSheet = 500;
+    int smallAppend = 6553;
+    int largeAppend = 65535;
+    bool once = false;  // every benchmark one iteration
+};
+
+// "about linear": n log n from the smaller to the larger size.
+double linearLimit(double small, double large) { return large / small * std::log(large) / std::log(small); }
+
+std::string count(int n) {
+    std::string s = std::to_string(n);
+    for (int i = int(s.size()) - 3; i > 0; i -= 3) s.insert(size_t(i), ",");
+    return s;
+}
+
+class Bench {
+public:
+    Bench(const Sizes& sizes, ProgramFolder& folder, KernelHost& host)
+        : sizes_(sizes), folder_(folder), host_(host) {}
+
+    void run() {
+        appendGroup();
+        projectGroup(sizes_.smallProject, true);
+        projectGroup(sizes_.largeProject, false);
+    }
+
+    const RunCollector& runs() const { return runs_; }
+    const std::vector<TableRow>& rows() const { return rows_; }
+    const std::vector<std::string>& notes() const { return notes_; }
+
+private:
+    using Body = std::function<void(benchmark::State&)>;
+
+    void add(const std::string& name, Body body) {
+        auto* b = benchmark::RegisterBenchmark(name.c_str(), std::move(body));
+        b->UseRealTime()->Unit(benchmark::kMicrosecond);
+        if (sizes_.once) b->Iterations(1);
+        else b->MinTime(0.5);
+    }
+
+    void runRegistered() {
+        benchmark::RunSpecifiedBenchmarks(&runs_);
+        benchmark::ClearRegisteredBenchmarks();
+    }
+
+    // Appending item after item to an item array, beside a vector that grows by doubling.
+    void appendGroup() {
+        for (int n : {sizes_.smallAppend, sizes_.largeAppend}) {
+            const std::string suffix = "/" + std::to_string(n);
+            add("TMenObj.AddItem" + suffix, [n](benchmark::State& state) {
+                TBlockRecord item{};
+                for (auto _ : state) {
+                    TMenObj list;
+                    list.SetItemSize(sizeof item);
+                    for (int i = 0; i < n; ++i) {
+                        item.Left = i;
+                        if (!list.AddItem(&item)) {
+                            state.SkipWithError("AddItem refused");
+                            break;
+                        }
+                    }
+                    benchmark::DoNotOptimize(list.Data);
+                }
+            });
+            add("vector.push_back" + suffix, [n](benchmark::State& state) {
+                TBlockRecord item{};
+                for (auto _ : state) {
+                    std::vector<TBlockRecord> list;
+                    for (int i = 0; i < n; ++i) {
+                        item.Left = i;
+                        list.push_back(item);
+                    }
+                    benchmark::DoNotOptimize(list.data());
+                }
+            });
+        }
+        runRegistered();
+        const std::string smallName = "/" + std::to_string(sizes_.smallAppend);
+        const std::string largeName = "/" + std::to_string(sizes_.largeAppend);
+        const double growth = linearLimit(sizes_.smallAppend, sizes_.largeAppend);
+        rows_.push_back({"TMenObj append", count(sizes_.smallAppend) + " items", "TMenObj.AddItem" + smallName,
+                         "vector.push_back" + smallName, "std::vector push_back", TableRow::Target::None, 0, "", 0,
+                         ""});
+        rows_.push_back({"TMenObj append", count(sizes_.largeAppend) + " items", "TMenObj.AddItem" + largeName,
+                         "vector.push_back" + largeName, "std::vector push_back", TableRow::Target::None, 0,
+                         "TMenObj.AddItem" + smallName, growth, ""});
+    }
+
+    void projectGroup(int blocks, bool withSheetOps) {
+        TKernelOptions& k = host_.kernel();
+        const std::string size = "/" + std::to_string(blocks);
+        const std::string label = count(blocks) + " blocks";
+        const std::string project = folder_.file("Project/Bench" + std::to_string(blocks) + ".hc");
+        const std::string refCopy = folder_.file("Project/Reference" + std::to_string(blocks) + ".xml");
+        const std::string cfg = folder_.file("Configuration/Bench" + std::to_string(blocks) + ".cfg");
+        const bool large = blocks == sizes_.largeProject;
+        const std::string smallSize = "/" + std::to_string(sizes_.smallProject);
+        const double growth = linearLimit(sizes_.smallProject, sizes_.largeProject);
+        auto growthOf = [&](const std::string& op) { return large ? op + smallSize : std::string(); };
+
+        host_.closeProject();
+        const GeneratedProject made = GenerateProject(host_, blocks, sizes_.perSheet, project);
+        char note[200];
+        std::snprintf(note, sizeof note, "%s-block project: %d sheets, %s connections, built and saved in %.1f s",
+                      count(made.blocks).c_str(), made.sheets, count(made.links).c_str(), made.seconds);
+        notes_.push_back(note);
+
+        add("libxml2.parse" + size, [project](benchmark::State& state) {
+            for (auto _ : state)
+                if (ParseAndWalk(project) < 0) state.SkipWithError("libxml2 does not parse the project");
+        });
+        add("libxml2.save" + size, [project, refCopy](benchmark::State& state) {
+            ParsedDocument doc(project);
+            if (!doc.ok()) state.SkipWithError("libxml2 does not parse the project");
+            for (auto _ : state)
+                if (doc.ok() && doc.save(refCopy) < 0) state.SkipWithError("libxml2 does not save");
+        });
+        if (k.OpenProject) {
+            add("OpenProject" + size, [this, project](benchmark::State& state) {
+                TKernelOptions& kk = host_.kernel();
+                for (auto _ : state) {
+                    state.PauseTiming();
+                    host_.closeProject();
+                    state.ResumeTiming();
+                    if (const int32_t rc = kk.OpenProject(project.c_str()); rc != 0)
+                        state.SkipWithError(("OpenProject answered " + std::to_string(rc)).c_str());
+                }
+            });
+        }
+        add("SaveProject" + size, [this, project](benchmark::State& state) {
+            for (auto _ : state)
+                if (const int32_t rc = host_.kernel().SaveProject(project.c_str()); rc != 0)
+                    state.SkipWithError(("SaveProject answered " + std::to_string(rc)).c_str());
+        });
+        add("IndexConnections" + size, [this](benchmark::State& state) {
+            for (auto _ : state)
+                if (host_.indexConnections() < 0) state.SkipWithError("IndexConnections failed");
+        });
+        add("CreateConfigFile" + size, [this, cfg](benchmark::State& state) {
+            for (auto _ : state)
+                if (const int32_t rc = host_.kernel().CreateConfigFile(cfg.c_str(), "CreateConfig.log", nullptr);
+                    rc != 0)
+                    state.SkipWithError(("CreateConfigFile answered " + std::to_string(rc)).c_str());
+        });
+        if (withSheetOps) sheetOps();
+        runRegistered();
+
+        const std::string missingOpen = k.OpenProject ? "" : "OpenProject is not in the kernel yet";
+        rows_.push_back({"OpenProject", label, "OpenProject" + size, "libxml2.parse" + size, "libxml2 parse + walk",
+                         TableRow::Target::RatioToReference, 3, growthOf("OpenProject"), growth, missingOpen});
+        rows_.push_back({"SaveProject", label, "SaveProject" + size, "libxml2.save" + size, "libxml2 serialise",
+                         TableRow::Target::RatioToReference, 3, growthOf("SaveProject"), growth, ""});
+        rows_.push_back({"IndexConnections", label, "IndexConnections" + size, "", "", TableRow::Target::None, 0,
+                         growthOf("IndexConnections"), growth, ""});
+        rows_.push_back({"CreateConfigFile", label, "CreateConfigFile" + size, "", "", TableRow::Target::None, 0,
+                         growthOf("CreateConfigFile"), growth, ""});
+        if (withSheetOps) {
+            const std::string sheet = count(sizes_.perSheet) + "-block sheet";
+            rows_.push_back({"PaintScheme (zoom 1)", sheet, "PaintScheme", "fill", "fill of the bitmap",
+                             TableRow::Target::AbsoluteSeconds, 8e-3, "", 0, ""});
+            rows_.push_back({"SheetMouseMove", sheet, "SheetMouseMove", "scan", "scan of the sheet's records",
+                             TableRow::Target::AbsoluteSeconds, 50e-6, "", 0, ""});
+            rows_.push_back({"SheetHitTest", sheet, "SheetHitTest", "scan", "scan of the sheet's records",
+                             TableRow::Target::AbsoluteSeconds, 50e-6, "", 0, ""});
+        }
+    }
+
+    // Points of the first sheet to move the pointer over: block bodies, pins,
+    // connections and empty cells, spread over the whole sheet.
+    std::vector<std::pair<int32_t, int32_t>> probePoints(TSheetRecord* sheet) {
+        std::vector<std::pair<int32_t, int32_t>> points;
+        if (!sheet) return points;
+        const int blocks = host_.blockCount(sheet);
+        for (int i = 0; i < blocks; i += std::max(1, blocks / 64)) {
+            const TBlockRecord* b = host_.block(sheet, i);
+            points.push_back({(b->Left + b->Right) / 2 * 12 + 6, (b->Top + b->Bottom) / 2 * 12 + 6});
+            points.push_back({b->Left * 12 + 6, (b->Top + 2) * 12 + 6});
+            points.push_back({(b->Right + 1) * 12 + 6, (b->Top + 2) * 12 + 6});
+            points.push_back({b->Left * 12 + 6, (b->Bottom + 1) * 12 + 6});
+        }
+        return points;
+    }
+
+    void sheetOps() {
+        add("PaintScheme", [this](benchmark::State& state) {
+            TSheetRecord* sheet = host_.sheet(0);
+            const std::string name = sheet ? sheet->Name : "";
+            if (!sheet) state.SkipWithError("the project holds no sheet");
+            for (auto _ : state) {
+                void* bitmap = nullptr;
+                if (const int32_t rc = host_.kernel().PaintScheme(name.c_str(), &bitmap); rc != 0)
+                    state.SkipWithError(("PaintScheme answered " + std::to_string(rc)).c_str());
+                benchmark::DoNotOptimize(bitmap);
+            }
+        });
+        add("fill", [this](benchmark::State& state) {
+            TSheetRecord* sheet = host_.sheet(0);
+            QImage image(sheet ? sheet->Width * 12 : 1, sheet ? sheet->Height * 12 : 1, QImage::Format_RGB32);
+            for (auto _ : state) {
+                image.fill(0xB0B0B0);
+                benchmark::DoNotOptimize(image.constBits());
+            }
+        });
+        add("SheetMouseMove", [this](benchmark::State& state) {
+            TSheetRecord* sheet = host_.sheet(0);
+            const std::string name = sheet ? sheet->Name : "";
+            const auto points = probePoints(sheet);
+            size_t i = 0;
+            char status[261], hint[261];
+            if (points.empty()) state.SkipWithError("the sheet holds no blocks");
+            for (auto _ : state) {
+                int16_t cursor = 0;
+                uint8_t changed = 0;
+                const auto [x, y] = points[i++ % points.size()];
+                if (host_.kernel().SheetMouseMove(name.c_str(), x, y, status, hint, &cursor, &changed) != 0)
+                    state.SkipWithError("SheetMouseMove refused");
+            }
+        });
+        add("SheetHitTest", [this](benchmark::State& state) {
+            TSheetRecord* sheet = host_.sheet(0);
+            const std::string name = sheet ? sheet->Name : "";
+            const auto points = probePoints(sheet);
+            size_t i = 0;
+            if (points.empty()) state.SkipWithError("the sheet holds no blocks");
+            for (auto _ : state) {
+                int32_t selectedBlocks, selectedLinks, block, link;
+                const auto [x, y] = points[i++ % points.size()];
+                if (host_.kernel().SheetHitTest(name.c_str(), x, y, &selectedBlocks, &selectedLinks, &block, &link) != 0)
+                    state.SkipWithError("SheetHitTest refused");
+                benchmark::DoNotOptimize(block);
+            }
+        });
+        // What a hit test cannot do without: one look at every block and connection.
+        add("scan", [this](benchmark::State& state) {
+            TSheetRecord* sheet = host_.sheet(0);
+            const auto points = probePoints(sheet);
+            size_t i = 0;
+            if (points.empty()) state.SkipWithError("the sheet holds no blocks");
+            for (auto _ : state) {
+                const auto [x, y] = points[i++ % points.size()];
+                const int32_t cx = x / 12, cy = y / 12;
+                int hits = 0;
+                for (uint16_t b = 0; b < sheet->Blocks->Count; ++b) {
+                    const auto* r = static_cast<const TBlockRecord*>(sheet->Blocks->GetItem(b));
+                    hits += r->Left <= cx && cx <= r->Right && r->Top <= cy && cy <= r->Bottom;
+                }
+                for (uint16_t l = 0; l < sheet->Links->Count; ++l) {
+                    TConnectionRecord c;
+                    std::memcpy(&c, sheet->Links->GetItem(l), sizeof c);
+                    const int32_t ax = c.PointA & 0xFFFF, ay = c.PointA >> 16, bx = c.PointB & 0xFFFF,
+                                  by = c.PointB >> 16;
+                    hits += std::min(ax, bx) <= cx && cx <= std::max(ax, bx) && std::min(ay, by) <= cy &&
+                            cy <= std::max(ay, by);
+                }
+                benchmark::DoNotOptimize(hits);
+            }
+        });
+    }
+
+    Sizes sizes_;
+    ProgramFolder& folder_;
+    KernelHost& host_;
+    RunCollector runs_;
+    std::vector<TableRow> rows_;
+    std::vector<std::string> notes_;
+};
+
+}  // namespace
+
+}  // namespace zo::bench
+
+int main(int argc, char** argv) {
+    using namespace zo::bench;
+    Sizes sizes;
+    std::vector<char*> args;
+    for (int i = 0; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--smoke") == 0) {
+            sizes = Sizes{20, 60, 10, 100, 1000, true};
+            continue;
+        }
+        args.push_back(argv[i]);
+    }
+    int benchArgc = int(args.size());
+    benchmark::Initialize(&benchArgc, args.data());
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    try {
+        ProgramFolder folder;
+        KernelHost host(folder);
+        Bench bench(sizes, folder, host);
+        bench.run();
+        for (const std::string& n : bench.notes()) std::cout << n << "\n";
+        std::cout << "\n";
+        const int notMeasured = PrintTable(std::cout, bench.rows(), bench.runs());
+        for (const std::string& f : bench.runs().failures()) std::cerr << "failed: " << f << "\n";
+        return bench.runs().anyFailed() || notMeasured > 0 ? 1 : 0;
+    } catch (const std::exception& e) {
+        std::cerr << "zobench: " << e.what() << "\n";
+        return 1;
+    }
+}
