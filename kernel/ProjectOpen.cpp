@@ -9,6 +9,7 @@
 #include "kernel/ChannelBase.h"
 #include "kernel/Clipboard.h"
 #include "kernel/ConnectionIndex.h"
+#include "kernel/DebugMode.h"
 #include "kernel/DeviceFile.h"
 #include "kernel/KernelLog.h"
 #include "kernel/KernelState.h"
@@ -240,6 +241,7 @@ namespace {
 void closeProject(const char* path) {
     KernelState& s = State();
     Log(ZO_RU("Закрытие проекта ") + Q + (path ? path : "") + Q, 1);
+    StopDebugging();
     if (auto replace = Options().Inspector.ReplaceElementProperties) replace(nullptr, 0, nullptr, nullptr);
     if (auto closeAll = Options().CloseAllSchemeWindows) closeAll();
     for (uint16_t i = 0; i < s.sheets.Count; ++i) FreeSheetContents(*static_cast<TSheetRecord*>(s.sheets.GetItem(i)));

@@ -15,6 +15,7 @@
 #include "kernel/LineTypes.h"
 #include "kernel/NetValues.h"
 #include "kernel/OutsideLibraries.h"
+#include "kernel/ProjectOpen.h"
 #include "kernel/RepaintRequests.h"
 #include "support/RuntimeProcess.h"
 
@@ -225,6 +226,24 @@ TEST_F(DebugMode, KernelDoneStopsARunningSession) {
     KernelDone();
     EXPECT_EQ(DebugOptions(), nullptr);
     EXPECT_EQ(NetValueCount(), 0);
+    EXPECT_EQ(runtime.Stop(), 0);
+}
+
+TEST_F(DebugMode, ClosingTheProjectStopsARunningSession) {
+    const uint16_t port = FreeLoopbackPort();
+    project(port);
+    circuit();
+    ASSERT_EQ(CreateConfigFile(cfgPath().c_str(), "CreateConfig.log", nullptr), 0);
+    RuntimeProcess runtime;
+    ASSERT_TRUE(runtime.Start(cfgPath()));
+    ASSERT_TRUE(WaitForListener(port)) << runtime.Errors();
+    SetMode(kModeDebug);
+    ASSERT_TRUE(refreshedUntil([&] { return text(0) == "0"; }));
+
+    EXPECT_EQ(CloseProject(cfgPath().c_str()), 0);
+    EXPECT_EQ(DebugOptions(), nullptr);
+    EXPECT_EQ(NetValueCount(), 0);
+    EXPECT_EQ(State().sheets.Count, 0);
     EXPECT_EQ(runtime.Stop(), 0);
 }
 
