@@ -4,6 +4,7 @@
 #include "kernel/BlockPrepare.h"
 #include "kernel/KernelState.h"
 #include "kernel/ProjectTree.h"
+#include "kernel/Selection.h"
 #include "kernel/Sheets.h"
 
 #include <algorithm>
@@ -60,15 +61,6 @@ void selectOnlyLastBlock(TSheetRecord& sheet) {
         static_cast<TConnectionRecord*>(sheet.Links->GetItem(i))->Selected = 0;
 }
 
-// The inspector shows the new selection of the sheet: the selection area's
-// ShowSelectionProperties(sheet) belongs here once it exists. Until then the
-// inspector is emptied, as that routine does first, so it keeps no address
-// into a block list that may have moved.
-void showSelection(TSheetRecord&) {
-    const TReplaceElementPropertiesProc replace = Options().Inspector.ReplaceElementProperties;
-    if (replace) replace(nullptr, 0, nullptr, nullptr);
-}
-
 // Releases a prepared block unless it was handed to the sheet.
 class PreparedBlock {
 public:
@@ -107,7 +99,7 @@ int32_t dropBlock(const char* sheetName, void* source, uint16_t x, uint16_t y) {
     prepared.keep();
     selectOnlyLastBlock(*sheet);
     RefreshProjectTree();
-    showSelection(*sheet);
+    ShowSelectionProperties(sheet);
     return 0;
 }
 

@@ -6,6 +6,7 @@
 #include "kernel/KernelState.h"
 #include "kernel/LineTypes.h"
 #include "kernel/OutsideLibraries.h"
+#include "kernel/SheetIndex.h"
 #include "kernel/Sheets.h"
 #include "platform/Cp1251.h"
 
@@ -207,6 +208,7 @@ int RedrawBlockPicture(TBlockRecord* block) {
     }
     assignLineTypes(*block);
     assignSize(*block);
+    MarkSheetsChanged();  // size and pins changed in place
     return result;
 }
 

@@ -5,6 +5,8 @@
 #include "kernel/KernelLog.h"
 #include "kernel/KernelState.h"
 #include "kernel/ProjectTree.h"
+#include "kernel/Selection.h"
+#include "kernel/SheetIndex.h"
 #include "platform/Cp1251.h"
 
 #include <QImage>
@@ -36,13 +38,6 @@ void copyName(char (&target)[61], const std::string& name) {
 
 TBlockRecord* blockAt(const TMenObj* blocks, uint16_t i) { return static_cast<TBlockRecord*>(blocks->GetItem(i)); }
 TConnectionRecord* linkAt(const TMenObj* links, uint16_t i) { return static_cast<TConnectionRecord*>(links->GetItem(i)); }
-
-// The inspector may show the record of a sheet (or the pair made from it);
-// when sheet records move or go, it must not keep their old address.
-void forgetSheetRecordsInInspector() {
-    const TReplaceElementPropertiesProc replace = Options().Inspector.ReplaceElementProperties;
-    if (replace) replace(nullptr, 0, nullptr, nullptr);
-}
 
 std::string freeSheetName() {
     const TMenObj& sheets = State().sheets;
@@ -106,8 +101,7 @@ void moveContents(TSheetRecord& sheet, int32_t dx, int32_t dy) {
         l->PointA = PackPoint(uint32_t(PointX(a) + dx), uint32_t(PointY(a) + dy));
         l->PointB = PackPoint(uint32_t(PointX(b) + dx), uint32_t(PointY(b) + dy));
     }
-    // The sheet index of the mouse editing must learn that blocks and
-    // connections moved in place: MarkSheetsChanged() belongs here.
+    MarkSheetsChanged();
 }
 
 }  // namespace
@@ -180,7 +174,7 @@ extern "C" void AddSheet() {
             FreeSheetContents(sheet);
             return;
         }
-        if (s.sheets.Data != before) forgetSheetRecordsInInspector();
+        if (s.sheets.Data != before) EmptyInspector();  // it may show the record of a sheet that moved or went
         char hostName[61];
         copyName(hostName, name);
         const TCreateSchemeWindowProc create = Options().CreateSchemeWindow;
@@ -204,7 +198,7 @@ extern "C" int32_t DeleteSheet(const char* sheetName) {
     }
     FreeSheetContents(*sheet);
     State().sheets.DeleteItem(index);
-    forgetSheetRecordsInInspector();
+    EmptyInspector();  // it may show the record of a sheet that moved or went
     Log(ZO_RU("Лист: ") + Q + name + Q + ZO_RU(" удаён."), 1);
     return 0;
 }

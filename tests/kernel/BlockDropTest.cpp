@@ -89,6 +89,12 @@ TEST_F(Drops, ABlockLandsOnTheCellUnderThePointerWithTheSizeOfItsPicture) {
     ASSERT_NE(ZO_FIELD(*b, Pins), nullptr);
     EXPECT_EQ(b->Pins->Count, 3);
     EXPECT_EQ(tree_.lines(), (std::vector<std::string>{"Лист 1", "  AND 1 (AND)"}));
+    // The inspector shows the new block: its record, display parameters and data.
+    ASSERT_FALSE(replaced.empty());
+    EXPECT_EQ(replaced.back().caption, "AND 1   (" + name + ")");
+    ASSERT_EQ(replaced.back().count, 3);
+    EXPECT_EQ(replaced.back().items[2].Data, data.Data);
+    EXPECT_TRUE(replaced.back().onChange);
 }
 
 TEST_F(Drops, BlocksAreNamedWithTheFirstFreeNumberOfTheirType) {
