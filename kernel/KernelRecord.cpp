@@ -5,6 +5,8 @@
 #include "kernel/DebugMode.h"
 #include "kernel/KernelLog.h"
 #include "kernel/KernelStart.h"
+#include "kernel/MouseEditing.h"
+#include "kernel/SchemePaint.h"
 #include "kernel/BlockDrop.h"
 #include "kernel/BlockPictures.h"
 #include "kernel/HitTest.h"
@@ -104,6 +106,10 @@ void FillKernelOptions(TKernelOptions& o) {
     o.GetMode = GetMode;
     o.ForwardToDebugger = ForwardToDebugger;
     // -- mouse editing, connections, painting
+    o.PaintScheme = PaintScheme;
+    o.SheetMouseDown = SheetMouseDown;
+    o.SheetMouseMove = SheetMouseMove;
+    o.SheetMouseUp = SheetMouseUp;
     // -- keyboard and clipboard
     o.SheetKeyDown = SheetKeyDown;
     o.SheetKeyUp = SheetKeyUp;

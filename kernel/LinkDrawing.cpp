@@ -53,6 +53,7 @@ uint8_t EndBits(uint32_t a, uint32_t b, uint32_t p) {
 TLinkDrawing::TLinkDrawing(QPainter& canvas, const TMenObj* links, const TMenObj* route, bool dragging, int32_t dx,
                            int32_t dy)
     : canvas_(canvas), links_(links), route_(route) {
+    canvas_.save();
     const QPaintDevice* device = canvas.device();
     maxCellX_ = device ? device->width() / kCellPixels : 0;
     maxCellY_ = device ? device->height() / kCellPixels : 0;
@@ -81,6 +82,8 @@ TLinkDrawing::TLinkDrawing(QPainter& canvas, const TMenObj* links, const TMenObj
     }
 }
 
+TLinkDrawing::~TLinkDrawing() { canvas_.restore(); }
+
 void TLinkDrawing::addLine(Lines& alongX, Lines& alongY, uint32_t a, uint32_t b, int32_t index) {
     const int direction = SegmentDirection(TZoSegment{a, b});
     if (direction == kSegmentAlongX) alongX[PointY(a)].push_back(Span{PointX(a), PointX(b), index});
@@ -101,8 +104,41 @@ void TLinkDrawing::DrawnPoints(int32_t i, uint32_t& a, uint32_t& b) const {
     b = b_.at(size_t(i));
 }
 
+// The same as DrawLineCell, with the line type's pictures taken once per
+// drawing and the painter's state set once rather than for every cell.
 void TLinkDrawing::cell(int32_t cx, int32_t cy, int32_t lineType, uint8_t selected, uint8_t code) {
-    if (!DrawLineCell(canvas_, cx * kCellPixels, cy * kCellPixels, lineType, selected, code)) failed_ = true;
+    if (code < 1 || code > kCrossedAlongX) {
+        failed_ = true;
+        return;
+    }
+    const int index = (selected && State().mode == kModeSelect) ? code + 16 : code - 1;
+    bool masked = true;
+    const QImage* picture = cellImage(lineType, index, masked);
+    if (!picture) {
+        failed_ = true;
+        return;
+    }
+    const int mode = masked ? QPainter::CompositionMode_SourceOver : QPainter::CompositionMode_Source;
+    if (mode != mode_) {
+        canvas_.setCompositionMode(QPainter::CompositionMode(mode));
+        mode_ = mode;
+    }
+    canvas_.drawImage(cx * kCellPixels, cy * kCellPixels, *picture);
+}
+
+const QImage* TLinkDrawing::cellImage(int32_t lineType, int index, bool& masked) {
+    auto it = images_.find(lineType);
+    if (it == images_.end()) {
+        TypeImages entry;
+        if (const TImageList* list = imagesOf(lineType)) {
+            entry.masked = list->Masked();
+            for (int i = 0; i < list->Count(); ++i) entry.cells.push_back(entry.masked ? list->Composed(i) : list->Image(i));
+        }
+        it = images_.emplace(lineType, std::move(entry)).first;
+    }
+    masked = it->second.masked;
+    if (index < 0 || index >= int(it->second.cells.size())) return nullptr;
+    return &it->second.cells[size_t(index)];
 }
 
 void TLinkDrawing::DrawLinkEnds(uint32_t p, int32_t lineType, uint8_t selected) {

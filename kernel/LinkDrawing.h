@@ -12,6 +12,8 @@
 #include "common/abi/ConnectionRecord.h"
 #include "common/abi/SheetRecord.h"
 
+#include <QImage>
+
 #include <cstdint>
 #include <unordered_map>
 #include <vector>
@@ -52,6 +54,9 @@ public:
     // links: the sheet's connections; route: the connection being laid (nil or
     // empty for none); dx, dy: the drag offset in cells (0, 0 when no drag).
     TLinkDrawing(QPainter& canvas, const TMenObj* links, const TMenObj* route, bool dragging, int32_t dx, int32_t dy);
+    ~TLinkDrawing();  // the painter's state as it was
+    TLinkDrawing(const TLinkDrawing&) = delete;
+    TLinkDrawing& operator=(const TLinkDrawing&) = delete;
 
     // Connection i's points where it is drawn, PointA before PointB.
     void DrawnPoints(int32_t i, uint32_t& a, uint32_t& b) const;
@@ -88,6 +93,8 @@ private:
                       const Lines* crossY, int32_t lastX, int32_t lastY, const Lines* moreX, const Lines* moreY,
                       int32_t moreLast);
     void cell(int32_t cx, int32_t cy, int32_t lineType, uint8_t selected, uint8_t code);
+    // The picture of one cell image and whether it is drawn masked; nil for none.
+    const QImage* cellImage(int32_t lineType, int index, bool& masked);
 
     QPainter& canvas_;
     const TMenObj* links_;
@@ -100,6 +107,12 @@ private:
     Lines linksX_, linksY_;  // connections along X by row, along Y by column
     Lines routeX_, routeY_;
     bool failed_ = false;
+    struct TypeImages {
+        bool masked = true;
+        std::vector<QImage> cells;  // composed (masked) or plain pictures, by image index
+    };
+    std::unordered_map<int32_t, TypeImages> images_;  // by line type drawn
+    int mode_ = -1;                                   // composition mode in force
 };
 
 }  // namespace zo::kernel
