@@ -8,6 +8,7 @@
 #include "kernel/MouseEditing.h"
 #include "kernel/SchemePaint.h"
 #include "kernel/BlockDrop.h"
+#include "kernel/BlockPreview.h"
 #include "kernel/BlockPictures.h"
 #include "kernel/HitTest.h"
 #include "kernel/NewProject.h"
@@ -123,6 +124,8 @@ void FillKernelOptions(TKernelOptions& o) {
     o.LoadOptionBlock = LoadOptionBlock;
     o.GetStructDescription = GetStructDescription;
     // -- previews and library files
+    o.GetBlockPreview = GetBlockPreview;
+    o.FreeBlockPreview = FreeBlockPreview;
     o.ClearLibraryFiles = ClearLibraryFiles;
     o.LibraryFileCount = LibraryFileCount;
     o.GetLibraryFile = GetLibraryFile;
