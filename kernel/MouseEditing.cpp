@@ -171,7 +171,7 @@ int32_t mouseMove(const char* name, int32_t x, int32_t y, char* status, char* hi
     CopyText(status, {});
     CopyText(hint, {});
     THit hit;
-    if (HitAt(name, x, y, hit) != 0) return -1;
+    if (HitAt(name, x, y, hit, true) != 0) return -1;
     NotePointer(x, y);
     TGesture& g = Gesture();
     g.currentX = x;

@@ -82,6 +82,7 @@ struct CellIndex {
     const uint8_t* linkData = nullptr;
     uint16_t linkCount = 0;
     uint64_t generation = 0;
+    uint64_t fingerprint = 0;
 
     Buckets blockCells;
     Buckets linkCells;
@@ -115,9 +116,34 @@ bool current(const TSheetRecord* sheet) {
            x.linkData == sheet->Links->Data && x.linkCount == sheet->Links->Count;
 }
 
+// What the index depends on, in one number: every block's place, pins and
+// records and every connection's points and net. One pass of integer mixing
+// over the lists, so that a change made in place, or lists that were freed and
+// made again at the same addresses, are noticed too.
+uint64_t fingerprintOf(const TSheetRecord* sheet) {
+    uint64_t h = 1469598103934665603ull;
+    auto mix = [&h](uint64_t v) { h = (h ^ v) * 1099511628211ull; };
+    for (uint16_t i = 0; i < sheet->Blocks->Count; ++i) {
+        const auto* b = static_cast<const TBlockRecord*>(sheet->Blocks->GetItem(i));
+        mix((uint64_t(uint32_t(b->Left)) << 32) | uint32_t(b->Top));
+        mix((uint64_t(uint32_t(b->Right)) << 32) | uint32_t(b->Bottom));
+        mix(reinterpret_cast<uintptr_t>(b->Block.Struct) ^ reinterpret_cast<uintptr_t>(b->Block.Data));
+        mix(reinterpret_cast<uintptr_t>(b->Pins));
+        mix(b->Pins ? b->Pins->Count : 0);
+    }
+    for (uint16_t i = 0; i < sheet->Links->Count; ++i) {
+        const auto* l = static_cast<const TConnectionRecord*>(sheet->Links->GetItem(i));
+        mix((uint64_t(l->PointA) << 32) | l->PointB);
+        mix(uint16_t(l->NetIndex));
+    }
+    return h;
+}
+
 CellIndex& indexFor(TSheetRecord* sheet) {
     CellIndex& x = g_index;
-    if (current(sheet)) return x;
+    const uint64_t fingerprint = fingerprintOf(sheet);
+    if (current(sheet) && x.fingerprint == fingerprint) return x;
+    x.fingerprint = fingerprint;
     x.sheet = sheet;
     x.blocks = sheet->Blocks;
     x.blockData = sheet->Blocks->Data;
@@ -243,10 +269,18 @@ void NormalizedPoints(const TConnectionRecord& link, uint32_t& a, uint32_t& b) {
     if (PointX(b) < PointX(a) || (PointX(b) == PointX(a) && PointY(b) < PointY(a))) std::swap(a, b);
 }
 
-THit HitCell(TSheetRecord* sheet, int32_t cx, int32_t cy) {
+THit HitCell(TSheetRecord* sheet, int32_t cx, int32_t cy, bool sameCellAgain) {
     THit hit;
     hit.sheet = sheet;
     if (!sheet || !sheet->Blocks || !sheet->Links) return hit;
+    // Pointer moves inside one cell ask again for the same cell.
+    static struct {
+        bool valid = false;
+        int32_t x = 0, y = 0;
+        THit hit;
+    } last;
+    if (sameCellAgain && last.valid && last.x == cx && last.y == cy && last.hit.sheet == sheet && current(sheet))
+        return last.hit;
     const bool inRange = cx >= 0 && cy >= 0 && cx <= kMaxCell && cy <= kMaxCell;
     std::vector<uint16_t> candidates;
     CellIndex& x = indexFor(sheet);
@@ -270,16 +304,20 @@ THit HitCell(TSheetRecord* sheet, int32_t cx, int32_t cy) {
             break;
         }
     if (hit.link >= 0) findPinItem(hit, x);
+    last.valid = true;
+    last.x = cx;
+    last.y = cy;
+    last.hit = hit;
     return hit;
 }
 
-int HitAt(const char* sheetName, int32_t x, int32_t y, THit& hit) {
+int HitAt(const char* sheetName, int32_t x, int32_t y, THit& hit, bool sameCellAgain) {
     hit = THit{};
     if (!sheetName) return -1;
     TSheetRecord* sheet = LookupSheet(sheetName);
     if (!sheet) return -2;
     if (!sheet->Blocks || !sheet->Links) return -3;
-    hit = HitCell(sheet, x / 12, y / 12);
+    hit = HitCell(sheet, x / 12, y / 12, sameCellAgain);
     return 0;
 }
 

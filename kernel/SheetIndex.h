@@ -5,9 +5,10 @@
 // rebuilt when the sheet's lists change, so a pointer move does not walk every
 // block and connection.
 //
-// The index notices lists that were replaced, grew or shrank. Code that moves
-// blocks or connections in place, or rewrites pins and their values, calls
-// MarkSheetsChanged() afterwards.
+// The index notices lists that were replaced, grew or shrank, and items that
+// moved in place. Code that changes blocks or connections calls
+// MarkSheetsChanged() afterwards all the same, so that the next question does
+// not take the answer of the last one.
 
 #include "common/abi/BlockRecord.h"
 #include "common/abi/ConnectionRecord.h"
@@ -44,12 +45,16 @@ struct THit {
     const TStructItem* PinItem() const;
 };
 
-// The hit at a cell of the sheet (a cell outside the sheet is looked up by a walk).
-THit HitCell(TSheetRecord* sheet, int32_t cellX, int32_t cellY);
+// The hit at a cell of the sheet (a cell beyond 0..65535 is looked up by a
+// walk). The index is checked against the sheet first, by one pass of integer
+// mixing over its lists; sameCellAgain answers a question about the cell
+// asked last without that pass while nothing was marked changed (pointer
+// moves inside one cell).
+THit HitCell(TSheetRecord* sheet, int32_t cellX, int32_t cellY, bool sameCellAgain = false);
 
 // The hit at a point in sheet pixels: 0; -1 nil name; -2 no such sheet;
 // -3 no sheet record (no lists). Every output is cleared first.
-int HitAt(const char* sheetName, int32_t x, int32_t y, THit& hit);
+int HitAt(const char* sheetName, int32_t x, int32_t y, THit& hit, bool sameCellAgain = false);
 
 // Tells the index that blocks, connections or pin values changed in place.
 void MarkSheetsChanged();

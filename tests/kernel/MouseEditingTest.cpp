@@ -364,4 +364,11 @@ TEST_F(MouseEditing, CellIndexAgreesWithTheHitTestAndFollowsMoves) {
     sheet("S")->Links->Data[0] = 1;
     ASSERT_EQ(MoveSelection(sheet("S"), 3, 1), 0);
     compare();
+    // Moved in place by code that does not say so: noticed all the same.
+    TBlockRecord* b = block("S", 4);
+    b->Left += 2;
+    b->Right += 2;
+    b->Top += 1;
+    b->Bottom += 1;
+    compare();
 }
