@@ -174,8 +174,11 @@ int32_t mouseMove(const char* name, int32_t x, int32_t y, char* status, char* hi
     if (HitAt(name, x, y, hit, true) != 0) return -1;
     NotePointer(x, y);
     TGesture& g = Gesture();
-    g.currentX = x;
-    g.currentY = y;
+    // A pointer outside the sheet does not move the drag or the band there.
+    if (valid(x, y)) {
+        g.currentX = x;
+        g.currentY = y;
+    }
     if (!g.areaSelecting && !g.layingLine) fillTexts(hit, status, hint);
     int16_t shape = cursor ? *cursor : 0;
     uint8_t redraw = 0;

@@ -115,6 +115,22 @@ TEST_F(MouseEditing, RubberBandSelectsTheSameEitherWay) {
     (void)c;
 }
 
+TEST_F(MouseEditing, PointerOutsideTheSheetKeepsTheDragWhereItWas) {
+    const int a = addBlock("S", "AND", 10, 10);
+    int32_t x, y;
+    bodyPixel(a, x, y);
+    ASSERT_EQ(down("S", x, y), 0);
+    ASSERT_EQ(move("S", x + 30, y), 0);
+    ASSERT_EQ(move("S", kOutsideSheet, y), 0);
+    int32_t dx = 0, dy = 0;
+    EXPECT_TRUE(DragOffsetOn("S", dx, dy));
+    EXPECT_EQ(dx, 2);
+    EXPECT_EQ(dy, 0);
+    EXPECT_EQ(up("S", kOutsideSheet, y), -1);  // still dragging
+    EXPECT_EQ(up("S", x + 30, y), 0);
+    EXPECT_EQ(int64_t(block("S", a)->Left), 12);
+}
+
 TEST_F(MouseEditing, RubberBandReleasedOutsideStaysOpen) {
     addBlock("S", "AND", 2, 2);
     ASSERT_EQ(down("S", 200, 200), 0);
