@@ -208,51 +208,55 @@ int32_t mouseMove(const char* name, int32_t x, int32_t y, char* status, char* hi
     return 0;
 }
 
+// The end of a rubber band or of a drag (mode 0): 0, or -1 when neither is in
+// progress or the pointer is outside the sheet.
+int32_t selectUp(const THit& hit, int32_t x, int32_t y, uint8_t& redraw) {
+    TGesture& g = Gesture();
+    TSheetRecord* sheet = hit.sheet;
+    if (!valid(x, y) || (!g.areaSelecting && !g.dragging)) return -1;
+    g.currentX = x;
+    g.currentY = y;
+    redraw = 1;
+    if (g.areaSelecting) {
+        g.areaSelecting = 0;
+        SelectInRect(sheet, TZoRect{g.downX, g.downY, x, y});
+        RepaintInspector();
+        return 0;
+    }
+    g.dragging = 0;
+    const int32_t dx = (g.currentX - g.downX) / kCellPixels;
+    const int32_t dy = (g.currentY - g.downY) / kCellPixels;
+    if (platform::isCtrlDown() && dx == 0 && dy == 0) {  // a Ctrl-click takes back what was selected
+        TBlockRecord* block = hit.Block();
+        TConnectionRecord* link = hit.Link();
+        if (block && block->Selected && g.blockWasSelected) block->Selected = 0;
+        if (link && link->Selected && g.linkWasSelected) link->Selected = 0;
+    }
+    MergeLinks(sheet);
+    ShowSelectionProperties(sheet);
+    MoveSelection(sheet, dx, dy);
+    return 0;
+}
+
 int32_t mouseUp(const char* name, int32_t x, int32_t y, uint8_t button, char* status, uint8_t* changed) {
     if (changed) *changed = 0;
     CopyText(status, {});
     THit hit;
     if (HitAt(name, x, y, hit) != 0) return -1;
     NotePointer(x, y);
-    TSheetRecord* sheet = hit.sheet;
-    TGesture& g = Gesture();
+    const TGesture& g = Gesture();
     uint8_t redraw = 0;
     int32_t result = -1;
     if (button == 0) {
         switch (State().mode) {
             case kModeSelect:
-                if (g.areaSelecting && valid(x, y)) {
-                    g.currentX = x;
-                    g.currentY = y;
-                    g.areaSelecting = 0;
-                    SelectInRect(sheet, TZoRect{g.downX, g.downY, x, y});
-                    redraw = 1;
-                    RepaintInspector();
-                    result = 0;
-                } else if (g.dragging && valid(x, y)) {
-                    g.currentX = x;
-                    g.currentY = y;
-                    g.dragging = 0;
-                    const int32_t dx = (g.currentX - g.downX) / kCellPixels;
-                    const int32_t dy = (g.currentY - g.downY) / kCellPixels;
-                    if (platform::isCtrlDown() && dx == 0 && dy == 0) {
-                        TBlockRecord* block = hit.Block();
-                        TConnectionRecord* link = hit.Link();
-                        if (block && block->Selected && g.blockWasSelected) block->Selected = 0;
-                        if (link && link->Selected && g.linkWasSelected) link->Selected = 0;
-                    }
-                    MergeLinks(sheet);
-                    ShowSelectionProperties(sheet);
-                    MoveSelection(sheet, dx, dy);
-                    redraw = 1;
-                    result = 0;
-                }
+                result = selectUp(hit, x, y, redraw);
                 break;
             case kModeStraight:
-                if (g.layingLine) result = StraightUp(name, sheet, x, y, redraw);
+                if (g.layingLine) result = StraightUp(name, hit.sheet, x, y, redraw);
                 break;
             case kModeConnect:
-                if (g.layingLine && traceLoaded()) result = RoutedUp(name, sheet, x, y, redraw);
+                if (g.layingLine && traceLoaded()) result = RoutedUp(name, hit.sheet, x, y, redraw);
                 break;
             default:
                 break;
