@@ -100,11 +100,10 @@ private:
     std::string key_;
 };
 
-// Kept until the process ends (its pictures belong to the GUI library, which
-// must not release them after the application object).
+// Kept while the kernel library is loaded: plain pictures, freed with it.
 TextCache& texts() {
-    static TextCache* cache = new TextCache;
-    return *cache;
+    static TextCache cache;
+    return cache;
 }
 
 int textWidth(const TextCache::Style& style, const std::string& text) { return texts().get(style, text, 0).width; }
