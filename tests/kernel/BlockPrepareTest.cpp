@@ -4,6 +4,7 @@
 #include "KernelHost.h"
 
 #include "common/MenObj.h"
+#include "common/My_XML.h"
 #include "common/Struct.h"
 #include "common/abi/DragObject.h"
 #include "common/abi/PinRecord.h"
@@ -22,6 +23,7 @@
 
 #include <QImage>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -382,6 +384,65 @@ TEST_F(Preparation, FindPinAtPrefersTheLastBlockTheFirstConnectionAndAnOutputFie
     EXPECT_EQ(FindPinAt(nullptr, 0, 0, hit), -1);
     EXPECT_EQ(hit.Sheet, nullptr);
     EXPECT_EQ(FindPinAt("Other", 0, 0, hit), -2);
+}
+
+// ---- the shipped element library files ------------------------------------------------------------
+
+// Description paths of every BLOCK below the current element (FBD or GROUP).
+void collectBlocks(TZo_XML& xml, const std::string& place, std::vector<std::string>& out) {
+    if (xml.GoFirstChild() != 0) return;
+    do {
+        const std::string name = xml.GetNodeName();
+        if (name == "GROUP") collectBlocks(xml, place + "/" + xml.GetAttribute("NAME"), out);
+        if (name == "BLOCK") out.push_back(place + "/" + xml.GetAttribute("NAME"));
+    } while (xml.GoNextSibling() == 0);
+    xml.GoParent();
+}
+
+TEST_F(Preparation, EveryShippedBlockPreparesWithTypedPinsCodeAndComments) {
+    fs::copy(std::string(ZO_PROGRAM_DIR) + "/Device", program_.sub("Device"), fs::copy_options::recursive);
+    const char* const files[] = {"\\Library\\Logic.xml", "\\Library\\Math.xml", "\\Library\\Channels.xml",
+                                 "\\Library\\Timers\\Timers.xml", "\\Device\\OrvantaPLC.dev",
+                                 "\\Device\\OrvantaAVR.dev"};
+    std::vector<std::string> paths;
+    for (const char* file : files) {
+        SCOPED_TRACE(file);
+        // What the element library window requires of a file.
+        std::string native = std::string(file).substr(1);
+        std::replace(native.begin(), native.end(), '\\', '/');
+        EXPECT_GE(fs::file_size(program_.sub(native)), 200u);
+        TZo_XML xml;
+        ASSERT_EQ(xml.OpenFile(file), 0);
+        xml.GoRoot();
+        xml.SetMark();
+        ASSERT_EQ(xml.CountFromMark("FBD"), 1);
+        ASSERT_EQ(xml.FindFromMark("FBD"), 0);
+        collectBlocks(xml, std::string(file) + "/FBD", paths);
+    }
+    EXPECT_GE(paths.size(), 20u);
+    const std::vector<std::string> channels = {"In", "Out", "AIn"};
+    for (const std::string& path : paths) {
+        SCOPED_TRACE(path);
+        TBlockRecord b = blockFor(path.c_str());
+        ASSERT_EQ(PrepareBlock(&b), 0);
+        const std::vector<TPinRecord> pins = pinsOf(b);
+        EXPECT_FALSE(pins.empty());
+        for (const TPinRecord& p : pins) {
+            EXPECT_GE(p.LineType, 0);
+            EXPECT_EQ(field(b.Block, static_cast<const TStruct*>(b.Block.Struct)->GetItemName(p.FieldIndex).c_str()),
+                      "65535");
+        }
+        const bool channel = std::find(channels.begin(), channels.end(), std::string(b.Name)) != channels.end();
+        EXPECT_EQ(field(b.Block, "Cod") == "<none>", channel);
+        EXPECT_EQ(field(b.Display, "Library").empty(), channel);
+        if (channel) {
+            EXPECT_NE(field(b.Block, "ID"), "<none>");
+        }
+        std::vector<std::string> comments;
+        EXPECT_EQ(ReadBlockComments(path.c_str(), &comments), 0);
+        EXPECT_FALSE(comments.empty());
+        ReleaseBlock(&b);
+    }
 }
 
 // ---- the drop's names after a real deletion ---------------------------------------------------------
