@@ -1,14 +1,20 @@
-# make test  - installs missing packages, builds with ASan/UBSan, runs every test.
+# make test  - installs missing packages, builds with ASan/UBSan, runs every test,
+#              then builds the fuzz targets (clang) and runs each one shortly.
+# make fuzz  - builds the fuzz targets and runs each for FUZZ_SECONDS (default 300),
+#              targets in parallel; reports executions and findings per target.
 # make bench - builds the kernel's benchmarks in release mode (own build folder,
 #              no sanitizers) and prints their table.
 BUILD_DIR ?= build
 BENCH_DIR ?= build-bench
+FUZZ_BUILD_DIR ?= build-fuzz
+FUZZ_SECONDS ?= 300
+FUZZ_CHECK_SECONDS ?= 20
 JOBS ?= $(shell nproc)
 # GCC 12 reports false -Wrestrict errors in std::string concatenation once it
 # optimises (its bug 105329); every other warning stays an error.
 BENCH_FLAGS ?= -O2 -DNDEBUG -Wno-restrict
 
-.PHONY: test deps configure build clean bench
+.PHONY: test deps configure build clean bench fuzz-configure fuzz-build fuzz fuzz-check
 
 deps:
 	@bash scripts/deps.sh
@@ -19,8 +25,22 @@ configure: deps
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
-test: build
+test: build fuzz-build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 600
+	$(MAKE) --no-print-directory fuzz-check
+
+fuzz-configure: deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZO_FUZZ=ON
+
+fuzz-build: fuzz-configure
+	cmake --build $(FUZZ_BUILD_DIR) -j $(JOBS) --target fuzz_all
+
+fuzz: fuzz-build
+	FUZZ_BUILD_DIR=$(FUZZ_BUILD_DIR) FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_JOBS=$(JOBS) bash fuzz/run.sh fuzz
+
+# Every seed and regression input, then a short run of each target; any finding fails.
+fuzz-check:
+	FUZZ_BUILD_DIR=$(FUZZ_BUILD_DIR) FUZZ_SECONDS=$(FUZZ_CHECK_SECONDS) FUZZ_JOBS=$(JOBS) bash fuzz/run.sh check
 
 bench: deps
 	cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DZO_SANITIZE=OFF -DZO_TESTS=OFF \
@@ -29,4 +49,4 @@ bench: deps
 	$(BENCH_DIR)/bench/zobench
 
 clean:
-	rm -rf $(BUILD_DIR) $(BENCH_DIR)
+	rm -rf $(BUILD_DIR) $(FUZZ_BUILD_DIR) $(BENCH_DIR)

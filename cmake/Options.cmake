@@ -25,8 +25,12 @@ function(zo_product_library target)
     BUILD_RPATH "$ORIGIN"
     INSTALL_RPATH "$ORIGIN")
   target_compile_options(${target} PRIVATE ${ZO_WARNINGS})
-  target_link_options(${target} PRIVATE -Wl,--no-undefined -Wl,--exclude-libs,ALL
+  target_link_options(${target} PRIVATE -Wl,--exclude-libs,ALL
     -Wl,--version-script=${CMAKE_SOURCE_DIR}/cmake/exports.map)
+  # clang's sanitizer and fuzzer runtimes live in the executable that loads the library.
+  if(NOT ZO_FUZZ)
+    target_link_options(${target} PRIVATE -Wl,--no-undefined)
+  endif()
 endfunction()
 
 function(zo_warnings target)

@@ -129,6 +129,71 @@ bool writeFileAtomically(const std::string& nativeName, const char* data, size_t
     return ok;
 }
 
+// A name the reader takes back as it was written: a colon would make it a
+// prefixed name, which the reader refuses unless the prefix is declared.
+bool writableName(const std::string& utf8Name) { return xmlValidateNCName(X(utf8Name), 0) == 0; }
+
+bool holdsIn1251(const xmlChar* text) {
+    bool lossless = true;
+    if (text) utf8ToCp1251(reinterpret_cast<const char*>(text), &lossless);
+    return lossless;
+}
+
+// A Windows-1251 file can hold any character only where XML has character
+// references: in attribute values and character data. A name, a comment, a
+// processing instruction or a CDATA section with a character that Windows-1251
+// lacks would be written as a reference there, so the file would not read
+// again or would read differently. Documents read from files in another
+// encoding can hold such text.
+bool writableIn1251(const xmlNode* node) {
+    for (; node; node = node->next) {
+        switch (node->type) {
+            case XML_ELEMENT_NODE:
+                if (!holdsIn1251(node->name)) return false;
+                for (const xmlAttr* a = node->properties; a; a = a->next)
+                    if (!holdsIn1251(a->name)) return false;
+                break;
+            case XML_COMMENT_NODE:
+            case XML_CDATA_SECTION_NODE:
+                if (!holdsIn1251(node->content)) return false;
+                break;
+            case XML_PI_NODE:
+                if (!holdsIn1251(node->name) || !holdsIn1251(node->content)) return false;
+                break;
+            case XML_DTD_NODE:
+            case XML_ELEMENT_DECL:
+            case XML_ATTRIBUTE_DECL:
+            case XML_ENTITY_DECL:
+                if (!holdsIn1251(node->name)) return false;
+                break;
+            default:
+                break;
+        }
+        // The children of an entity reference are those of its declaration.
+        if (node->type != XML_ENTITY_REF_NODE && !writableIn1251(node->children)) return false;
+    }
+    return true;
+}
+
+void rootSeen(void* seen, const xmlChar*, const xmlChar*, const xmlChar*, int, const xmlChar**, int, int,
+              const xmlChar**) {
+    *static_cast<bool*>(seen) = true;
+}
+
+void quietError(void*, xmlErrorPtr) {}
+
+// The text as written must read again: the saving never replaces a file with
+// one that does not parse. The same parse as reading it, without building the
+// tree again: a well-formed document with a root element.
+bool parsesAgain(const xmlChar* text, int size) {
+    xmlSAXHandler sax{};
+    sax.initialized = XML_SAX2_MAGIC;
+    sax.startElementNs = rootSeen;
+    sax.serror = quietError;
+    bool root = false;
+    return xmlSAXUserParseMemory(&sax, &root, reinterpret_cast<const char*>(text), size) == 0 && root;
+}
+
 }  // namespace
 
 TZo_XML::TZo_XML() = default;
@@ -199,13 +264,14 @@ int TZo_XML::SaveFile(const std::string& fileName) {
         platform::showMessage(ZO_RU("Не создан экземпляр XML_Doc"));
         return -1;
     }
+    if (!writableIn1251(reinterpret_cast<const xmlNode*>(Document)->children)) return -3;
     xmlChar* mem = nullptr;
     int size = 0;
     const int oldIndent = xmlIndentTreeOutput;
     xmlIndentTreeOutput = 1;
     xmlDocDumpFormatMemoryEnc(Document, &mem, &size, "windows-1251", 1);
     xmlIndentTreeOutput = oldIndent;
-    if (!mem || size <= 0) {
+    if (!mem || size <= 0 || !parsesAgain(mem, size)) {
         if (mem) xmlFree(mem);
         return -3;
     }
@@ -221,6 +287,7 @@ int TZo_XML::NewDocument(const std::string& rootName) {
     ReleaseDom();
     CreateDom();
     if (!Document) return -1;
+    if (!writableName(cp1251ToUtf8(rootName))) return -1;  // not a name the file could hold
     const std::string text = "<?xml version=\"1.0\" encoding=\"windows-1251\"?>"
                              "<!-- This document was created with Zo_xml unit. --> <" +
                              rootName + "/>";
@@ -271,7 +338,9 @@ int TZo_XML::GoToPath(const std::string& path) {
 int TZo_XML::GoFirstChild() {
     if (!Document) return -1;
     if (!CurrentElement) return -2;
-    if (!CurrentElement->children) return -4;
+    // Only an element has children of its own: those of an entity reference
+    // belong to the entity's declaration in the document type.
+    if (!isElement(CurrentElement) || !CurrentElement->children) return -4;
     CurrentElement = CurrentElement->children;
     return 0;
 }
@@ -341,7 +410,7 @@ std::string TZo_XML::GetAttribute(const std::string& name) const {
 int TZo_XML::SetAttribute(const std::string& name, const std::string& value) {
     if (!isElement(CurrentElement)) return -2;
     const std::string utf8Name = cp1251ToUtf8(name);
-    if (xmlValidateName(X(utf8Name), 0) != 0) return -3;
+    if (!writableName(utf8Name) || utf8Name == "xmlns") return -3;
     return xmlSetProp(CurrentElement, X(utf8Name), X(xmlSafe(value))) ? 0 : -3;
 }
 
@@ -356,7 +425,7 @@ int TZo_XML::AddChild(const std::string& name) {
     if (!Document) return -1;
     if (!isElement(CurrentElement)) return -2;
     const std::string utf8Name = cp1251ToUtf8(name);
-    if (xmlValidateName(X(utf8Name), 0) != 0) return -3;
+    if (!writableName(utf8Name)) return -3;
     xmlNodePtr child = xmlNewChild(CurrentElement, nullptr, X(utf8Name), nullptr);
     if (!child) return -3;
     CurrentElement = child;
@@ -365,7 +434,7 @@ int TZo_XML::AddChild(const std::string& name) {
 
 int TZo_XML::RemoveChildren() {
     if (!Document) return -1;
-    if (!CurrentElement) return -2;
+    if (!isElement(CurrentElement)) return -2;
     while (xmlNodePtr child = CurrentElement->children) {
         if (isInside(MarkElement, child)) MarkElement = nullptr;
         if (isInside(CurrentNode, child)) CurrentNode = nullptr;

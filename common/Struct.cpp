@@ -379,8 +379,10 @@ int TStruct::readValues(void* record, TZo_XML* xml, bool update) const {
     for (int i = 0; i < Items.Count; ++i) {
         const TStructItem* item = GetItem(i);
         const std::string value = xml->GetAttribute(item->Name);
-        if (!value.empty()) SetValue(record, i, value.c_str());
-        else if (!update) SetValue(record, i, item->Default);
+        // A text that is no value of the field's type counts as absent: reading
+        // gives the default rather than whatever bytes the record held.
+        if (!value.empty() && SetValue(record, i, value.c_str()) == 0) continue;
+        if (!update) SetValue(record, i, item->Default);
     }
     return 0;
 }
@@ -471,6 +473,10 @@ int TStruct::WriteValuesToFile(const void* record, const char* path) const {
             }
             xml.SetMark();
         }
+        // An element added after text or a comment at its level is past the
+        // end of every walk: it would never be read back, and each write would
+        // add one more.
+        if (xml.GoToPath(joinTokens(tokens, tokens.size())) != 0) return -100;
     }
     writeValues(record, &xml, false);
     return xml.SaveFile(file) == 0 ? 0 : -100;

@@ -160,6 +160,12 @@ void updateChannelBase(const std::string& path, const std::string& projectPath) 
         Log(ZO_RU("Ошибка базы каналов ") + Q + path + Q, 5);
         return;
     }
+    // A file of that name under another root is not a channel base: it is left as it is.
+    xml.GoRoot();
+    if (xml.GetNodeName() != kBaseRoot) {
+        Log(ZO_RU("Ошибка базы каналов ") + Q + path + Q, 5);
+        return;
+    }
     if (!takeProjectElement(xml, path, projectPath)) return;
     writeLists(xml);
     if (xml.SaveFile(path) != 0) Log(ZO_RU("Ошибка базы каналов ") + Q + path + Q, 5);

@@ -35,6 +35,6 @@ extern "C" {
 // the end marker could not be written; -4 a channel element could not be
 // written; -5 the blocks could not be ordered; -7 a network channel lacks its
 // pin field or "ID"; -8 an FBD block element could not be written. A failed
-// run leaves no file at CfgPath.
+// run leaves no partial file: a file at CfgPath from an earlier run stays as it was.
 int32_t CreateConfigFile(const char* cfgPath, const char* logName, TZoStringList* list);
 }

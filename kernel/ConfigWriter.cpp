@@ -84,12 +84,10 @@ ConfigWriter::ConfigWriter(std::string cfgPath, std::string logName, TZoStringLi
 ConfigWriter::~ConfigWriter() {
     publishLibraries();
     if (committed_) return;
-    if (created_) {
-        // The run failed after the file was started: nothing of it, and no
-        // older file that no longer matches the project, stays behind.
-        removeFile(tempPath_);
-        removeFile(cfgPath_);
-    }
+    // The run failed after the file was started: nothing of it stays behind,
+    // and a configuration file written by an earlier run is left as it was
+    // (the run's result and log tell that it is not the project's).
+    if (created_) removeFile(tempPath_);
 }
 
 void ConfigWriter::Log(const std::string& text, uint8_t level) const {

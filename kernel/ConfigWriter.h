@@ -21,7 +21,8 @@ namespace zo::kernel {
 class ConfigWriter {
 public:
     ConfigWriter(std::string cfgPath, std::string logName, TZoStringList* list, uint8_t fileType);
-    // Without Commit the temporary file and any file at CfgPath are removed.
+    // Without Commit the temporary file is removed; a file at CfgPath from an
+    // earlier run stays as it was.
     ~ConfigWriter();
     ConfigWriter(const ConfigWriter&) = delete;
     ConfigWriter& operator=(const ConfigWriter&) = delete;

@@ -177,6 +177,8 @@ protected:
         TStringListTable list;
         list.List()->Add(list.List(), "left over");
         const std::string path = file("Upload/P.cfg");
+        // A failed run leaves an earlier file as it was: each run starts without one.
+        fs::remove(path);
         const int32_t result = CreateConfigFile(path.c_str(), "CreateConfig.log", list.List());
         Run r{result, fs::exists(path) ? readBytes(path) : std::string(), list.Items()};
         EXPECT_FALSE(fs::exists(path + ".tmp")) << "temporary file left behind";
@@ -366,22 +368,23 @@ TEST_F(ConfigFile, AnUnorderedLoopNamesItsBlocks) {
     EXPECT_EQ(g_repaints, 0);
 }
 
-TEST_F(ConfigFile, AFailedRunLeavesNoFileBehind) {
+TEST_F(ConfigFile, AFailedRunLeavesNoPartialFileAndTheOlderOneAsItWas) {
     UiRecorder ui;  // the XML layer's box for the missing device file
     const std::string path = file("Upload/P.cfg");
-    // Failing once the file is started: neither a partial file nor the older one stays.
+    // Failing once the file is started: no partial file, and the older one stays as it was.
     project(1);
     const uint16_t s = addSheet("Лист 1");
     put(s, "", "W", 0, 0, {}, programPath() + "\\Cfg.xml/FBD/NoId/Orvan_In");
     writeBytes(path, "an older configuration");
-    EXPECT_EQ(run().result, -7);
+    EXPECT_EQ(CreateConfigFile(path.c_str(), "CreateConfig.log", nullptr), -7);
     EXPECT_TRUE(log_.has("\"W\" схемы \"Лист 1\"   не содержит поля \"ID\""));
-    EXPECT_FALSE(fs::exists(path));
+    EXPECT_EQ(readBytes(path), "an older configuration");
+    EXPECT_FALSE(fs::exists(path + ".tmp"));
 
     // Failing before the file is started (no header description): it is not touched.
     writeBytes(path, "an older configuration");
     std::strcpy(State().deviceFileName, "Missing.dev");
-    EXPECT_EQ(run().result, -1);
+    EXPECT_EQ(CreateConfigFile(path.c_str(), "CreateConfig.log", nullptr), -1);
     EXPECT_TRUE(log_.has("Не удается загрузить описание  " + programPath() + "\\Device\\Missing.dev/Structure/Header"));
     EXPECT_EQ(readBytes(path), "an older configuration");
 

@@ -1,0 +1,129 @@
+#!/usr/bin/env bash
+# Runs the libFuzzer targets of the fuzz configuration.
+#
+#   fuzz/run.sh fuzz  [targets...]   every target for FUZZ_SECONDS (default 300) on a
+#                                    corpus kept in the build folder; executions are
+#                                    added up across runs
+#   fuzz/run.sh check [targets...]   the short form for CI: every seed and regression
+#                                    input once, then FUZZ_SECONDS (default 20) of fuzzing
+#                                    from the seeds on a fresh corpus
+#
+# Targets run in parallel, at most FUZZ_JOBS (default: the core count) at a time.
+# Any finding (crash, sanitizer report, leak, timeout, memory limit) fails the run;
+# its input is left in <build>/fuzz/findings/<target>/. Environment:
+#   FUZZ_BUILD_DIR   the fuzz configuration's build folder (default build-fuzz)
+#   FUZZ_SECONDS     seconds of fuzzing per target
+#   FUZZ_JOBS        targets run at once
+#   FUZZ_FORK        libFuzzer processes per target in "fuzz" mode (default 1)
+set -uo pipefail
+
+mode=${1:-}
+shift || true
+case "$mode" in
+  fuzz|check) ;;
+  *) echo "usage: $0 fuzz|check [targets...]" >&2; exit 2 ;;
+esac
+
+source_dir=$(cd "$(dirname "$0")/.." && pwd)
+build_dir=$(cd "$source_dir" && mkdir -p "${FUZZ_BUILD_DIR:-build-fuzz}" && cd "${FUZZ_BUILD_DIR:-build-fuzz}" && pwd)
+bin_dir=$build_dir/fuzz/bin
+jobs=${FUZZ_JOBS:-$(nproc)}
+fork=${FUZZ_FORK:-1}
+if [ "$mode" = fuzz ]; then seconds=${FUZZ_SECONDS:-300}; else seconds=${FUZZ_SECONDS:-20}; fi
+
+all_targets=(xml struct project device channelbase options settings)
+targets=("$@")
+[ ${#targets[@]} -eq 0 ] && targets=("${all_targets[@]}")
+
+# Largest input per target: whole files of the kind, kept small enough that one
+# input's work stays bounded.
+max_len() {
+  case "$1" in
+    xml|struct|options|settings|channelbase) echo 16384 ;;
+    device|project) echo 8192 ;;
+  esac
+}
+
+# Scratch folders of fuzz processes that are gone (a crash leaves its own).
+clean_scratch() {
+  local d pid
+  for d in /dev/shm/zo-fuzz-* /tmp/zo-fuzz-*; do
+    [ -d "$d" ] || continue
+    pid=${d##*-}
+    kill -0 "$pid" 2>/dev/null || rm -rf "$d"
+  done
+}
+
+run_target() {
+  local target=$1 binary=$bin_dir/fuzz_$1
+  local findings=$build_dir/fuzz/findings/$target
+  local log=$build_dir/fuzz/logs/$target.$mode.log
+  local seeds=$source_dir/fuzz/corpus/$target regressions=$source_dir/fuzz/regressions/$target
+  local dict=$source_dir/fuzz/dict/$target.dict
+  mkdir -p "$findings" "$(dirname "$log")" "$regressions"
+  if [ ! -x "$binary" ]; then
+    echo "$target: no binary $binary" > "$log"
+    echo "$target 0 missing" > "$log.result"
+    return
+  fi
+  local options=(-rss_limit_mb=2048 -malloc_limit_mb=2048 -timeout=20 -max_len="$(max_len "$target")"
+                 -print_final_stats=1 -artifact_prefix="$findings/")
+  [ -f "$dict" ] && options+=(-dict="$dict")
+  local status=0 runs=0 corpus
+  : > "$log"
+  if [ "$mode" = check ]; then
+    # Every seed and regression input once, each in a run of its own.
+    local inputs=()
+    for f in "$seeds"/* "$regressions"/*; do [ -f "$f" ] && inputs+=("$f"); done
+    if [ ${#inputs[@]} -gt 0 ]; then
+      "$binary" -rss_limit_mb=2048 -timeout=20 "${inputs[@]}" >> "$log" 2>&1 || status=1
+    fi
+    corpus=$(mktemp -d "${TMPDIR:-/tmp}/zo-fuzz-corpus-$target.XXXXXX")
+    if [ $status -eq 0 ]; then
+      "$binary" "${options[@]}" -max_total_time="$seconds" "$corpus" "$seeds" "$regressions" >> "$log" 2>&1 || status=1
+    fi
+    rm -rf "$corpus"
+  else
+    corpus=$build_dir/fuzz/corpus/$target
+    mkdir -p "$corpus"
+    if [ "$fork" -gt 1 ]; then options+=(-fork="$fork" -ignore_crashes=0); fi
+    "$binary" "${options[@]}" -max_total_time="$seconds" "$corpus" "$seeds" "$regressions" >> "$log" 2>&1 || status=1
+  fi
+  runs=$(grep -h 'stat::number_of_executed_units:' "$log" | awk '{s += $2} END {print s + 0}')
+  if [ "$mode" = fuzz ] && [ "$fork" -gt 1 ]; then
+    runs=$(grep -ho '^#[0-9]*' "$log" | tr -d '#' | sort -n | tail -1)
+    runs=${runs:-0}
+  fi
+  local result=ok
+  [ $status -ne 0 ] && result=FINDING
+  echo "$target $runs $result" > "$log.result"
+}
+export -f run_target max_len
+export mode seconds fork build_dir bin_dir source_dir
+
+stamp=$(mktemp "${TMPDIR:-/tmp}/zo-fuzz-stamp.XXXXXX")
+clean_scratch
+printf '%s\n' "${targets[@]}" | xargs -P "$jobs" -I{} bash -c 'run_target "$@"' _ {}
+clean_scratch
+
+# Report: executions of this run and, for "fuzz", in total; findings per target.
+totals=$build_dir/fuzz/totals
+mkdir -p "$totals"
+failed=0
+printf '%-12s %14s %16s  %s\n' target executions "total (fuzz)" result
+for target in "${targets[@]}"; do
+  read -r _ runs result < "$build_dir/fuzz/logs/$target.$mode.log.result"
+  total=$(cat "$totals/$target" 2>/dev/null || echo 0)
+  if [ "$mode" = fuzz ]; then
+    total=$((total + runs))
+    echo "$total" > "$totals/$target"
+  fi
+  findings=$(find "$build_dir/fuzz/findings/$target" -type f -newer "$stamp" 2>/dev/null | wc -l)
+  [ "$result" != ok ] && failed=1
+  note=$result
+  [ "$findings" -gt 0 ] && note="$note, $findings new input(s) in $build_dir/fuzz/findings/$target"
+  [ "$result" != ok ] && note="$note, log $build_dir/fuzz/logs/$target.$mode.log"
+  printf '%-12s %14s %16s  %s\n' "$target" "$runs" "$total" "$note"
+done
+rm -f "$stamp"
+exit $failed

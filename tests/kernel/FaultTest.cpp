@@ -1,0 +1,208 @@
+// Faults the kernel meets on an engineer's machine: a disk that fills up while
+// a file is written, names and paths longer than the fields that hold them,
+// and text with characters that Windows-1251 lacks.
+//
+// A full disk is a file size limit (RLIMIT_FSIZE) in a forked child that
+// ignores SIGXFSZ, so every write past the limit fails as on a full disk even
+// when the tests run as root. The child answers 0 when every expectation held
+// there, else the number of the first one that failed.
+
+#include "ProjectModel.h"
+
+#include "common/My_XML.h"
+#include "common/Struct.h"
+#include "kernel/ChannelBase.h"
+#include "kernel/ConfigFile.h"
+#include "kernel/DeviceFile.h"
+#include "kernel/KernelState.h"
+#include "kernel/NewProject.h"
+#include "kernel/OptionBlocks.h"
+#include "kernel/ProjectFile.h"
+#include "kernel/ProjectOpen.h"
+
+#include <gtest/gtest.h>
+
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+
+using namespace zo;
+using namespace zo::kernel;
+using namespace zo::test;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr rlim_t kDiskLimit = 4096;
+
+// Runs body in a child whose files cannot grow past kDiskLimit bytes.
+int withFullDisk(const std::function<int()>& body) {
+    std::fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{kDiskLimit, kDiskLimit};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        _exit(body());
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// The names of the files in a folder (temporary files left by a failed write show here).
+std::vector<std::string> filesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// An attribute of the first element of that name, as the file holds it (UTF-8).
+std::string rawAttribute(const std::string& file, const char* element, const char* attribute) {
+    xmlDocPtr doc = xmlReadFile(file.c_str(), nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+    if (!doc) return "<no document>";
+    std::string value = "<absent>";
+    std::function<bool(xmlNodePtr)> find = [&](xmlNodePtr node) {
+        for (; node; node = node->next) {
+            if (node->type != XML_ELEMENT_NODE) continue;
+            if (std::strcmp(reinterpret_cast<const char*>(node->name), element) == 0) {
+                if (xmlChar* v = xmlGetProp(node, reinterpret_cast<const xmlChar*>(attribute))) {
+                    value = reinterpret_cast<const char*>(v);
+                    xmlFree(v);
+                }
+                return true;
+            }
+            if (find(node->children)) return true;
+        }
+        return false;
+    };
+    find(xmlDocGetRootElement(doc));
+    xmlFreeDoc(doc);
+    return value;
+}
+
+class Fault : public ProjectModel {
+protected:
+    void SetUp() override {
+        ProjectModel::SetUp();
+        Options().ConvertOptions = const_cast<TConvertOptions*>(zo::test::ConvertOptions());
+    }
+    // Sheets enough that the project file is larger than the disk allows.
+    void largeProject(uint8_t configFileType) {
+        newProject("Демо", configFileType);
+        for (int i = 1; i <= 150; ++i) addSheet("Лист " + std::to_string(i));
+    }
+    std::string structFile(const std::string& name) const { return programPath() + "\\Struct\\" + name; }
+
+    UiRecorder ui_;
+};
+
+TEST_F(Fault, FullDiskWhileSavingAProjectGivesACodeALogLineAndKeepsTheOldFile) {
+    largeProject(2);
+    const std::string path = file("Project/Demo.hc");
+    ASSERT_EQ(SaveProject(path.c_str()), 0);
+    const std::string old = readBytes(path);
+    ASSERT_GT(old.size(), kDiskLimit);
+    sheet(0)->Width = 77;  // the model changed since
+
+    const int child = withFullDisk([&] {
+        log_.lines.clear();
+        if (SaveProject(path.c_str()) >= 0) return 1;
+        if (!log_.has("Ошибка записи файла проекта \"" + path + "\"")) return 2;
+        if (log_.has("Проект \"" + path + "\" сохранен.")) return 3;
+        return 0;
+    });
+    EXPECT_EQ(child, 0);
+    EXPECT_EQ(readBytes(path), old);
+    EXPECT_EQ(filesIn(file("Project")), std::vector<std::string>{"Demo.hc"});
+}
+
+TEST_F(Fault, FullDiskWhileUpdatingTheChannelBaseKeepsTheBaseAndStillSavesTheProject) {
+    newProject("Насос", 1);
+    const uint16_t s = addSheet("Лист 1");
+    setData(block(s, addBlock(s, basePath("Orvan_In"), "Давление", 2, 2)), "ID", "5");
+    // A base that other projects filled: rewriting it needs more than the disk holds.
+    std::string base = "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n<Orvanta_Canals>\n";
+    for (int i = 0; i < 60; ++i)
+        base += "  <_Other" + std::to_string(i) + ".hc File=\"C:\\Projects\\Other.hc\"><List Name=\"S\">"
+                "<Orvan_Out In=\"1\" IM=\"Out\" ID=\"" + std::to_string(i) + "\"/></List></_Other" +
+                std::to_string(i) + ".hc>\n";
+    base += "</Orvanta_Canals>\n";
+    const std::string canals = file("Struct/Canals.xml");
+    writeBytes(canals, base);
+    ASSERT_GT(base.size(), kDiskLimit);
+    const std::string path = file("Project/Pump.hc");
+
+    const int child = withFullDisk([&] {
+        if (SaveProject(path.c_str()) != 0) return 1;  // the base is advisory
+        if (!log_.has("Ошибка базы каналов \"" + utf(structFile("Canals.xml")) + "\"")) return 2;
+        return 0;
+    });
+    EXPECT_EQ(child, 0);
+    EXPECT_EQ(readBytes(canals), base);
+    EXPECT_NE(rawAttribute(path, "Блок", "Name"), "<no document>");
+    for (const std::string& name : filesIn(file("Struct"))) EXPECT_NE(name.front(), '.') << name;
+}
+
+TEST_F(Fault, FullDiskWhileWritingTheConfigurationFileGivesACodeALogLineAndKeepsTheOldFile) {
+    // Blocks whose data records together are larger than the disk allows.
+    writeBytes(file("Struct/Big.xml"), cp("<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n"
+                                          "<FBD><GROUP NAME=\"G\"><BLOCK NAME=\"Big\" IM=\"Большой\">"
+                                          "<FIELD NAME=\"Cod\" TYPE=\"Word\" DEFAULT=\"3\"/>"
+                                          "<VAR NAME=\"Text\" TYPE=\"String3000\" DEFAULT=\"текст\"/>"
+                                          "</BLOCK></GROUP></FBD>\n"));
+    newProject("Демо", 1);
+    const uint16_t s = addSheet("Лист 1");
+    addBlock(s, structFile("Big.xml") + "/FBD/G/Big", "B1", 2, 2);
+    addBlock(s, structFile("Big.xml") + "/FBD/G/Big", "B2", 8, 2);
+    const std::string path = file("Configuration/Demo.cfg");
+    writeBytes(path, "an older configuration");
+
+    const int child = withFullDisk([&] {
+        if (CreateConfigFile(path.c_str(), "CreateConfig.log", nullptr) >= 0) return 1;
+        if (!log_.has("Ошибка добавления FBD блока \"B2\" схемы \"Лист 1\"")) return 2;
+        return 0;
+    });
+    EXPECT_EQ(child, 0);
+    EXPECT_EQ(readBytes(path), "an older configuration");
+    EXPECT_EQ(filesIn(file("Configuration")), std::vector<std::string>{"Demo.cfg"});
+
+    // With room on the disk the same run writes the file.
+    EXPECT_EQ(CreateConfigFile(path.c_str(), "CreateConfig.log", nullptr), 0);
+    EXPECT_GT(readBytes(path).size(), kDiskLimit);
+}
+
+TEST_F(Fault, FullDiskWhileSavingAnOptionBlockKeepsTheSettingsFile) {
+    std::string settings = "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n<setings>\n";
+    for (int i = 0; i < 60; ++i) settings += "  <Other" + std::to_string(i) + " Value=\"" + std::string(60, 'v') + "\"/>\n";
+    settings += "</setings>\n";
+    const std::string path = file("Struct/Configurator.xml");
+    writeBytes(path, settings);
+    const std::string description = structFile("Options.xml") + "/OPTIONS/STRUCT/ConfiguratorBuilder";
+    const std::string value = structFile("Configurator.xml") + "/setings/ConfiguratorBuilder";
+    uint8_t block[2] = {1, 1};
+
+    const int child = withFullDisk([&] {
+        if (SaveOptionBlock(description.c_str(), value.c_str(), block, 2) != -1) return 1;
+        if (!log_.has("Не удалось сохранить блок параметров \"" + utf(value) + "\"")) return 2;
+        return 0;
+    });
+    EXPECT_EQ(child, 0);
+    EXPECT_EQ(readBytes(path), settings);
+    EXPECT_EQ(SaveOptionBlock(description.c_str(), value.c_str(), block, 2), 0);
+    EXPECT_EQ(rawAttribute(path, "ConfiguratorBuilder", "GroupInputs"), "1");
+    EXPECT_EQ(rawAttribute(path, "Other59", "Value"), std::string(60, 'v'));
+}
+
+}  // namespace
