@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 #include <string_view>
+#include <unordered_map>
 
 namespace zo {
 
@@ -107,6 +108,7 @@ const char* TStruct::conversionType(const TStructItem& item) const { return isPi
 
 int TStruct::Clear() {
     Items.Clear();
+    offsets_.clear();
     std::memset(Path, 0, sizeof Path);
     loadedPath_.clear();
     return 0;
@@ -138,6 +140,7 @@ int TStruct::AddItem(const TStructItem& item) {
         Log(ZO_RU("Неизвестный тип ") + item.TypeName + ZO_RU(" структуры ") + Name, kErrorLevel);
         return -2;
     }
+    offsets_.clear();
     return Items.AddItem(&item) ? 0 : -2;
 }
 
@@ -325,26 +328,33 @@ int TStruct::GetItemSize(int index) const {
     return ConvertOptions->TypeSize(item->TypeName);
 }
 
+const std::vector<int>& TStruct::offsets() const {
+    if (offsetsConvert_ == ConvertOptions && offsets_.size() == size_t(Items.Count) + 1) return offsets_;
+    offsets_.assign(size_t(Items.Count) + 1, -1);
+    offsetsConvert_ = ConvertOptions;
+    int offset = 0;
+    for (int i = 0; i < Items.Count; ++i) {
+        offsets_[size_t(i)] = offset;
+        const int itemSize = GetItemSize(i);
+        if (itemSize <= 0) return offsets_;
+        offset += itemSize;
+    }
+    offsets_.back() = offset;
+    return offsets_;
+}
+
 int TStruct::GetSize() const {
     if (!hasConversion()) return -1;
-    int size = 0;
-    for (int i = 0; i < Items.Count; ++i) {
-        const int itemSize = GetItemSize(i);
-        if (itemSize <= 0) return -1;
-        size += itemSize;
-    }
-    return size;
+    const int size = offsets().back();
+    return size < 0 ? -1 : size;
 }
 
 void* TStruct::GetValuePtr(void* record, int index) const {
     if (!hasConversion() || !record || !GetItem(index)) return nullptr;
-    size_t offset = 0;
-    for (int i = 0; i < index; ++i) {
-        const int itemSize = GetItemSize(i);
-        if (itemSize <= 0) return nullptr;
-        offset += size_t(itemSize);
-    }
-    return static_cast<uint8_t*>(record) + offset;
+    const std::vector<int>& at = offsets();
+    // The item's place is known only when every item before it has a size.
+    if (at[size_t(index)] < 0) return nullptr;
+    return static_cast<uint8_t*>(record) + at[size_t(index)];
 }
 
 std::string TStruct::GetValue(const void* record, int index) const {
@@ -362,9 +372,16 @@ int TStruct::SetValue(void* record, int index, const char* text) const {
     if (!place || size <= 0) return -1;
     // Converted aside and stored only when the text is a value of the type, so
     // a refused text leaves the field as it was.
-    std::vector<uint8_t> scratch(static_cast<const uint8_t*>(place), static_cast<const uint8_t*>(place) + size);
-    const int result = ConvertOptions->TextToValue(conversionType(*GetItem(index)), text, scratch.data());
-    if (result == 0) std::memcpy(place, scratch.data(), size_t(size));
+    uint8_t small[64];
+    std::vector<uint8_t> large;
+    uint8_t* scratch = small;
+    if (size_t(size) > sizeof small) {
+        large.resize(size_t(size));
+        scratch = large.data();
+    }
+    std::memcpy(scratch, place, size_t(size));
+    const int result = ConvertOptions->TextToValue(conversionType(*GetItem(index)), text, scratch);
+    if (result == 0) std::memcpy(place, scratch, size_t(size));
     return result;
 }
 
@@ -405,37 +422,97 @@ int TStruct::UpdateValuesFromElement(void* record, TZo_XML* xml) const { return 
 int TStruct::WriteValuesToElement(const void* record, TZo_XML* xml) const { return writeValues(record, xml, false); }
 int TStruct::WriteAllValuesToElement(const void* record, TZo_XML* xml) const { return writeValues(record, xml, true); }
 
+namespace {
+
+// A value path split into its file and element tokens.
+struct ValuePath {
+    std::string file;
+    std::vector<std::string> tokens;
+};
+
+ValuePath splitValuePath(const char* path) {
+    const platform::FileAndRest parts = splitPath(path);
+    return ValuePath{valueFile(parts.file), elementTokens(parts.rest)};
+}
+
+// What TValueFileScope keeps: split paths and parsed files.
+struct ValueFiles {
+    int scopes = 0;
+    std::unordered_map<std::string, ValuePath> paths;
+    std::unordered_map<std::string, std::unique_ptr<TZo_XML>> documents;
+};
+
+ValueFiles& valueFiles() {
+    static ValueFiles files;
+    return files;
+}
+
+// In the opened document: the element the tokens name, as an element path
+// ROOT/element... or as a description path TOP/GROUP.../BLOCK. 0 found, or
+// the code readValuesFromFile answers.
+int goToValueElement(TZo_XML& xml, const std::vector<std::string>& tokens) {
+    if (!tokens.empty() && xml.GoToPath(joinTokens(tokens, tokens.size())) == 0) return 0;
+    const std::string top = tokens.empty() ? std::string() : tokens[0];
+    xml.GoRoot();
+    xml.SetMark();
+    if (top.empty() || xml.CountFromMark(top) != 1) return -5;
+    xml.FindFromMark(top);
+    xml.SetMark();
+    size_t k = 1;
+    for (; k + 1 < tokens.size(); ++k) {
+        if (xml.GoFirstChild() != 0) return -100;
+        if (!findNamedChild(xml, "GROUP", tokens[k])) return -6;
+    }
+    if (k >= tokens.size() || xml.GoFirstChild() != 0) return -7;
+    if (!findNamedChild(xml, "BLOCK", tokens[k])) return -7;
+    return 0;
+}
+
+}  // namespace
+
+TValueFileScope::TValueFileScope() { ++valueFiles().scopes; }
+
+TValueFileScope::~TValueFileScope() {
+    ValueFiles& files = valueFiles();
+    if (--files.scopes > 0) return;
+    files.paths.clear();
+    files.documents.clear();
+}
+
 int TStruct::readValuesFromFile(void* record, const char* path, bool update) const {
     if (!path) return -1;
     if (!record) return -2;
     if (GetSize() <= 0) return -4;
-    const platform::FileAndRest parts = splitPath(path);
-    const std::string file = valueFile(parts.file);
-    if (file.empty()) return -100;
-    // Tested before opening, so a file that is not there shows no parse-error box.
-    if (!update && !platform::fileExists(file)) return -100;
-    const std::vector<std::string> tokens = elementTokens(parts.rest);
-
-    TZo_XML xml;
-    xml.CreateDom();
-    if (xml.OpenFile(file) != 0) return -5;
-    if (tokens.empty() || xml.GoToPath(joinTokens(tokens, tokens.size())) != 0) {
-        // Not an element path: a description path TOP/GROUP.../BLOCK.
-        const std::string top = tokens.empty() ? std::string() : tokens[0];
-        xml.GoRoot();
-        xml.SetMark();
-        if (top.empty() || xml.CountFromMark(top) != 1) return -5;
-        xml.FindFromMark(top);
-        xml.SetMark();
-        size_t k = 1;
-        for (; k + 1 < tokens.size(); ++k) {
-            if (xml.GoFirstChild() != 0) return -100;
-            if (!findNamedChild(xml, "GROUP", tokens[k])) return -6;
-        }
-        if (k >= tokens.size() || xml.GoFirstChild() != 0) return -7;
-        if (!findNamedChild(xml, "BLOCK", tokens[k])) return -7;
+    ValueFiles& files = valueFiles();
+    const bool keep = files.scopes > 0;
+    ValuePath split;
+    const ValuePath* parts = &split;
+    if (!keep) {
+        split = splitValuePath(path);
+    } else if (const auto known = files.paths.find(path); known != files.paths.end()) {
+        parts = &known->second;
+    } else {
+        parts = &files.paths.emplace(path, splitValuePath(path)).first->second;
     }
-    return readValues(record, &xml, update);
+    const std::string& file = parts->file;
+    if (file.empty()) return -100;
+
+    std::unique_ptr<TZo_XML> opened;
+    TZo_XML* xml = nullptr;
+    if (keep) {
+        if (const auto kept = files.documents.find(file); kept != files.documents.end()) xml = kept->second.get();
+    }
+    if (!xml) {
+        // Tested before opening, so a file that is not there shows no parse-error box.
+        if (!update && !platform::fileExists(file)) return -100;
+        opened = std::make_unique<TZo_XML>();
+        opened->CreateDom();
+        if (opened->OpenFile(file) != 0) return -5;
+        xml = opened.get();
+        if (keep) files.documents.emplace(file, std::move(opened));
+    }
+    if (const int found = goToValueElement(*xml, parts->tokens); found != 0) return found;
+    return readValues(record, xml, update);
 }
 
 int TStruct::ReadValuesFromFile(void* record, const char* path) const { return readValuesFromFile(record, path, false); }

@@ -105,8 +105,27 @@ private:
     int stepByElementPath(TZo_XML& xml, const std::string& path, const std::string& file,
                           const std::vector<std::string>& tokens, size_t d);
     int readItems(TZo_XML& xml, int emptyFieldCode, int addFailedCode);
+    // Offset of every item in a record, then the record's size; -1 from the
+    // first item of unknown size on. Worked out once per layout (the items
+    // and the conversion record), since records are read field by field.
+    const std::vector<int>& offsets() const;
 
     std::string loadedPath_;
+    mutable std::vector<int> offsets_;
+    mutable const TConvertOptions* offsetsConvert_ = nullptr;
+};
+
+// While one lives, ReadValuesFromFile and UpdateValuesFromFile parse each file
+// once and keep it, and each path is split into file and elements once: for
+// an operation that reads the values of many blocks from the same library
+// files, such as opening a project. The files are taken not to change while
+// it lives. Scopes nest; the last one to end lets the documents go.
+class TValueFileScope {
+public:
+    TValueFileScope();
+    ~TValueFileScope();
+    TValueFileScope(const TValueFileScope&) = delete;
+    TValueFileScope& operator=(const TValueFileScope&) = delete;
 };
 
 // The cache of descriptions by path; each is loaded once while the cache lives.

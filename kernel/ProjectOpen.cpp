@@ -183,6 +183,9 @@ void openSavedWindows() {
 int openProject(const std::string& path) {
     KernelState& s = State();
     enterProgramFolder();
+    // Every block reads its display parameters from its library file: each
+    // file is parsed once for the whole project.
+    const TValueFileScope libraryFiles;
     Readers r;
     if (CheckProjectDescriptions() != 0) return -1;
     r.sheet = StructDescription(SheetDescriptionName());
