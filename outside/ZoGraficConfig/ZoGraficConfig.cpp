@@ -4,6 +4,7 @@
 #include "common/abi/GraficOptions.h"
 #include "platform/Cp1251.h"
 
+#include <QFont>
 #include <QGuiApplication>
 #include <QImage>
 
@@ -11,6 +12,7 @@
 #include <cstring>
 #include <mutex>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 
 namespace {
@@ -101,6 +103,58 @@ int32_t readBlock(const Callbacks& cb, const TStructInstance* block, const TStru
     return kDrawn;
 }
 
+// Pictures already painted, by everything a picture depends on: the blocks of
+// one type with the same display parameters get one painted image between
+// them (QImage shares its pixels until a holder draws on its copy), so a
+// project of thousands of blocks paints each kind of block once.
+struct PaintedBlock {
+    QImage image;
+    std::vector<TPinRecord> pins;
+};
+constexpr size_t kPaintedLimit = 512;
+std::mutex g_paintedMutex;
+std::unordered_map<std::string, PaintedBlock> g_painted;
+
+void appendKeyPart(std::string& key, const std::string& part) {
+    key += std::to_string(part.size());
+    key += ':';
+    key += part;
+}
+
+std::string paintedKey(const BlockSpec& spec) {
+    std::string key;
+    appendKeyPart(key, QGuiApplication::font().key().toStdString());
+    appendKeyPart(key, spec.name);
+    appendKeyPart(key, spec.caption);
+    appendKeyPart(key, spec.label);
+    key += std::to_string(spec.turn);
+    for (const PinSpec& pin : spec.pins) {
+        key += pin.out ? 'O' : 'I';
+        key += std::to_string(pin.field) + ',' + std::to_string(pin.colour) + ',';
+        appendKeyPart(key, pin.name);
+    }
+    return key;
+}
+
+zo::grafic::PaintResult paintShared(const BlockSpec& spec, QImage& image, std::vector<TPinRecord>& pins) {
+    const std::string key = paintedKey(spec);
+    {
+        std::lock_guard<std::mutex> lock(g_paintedMutex);
+        if (const auto found = g_painted.find(key); found != g_painted.end()) {
+            image = found->second.image;
+            pins = found->second.pins;
+            return zo::grafic::PaintResult::Ok;
+        }
+    }
+    const zo::grafic::PaintResult result = zo::grafic::paintBlock(spec, image, pins);
+    if (result == zo::grafic::PaintResult::Ok) {
+        std::lock_guard<std::mutex> lock(g_paintedMutex);
+        if (g_painted.size() >= kPaintedLimit) g_painted.clear();
+        g_painted.emplace(key, PaintedBlock{image, pins});
+    }
+    return result;
+}
+
 int32_t drawBlock(void** picture, const TStructInstance* block, const TStructInstance* display, void* pins) {
     if (!picture || !block || !display || !pins || !block->Struct || !display->Struct) return kBadArgument;
     const Callbacks cb;
@@ -123,7 +177,7 @@ int32_t drawBlock(void** picture, const TStructInstance* block, const TStructIns
 
     QImage image;
     std::vector<TPinRecord> pinCells;
-    if (zo::grafic::paintBlock(spec, image, pinCells) != zo::grafic::PaintResult::Ok) {
+    if (paintShared(spec, image, pinCells) != zo::grafic::PaintResult::Ok) {
         logLine(ZO_RU("Слишком большое изображение блока ") + kQuote + spec.name + kQuote, 5);
         return kTooLarge;
     }
@@ -174,6 +228,10 @@ int32_t GraficInit(TGraficOptions* record) {
 }
 
 int32_t GraficDone() {
+    {
+        std::lock_guard<std::mutex> lock(g_paintedMutex);
+        g_painted.clear();
+    }
     std::unordered_set<QImage*> left;
     {
         std::lock_guard<std::mutex> lock(g_mutex);

@@ -417,6 +417,34 @@ TEST_F(ZoGraficConfigTest, RedrawKeepsTheReferenceAndReplacesThePicture) {
     EXPECT_EQ(pins().size(), 4u);
 }
 
+TEST_F(ZoGraficConfigTest, BlocksOfOneKindGetEqualPicturesThatStayTheirHoldersOwn) {
+    void*& first = newPicture();
+    void*& second = newPicture();
+    ASSERT_EQ(draw(first), 0);
+    const std::vector<TPinRecord> firstPins = pins();
+    ASSERT_EQ(draw(second), 0);
+    ASSERT_NE(first, second);
+    EXPECT_EQ(imageOf(second), imageOf(first));
+    const std::vector<TPinRecord> secondPins = pins();
+    ASSERT_EQ(secondPins.size(), firstPins.size());
+    for (size_t i = 0; i < firstPins.size(); ++i)
+        EXPECT_EQ(std::memcmp(&secondPins[i], &firstPins[i], sizeof(TPinRecord)), 0);
+
+    // A holder drawing on its picture changes neither the others nor the next one.
+    const QImage untouched = imageOf(first).copy();
+    static_cast<QImage*>(second)->fill(Qt::black);
+    EXPECT_EQ(imageOf(first), untouched);
+    void*& third = newPicture();
+    ASSERT_EQ(draw(third), 0);
+    EXPECT_EQ(imageOf(third), untouched);
+
+    // Another label is another picture.
+    displayValues_[1] = cp("Метка");
+    void*& labelled = newPicture();
+    ASSERT_EQ(draw(labelled), 0);
+    EXPECT_NE(imageOf(labelled).size(), untouched.size());
+}
+
 TEST_F(ZoGraficConfigTest, ReleaseFreesOnlyItsOwnPicturesAndClearsTheReference) {
     void* picture = nullptr;
     ASSERT_EQ(draw(picture), 0);
