@@ -14,7 +14,8 @@
 #   FUZZ_BUILD_DIR   the fuzz configuration's build folder (default build-fuzz)
 #   FUZZ_SECONDS     seconds of fuzzing per target
 #   FUZZ_JOBS        targets run at once
-#   FUZZ_FORK        libFuzzer processes per target in "fuzz" mode (default 1)
+#   FUZZ_PROCESSES   fuzzing processes per target in "fuzz" mode (default 1); they share
+#                    the target's corpus folder and take up each other's new inputs
 set -uo pipefail
 
 mode=${1:-}
@@ -28,7 +29,7 @@ source_dir=$(cd "$(dirname "$0")/.." && pwd)
 build_dir=$(cd "$source_dir" && mkdir -p "${FUZZ_BUILD_DIR:-build-fuzz}" && cd "${FUZZ_BUILD_DIR:-build-fuzz}" && pwd)
 bin_dir=$build_dir/fuzz/bin
 jobs=${FUZZ_JOBS:-$(nproc)}
-fork=${FUZZ_FORK:-1}
+processes=${FUZZ_PROCESSES:-1}
 if [ "$mode" = fuzz ]; then seconds=${FUZZ_SECONDS:-300}; else seconds=${FUZZ_SECONDS:-20}; fi
 
 all_targets=(xml struct project device channelbase options settings)
@@ -86,20 +87,21 @@ run_target() {
   else
     corpus=$build_dir/fuzz/corpus/$target
     mkdir -p "$corpus"
-    if [ "$fork" -gt 1 ]; then options+=(-fork="$fork" -ignore_crashes=0); fi
-    "$binary" "${options[@]}" -max_total_time="$seconds" "$corpus" "$seeds" "$regressions" >> "$log" 2>&1 || status=1
+    local i pids=()
+    for ((i = 1; i <= processes; i++)); do
+      "$binary" "${options[@]}" -max_total_time="$seconds" "$corpus" "$seeds" "$regressions" > "$log.$i" 2>&1 &
+      pids+=($!)
+    done
+    for i in "${!pids[@]}"; do wait "${pids[$i]}" || status=1; done
+    for ((i = 1; i <= processes; i++)); do cat "$log.$i" >> "$log"; rm -f "$log.$i"; done
   fi
   runs=$(grep -h 'stat::number_of_executed_units:' "$log" | awk '{s += $2} END {print s + 0}')
-  if [ "$mode" = fuzz ] && [ "$fork" -gt 1 ]; then
-    runs=$(grep -ho '^#[0-9]*' "$log" | tr -d '#' | sort -n | tail -1)
-    runs=${runs:-0}
-  fi
   local result=ok
   [ $status -ne 0 ] && result=FINDING
   echo "$target $runs $result" > "$log.result"
 }
 export -f run_target max_len
-export mode seconds fork build_dir bin_dir source_dir
+export mode seconds processes build_dir bin_dir source_dir
 
 stamp=$(mktemp "${TMPDIR:-/tmp}/zo-fuzz-stamp.XXXXXX")
 clean_scratch

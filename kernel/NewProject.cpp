@@ -77,6 +77,9 @@ int32_t newProject(const char* projectNameText, const char* deviceFileText) {
     const std::string projectName = projectNameText ? projectNameText : "";
     const std::string deviceFile = deviceFileText ? deviceFileText : "";
     const std::string devicePath = s.deviceFolder + "\\" + deviceFile;
+    // The project keeps the device file's name in 60 characters: a longer one
+    // would name another file, or none, when the project is saved or opened.
+    if (deviceFile.size() > sizeof s.deviceFileName - 1) return -1;
     TStruct* header = deviceFileText ? s.structCache->GetStruct((devicePath + "/Structure/Header").c_str()) : nullptr;
     if (!header) return -1;
 

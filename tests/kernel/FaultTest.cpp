@@ -14,6 +14,7 @@
 #include "kernel/ChannelBase.h"
 #include "kernel/ConfigFile.h"
 #include "kernel/DeviceFile.h"
+#include "kernel/KernelRecord.h"
 #include "kernel/KernelState.h"
 #include "kernel/NewProject.h"
 #include "kernel/OptionBlocks.h"
@@ -96,7 +97,12 @@ class Fault : public ProjectModel {
 protected:
     void SetUp() override {
         ProjectModel::SetUp();
+        FillKernelOptions(Options());
         Options().ConvertOptions = const_cast<TConvertOptions*>(zo::test::ConvertOptions());
+    }
+    void TearDown() override {
+        CloseProject("");
+        ProjectModel::TearDown();
     }
     // Sheets enough that the project file is larger than the disk allows.
     void largeProject(uint8_t configFileType) {
@@ -203,6 +209,157 @@ TEST_F(Fault, FullDiskWhileSavingAnOptionBlockKeepsTheSettingsFile) {
     EXPECT_EQ(SaveOptionBlock(description.c_str(), value.c_str(), block, 2), 0);
     EXPECT_EQ(rawAttribute(path, "ConfiguratorBuilder", "GroupInputs"), "1");
     EXPECT_EQ(rawAttribute(path, "Other59", "Value"), std::string(60, 'v'));
+}
+
+// A name or path longer than the field that holds it is cut to the field
+// where the kernel copies it into its own state, and refused where a value
+// enters a record through its description (the record keeps its default).
+
+TEST_F(Fault, ANewProjectKeepsAtMostSixtyCharactersOfItsName) {
+    std::string cyrillic;
+    for (int i = 0; i < 30; ++i) cyrillic += "Ж";
+    const std::string name = cp(std::string(40, 'N') + cyrillic + "-конец");
+    ASSERT_EQ(NewProject(name.c_str(), "Test.dev"), 0);
+    const KernelState& s = State();
+    EXPECT_EQ(std::string(s.projectName), name.substr(0, 60));
+    TStruct* header = HeaderDescription();
+    ASSERT_NE(header, nullptr);
+    int16_t index = -1;
+    ASSERT_EQ(header->FindItem("Name", index), 1);
+    // The header's String60 field does not take the longer name: it keeps its default.
+    EXPECT_EQ(header->GetValue(s.headerRecord, index), "");
+    ASSERT_EQ(header->FindItem("Device", index), 1);
+    EXPECT_EQ(header->GetValue(s.headerRecord, index), "Test");
+}
+
+TEST_F(Fault, ADeviceFileNameLongerThanItsFieldIsRefused) {
+    // The project keeps 60 characters of the device file's name: a longer name
+    // would name another file (or none) when the project is saved or opened.
+    const std::string longName = std::string(70, 'd') + ".dev";
+    fs::copy_file(file("Device/Test.dev"), file("Device/" + longName));
+    EXPECT_EQ(NewProject("P", longName.c_str()), -1);
+    EXPECT_EQ(std::string(State().deviceFileName), "");
+    EXPECT_EQ(State().headerRecord, nullptr);
+
+    const std::string exact = std::string(56, 'e') + ".dev";  // 60 characters
+    fs::copy_file(file("Device/Test.dev"), file("Device/" + exact));
+    ASSERT_EQ(NewProject("P", exact.c_str()), 0);
+    EXPECT_EQ(std::string(State().deviceFileName), exact);
+    EXPECT_EQ(SaveProject(file("Project/P.hc").c_str()), 0);
+}
+
+TEST_F(Fault, APathLongerThanTheProjectPathIsCutInTheStateAndTheFileIsSavedWhole) {
+    newProject("Демо", 2);
+    addSheet("Лист 1");
+    const std::string folder = file("Project/" + std::string(200, 'f'));
+    fs::create_directories(folder);
+    const std::string path = folder + "/" + std::string(90, 'p') + ".hc";
+    ASSERT_GT(path.size(), 260u);
+    ASSERT_EQ(SaveProject(path.c_str()), 0);
+    EXPECT_EQ(std::string(State().projectPath), path.substr(0, 260));
+    EXPECT_EQ(std::string(State().projectName), std::string(60, 'p'));
+    EXPECT_EQ(rawAttribute(path, "Проект", "Name"), std::string(60, 'p'));
+    CloseProject("");
+    ASSERT_EQ(OpenProject(path.c_str()), 0);
+    EXPECT_EQ(std::string(State().projectPath), path.substr(0, 260));
+    EXPECT_EQ(State().sheets.Count, 1);
+}
+
+TEST_F(Fault, NamesLongerThanTheirFieldsInAProjectFileTakeTheDefaults) {
+    const std::string longName = std::string(100, 'L');
+    writeBytes(file("Project/Long.hc"),
+               cp("<?xml version=\"1.0\" encoding=\"windows-1251\"?><Orvanta_config>"
+                  "<Проект Name=\"" + longName + "\" DeviceFile=\"Test.dev\" Program=\"" + longName + "\"/>"
+                  "<Заголовок Name=\"" + longName + "\" IP=\"" + longName + "\" Port=\"70000\"/>"
+                  "<Схема Name=\"" + longName + "\" Width=\"99999\"/><Схема Name=\"Лист 2\"/></Orvanta_config>"));
+    ASSERT_EQ(OpenProject(file("Project/Long.hc").c_str()), 0);
+    const KernelState& s = State();
+    EXPECT_EQ(std::string(s.projectName), "");
+    EXPECT_EQ(std::string(s.deviceProgram), "");
+    ASSERT_EQ(s.sheets.Count, 2);
+    EXPECT_EQ(std::string(sheet(0)->Name), "");
+    const uint16_t width = sheet(0)->Width;
+    EXPECT_EQ(width, 40);
+    EXPECT_EQ(std::string(sheet(1)->Name), cp("Лист 2"));
+    TStruct* header = HeaderDescription();
+    ASSERT_NE(header, nullptr);
+    const std::vector<std::pair<const char*, const char*>> defaults = {{"Name", ""}, {"IP", "192.168.0.10"}, {"Port", "502"}};
+    for (const auto& [field, value] : defaults) {
+        int16_t index = -1;
+        ASSERT_EQ(header->FindItem(field, index), 1);
+        EXPECT_EQ(header->GetValue(s.headerRecord, index), value) << field;
+    }
+}
+
+// Text with characters that Windows-1251 lacks, in files other tools wrote:
+// inside the system they show as "?", and a file is never written with them
+// silently changed.
+
+TEST_F(Fault, CharactersWindows1251LacksInAProjectShowAsQuestionMarksAndAreSavedSo) {
+    writeBytes(file("Project/Utf.hc"), "<?xml version=\"1.0\" encoding=\"UTF-8\"?><Orvanta_config>"
+                                       "<Проект DeviceFile=\"Test.dev\" ConfigFileType=\"2\"/>"
+                                       "<Заголовок Name=\"Проект 中文\"/><Схема Name=\"Схема ✓\"/></Orvanta_config>");
+    ASSERT_EQ(OpenProject(file("Project/Utf.hc").c_str()), 0);
+    ASSERT_EQ(State().sheets.Count, 1);
+    EXPECT_EQ(std::string(sheet(0)->Name), cp("Схема ?"));
+    const std::string saved = file("Project/Saved.hc");
+    ASSERT_EQ(SaveProject(saved.c_str()), 0);
+    EXPECT_EQ(rawAttribute(saved, "Схема", "Name"), "Схема ?");
+    EXPECT_EQ(rawAttribute(saved, "Заголовок", "Name"), "Проект ??");
+}
+
+TEST_F(Fault, AChannelBaseWhoseNamesWindows1251CannotHoldIsLeftAsItWas) {
+    newProject("Насос", 1);
+    const uint16_t s = addSheet("Лист 1");
+    addBlock(s, basePath("Orvan_In"), "Вход", 2, 2);
+    const std::string canals = file("Struct/Canals.xml");
+    const std::string path = file("Project/Pump.hc");
+
+    // Another tool's element name: the base could not be written back whole.
+    const std::string foreignName = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                    "<Orvanta_Canals><_项目.hc File=\"C:\\a.hc\"/></Orvanta_Canals>\n";
+    writeBytes(canals, foreignName);
+    ASSERT_EQ(SaveProject(path.c_str()), 0);
+    EXPECT_EQ(readBytes(canals), foreignName);
+    EXPECT_TRUE(log_.has("Ошибка базы каналов \"" + utf(structFile("Canals.xml")) + "\""));
+
+    // Another project's value: kept as it was while the base is updated.
+    writeBytes(canals, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                       "<Orvanta_Canals><_Other.hc File=\"C:\\项目\\Other.hc\"/></Orvanta_Canals>\n");
+    ASSERT_EQ(SaveProject(path.c_str()), 0);
+    EXPECT_EQ(rawAttribute(canals, "_Other.hc", "File"), "C:\\项目\\Other.hc");
+    EXPECT_EQ(rawAttribute(canals, "_Pump.hc", "File"), path);
+}
+
+TEST_F(Fault, SettingsWithCharactersWindows1251LacksAreReadVisiblyAndOthersKept) {
+    const std::string path = file("Struct/Configurator.xml");
+    writeBytes(path, "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<setings>"
+                     "<ConfiguratorConnect UseProxy=\"1\" ProxyServer=\"сервер中\"/>"
+                     "<Other Note=\"中文 ✓\"/></setings>\n");
+    const std::string description = structFile("Options.xml") + "/OPTIONS/STRUCT/ConfiguratorConnect";
+    const std::string value = structFile("Configurator.xml") + "/setings/ConfiguratorConnect";
+    void* ref = nullptr;
+    int32_t size = 0;
+    ASSERT_EQ(GetStructDescription(description.c_str(), &ref, &size), 0);
+    std::vector<uint8_t> block(size_t(size), 0);
+    ASSERT_EQ(LoadOptionBlock(description.c_str(), value.c_str(), block.data(), size), 0);
+    const auto* connect = static_cast<const TStruct*>(ref);
+    int16_t index = -1;
+    ASSERT_EQ(connect->FindItem("ProxyServer", index), 1);
+    EXPECT_EQ(connect->GetValue(block.data(), index), cp("сервер?"));
+
+    ASSERT_EQ(SaveOptionBlock(description.c_str(), value.c_str(), block.data(), size), 0);
+    EXPECT_EQ(rawAttribute(path, "ConfiguratorConnect", "ProxyServer"), "сервер?");
+    EXPECT_EQ(rawAttribute(path, "Other", "Note"), "中文 ✓");
+
+    // A file declared Windows-1251 that holds a byte Windows-1251 does not
+    // define does not read, and it is not written over.
+    const std::string undefinedByte = "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n"
+                                      "<setings><Other Note=\"a\x98z\"/></setings>\n";
+    writeBytes(path, undefinedByte);
+    EXPECT_EQ(LoadOptionBlock(description.c_str(), value.c_str(), block.data(), size), -1);
+    EXPECT_EQ(SaveOptionBlock(description.c_str(), value.c_str(), block.data(), size), -1);
+    EXPECT_EQ(readBytes(path), undefinedByte);
 }
 
 }  // namespace
