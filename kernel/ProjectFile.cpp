@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <vector>
 
 namespace zo::kernel {
 
@@ -147,6 +148,26 @@ bool writeChild(TZo_XML& xml, const std::string& name, const TStruct* descriptio
     return xml.GoParent() == 0;
 }
 
+// A display parameter equal to its default is left out of "Парам.", but an
+// opened block takes its parameters from its element in the library file
+// before "Парам.": a value that differs from the library's is written even
+// when it is the default, or the block would come back with the library's.
+void writeLibraryOverrides(TZo_XML& xml, const TStruct& display, const void* data, const std::string& descriptionPath) {
+    const int size = display.GetSize();
+    if (!data || size <= 0) return;
+    // Stored paths are relative to the program folder (opening a project enters it).
+    const std::string path =
+        !descriptionPath.empty() && descriptionPath[0] == '\\' ? State().programFolder + descriptionPath : descriptionPath;
+    std::vector<uint8_t> library(size_t(size), 0);
+    display.SetDefaults(library.data());
+    if (display.ReadValuesFromFile(library.data(), path.c_str()) != 0) return;
+    for (int i = 0; i < display.GetItemCount(); ++i) {
+        const std::string value = display.GetValue(data, i);
+        if (value == display.GetItemDefault(i) && !value.empty() && value != display.GetValue(library.data(), i))
+            xml.SetAttribute(display.GetItemName(i), value);
+    }
+}
+
 bool writeBlock(TZo_XML& xml, const Writers& w, TBlockRecord& block) {
     const std::string relative = PathRelativeToProgram(block.DescriptionPath, State().programFolder);
     copyText(block.DescriptionPath, sizeof block.DescriptionPath, relative);
@@ -155,7 +176,12 @@ bool writeBlock(TZo_XML& xml, const Writers& w, TBlockRecord& block) {
 
     const TStructInstance display = block.Display;
     const TStruct* displayDescription = display.Struct ? static_cast<const TStruct*>(display.Struct) : w.display;
-    if (!writeChild(xml, ZO_RU("Парам."), displayDescription, display.Data)) return false;
+    if (!addChild(xml, ZO_RU("Парам."))) return false;
+    if (displayDescription && display.Data) {
+        displayDescription->WriteValuesToElement(display.Data, &xml);
+        writeLibraryOverrides(xml, *displayDescription, display.Data, block.DescriptionPath);
+    }
+    if (xml.GoParent() != 0) return false;
 
     // The block's own description lays out its data; the cache is asked only
     // for a block that has none.

@@ -291,6 +291,24 @@ TEST_F(Fault, NamesLongerThanTheirFieldsInAProjectFileTakeTheDefaults) {
     }
 }
 
+// An opened block takes its display parameters from its library element
+// before the project's "Парам.": one set back to its default must be saved,
+// or the block comes back turned as the library has it.
+TEST_F(Fault, ADisplayParameterAtItsDefaultIsSavedWhereTheLibraryDiffers) {
+    writeBytes(file("Struct/Turned.xml"), "<FBD><GROUP NAME=\"G\"><BLOCK NAME=\"T\" Turn=\"1\" Label=\"L\">"
+                                          "<FIELD NAME=\"Cod\" TYPE=\"Word\"/></BLOCK></GROUP></FBD>");
+    newProject("Демо", 2);
+    const uint16_t s = addSheet("Лист 1");
+    addBlock(s, structFile("Turned.xml") + "/FBD/G/T", "T1", 2, 2);  // Turn 0, Label empty
+    addBlock(s, basePath("Orvan_In"), "C1", 8, 2);
+    const std::string path = file("Project/Demo.hc");
+    ASSERT_EQ(SaveProject(path.c_str()), 0);
+    const std::string text = utf(readBytes(path));
+    EXPECT_NE(text.find("<Парам. Turn=\"0\"/>"), std::string::npos) << text;
+    // A block whose library element sets nothing keeps an empty "Парам.".
+    EXPECT_NE(text.find("<Парам./>"), std::string::npos) << text;
+}
+
 // Text with characters that Windows-1251 lacks, in files other tools wrote:
 // inside the system they show as "?", and a file is never written with them
 // silently changed.
