@@ -117,6 +117,8 @@ extern "C" const char* GetConfigurationFolder() { return State().configurationFo
 extern "C" const char* GetDeviceRuntimeFolder() {
     KernelState& s = State();
     const std::string program(s.deviceProgram);
-    s.runtimeFolderBuffer = s.runtimeFolder + "\\" + program.substr(0, program.find('.'));
+    // Up to the first dot; a name without a dot gives the Runtime folder alone.
+    const size_t dot = program.find('.');
+    s.runtimeFolderBuffer = s.runtimeFolder + "\\" + (dot == std::string::npos ? std::string() : program.substr(0, dot));
     return s.runtimeFolderBuffer.c_str();
 }

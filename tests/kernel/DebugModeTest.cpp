@@ -204,7 +204,7 @@ TEST_F(DebugMode, SessionShowsTheRuntimesValuesAndStopsOnModeChange) {
     // Leaving debug mode stops the library (its thread joined) and empties the list.
     const auto started = std::chrono::steady_clock::now();
     SetMode(kModeSelect);
-    EXPECT_LT(std::chrono::steady_clock::now() - started, 3s);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 10s);  // joined, not hung
     EXPECT_EQ(DebugOptions(), nullptr);
     EXPECT_EQ(NetValueCount(), 0);
     EXPECT_EQ(ForwardToDebugger(1, 0, 1, 0, 0), -1);

