@@ -1,13 +1,13 @@
 # make test  - installs missing packages, builds with ASan/UBSan, runs every test,
 #              then builds the fuzz targets (clang) and runs each one shortly.
-# make fuzz  - builds the fuzz targets and runs each for FUZZ_SECONDS (default 300),
-#              targets in parallel; reports executions and findings per target.
+# make fuzz  - builds the fuzz targets and runs each for FUZZ_SECONDS (default 300) or
+#              for FUZZ_RUNS executions, FUZZ_PROCESSES processes a target, targets in
+#              parallel; reports executions (and their total over runs) and findings per target.
 # make bench - builds the kernel's benchmarks in release mode (own build folder,
 #              no sanitizers) and prints their table.
 BUILD_DIR ?= build
 BENCH_DIR ?= build-bench
 FUZZ_BUILD_DIR ?= build-fuzz
-FUZZ_SECONDS ?= 300
 FUZZ_CHECK_SECONDS ?= 20
 JOBS ?= $(shell nproc)
 # GCC 12 reports false -Wrestrict errors in std::string concatenation once it
@@ -36,7 +36,7 @@ fuzz-build: fuzz-configure
 	cmake --build $(FUZZ_BUILD_DIR) -j $(JOBS) --target fuzz_all
 
 fuzz: fuzz-build
-	FUZZ_BUILD_DIR=$(FUZZ_BUILD_DIR) FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_JOBS=$(JOBS) bash fuzz/run.sh fuzz
+	FUZZ_BUILD_DIR=$(FUZZ_BUILD_DIR) FUZZ_JOBS=$(JOBS) bash fuzz/run.sh fuzz
 
 # Every seed and regression input, then a short run of each target; any finding fails.
 fuzz-check:

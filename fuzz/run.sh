@@ -13,6 +13,8 @@
 # its input is left in <build>/fuzz/findings/<target>/. Environment:
 #   FUZZ_BUILD_DIR   the fuzz configuration's build folder (default build-fuzz)
 #   FUZZ_SECONDS     seconds of fuzzing per target
+#   FUZZ_RUNS        "fuzz" mode: executions per target instead of a time (FUZZ_SECONDS then
+#                    limits the time only when it is given as well)
 #   FUZZ_JOBS        targets run at once
 #   FUZZ_PROCESSES   fuzzing processes per target in "fuzz" mode (default 1); they share
 #                    the target's corpus folder and take up each other's new inputs
@@ -30,7 +32,12 @@ build_dir=$(cd "$source_dir" && mkdir -p "${FUZZ_BUILD_DIR:-build-fuzz}" && cd "
 bin_dir=$build_dir/fuzz/bin
 jobs=${FUZZ_JOBS:-$(nproc)}
 processes=${FUZZ_PROCESSES:-1}
-if [ "$mode" = fuzz ]; then seconds=${FUZZ_SECONDS:-300}; else seconds=${FUZZ_SECONDS:-20}; fi
+runs_wanted=${FUZZ_RUNS:-0}
+if [ "$mode" = fuzz ]; then
+  if [ "$runs_wanted" -gt 0 ]; then seconds=${FUZZ_SECONDS:-0}; else seconds=${FUZZ_SECONDS:-300}; fi
+else
+  seconds=${FUZZ_SECONDS:-20}
+fi
 
 all_targets=(xml struct project device channelbase options settings)
 targets=("$@")
@@ -88,6 +95,7 @@ run_target() {
     corpus=$build_dir/fuzz/corpus/$target
     mkdir -p "$corpus"
     local i pids=()
+    [ "$runs_wanted" -gt 0 ] && options+=(-runs=$(((runs_wanted + processes - 1) / processes)))
     for ((i = 1; i <= processes; i++)); do
       "$binary" "${options[@]}" -max_total_time="$seconds" "$corpus" "$seeds" "$regressions" > "$log.$i" 2>&1 &
       pids+=($!)
@@ -101,7 +109,7 @@ run_target() {
   echo "$target $runs $result" > "$log.result"
 }
 export -f run_target max_len
-export mode seconds processes build_dir bin_dir source_dir
+export mode seconds processes runs_wanted build_dir bin_dir source_dir
 
 stamp=$(mktemp "${TMPDIR:-/tmp}/zo-fuzz-stamp.XXXXXX")
 clean_scratch
@@ -120,7 +128,9 @@ for target in "${targets[@]}"; do
     total=$((total + runs))
     echo "$total" > "$totals/$target"
   fi
-  findings=$(find "$build_dir/fuzz/findings/$target" -type f -newer "$stamp" 2>/dev/null | wc -l)
+  # Slow units are reports, not findings: an input that ran out of its time is a timeout.
+  findings=$(find "$build_dir/fuzz/findings/$target" -type f -newer "$stamp" \( -name 'crash-*' -o -name 'leak-*' \
+    -o -name 'timeout-*' -o -name 'oom-*' \) 2>/dev/null | wc -l)
   [ "$result" != ok ] && failed=1
   note=$result
   [ "$findings" -gt 0 ] && note="$note, $findings new input(s) in $build_dir/fuzz/findings/$target"
