@@ -368,8 +368,11 @@ std::string TStruct::GetValue(const void* record, int index) const {
 int TStruct::SetValue(void* record, int index, const char* text) const {
     if (!text) return -1;
     void* place = GetValuePtr(record, index);
-    const int size = GetItemSize(index);
-    if (!place || size <= 0) return -1;
+    if (!place) return -1;
+    // The item's size from the layout when the next item's place is known.
+    const std::vector<int>& at = offsets();
+    const int size = at[size_t(index) + 1] >= 0 ? at[size_t(index) + 1] - at[size_t(index)] : GetItemSize(index);
+    if (size <= 0) return -1;
     // Converted aside and stored only when the text is a value of the type, so
     // a refused text leaves the field as it was.
     uint8_t small[64];
@@ -428,6 +431,11 @@ namespace {
 struct ValuePath {
     std::string file;
     std::vector<std::string> tokens;
+    // Inside a scope: whether the element was looked for in the kept
+    // document, what the search answered and the element it found.
+    bool located = false;
+    int found = 0;
+    xmlNodePtr element = nullptr;
 };
 
 ValuePath splitValuePath(const char* path) {
@@ -486,7 +494,7 @@ int TStruct::readValuesFromFile(void* record, const char* path, bool update) con
     ValueFiles& files = valueFiles();
     const bool keep = files.scopes > 0;
     ValuePath split;
-    const ValuePath* parts = &split;
+    ValuePath* parts = &split;
     if (!keep) {
         split = splitValuePath(path);
     } else if (const auto known = files.paths.find(path); known != files.paths.end()) {
@@ -511,7 +519,20 @@ int TStruct::readValuesFromFile(void* record, const char* path, bool update) con
         xml = opened.get();
         if (keep) files.documents.emplace(file, std::move(opened));
     }
-    if (const int found = goToValueElement(*xml, parts->tokens); found != 0) return found;
+    if (!keep) {
+        if (const int found = goToValueElement(*xml, parts->tokens); found != 0) return found;
+        return readValues(record, xml, update);
+    }
+    // The kept document does not change: where the element is, or that it is
+    // not there, is found once per path.
+    ValuePath& known = *parts;
+    if (!known.located) {
+        known.found = goToValueElement(*xml, known.tokens);
+        known.element = xml->CurrentElement;
+        known.located = true;
+    }
+    if (known.found != 0) return known.found;
+    xml->CurrentElement = known.element;
     return readValues(record, xml, update);
 }
 
