@@ -218,6 +218,9 @@ void storeWindowStates() {
 
 int saveProject(const std::string& path) {
     KernelState& s = State();
+    // Every block's display parameters are compared with its library element:
+    // each library file is parsed once for the whole project.
+    const TValueFileScope libraryFiles;
     if (CheckProjectDescriptions() != 0) return -1;
     copyText(s.projectPath, sizeof s.projectPath, path);
     storeWindowStates();
