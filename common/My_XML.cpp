@@ -6,6 +6,7 @@
 #include "platform/UiServices.h"
 
 #include <libxml/parser.h>
+#include <libxml/parserInternals.h>
 #include <libxml/xmlerror.h>
 #include <libxml/xmlsave.h>
 
@@ -175,15 +176,36 @@ bool writableIn1251(const xmlNode* node) {
     return true;
 }
 
+void rootSeen(void* context, const xmlChar*, const xmlChar*, const xmlChar*, int, const xmlChar**, int, int,
+              const xmlChar**) {
+    auto* ctxt = static_cast<xmlParserCtxtPtr>(context);
+    ctxt->_private = ctxt;
+}
+
 // The text as written must read again: the saving never replaces a file with
-// one that does not parse. It is parsed as reading parses it, into a tree: a
-// parse without the document type's declarations would take a reference to a
-// declared entity for an error.
+// one that does not parse. It is parsed as reading parses it (the document
+// type's declarations taken in, so a reference to a declared entity is no
+// error), but the elements, texts and comments are only passed over, not
+// built into a second tree: a well-formed document with a root element.
 bool parsesAgain(const xmlChar* text, int size) {
-    xmlDocPtr doc = xmlReadMemory(reinterpret_cast<const char*>(text), size, nullptr, nullptr,
-                                  XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
-    const bool ok = doc && xmlDocGetRootElement(doc);
-    if (doc) xmlFreeDoc(doc);
+    xmlParserCtxtPtr ctxt = xmlCreateMemoryParserCtxt(reinterpret_cast<const char*>(text), size);
+    if (!ctxt) return false;
+    xmlCtxtUseOptions(ctxt, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+    xmlSAXHandler* sax = ctxt->sax;  // the context's own copy of the tree builder's handlers
+    sax->startElementNs = rootSeen;
+    sax->endElementNs = nullptr;
+    sax->characters = nullptr;
+    sax->ignorableWhitespace = nullptr;
+    sax->cdataBlock = nullptr;
+    sax->comment = nullptr;
+    sax->processingInstruction = nullptr;
+    sax->reference = nullptr;
+    ctxt->_private = nullptr;
+    xmlParseDocument(ctxt);
+    const bool ok = ctxt->wellFormed && ctxt->_private != nullptr;
+    if (ctxt->myDoc) xmlFreeDoc(ctxt->myDoc);
+    ctxt->myDoc = nullptr;
+    xmlFreeParserCtxt(ctxt);
     return ok;
 }
 
