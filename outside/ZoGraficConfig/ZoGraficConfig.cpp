@@ -121,9 +121,33 @@ void appendKeyPart(std::string& key, const std::string& part) {
     key += part;
 }
 
+// The application font's key, worked out again only when the font changes.
+// The font is kept on the heap and let go by GraficDone: a font must not be
+// destroyed by a static destructor after the application has gone.
+std::mutex g_fontMutex;
+QFont* g_font = nullptr;
+std::string g_fontKey;
+
+std::string fontKey() {
+    const QFont now = QGuiApplication::font();
+    std::lock_guard<std::mutex> lock(g_fontMutex);
+    if (!g_font) g_font = new QFont(now);
+    else if (!(now == *g_font)) *g_font = now;
+    else return g_fontKey;
+    g_fontKey = now.key().toStdString();
+    return g_fontKey;
+}
+
+void forgetFont() {
+    std::lock_guard<std::mutex> lock(g_fontMutex);
+    delete g_font;
+    g_font = nullptr;
+    g_fontKey.clear();
+}
+
 std::string paintedKey(const BlockSpec& spec) {
     std::string key;
-    appendKeyPart(key, QGuiApplication::font().key().toStdString());
+    appendKeyPart(key, fontKey());
     appendKeyPart(key, spec.name);
     appendKeyPart(key, spec.caption);
     appendKeyPart(key, spec.label);
@@ -232,6 +256,7 @@ int32_t GraficDone() {
         std::lock_guard<std::mutex> lock(g_paintedMutex);
         g_painted.clear();
     }
+    forgetFont();
     std::unordered_set<QImage*> left;
     {
         std::lock_guard<std::mutex> lock(g_mutex);
