@@ -52,8 +52,10 @@ void workOutFolders(KernelState& s) {
     }
 }
 
-void wireGraficLibrary(TGraficOptions& g) {
-    g.Log = Options().KernelLog;
+}  // namespace
+
+void WireGraficLibrary(TGraficOptions& g) {
+    g.Log = KernelLog;
     g.GetStructName = GetStructName;
     g.GetStructCaption = GetStructCaption;
     g.GetStructItemCount = GetStructItemCount;
@@ -67,8 +69,6 @@ void wireGraficLibrary(TGraficOptions& g) {
     g.AddMenObjItem = AddMenObjItem;
     g.GetConnectionTypeColor = GetConnectionTypeColor;
 }
-
-}  // namespace
 
 }  // namespace zo::kernel
 
@@ -86,7 +86,7 @@ extern "C" void KernelInit() {
     LoadGraficLibrary("\\System", o.HostApplication, o.HostScreen, o.KernelLog);
     if (TGraficOptions* g = GraficOptions(); g && g->GraficInit) g->GraficInit(g);
     workOutFolders(s);
-    if (TGraficOptions* g = GraficOptions()) wireGraficLibrary(*g);
+    if (TGraficOptions* g = GraficOptions()) WireGraficLibrary(*g);
     o.Inspector.ConvertOptions = o.ConvertOptions;
     LoadTraceLibrary("System\\", o.KernelLog);
     // The structure layer needs its conversion record before the line types

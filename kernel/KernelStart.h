@@ -1,6 +1,8 @@
 #pragma once
 // Kernel start and stop, and the program folders it publishes.
 
+#include "common/abi/GraficOptions.h"
+
 #include <cstdint>
 
 extern "C" {
@@ -14,3 +16,11 @@ const char* GetUploadFolder();
 const char* GetConfigurationFolder();
 const char* GetDeviceRuntimeFolder();
 }
+
+namespace zo::kernel {
+
+// Hands the graphic library the kernel's log, structure accessors, pin-list
+// append and connection colours.
+void WireGraficLibrary(TGraficOptions& grafic);
+
+}  // namespace zo::kernel

@@ -14,6 +14,7 @@
 #include "kernel/HitTest.h"
 #include "kernel/KernelLog.h"
 #include "kernel/KernelRecord.h"
+#include "kernel/KernelStart.h"
 #include "kernel/KernelState.h"
 #include "kernel/LineTypes.h"
 #include "kernel/OutsideLibraries.h"
@@ -125,21 +126,7 @@ protected:
         DestroyState();
     }
     // What KernelInit hands the graphic library.
-    static void wire() {
-        TGraficOptions& g = *GraficOptions();
-        g.GetStructName = GetStructName;
-        g.GetStructCaption = GetStructCaption;
-        g.GetStructItemCount = GetStructItemCount;
-        g.GetStructItemType = GetStructItemType;
-        g.GetStructItemName = GetStructItemName;
-        g.GetStructItemCaption = GetStructItemCaption;
-        g.GetStructItemKind = GetStructItemKind;
-        g.GetStructItemDefault = GetStructItemDefault;
-        g.GetStructItemValue = GetStructItemValue;
-        g.FindStructItem = FindStructItem;
-        g.AddMenObjItem = AddMenObjItem;
-        g.GetConnectionTypeColor = GetConnectionTypeColor;
-    }
+    static void wire() { WireGraficLibrary(*GraficOptions()); }
     static TBlockRecord blockFor(const char* path) {
         TBlockRecord b{};
         std::strncpy(b.DescriptionPath, path, 260);

@@ -36,13 +36,9 @@ const char* const kBlockPath = "\\Library\\Preview.xml/FBD/Logic/AND3";
 
 // The graphic library's record as the kernel bound it (the same loaded library).
 TGraficOptions* graficRecord() {
-    void* lib = platform::loadLibrary(std::string(ZO_PROGRAM_DIR) + "/System/ZoGraficConfig.so");
-    auto getInfo = reinterpret_cast<void (*)(void**, int32_t*)>(platform::findSymbol(lib, "GetInfo"));
-    void* record = nullptr;
-    int32_t size = 0;
-    if (getInfo) getInfo(&record, &size);
-    platform::unloadLibrary(lib);
-    return static_cast<TGraficOptions*>(record);
+    LibraryRecord lib = LoadLibraryRecord("ZoGraficConfig.so");
+    platform::unloadLibrary(lib.handle);  // the kernel keeps it loaded
+    return static_cast<TGraficOptions*>(lib.record);
 }
 
 class BlockPreview : public ::testing::Test {

@@ -8,6 +8,7 @@
 #include "kernel/GraficServices.h"
 #include "kernel/KernelLog.h"
 #include "kernel/KernelRecord.h"
+#include "kernel/KernelStart.h"
 #include "kernel/KernelState.h"
 #include "kernel/LineTypes.h"
 #include "kernel/MouseEditing.h"
@@ -81,19 +82,7 @@ const char* kLibrary = R"(<?xml version="1.0" encoding="windows-1251"?>
 // The graphic library started and given the kernel's services, as KernelInit does.
 void wireGrafic(TGraficOptions& g) {
     ASSERT_EQ(g.GraficInit(&g), 0);
-    g.Log = KernelLog;
-    g.GetStructName = GetStructName;
-    g.GetStructCaption = GetStructCaption;
-    g.GetStructItemCount = GetStructItemCount;
-    g.GetStructItemType = GetStructItemType;
-    g.GetStructItemName = GetStructItemName;
-    g.GetStructItemCaption = GetStructItemCaption;
-    g.GetStructItemKind = GetStructItemKind;
-    g.GetStructItemDefault = GetStructItemDefault;
-    g.GetStructItemValue = GetStructItemValue;
-    g.FindStructItem = FindStructItem;
-    g.AddMenObjItem = AddMenObjItem;
-    g.GetConnectionTypeColor = GetConnectionTypeColor;
+    WireGraficLibrary(g);
 }
 
 std::string segmentText(const TConnectionRecord& l) {

@@ -47,14 +47,7 @@ ProgramFolder::ProgramFolder(bool withProgram) : path_(dir_.str()) {
 }
 
 const TConvertOptions* ConvertOptions() {
-    static const TConvertOptions* record = [] {
-        void* lib = platform::loadLibrary(std::string(ZO_PROGRAM_DIR) + "/System/ZoConvert.so");
-        auto getInfo = reinterpret_cast<void (*)(void**, int32_t*)>(platform::findSymbol(lib, "GetInfo"));
-        void* r = nullptr;
-        int32_t size = 0;
-        if (getInfo) getInfo(&r, &size);
-        return static_cast<const TConvertOptions*>(r);
-    }();
+    static const TConvertOptions* record = static_cast<const TConvertOptions*>(LoadLibraryRecord("ZoConvert.so").record);
     return record;
 }
 

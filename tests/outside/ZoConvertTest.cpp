@@ -21,18 +21,16 @@ constexpr uint8_t kSentinel = 0xA5;
 class ZoConvertTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        handle_ = zo::platform::loadLibrary(ZO_PROGRAM_DIR "/System/ZoConvert.so");
+        const zo::test::LibraryRecord lib = zo::test::LoadLibraryRecord("ZoConvert.so");
+        handle_ = lib.handle;
         ASSERT_NE(handle_, nullptr) << zo::platform::lastLibraryError();
-        auto getInfo = reinterpret_cast<void (*)(void**, int32_t*)>(zo::platform::findSymbol(handle_, "GetInfo"));
-        ASSERT_NE(getInfo, nullptr);
-        void* record = nullptr;
-        int32_t size = 0;
-        getInfo(&record, &size);
-        ASSERT_EQ(size, static_cast<int32_t>(sizeof(TConvertOptions)));
+        ASSERT_NE(lib.getInfo, nullptr);
+        ASSERT_EQ(lib.size, static_cast<int32_t>(sizeof(TConvertOptions)));
         void* again = nullptr;
-        getInfo(&again, &size);
-        ASSERT_EQ(record, again);
-        options_ = static_cast<TConvertOptions*>(record);
+        int32_t size = 0;
+        lib.getInfo(&again, &size);
+        ASSERT_EQ(lib.record, again);
+        options_ = static_cast<TConvertOptions*>(lib.record);
     }
     static void TearDownTestSuite() {
         zo::platform::unloadLibrary(handle_);

@@ -80,15 +80,11 @@ int64_t sizeOf(const std::string& path) {
 class ZoLogsTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        handle_ = zo::platform::loadLibrary(ZO_PROGRAM_DIR "/System/ZoLogs.so");
+        const zo::test::LibraryRecord lib = zo::test::LoadLibraryRecord("ZoLogs.so");
+        handle_ = lib.handle;
         ASSERT_NE(handle_, nullptr) << zo::platform::lastLibraryError();
-        auto getInfo = reinterpret_cast<void (*)(void**, int32_t*)>(zo::platform::findSymbol(handle_, "GetInfo"));
-        ASSERT_NE(getInfo, nullptr);
-        void* record = nullptr;
-        int32_t size = 0;
-        getInfo(&record, &size);
-        ASSERT_EQ(size, static_cast<int32_t>(sizeof(TLogsOptions)));
-        logs_ = static_cast<TLogsOptions*>(record);
+        ASSERT_EQ(lib.size, static_cast<int32_t>(sizeof(TLogsOptions)));
+        logs_ = static_cast<TLogsOptions*>(lib.record);
         logs_->HostApplication = qApp;
         logs_->Initialize();
     }

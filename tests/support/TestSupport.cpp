@@ -1,6 +1,7 @@
 #include "support/TestSupport.h"
 
 #include "platform/Cp1251.h"
+#include "platform/DynLib.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -53,6 +54,14 @@ ScopedEnv::ScopedEnv(const char* name, const std::string& value) : name_(name) {
 ScopedEnv::~ScopedEnv() {
     if (had_) setenv(name_.c_str(), old_.c_str(), 1);
     else unsetenv(name_.c_str());
+}
+
+LibraryRecord LoadLibraryRecord(const std::string& soName) {
+    LibraryRecord lib;
+    lib.handle = platform::loadLibrary(std::string(ZO_PROGRAM_DIR) + "/System/" + soName);
+    lib.getInfo = reinterpret_cast<void (*)(void**, int32_t*)>(platform::findSymbol(lib.handle, "GetInfo"));
+    if (lib.getInfo) lib.getInfo(&lib.record, &lib.size);
+    return lib;
 }
 
 std::string readBytes(const std::string& path) {

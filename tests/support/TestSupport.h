@@ -4,6 +4,7 @@
 
 #include "platform/UiServices.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -69,6 +70,17 @@ private:
     bool had_ = false;
     std::string old_;
 };
+
+// A library of the built program folder's System/, bound as a host binds it:
+// the handle (nil on failure; the caller unloads it), its GetInfo, and the
+// record and size GetInfo gave.
+struct LibraryRecord {
+    void* handle = nullptr;
+    void (*getInfo)(void**, int32_t*) = nullptr;
+    void* record = nullptr;
+    int32_t size = 0;
+};
+LibraryRecord LoadLibraryRecord(const std::string& soName);
 
 std::string readBytes(const std::string& path);
 void writeBytes(const std::string& path, const std::string& bytes);
