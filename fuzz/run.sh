@@ -20,11 +20,15 @@
 #                    the target's corpus folder and take up each other's new inputs
 set -uo pipefail
 
+# The whole script is read before it runs (a long run is not disturbed when
+# the file changes meanwhile).
+main() {
+
 mode=${1:-}
 shift || true
 case "$mode" in
   fuzz|check) ;;
-  *) echo "usage: $0 fuzz|check [targets...]" >&2; exit 2 ;;
+  *) echo "usage: $0 fuzz|check [targets...]" >&2; return 2 ;;
 esac
 
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
@@ -138,4 +142,8 @@ for target in "${targets[@]}"; do
   printf '%-12s %14s %16s  %s\n' "$target" "$runs" "$total" "$note"
 done
 rm -f "$stamp"
-exit $failed
+return $failed
+}
+
+main "$@"
+exit $?

@@ -14,8 +14,24 @@
 using namespace zo;
 using namespace zo::fuzz;
 
+namespace {
+
+// The option blocks of the shipped options file as the kernel reads them
+// (OPTIONS/STRUCT), without the menu and the value lists the program reads.
+std::string blocksOnly(const std::string& options) {
+    const size_t from = options.find("<STRUCT>");
+    const size_t to = options.find("</STRUCT>");
+    if (from == std::string::npos || to == std::string::npos) Fail("the shipped options file has no STRUCT");
+    const size_t declaration = options.find("?>");
+    return options.substr(0, declaration + 2) + "\n<OPTIONS>" + options.substr(from, to + 9 - from) + "</OPTIONS>\n";
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     StartKernel();
+    const std::string options = ProgramFile("Struct/Options.xml");
+    WriteFile(options, blocksOnly(ReadFile(options)));
     return 0;
 }
 
