@@ -1,5 +1,6 @@
 #include "common/FileUtils.h"
 
+#include "platform/Cp1251.h"
 #include "platform/Paths.h"
 
 #include <dirent.h>
@@ -44,7 +45,8 @@ std::vector<std::string> listFolder(const std::string& folder) {
     const std::string native = platform::nativePath(folder.empty() ? std::string(".") : folder);
     DIR* dir = ::opendir(native.c_str());
     if (!dir) return names;
-    while (const dirent* e = ::readdir(dir)) names.emplace_back(e->d_name);
+    // Names come in as the system's Windows-1251 text.
+    while (const dirent* e = ::readdir(dir)) names.push_back(platform::utf8ToCp1251(e->d_name));
     ::closedir(dir);
     std::sort(names.begin(), names.end(),
               [](const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) < 0; });

@@ -108,8 +108,15 @@ run_target() {
     for ((i = 1; i <= processes; i++)); do cat "$log.$i" >> "$log"; rm -f "$log.$i"; done
   fi
   runs=$(grep -h 'stat::number_of_executed_units:' "$log" | awk '{s += $2} END {print s + 0}')
+  # A run stopped from outside (SIGTERM, SIGINT) reports "interrupted" and is no finding.
   local result=ok
-  [ $status -ne 0 ] && result=FINDING
+  if grep -q -e '^==[0-9]*==.*ERROR' -e 'ERROR: libFuzzer' -e 'FUZZ CHECK FAILED' -e '^SUMMARY: ' "$log"; then
+    result=FINDING
+  elif [ $status -ne 0 ] && grep -q 'run interrupted' "$log"; then
+    result=interrupted
+  elif [ $status -ne 0 ]; then
+    result=FINDING
+  fi
   echo "$target $runs $result" > "$log.result"
 }
 export -f run_target max_len
@@ -138,7 +145,7 @@ for target in "${targets[@]}"; do
   [ "$result" != ok ] && failed=1
   note=$result
   [ "$findings" -gt 0 ] && note="$note, $findings new input(s) in $build_dir/fuzz/findings/$target"
-  [ "$result" != ok ] && note="$note, log $build_dir/fuzz/logs/$target.$mode.log"
+  [ "$result" = FINDING ] && note="$note, log $build_dir/fuzz/logs/$target.$mode.log"
   printf '%-12s %14s %16s  %s\n' "$target" "$runs" "$total" "$note"
 done
 rm -f "$stamp"

@@ -1,5 +1,7 @@
 #include "platform/Paths.h"
 
+#include "platform/Cp1251.h"
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,8 +10,9 @@
 
 namespace zo::platform {
 
+// The system's paths are Windows-1251 text; the file system's names are UTF-8.
 std::string nativePath(std::string_view path) {
-    std::string out(path);
+    std::string out = cp1251ToUtf8(path);
     std::replace(out.begin(), out.end(), '\\', '/');
     return out;
 }
@@ -20,7 +23,9 @@ std::string currentDir() {
         if (errno != ERANGE) return {};
         buf.resize(buf.size() * 2);
     }
-    return std::string(buf.data());
+    // A folder whose name Windows-1251 cannot hold comes in with "?" in its
+    // place, so every file below it is refused as not there.
+    return utf8ToCp1251(buf.data());
 }
 
 std::string withCurrentDir(std::string_view name) {

@@ -7,10 +7,11 @@
 
 namespace zo::platform {
 
-// "\" -> "/" just before an operating-system call.
+// "\" -> "/" and Windows-1251 -> UTF-8 just before an operating-system call.
 std::string nativePath(std::string_view path);
 
-// The current folder as the system spells it (native form, no trailing separator).
+// The current folder as the system spells it (native form with "/", Windows-1251,
+// no trailing separator).
 std::string currentDir();
 
 // A name starting with "\" is relative to the current folder.

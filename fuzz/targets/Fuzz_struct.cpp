@@ -103,7 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // ROOT/element.../NAME for the options file.
     std::vector<std::string> paths;
     for (const std::string& block : names.blockPaths)
-        if (paths.size() < 8) paths.push_back(file + "/" + block);
+        if (paths.size() < 3) paths.push_back(file + "/" + block);
     paths.push_back(file + "/STRUCT/Block");
 
     TArhivStruc cache;
@@ -115,18 +115,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (s) exercise(*s, file, path);
     }
 
+    // By element path: ROOT/element.../NAME of a BLOCK, as the options file is read.
     TStruct byElement;
     byElement.ConvertOptions = Convert();
-    for (size_t i = 0; i < names.elementPaths.size() && i < 6; ++i) {
-        const std::string& element = names.elementPaths[i];
-        for (const std::string& block : names.blockPaths) {
-            const size_t slash = block.rfind('/');
-            const std::string path = file + "/" + element + "/" + block.substr(slash == std::string::npos ? 0 : slash + 1);
-            const int loaded = byElement.LoadDescriptionByElementPath(path.c_str());
-            Note(path + " by element path: " + std::to_string(loaded));
-            if (loaded == 0) exercise(byElement, file, path);
-            break;
-        }
+    size_t block = 0;
+    for (const std::string& element : names.elementPaths) {
+        const std::string suffix = "/BLOCK";
+        if (element.size() <= suffix.size() || element.compare(element.size() - suffix.size(), suffix.size(), suffix) != 0)
+            continue;
+        if (block >= names.blockPaths.size() || block >= 2) break;
+        const std::string& blockPath = names.blockPaths[block++];
+        const size_t slash = blockPath.rfind('/');
+        const std::string path = file + "/" + element.substr(0, element.size() - suffix.size()) + "/" +
+                                 blockPath.substr(slash == std::string::npos ? 0 : slash + 1);
+        const int loaded = byElement.LoadDescriptionByElementPath(path.c_str());
+        Note(path + " by element path: " + std::to_string(loaded));
+        if (loaded == 0) exercise(byElement, file, path);
     }
     return 0;
 }

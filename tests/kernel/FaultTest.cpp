@@ -326,6 +326,25 @@ TEST_F(Fault, CharactersWindows1251LacksInAProjectShowAsQuestionMarksAndAreSaved
     EXPECT_EQ(rawAttribute(saved, "Заголовок", "Name"), "Проект ??");
 }
 
+TEST_F(Fault, APathWithCyrillicFoldersIsStoredAsTheFileSystemNamesIt) {
+    // A library outside the program folder keeps its absolute path in the project.
+    TempDir outside;
+    fs::create_directories(outside.path() / "Библиотеки");
+    writeBytes(outside.file("Библиотеки/Своя.xml"),
+               "<FBD><GROUP NAME=\"G\"><BLOCK NAME=\"B\"><FIELD NAME=\"Cod\" TYPE=\"Word\"/></BLOCK></GROUP></FBD>");
+    const std::string library = outside.str() + cp("\\Библиотеки\\Своя.xml/FBD/G/B");
+    newProject("Демо", 2);
+    const uint16_t s = addSheet("Лист 1");
+    addBlock(s, library, "B1", 2, 2);
+    const TStructInstance loaded = block(s, 0)->Block;
+    ASSERT_NE(loaded.Struct, nullptr);
+    const std::string path = file("Project/Демо.hc");
+    ASSERT_EQ(SaveProject(cp(path).c_str()), 0);
+    EXPECT_TRUE(fs::exists(path));
+    EXPECT_EQ(rawAttribute(path, "Блок", "DescriptionPath"), utf(library));
+    EXPECT_EQ(rawAttribute(path, "Проект", "Name"), "Демо");
+}
+
 TEST_F(Fault, AChannelBaseWhoseNamesWindows1251CannotHoldIsLeftAsItWas) {
     newProject("Насос", 1);
     const uint16_t s = addSheet("Лист 1");
