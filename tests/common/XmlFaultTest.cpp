@@ -133,6 +133,21 @@ TEST_F(XmlFaults, NamesTheReaderWouldNotTakeBackAreNotWritten) {
     EXPECT_EQ(again.GetAttribute("plain"), "1");
 }
 
+TEST_F(XmlFaults, AFileNameLongerThanItsFieldIsKeptCutAndTheFileStillOpensAndSaves) {
+    const std::string folder = path(std::string(150, 'f'));
+    std::filesystem::create_directories(folder);
+    const std::string file = folder + "/" + std::string(120, 'n') + ".xml";
+    ASSERT_GT(file.size(), 255u);
+    writeBytes(file, "<r/>");
+    TZo_XML xml;
+    ASSERT_EQ(xml.OpenFile(file), 0);
+    EXPECT_EQ(std::string(xml.GetFileName()), file.substr(0, 255));
+    xml.GoRoot();
+    ASSERT_EQ(xml.SetAttribute("a", "1"), 0);
+    ASSERT_EQ(xml.SaveFile(file), 0);
+    EXPECT_NE(readBytes(file).find("<r a=\"1\"/>"), std::string::npos);
+}
+
 class StructFaults : public XmlFaults {
 protected:
     void SetUp() override {
