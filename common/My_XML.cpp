@@ -14,6 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -186,9 +187,12 @@ void rootSeen(void* context, const xmlChar*, const xmlChar*, const xmlChar*, int
 // one that does not parse. It is parsed as reading parses it (the document
 // type's declarations taken in, so a reference to a declared entity is no
 // error), but the elements, texts and comments are only passed over, not
-// built into a second tree: a well-formed document with a root element.
-bool parsesAgain(const xmlChar* text, int size) {
-    xmlParserCtxtPtr ctxt = xmlCreateMemoryParserCtxt(reinterpret_cast<const char*>(text), size);
+// built into a second tree: a well-formed document with a root element. The
+// text is handed over in pieces, so the parser keeps no copy of all of it.
+bool parsesAgain(const std::string& text) {
+    constexpr size_t kPiece = 1 << 16;
+    const size_t first = std::min(text.size(), size_t(4));
+    xmlParserCtxtPtr ctxt = xmlCreatePushParserCtxt(nullptr, nullptr, text.data(), int(first), nullptr);
     if (!ctxt) return false;
     xmlCtxtUseOptions(ctxt, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
     xmlSAXHandler* sax = ctxt->sax;  // the context's own copy of the tree builder's handlers
@@ -201,12 +205,34 @@ bool parsesAgain(const xmlChar* text, int size) {
     sax->processingInstruction = nullptr;
     sax->reference = nullptr;
     ctxt->_private = nullptr;
-    xmlParseDocument(ctxt);
+    for (size_t at = first; ctxt->wellFormed && at < text.size(); at += kPiece)
+        xmlParseChunk(ctxt, text.data() + at, int(std::min(kPiece, text.size() - at)), 0);
+    xmlParseChunk(ctxt, nullptr, 0, 1);
     const bool ok = ctxt->wellFormed && ctxt->_private != nullptr;
     if (ctxt->myDoc) xmlFreeDoc(ctxt->myDoc);
     ctxt->myDoc = nullptr;
     xmlFreeParserCtxt(ctxt);
     return ok;
+}
+
+int appendText(void* text, const char* bytes, int size) {
+    static_cast<std::string*>(text)->append(bytes, size_t(size));
+    return size;
+}
+
+// The document as the file holds it: pretty-printed, in Windows-1251. Written
+// through an output of its own into one growing string (a dump into libxml2's
+// own memory buffer copies its text again as it grows). False when it fails.
+bool dumpDocument(xmlDocPtr document, std::string& text) {
+    xmlCharEncodingHandlerPtr encoder = xmlFindCharEncodingHandler("windows-1251");
+    if (!encoder) return false;
+    xmlOutputBufferPtr out = xmlOutputBufferCreateIO(appendText, nullptr, &text, encoder);
+    if (!out) return false;
+    const int oldIndent = xmlIndentTreeOutput;
+    xmlIndentTreeOutput = 1;
+    const int written = xmlSaveFormatFileTo(out, document, "windows-1251", 1);  // closes out
+    xmlIndentTreeOutput = oldIndent;
+    return written > 0 && !text.empty();
 }
 
 }  // namespace
@@ -280,20 +306,10 @@ int TZo_XML::SaveFile(const std::string& fileName) {
         return -1;
     }
     if (!writableIn1251(reinterpret_cast<const xmlNode*>(Document)->children)) return -3;
-    xmlChar* mem = nullptr;
-    int size = 0;
-    const int oldIndent = xmlIndentTreeOutput;
-    xmlIndentTreeOutput = 1;
-    xmlDocDumpFormatMemoryEnc(Document, &mem, &size, "windows-1251", 1);
-    xmlIndentTreeOutput = oldIndent;
-    if (!mem || size <= 0 || !parsesAgain(mem, size)) {
-        if (mem) xmlFree(mem);
+    std::string text;
+    if (!dumpDocument(Document, text) || !parsesAgain(text)) return -3;
+    if (!writeFileAtomically(platform::nativePath(platform::withCurrentDir(fileName)), text.data(), text.size()))
         return -3;
-    }
-    const bool ok = writeFileAtomically(platform::nativePath(platform::withCurrentDir(fileName)),
-                                        reinterpret_cast<const char*>(mem), size_t(size));
-    xmlFree(mem);
-    if (!ok) return -3;
     setFileName(fileName);
     return 0;
 }
