@@ -42,7 +42,8 @@ struct Sizes {
     int smallAppend = 6553;
     int largeAppend = 65535;
     bool once = false;  // every benchmark one iteration
-    bool minTimeGiven = false;  // --benchmark_min_time on the command line rules
+    bool minTimeGiven = false;      // --benchmark_min_time on the command line rules
+    bool repetitionsGiven = false;  // so does --benchmark_repetitions
 };
 
 // "About linear" growth from the smaller to the larger size: half as much again
@@ -76,8 +77,12 @@ private:
     void add(const std::string& name, Body body) {
         auto* b = benchmark::RegisterBenchmark(name.c_str(), std::move(body));
         b->UseRealTime()->Unit(benchmark::kMicrosecond);
-        if (sizes_.once) b->Iterations(1);
-        else if (!sizes_.minTimeGiven) b->MinTime(0.5);
+        if (sizes_.once) {
+            b->Iterations(1);
+            return;
+        }
+        if (!sizes_.minTimeGiven) b->MinTime(0.3);
+        if (!sizes_.repetitionsGiven) b->Repetitions(3);
     }
 
     void runRegistered() {
@@ -144,7 +149,9 @@ private:
         auto growthOf = [&](const std::string& op) { return large ? op + smallSize : std::string(); };
 
         host_.closeProject();
+        std::cerr << "building the " << label << " project ..." << std::endl;
         const GeneratedProject made = GenerateProject(host_, blocks, sizes_.perSheet, project);
+        std::cerr << "measuring on the " << label << " project ..." << std::endl;
         char note[200];
         std::snprintf(note, sizeof note, "%s-block project: %d sheets, %s connections, built and saved in %.1f s",
                       count(made.blocks).c_str(), made.sheets, count(made.links).c_str(), made.seconds);
@@ -324,6 +331,7 @@ int main(int argc, char** argv) {
             continue;
         }
         if (std::strncmp(argv[i], "--benchmark_min_time", 20) == 0) sizes.minTimeGiven = true;
+        if (std::strncmp(argv[i], "--benchmark_repetitions", 23) == 0) sizes.repetitionsGiven = true;
         if (std::strncmp(argv[i], "--small=", 8) == 0) {
             sizes.smallProject = std::atoi(argv[i] + 8);
             continue;

@@ -13,7 +13,12 @@ void RunCollector::ReportRuns(const std::vector<Run>& runs) {
         r.message = run.error_message;
         if (!r.failed && run.iterations > 0)
             r.seconds = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-        results_[run.run_name.function_name] = r;
+        // Of several repetitions the fastest stands: the others were slowed by
+        // whatever else the machine was doing.
+        const auto [at, added] = results_.try_emplace(run.run_name.function_name, r);
+        Result& kept = at->second;
+        if (added || kept.failed) continue;
+        if (r.failed || r.seconds < kept.seconds) kept = r;
     }
 }
 
