@@ -109,6 +109,7 @@ const char* TStruct::conversionType(const TStructItem& item) const { return isPi
 int TStruct::Clear() {
     Items.Clear();
     offsets_.clear();
+    defaultsKnown_ = false;
     std::memset(Path, 0, sizeof Path);
     loadedPath_.clear();
     return 0;
@@ -141,6 +142,7 @@ int TStruct::AddItem(const TStructItem& item) {
         return -2;
     }
     offsets_.clear();
+    defaultsKnown_ = false;
     return Items.AddItem(&item) ? 0 : -2;
 }
 
@@ -332,6 +334,7 @@ const std::vector<int>& TStruct::offsets() const {
     if (offsetsConvert_ == ConvertOptions && offsets_.size() == size_t(Items.Count) + 1) return offsets_;
     offsets_.assign(size_t(Items.Count) + 1, -1);
     offsetsConvert_ = ConvertOptions;
+    defaultsKnown_ = false;
     int offset = 0;
     for (int i = 0; i < Items.Count; ++i) {
         offsets_[size_t(i)] = offset;
@@ -388,8 +391,37 @@ int TStruct::SetValue(void* record, int index, const char* text) const {
     return result;
 }
 
+const TStruct::DefaultRecord* TStruct::defaults() const {
+    const int size = GetSize();  // brings the layout up to date first
+    if (size <= 0) return nullptr;
+    if (defaultsKnown_) return &defaults_;
+    defaults_.bytes.assign(size_t(size), 0);
+    defaults_.valid.assign(size_t(Items.Count), false);
+    for (int i = 0; i < Items.Count; ++i) defaults_.valid[size_t(i)] = SetValue(defaults_.bytes.data(), i, GetItem(i)->Default) == 0;
+    defaultsKnown_ = true;
+    return &defaults_;
+}
+
+// What SetValue (record, index, the item's default) does, from the default record.
+void TStruct::setDefault(void* record, int index) const {
+    const DefaultRecord* d = defaults();
+    if (!d) {
+        SetValue(record, index, GetItem(index)->Default);
+        return;
+    }
+    if (!record || !d->valid[size_t(index)]) return;
+    const std::vector<int>& at = offsets();
+    std::memcpy(static_cast<uint8_t*>(record) + at[size_t(index)], d->bytes.data() + at[size_t(index)],
+                size_t(at[size_t(index) + 1] - at[size_t(index)]));
+}
+
 void TStruct::SetDefaults(void* record) const {
-    for (int i = 0; i < Items.Count; ++i) SetValue(record, i, GetItem(i)->Default);
+    const DefaultRecord* d = defaults();
+    if (d && record && std::find(d->valid.begin(), d->valid.end(), false) == d->valid.end()) {
+        std::memcpy(record, d->bytes.data(), d->bytes.size());
+        return;
+    }
+    for (int i = 0; i < Items.Count; ++i) setDefault(record, i);
 }
 
 int TStruct::readValues(void* record, TZo_XML* xml, bool update) const {
@@ -402,7 +434,7 @@ int TStruct::readValues(void* record, TZo_XML* xml, bool update) const {
         // A text that is no value of the field's type counts as absent: reading
         // gives the default rather than whatever bytes the record held.
         if (!value.empty() && SetValue(record, i, value.c_str()) == 0) continue;
-        if (!update) SetValue(record, i, item->Default);
+        if (!update) setDefault(record, i);
     }
     return 0;
 }

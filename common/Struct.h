@@ -109,10 +109,22 @@ private:
     // first item of unknown size on. Worked out once per layout (the items
     // and the conversion record), since records are read field by field.
     const std::vector<int>& offsets() const;
+    // The bytes of a record in which every item holds its default, and for
+    // each item whether its default text is a value of its type (an item whose
+    // default is not keeps what the record held). Worked out with the layout;
+    // nil while the record's size is unknown.
+    struct DefaultRecord {
+        std::vector<uint8_t> bytes;
+        std::vector<bool> valid;
+    };
+    const DefaultRecord* defaults() const;
+    void setDefault(void* record, int index) const;
 
     std::string loadedPath_;
     mutable std::vector<int> offsets_;
     mutable const TConvertOptions* offsetsConvert_ = nullptr;
+    mutable DefaultRecord defaults_;
+    mutable bool defaultsKnown_ = false;
 };
 
 // While one lives, ReadValuesFromFile and UpdateValuesFromFile parse each file

@@ -100,6 +100,38 @@ TEST_F(StructValueFiles, AFileThatDoesNotParseIsNotKept) {
     EXPECT_EQ(read("A"), "0 1 первый");
 }
 
+TEST_F(StructValueFiles, DefaultsThatAreNoValueLeaveTheirFieldsAsTheyWere) {
+    writeXml(path("defaults.xml"), R"(<Orvanta><STRUCT>
+      <BLOCK NAME="D">
+        <VAR NAME="a" TYPE="Byte" DEFAULT="7"/>
+        <VAR NAME="b" TYPE="Word" DEFAULT="not a number"/>
+        <VAR NAME="c" TYPE="String4" DEFAULT="ab"/>
+      </BLOCK>
+      <BLOCK NAME="E">
+        <VAR NAME="a" TYPE="Byte" DEFAULT="9"/>
+        <VAR NAME="b" TYPE="Word" DEFAULT="300"/>
+        <VAR NAME="c" TYPE="String4" DEFAULT=""/>
+      </BLOCK>
+    </STRUCT></Orvanta>)");
+    TStruct d;
+    prepare(d);
+    ASSERT_EQ(d.LoadStructDescription((path("defaults.xml") + "/STRUCT/D").c_str()), 0);
+    ASSERT_EQ(d.GetSize(), 1 + 2 + 5);
+    std::vector<uint8_t> bytes(8, 0xAB);
+    d.SetDefaults(bytes.data());
+    EXPECT_EQ(bytes, (std::vector<uint8_t>{7, 0xAB, 0xAB, 'a', 'b', 0, 0, 0}));
+    // A field missing from an element takes its default the same way.
+    writeXml(path("values.xml"), R"(<R><E c="xy"/></R>)");
+    std::vector<uint8_t> read(8, 0xCD);
+    ASSERT_EQ(d.ReadValuesFromFile(read.data(), (path("values.xml") + "/R/E").c_str()), 0);
+    EXPECT_EQ(read, (std::vector<uint8_t>{7, 0xCD, 0xCD, 'x', 'y', 0, 0, 0}));
+
+    // Loaded again with other defaults: the new ones.
+    ASSERT_EQ(d.LoadStructDescription((path("defaults.xml") + "/STRUCT/E").c_str()), 0);
+    d.SetDefaults(bytes.data());
+    EXPECT_EQ(bytes, (std::vector<uint8_t>{9, 300 & 0xFF, 300 >> 8, 0, 0, 0, 0, 0}));
+}
+
 TEST_F(StructValueFiles, ADescriptionLoadedAgainHasItsNewLayout) {
     // Both descriptions have three fields: the places follow the one loaded last.
     EXPECT_EQ(display.GetSize(), 1 + 21 + 2);
