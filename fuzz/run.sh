@@ -69,7 +69,8 @@ clean_scratch() {
 run_target() {
   local target=$1 binary=$bin_dir/fuzz_$1
   local findings=$build_dir/fuzz/findings/$target
-  local log=$build_dir/fuzz/logs/$target.$mode.log
+  # One log a run: runs of other invocations may go on beside this one.
+  local log=$build_dir/fuzz/logs/$target.$mode.$run_id.log
   local seeds=$source_dir/fuzz/corpus/$target regressions=$source_dir/fuzz/regressions/$target
   local dict=$source_dir/fuzz/dict/$target.dict
   mkdir -p "$findings" "$(dirname "$log")" "$regressions"
@@ -120,7 +121,8 @@ run_target() {
   echo "$target $runs $result" > "$log.result"
 }
 export -f run_target max_len
-export mode seconds processes runs_wanted build_dir bin_dir source_dir
+run_id=$$
+export mode seconds processes runs_wanted build_dir bin_dir source_dir run_id
 
 stamp=$(mktemp "${TMPDIR:-/tmp}/zo-fuzz-stamp.XXXXXX")
 clean_scratch
@@ -133,7 +135,7 @@ mkdir -p "$totals"
 failed=0
 printf '%-12s %14s %16s  %s\n' target executions "total (fuzz)" result
 for target in "${targets[@]}"; do
-  read -r _ runs result < "$build_dir/fuzz/logs/$target.$mode.log.result"
+  read -r _ runs result < "$build_dir/fuzz/logs/$target.$mode.$run_id.log.result"
   total=$(cat "$totals/$target" 2>/dev/null || echo 0)
   if [ "$mode" = fuzz ]; then
     total=$((total + runs))
@@ -145,7 +147,7 @@ for target in "${targets[@]}"; do
   [ "$result" != ok ] && failed=1
   note=$result
   [ "$findings" -gt 0 ] && note="$note, $findings new input(s) in $build_dir/fuzz/findings/$target"
-  [ "$result" = FINDING ] && note="$note, log $build_dir/fuzz/logs/$target.$mode.log"
+  [ "$result" = FINDING ] && note="$note, log $build_dir/fuzz/logs/$target.$mode.$run_id.log"
   printf '%-12s %14s %16s  %s\n' "$target" "$runs" "$total" "$note"
 done
 rm -f "$stamp"
