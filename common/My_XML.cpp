@@ -188,11 +188,11 @@ void rootSeen(void* context, const xmlChar*, const xmlChar*, const xmlChar*, int
 // type's declarations taken in, so a reference to a declared entity is no
 // error), but the elements, texts and comments are only passed over, not
 // built into a second tree: a well-formed document with a root element. The
-// text is handed over in pieces, so the parser keeps no copy of all of it.
+// whole text is read as a file is read: a parser fed in pieces takes some
+// texts (very long non-ASCII names in a converted encoding) that the reader
+// of a file refuses.
 bool parsesAgain(const std::string& text) {
-    constexpr size_t kPiece = 1 << 16;
-    const size_t first = std::min(text.size(), size_t(4));
-    xmlParserCtxtPtr ctxt = xmlCreatePushParserCtxt(nullptr, nullptr, text.data(), int(first), nullptr);
+    xmlParserCtxtPtr ctxt = xmlCreateMemoryParserCtxt(text.data(), int(text.size()));
     if (!ctxt) return false;
     xmlCtxtUseOptions(ctxt, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
     xmlSAXHandler* sax = ctxt->sax;  // the context's own copy of the tree builder's handlers
@@ -205,9 +205,7 @@ bool parsesAgain(const std::string& text) {
     sax->processingInstruction = nullptr;
     sax->reference = nullptr;
     ctxt->_private = nullptr;
-    for (size_t at = first; ctxt->wellFormed && at < text.size(); at += kPiece)
-        xmlParseChunk(ctxt, text.data() + at, int(std::min(kPiece, text.size() - at)), 0);
-    xmlParseChunk(ctxt, nullptr, 0, 1);
+    xmlParseDocument(ctxt);
     const bool ok = ctxt->wellFormed && ctxt->_private != nullptr;
     if (ctxt->myDoc) xmlFreeDoc(ctxt->myDoc);
     ctxt->myDoc = nullptr;
