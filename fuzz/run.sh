@@ -51,8 +51,8 @@ targets=("$@")
 # input's work stays bounded.
 max_len() {
   case "$1" in
-    xml|struct|options|settings|channelbase) echo 16384 ;;
-    device|project) echo 8192 ;;
+    xml|struct) echo 16384 ;;
+    device|project|options|settings|channelbase) echo 8192 ;;
   esac
 }
 
