@@ -154,5 +154,4 @@ rm -f "$stamp"
 return $failed
 }
 
-main "$@"
-exit $?
+main "$@"; exit $?
