@@ -396,8 +396,7 @@ const TStruct::DefaultRecord* TStruct::defaults() const {
     if (size <= 0) return nullptr;
     if (defaultsKnown_) return &defaults_;
     defaults_.bytes.assign(size_t(size), 0);
-    defaults_.valid.assign(size_t(Items.Count), false);
-    for (int i = 0; i < Items.Count; ++i) defaults_.valid[size_t(i)] = SetValue(defaults_.bytes.data(), i, GetItem(i)->Default) == 0;
+    for (int i = 0; i < Items.Count; ++i) SetValue(defaults_.bytes.data(), i, GetItem(i)->Default);
     defaultsKnown_ = true;
     return &defaults_;
 }
@@ -409,7 +408,10 @@ void TStruct::setDefault(void* record, int index) const {
         SetValue(record, index, GetItem(index)->Default);
         return;
     }
-    if (!record || !d->valid[size_t(index)]) return;
+    // A default that is no value of the field's type (too long, out of
+    // range, empty for a number) gives the type's zero: the field never keeps
+    // whatever bytes the record held before.
+    if (!record) return;
     const std::vector<int>& at = offsets();
     std::memcpy(static_cast<uint8_t*>(record) + at[size_t(index)], d->bytes.data() + at[size_t(index)],
                 size_t(at[size_t(index) + 1] - at[size_t(index)]));
@@ -417,11 +419,11 @@ void TStruct::setDefault(void* record, int index) const {
 
 void TStruct::SetDefaults(void* record) const {
     const DefaultRecord* d = defaults();
-    if (d && record && std::find(d->valid.begin(), d->valid.end(), false) == d->valid.end()) {
-        std::memcpy(record, d->bytes.data(), d->bytes.size());
+    if (!d) {
+        for (int i = 0; i < Items.Count; ++i) setDefault(record, i);
         return;
     }
-    for (int i = 0; i < Items.Count; ++i) setDefault(record, i);
+    if (record) std::memcpy(record, d->bytes.data(), d->bytes.size());
 }
 
 int TStruct::readValues(void* record, TZo_XML* xml, bool update) const {

@@ -109,13 +109,11 @@ private:
     // first item of unknown size on. Worked out once per layout (the items
     // and the conversion record), since records are read field by field.
     const std::vector<int>& offsets() const;
-    // The bytes of a record in which every item holds its default, and for
-    // each item whether its default text is a value of its type (an item whose
-    // default is not keeps what the record held). Worked out with the layout;
-    // nil while the record's size is unknown.
+    // The bytes of a record in which every item holds its default, or zero
+    // where its default text is no value of its type. Worked out with the
+    // layout; nil while the record's size is unknown.
     struct DefaultRecord {
         std::vector<uint8_t> bytes;
-        std::vector<bool> valid;
     };
     const DefaultRecord* defaults() const;
     void setDefault(void* record, int index) const;

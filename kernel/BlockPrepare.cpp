@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <exception>
+#include <limits>
 #include <memory>
 #include <new>
 
@@ -52,9 +53,16 @@ void assignLineTypes(TBlockRecord& block) {
     }
 }
 
-void assignSize(TBlockRecord& block) {
-    block.Right = PictureWidth(block.Picture) / kGridCell + block.Left - 1;
-    block.Bottom = PictureHeight(block.Picture) / kGridCell + block.Top - 1;
+// Right and Bottom from the picture; false, the record unchanged, when the
+// rectangle of a block placed that far out cannot be held.
+bool assignSize(TBlockRecord& block) {
+    const int64_t right = int64_t(PictureWidth(block.Picture) / kGridCell) + block.Left - 1;
+    const int64_t bottom = int64_t(PictureHeight(block.Picture) / kGridCell) + block.Top - 1;
+    constexpr int64_t kLow = std::numeric_limits<int32_t>::min(), kHigh = std::numeric_limits<int32_t>::max();
+    if (right < kLow || right > kHigh || bottom < kLow || bottom > kHigh) return false;
+    block.Right = int32_t(right);
+    block.Bottom = int32_t(bottom);
+    return true;
 }
 
 // The graphic library's drawing of the block into its Picture and Pins. The
@@ -150,7 +158,7 @@ int prepare(TBlockRecord& block) {
     if (PictureWidth(block.Picture) < kGridCell || PictureHeight(block.Picture) < kGridCell) return -3;
 
     assignLineTypes(block);
-    assignSize(block);
+    if (!assignSize(block)) return -3;
     if (!block.Block.Data) return -4;
     if (block.Name[0] == 0) {
         std::memset(block.Name, 0, sizeof block.Name);

@@ -3,6 +3,7 @@
 
 #include "StructTestSupport.h"
 
+#include <algorithm>
 #include <vector>
 
 using namespace zo;
@@ -100,36 +101,44 @@ TEST_F(StructValueFiles, AFileThatDoesNotParseIsNotKept) {
     EXPECT_EQ(read("A"), "0 1 первый");
 }
 
-TEST_F(StructValueFiles, DefaultsThatAreNoValueLeaveTheirFieldsAsTheyWere) {
+// A default the field cannot hold (no number, out of range, a text too long)
+// gives the type's zero, never what the record held before: a block read into
+// memory that was not cleared must not keep stray bytes.
+TEST_F(StructValueFiles, DefaultsThatAreNoValueGiveZero) {
     writeXml(path("defaults.xml"), R"(<Orvanta><STRUCT>
       <BLOCK NAME="D">
         <VAR NAME="a" TYPE="Byte" DEFAULT="7"/>
         <VAR NAME="b" TYPE="Word" DEFAULT="not a number"/>
         <VAR NAME="c" TYPE="String4" DEFAULT="ab"/>
+        <VAR NAME="t" TYPE="String4" DEFAULT="far too long"/>
       </BLOCK>
       <BLOCK NAME="E">
         <VAR NAME="a" TYPE="Byte" DEFAULT="9"/>
         <VAR NAME="b" TYPE="Word" DEFAULT="300"/>
         <VAR NAME="c" TYPE="String4" DEFAULT=""/>
+        <VAR NAME="t" TYPE="Byte" DEFAULT="256"/>
       </BLOCK>
     </STRUCT></Orvanta>)");
     TStruct d;
     prepare(d);
     ASSERT_EQ(d.LoadStructDescription((path("defaults.xml") + "/STRUCT/D").c_str()), 0);
-    ASSERT_EQ(d.GetSize(), 1 + 2 + 5);
-    std::vector<uint8_t> bytes(8, 0xAB);
+    ASSERT_EQ(d.GetSize(), 1 + 2 + 5 + 5);
+    std::vector<uint8_t> bytes(13, 0xAB);
     d.SetDefaults(bytes.data());
-    EXPECT_EQ(bytes, (std::vector<uint8_t>{7, 0xAB, 0xAB, 'a', 'b', 0, 0, 0}));
-    // A field missing from an element takes its default the same way.
-    writeXml(path("values.xml"), R"(<R><E c="xy"/></R>)");
-    std::vector<uint8_t> read(8, 0xCD);
+    EXPECT_EQ(bytes, (std::vector<uint8_t>{7, 0, 0, 'a', 'b', 0, 0, 0, 0, 0, 0, 0, 0}));
+    // A field missing from an element, or empty there, takes its default the same way.
+    writeXml(path("values.xml"), R"(<R><E c="xy" t=""/></R>)");
+    std::vector<uint8_t> read(13, 0xCD);
     ASSERT_EQ(d.ReadValuesFromFile(read.data(), (path("values.xml") + "/R/E").c_str()), 0);
-    EXPECT_EQ(read, (std::vector<uint8_t>{7, 0xCD, 0xCD, 'x', 'y', 0, 0, 0}));
+    EXPECT_EQ(read, (std::vector<uint8_t>{7, 0, 0, 'x', 'y', 0, 0, 0, 0, 0, 0, 0, 0}));
 
     // Loaded again with other defaults: the new ones.
     ASSERT_EQ(d.LoadStructDescription((path("defaults.xml") + "/STRUCT/E").c_str()), 0);
+    std::fill(bytes.begin(), bytes.end(), 0xAB);
     d.SetDefaults(bytes.data());
-    EXPECT_EQ(bytes, (std::vector<uint8_t>{9, 300 & 0xFF, 300 >> 8, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin(), bytes.begin() + 9),
+              (std::vector<uint8_t>{9, 300 & 0xFF, 300 >> 8, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(bytes[9], 0xAB);  // past the record
 }
 
 TEST_F(StructValueFiles, ADescriptionLoadedAgainHasItsNewLayout) {

@@ -109,7 +109,7 @@ TEST_F(StructValues, DefaultsThenValuesAsText) {
     uint16_t pin = 0;
     std::memcpy(&pin, record.data() + 56, 2);
     EXPECT_EQ(pin, 65535);
-    // An empty default is no value of Integer: the field keeps its bytes.
+    // An empty default is no value of Integer: the field holds zero.
     EXPECT_EQ(all.GetValue(record.data(), index("e")), "0");
     EXPECT_EQ(all.GetValue(record.data(), all.GetItemCount()), "");
     EXPECT_EQ(all.GetValue(nullptr, 0), "");
@@ -194,8 +194,8 @@ TEST_F(StructValues, ReadTakesDefaultsAndUpdateKeepsValues) {
     EXPECT_EQ(all.GetValue(record.data(), index("b")), "1");
     EXPECT_EQ(all.GetValue(record.data(), index("w")), "40");
     EXPECT_EQ(all.GetValue(record.data(), index("c")), "0");
-    // Holds what it had where the default is no value ("e").
-    EXPECT_EQ(all.GetValue(record.data(), index("e")), "7");
+    // Zero where the default is no value ("e"), not what the field held.
+    EXPECT_EQ(all.GetValue(record.data(), index("e")), "0");
 
     // An empty attribute counts as absent; a present one is taken by both.
     ASSERT_EQ(xml.SetAttribute("w", ""), 0);

@@ -28,6 +28,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <limits>
 #include <string>
 
 using namespace zo;
@@ -232,11 +233,13 @@ TEST_F(Preparation, EveryFailureReleasesWhatPreparationMade) {
         const char* path;
         bool narrow;  // the graphic library makes a picture narrower than a cell
         int result;
+        int32_t left = 0;
     };
     const Case cases[] = {
         {"no such block", "\\Library\\Logic.xml/FBD/Logic/NAND", false, -2},
         {"a picture too large to draw", kHuge, false, -3},
         {"a picture narrower than a cell", kAnd, true, -3},
+        {"a place whose rectangle cannot be held", kAnd, false, -3, std::numeric_limits<int32_t>::max()},
     };
     const TGraficDrawBlockProc draw = GraficOptions()->DrawBlock;
     const TGraficReleaseProc release = GraficOptions()->ReleasePicture;
@@ -247,6 +250,7 @@ TEST_F(Preparation, EveryFailureReleasesWhatPreparationMade) {
         GraficOptions()->ReleasePicture = c.narrow ? releaseOwn : release;
         for (bool ownData : {false, true}) {
             TBlockRecord b = blockFor(c.path);
+            b.Left = c.left;
             void* data = ownData ? std::calloc(1, 4096) : nullptr;
             b.Block.Data = data;
             EXPECT_EQ(PrepareBlock(&b), c.result);
