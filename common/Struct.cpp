@@ -391,39 +391,39 @@ int TStruct::SetValue(void* record, int index, const char* text) const {
     return result;
 }
 
-const TStruct::DefaultRecord* TStruct::defaults() const {
+const std::vector<uint8_t>* TStruct::defaults() const {
     const int size = GetSize();  // brings the layout up to date first
     if (size <= 0) return nullptr;
     if (defaultsKnown_) return &defaults_;
-    defaults_.bytes.assign(size_t(size), 0);
-    for (int i = 0; i < Items.Count; ++i) SetValue(defaults_.bytes.data(), i, GetItem(i)->Default);
+    defaults_.assign(size_t(size), 0);
+    for (int i = 0; i < Items.Count; ++i) SetValue(defaults_.data(), i, GetItem(i)->Default);
     defaultsKnown_ = true;
     return &defaults_;
 }
 
-// What SetValue (record, index, the item's default) does, from the default record.
+// The item's default from the default record: a default that is no value of
+// the field's type (too long, out of range, empty for a number) gives the
+// type's zero, so the field never keeps whatever bytes the record held.
+// While the layout is unknown, SetValue with the default text.
 void TStruct::setDefault(void* record, int index) const {
-    const DefaultRecord* d = defaults();
+    const std::vector<uint8_t>* d = defaults();
     if (!d) {
         SetValue(record, index, GetItem(index)->Default);
         return;
     }
-    // A default that is no value of the field's type (too long, out of
-    // range, empty for a number) gives the type's zero: the field never keeps
-    // whatever bytes the record held before.
     if (!record) return;
     const std::vector<int>& at = offsets();
-    std::memcpy(static_cast<uint8_t*>(record) + at[size_t(index)], d->bytes.data() + at[size_t(index)],
+    std::memcpy(static_cast<uint8_t*>(record) + at[size_t(index)], d->data() + at[size_t(index)],
                 size_t(at[size_t(index) + 1] - at[size_t(index)]));
 }
 
 void TStruct::SetDefaults(void* record) const {
-    const DefaultRecord* d = defaults();
+    const std::vector<uint8_t>* d = defaults();
     if (!d) {
         for (int i = 0; i < Items.Count; ++i) setDefault(record, i);
         return;
     }
-    if (record) std::memcpy(record, d->bytes.data(), d->bytes.size());
+    if (record) std::memcpy(record, d->data(), d->size());
 }
 
 int TStruct::readValues(void* record, TZo_XML* xml, bool update) const {

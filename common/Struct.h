@@ -112,16 +112,13 @@ private:
     // The bytes of a record in which every item holds its default, or zero
     // where its default text is no value of its type. Worked out with the
     // layout; nil while the record's size is unknown.
-    struct DefaultRecord {
-        std::vector<uint8_t> bytes;
-    };
-    const DefaultRecord* defaults() const;
+    const std::vector<uint8_t>* defaults() const;
     void setDefault(void* record, int index) const;
 
     std::string loadedPath_;
     mutable std::vector<int> offsets_;
     mutable const TConvertOptions* offsetsConvert_ = nullptr;
-    mutable DefaultRecord defaults_;
+    mutable std::vector<uint8_t> defaults_;
     mutable bool defaultsKnown_ = false;
 };
 

@@ -123,10 +123,10 @@ run_target() {
 }
 export -f run_target max_len
 run_id=$$
-# Long runs: no allocation stacks in reports, no fill of new blocks, a
-# smaller quarantine of freed ones and no returning of freed memory to the
-# system make each execution cheaper; every error is
-# still caught (a finding's input is replayed with the defaults to read it).
+# Long runs: no allocation stacks in reports, no fill of new blocks, a smaller
+# quarantine of freed ones and no returning of freed memory to the system make
+# each execution cheaper. Every error is still caught; a finding's input is
+# replayed with the defaults to read where its memory came from.
 if [ "$mode" = fuzz ] && [ -z "${ASAN_OPTIONS:-}" ]; then
   export ASAN_OPTIONS=malloc_context_size=0:max_malloc_fill_size=0:quarantine_size_mb=16:allocator_release_to_os_interval_ms=-1
 fi

@@ -215,6 +215,8 @@ int RedrawBlockPicture(TBlockRecord* block) {
         for (uint16_t i = 0; i < saved->Count; ++i) block->Pins->AddItem(saved->GetItem(i));
     }
     assignLineTypes(*block);
+    // A prepared block's place is held; a rectangle that could not be keeps
+    // Right and Bottom as they were.
     assignSize(*block);
     MarkSheetsChanged();  // size and pins changed in place
     return result;
