@@ -48,25 +48,12 @@ constexpr rlim_t kDiskLimit = 4096;
 
 // Runs body in a child whose files cannot grow past kDiskLimit bytes.
 int withFullDisk(const std::function<int()>& body) {
-    std::fflush(nullptr);
-    const pid_t pid = fork();
-    if (pid == 0) {
+    return RunInChild([&] {
         signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{kDiskLimit, kDiskLimit};
         setrlimit(RLIMIT_FSIZE, &limit);
-        _exit(body());
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
-
-// The names of the files in a folder (temporary files left by a failed write show here).
-std::vector<std::string> filesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
+        return body();
+    });
 }
 
 // An attribute of the first element of that name, as the file holds it (UTF-8).
@@ -187,6 +174,40 @@ TEST_F(Fault, FullDiskWhileWritingTheConfigurationFileGivesACodeALogLineAndKeeps
     // With room on the disk the same run writes the file.
     EXPECT_EQ(CreateConfigFile(path.c_str(), "CreateConfig.log", nullptr), 0);
     EXPECT_GT(readBytes(path).size(), kDiskLimit);
+}
+
+TEST_F(Fault, AReadOnlyProjectFolderGivesACodeALogLineAndKeepsTheOldFile) {
+    newProject("Демо", 1);
+    addSheet("Лист 1");
+    const std::string path = file("Project/Demo.hc");
+    ASSERT_EQ(SaveProject(path.c_str()), 0);
+    const std::string old = readBytes(path);
+    sheet(0)->Width = 77;  // the model changed since
+
+    const int child = RunWithReadOnlyFolder(file("Project"), [&] {
+        log_.lines.clear();
+        if (SaveProject(path.c_str()) >= 0) return 1;
+        if (!log_.has("Ошибка записи файла проекта \"" + path + "\"")) return 2;
+        return 0;
+    });
+    EXPECT_EQ(child, 0);
+    EXPECT_EQ(readBytes(path), old);
+    EXPECT_EQ(filesIn(file("Project")), std::vector<std::string>{"Demo.hc"});
+}
+
+TEST_F(Fault, AReadOnlyConfigurationFolderGivesACodeAndKeepsTheOldFile) {
+    newProject("Демо", 1);
+    const uint16_t s = addSheet("Лист 1");
+    addBlock(s, basePath("Orvan_In"), "Вход", 2, 2);
+    const std::string path = file("Configuration/Demo.cfg");
+    writeBytes(path, "an older configuration");
+
+    const int child = RunWithReadOnlyFolder(file("Configuration"), [&] {
+        return CreateConfigFile(path.c_str(), "CreateConfig.log", nullptr) < 0 ? 0 : 1;
+    });
+    EXPECT_EQ(child, 0);
+    EXPECT_EQ(readBytes(path), "an older configuration");
+    EXPECT_EQ(filesIn(file("Configuration")), std::vector<std::string>{"Demo.cfg"});
 }
 
 TEST_F(Fault, FullDiskWhileSavingAnOptionBlockKeepsTheSettingsFile) {

@@ -203,4 +203,16 @@ TEST_F(UploadFolder, FailuresStopTheBuild) {
     EXPECT_FALSE(fs::exists(upload("P.cfg")));
 }
 
+TEST_F(UploadFolderFilled, AReadOnlyUploadFolderGivesMinusOneALogLineAndKeepsItsFiles) {
+    const std::vector<std::string> before = filesIn(file("Upload"));
+    const int child = RunWithReadOnlyFolder(file("Upload"), [&] {
+        if (BuildProjectFolder("CreateConfig.log") != -1) return 1;
+        if (!log_.has("Ошибка создания файла \"" + programPath() + "\\Upload\\P.cfg\"")) return 2;
+        return 0;
+    });
+    EXPECT_EQ(child, 0);
+    EXPECT_EQ(filesIn(file("Upload")), before);
+    EXPECT_EQ(readBytes(upload("old.cfg")), "old");
+}
+
 }  // namespace

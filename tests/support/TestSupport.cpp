@@ -3,11 +3,16 @@
 #include "platform/Cp1251.h"
 #include "platform/DynLib.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace zo::test {
@@ -62,6 +67,66 @@ LibraryRecord LoadLibraryRecord(const std::string& soName) {
     lib.getInfo = reinterpret_cast<void (*)(void**, int32_t*)>(platform::findSymbol(lib.handle, "GetInfo"));
     if (lib.getInfo) lib.getInfo(&lib.record, &lib.size);
     return lib;
+}
+
+namespace {
+
+// A folder whose files can be read but not created, removed or renamed, for a scope.
+class ReadOnlyFolder {
+public:
+    explicit ReadOnlyFolder(std::filesystem::path folder)
+        : folder_(std::move(folder)), previous_(std::filesystem::status(folder_).permissions()) {
+        using std::filesystem::perms;
+        std::filesystem::permissions(folder_, perms::owner_read | perms::owner_exec);
+    }
+    ~ReadOnlyFolder() {
+        std::error_code ignored;
+        std::filesystem::permissions(folder_, previous_, ignored);
+    }
+    ReadOnlyFolder(const ReadOnlyFolder&) = delete;
+    ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
+
+private:
+    std::filesystem::path folder_;
+    std::filesystem::perms previous_;
+};
+
+// Drops the capabilities that let root pass over file permissions, for the
+// rest of the calling process; true when permissions now hold for it.
+bool HonourFilePermissions() {
+    if (geteuid() != 0) return true;
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct data[_LINUX_CAPABILITY_U32S_3]{};
+    if (syscall(SYS_capget, &header, data) != 0) return false;
+    for (const int cap : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER}) {
+        data[cap / 32].effective &= ~(1u << (cap % 32));
+        data[cap / 32].permitted &= ~(1u << (cap % 32));
+    }
+    return syscall(SYS_capset, &header, data) == 0;
+}
+
+}  // namespace
+
+int RunInChild(const std::function<int()>& body) {
+    std::fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid < 0) return -1;
+    if (pid == 0) _exit(body());
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid) return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+int RunWithReadOnlyFolder(const std::string& folder, const std::function<int()>& body) {
+    const ReadOnlyFolder readOnly(folder);
+    return RunInChild([&] { return HonourFilePermissions() ? body() : 99; });
+}
+
+std::vector<std::string> filesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::string readBytes(const std::string& path) {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -81,6 +82,18 @@ struct LibraryRecord {
     int32_t size = 0;
 };
 LibraryRecord LoadLibraryRecord(const std::string& soName);
+
+// Runs body in a forked child and answers its exit code (128 + the signal
+// when it died). The child leaves with _exit: no test of the parent runs twice.
+int RunInChild(const std::function<int()>& body);
+
+// Runs body in a child for which folder is read-only, also when the tests run
+// as root (99 when the permissions could not be made to hold).
+int RunWithReadOnlyFolder(const std::string& folder, const std::function<int()>& body);
+
+// The names of the entries of a folder, sorted (temporary files a failed write
+// left show here).
+std::vector<std::string> filesIn(const std::string& folder);
 
 std::string readBytes(const std::string& path);
 void writeBytes(const std::string& path, const std::string& bytes);
