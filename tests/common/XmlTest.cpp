@@ -7,7 +7,6 @@
 
 #include <filesystem>
 #include <signal.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,6 +14,7 @@ using namespace zo;
 using zo::test::cp;
 using zo::test::filesIn;
 using zo::test::readBytes;
+using zo::test::RunWithFullDisk;
 using zo::test::RunWithReadOnlyFolder;
 using zo::test::TempDir;
 using zo::test::UiRecorder;
@@ -228,13 +228,7 @@ TEST(Xml, FullDiskWhileSavingGivesCodeAndKeepsOldFile) {
     TempDir dir;
     const std::string file = dir.file("keep.xml");
     writeBytes(file, "<old/>");
-    const pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        // The file size limit makes every write past 4 KiB fail as a full disk would.
-        signal(SIGXFSZ, SIG_IGN);
-        rlimit limit{4096, 4096};
-        setrlimit(RLIMIT_FSIZE, &limit);
+    const int child = RunWithFullDisk(4096, [&] {
         TZo_XML xml;
         xml.NewDocument("New");
         xml.GoRoot();
@@ -243,14 +237,11 @@ TEST(Xml, FullDiskWhileSavingGivesCodeAndKeepsOldFile) {
             xml.SetAttribute("Value", std::to_string(i));
             xml.GoParent();
         }
-        _exit(xml.SaveFile(file) == -3 ? 0 : 1);
-    }
-    int status = 0;
-    waitpid(pid, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+        return xml.SaveFile(file) == -3 ? 0 : 1;
+    });
+    EXPECT_EQ(child, 0);
     EXPECT_EQ(readBytes(file), "<old/>");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), std::filesystem::directory_iterator()), 1);
+    EXPECT_EQ(filesIn(dir.str()), std::vector<std::string>{"keep.xml"});
 }
 
 TEST(Xml, SaveIntoMissingFolderGivesCode) {

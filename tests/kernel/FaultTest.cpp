@@ -2,10 +2,9 @@
 // a file is written, names and paths longer than the fields that hold them,
 // and text with characters that Windows-1251 lacks.
 //
-// A full disk is a file size limit (RLIMIT_FSIZE) in a forked child that
-// ignores SIGXFSZ, so every write past the limit fails as on a full disk even
-// when the tests run as root. The child answers 0 when every expectation held
-// there, else the number of the first one that failed.
+// A full disk and a read-only folder are set up in a forked child (a file size
+// limit; file permissions that hold also for root). The child answers 0 when
+// every expectation held there, else the number of the first one that failed.
 
 #include "ProjectModel.h"
 
@@ -25,9 +24,6 @@
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -44,17 +40,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr rlim_t kDiskLimit = 4096;
-
-// Runs body in a child whose files cannot grow past kDiskLimit bytes.
-int withFullDisk(const std::function<int()>& body) {
-    return RunInChild([&] {
-        signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{kDiskLimit, kDiskLimit};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        return body();
-    });
-}
+constexpr uint64_t kDiskLimit = 4096;
 
 // An attribute of the first element of that name, as the file holds it (UTF-8).
 std::string rawAttribute(const std::string& file, const char* element, const char* attribute) {
@@ -109,7 +95,7 @@ TEST_F(Fault, FullDiskWhileSavingAProjectGivesACodeALogLineAndKeepsTheOldFile) {
     ASSERT_GT(old.size(), kDiskLimit);
     sheet(0)->Width = 77;  // the model changed since
 
-    const int child = withFullDisk([&] {
+    const int child = RunWithFullDisk(kDiskLimit, [&] {
         log_.lines.clear();
         if (SaveProject(path.c_str()) >= 0) return 1;
         if (!log_.has("Ошибка записи файла проекта \"" + path + "\"")) return 2;
@@ -137,7 +123,7 @@ TEST_F(Fault, FullDiskWhileUpdatingTheChannelBaseKeepsTheBaseAndStillSavesThePro
     ASSERT_GT(base.size(), kDiskLimit);
     const std::string path = file("Project/Pump.hc");
 
-    const int child = withFullDisk([&] {
+    const int child = RunWithFullDisk(kDiskLimit, [&] {
         if (SaveProject(path.c_str()) != 0) return 1;  // the base is advisory
         if (!log_.has("Ошибка базы каналов \"" + utf(structFile("Canals.xml")) + "\"")) return 2;
         return 0;
@@ -162,7 +148,7 @@ TEST_F(Fault, FullDiskWhileWritingTheConfigurationFileGivesACodeALogLineAndKeeps
     const std::string path = file("Configuration/Demo.cfg");
     writeBytes(path, "an older configuration");
 
-    const int child = withFullDisk([&] {
+    const int child = RunWithFullDisk(kDiskLimit, [&] {
         if (CreateConfigFile(path.c_str(), "CreateConfig.log", nullptr) >= 0) return 1;
         if (!log_.has("Ошибка добавления FBD блока \"B2\" схемы \"Лист 1\"")) return 2;
         return 0;
@@ -220,7 +206,7 @@ TEST_F(Fault, FullDiskWhileSavingAnOptionBlockKeepsTheSettingsFile) {
     const std::string value = structFile("Configurator.xml") + "/setings/ConfiguratorBuilder";
     uint8_t block[2] = {1, 1};
 
-    const int child = withFullDisk([&] {
+    const int child = RunWithFullDisk(kDiskLimit, [&] {
         if (SaveOptionBlock(description.c_str(), value.c_str(), block, 2) != -1) return 1;
         if (!log_.has("Не удалось сохранить блок параметров \"" + utf(value) + "\"")) return 2;
         return 0;

@@ -11,6 +11,8 @@
 #include <stdexcept>
 
 #include <linux/capability.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -115,6 +117,15 @@ int RunInChild(const std::function<int()>& body) {
     int status = 0;
     if (waitpid(pid, &status, 0) != pid) return -1;
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+int RunWithFullDisk(uint64_t limit, const std::function<int()>& body) {
+    return RunInChild([&] {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit fileSize{limit, limit};
+        setrlimit(RLIMIT_FSIZE, &fileSize);
+        return body();
+    });
 }
 
 int RunWithReadOnlyFolder(const std::string& folder, const std::function<int()>& body) {

@@ -87,6 +87,10 @@ LibraryRecord LoadLibraryRecord(const std::string& soName);
 // when it died). The child leaves with _exit: no test of the parent runs twice.
 int RunInChild(const std::function<int()>& body);
 
+// Runs body in a child whose files cannot grow past limit bytes: every write
+// past it fails as on a full disk, also when the tests run as root.
+int RunWithFullDisk(uint64_t limit, const std::function<int()>& body);
+
 // Runs body in a child for which folder is read-only, also when the tests run
 // as root (99 when the permissions could not be made to hold).
 int RunWithReadOnlyFolder(const std::string& folder, const std::function<int()>& body);
