@@ -1,0 +1,239 @@
+#include "configurator/windows/FrameSite.h"
+
+#include "configurator/windows/CustomDockForm.h"
+#include "configurator/windows/FloatTreeCep.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QMainWindow>
+#include <QScreen>
+
+#include <algorithm>
+
+namespace zo::configurator {
+
+QSize DockTargetSize(QSize parentClient, QSize screen, int savedWidth, int savedHeight) {
+    int d = 0, e = 0;
+    if (parentClient.isValid() && !parentClient.isEmpty()) {
+        d = parentClient.width() * 2 / 3;
+        e = parentClient.height() * 2 / 3;
+    } else {
+        d = screen.width() / 4;
+        e = screen.height() / 4;
+    }
+    d = std::max(30, std::min(d, savedWidth));
+    e = std::max(30, std::min(e, savedHeight));
+    return {d, e};
+}
+
+TEdges CollapsedDockRect(SiteAlign align, TEdges r, QSize target, TEdges parentClient, bool hasParent) {
+    const int d = target.width(), e = target.height();
+    switch (align) {
+    case SiteAlign::None: {
+        const int gx = (d - r.Width()) / 2, gy = (e - r.Height()) / 2;
+        r = {r.Left - gx, r.Top - gy, r.Right + gx, r.Bottom + gy};
+        if (hasParent) {
+            const int dx = std::max(0, parentClient.Left - r.Left), dy = std::max(0, parentClient.Top - r.Top);
+            r = {r.Left + dx, r.Top + dy, r.Right + dx, r.Bottom + dy};
+        }
+        break;
+    }
+    case SiteAlign::Top: r.Bottom = r.Top + e; break;
+    case SiteAlign::Bottom: r.Top = r.Bottom - e; break;
+    case SiteAlign::Left: r.Right = r.Left + d; break;
+    case SiteAlign::Right: r.Left = r.Right - d; break;
+    }
+    return r;
+}
+
+TFrameSite::TFrameSite(QMainWindow* window, Qt::DockWidgetArea area, QSize designSize, const QString& name)
+    : QObject(window), window_(window), area_(area), tree_(*this) {
+    setObjectName(name);
+    SavedWidth = designSize.width();
+    SavedHeight = designSize.height();
+    openSize_ = designSize;
+}
+
+SiteAlign TFrameSite::Align() const {
+    switch (area_) {
+    case Qt::LeftDockWidgetArea: return SiteAlign::Left;
+    case Qt::RightDockWidgetArea: return SiteAlign::Right;
+    case Qt::TopDockWidgetArea: return SiteAlign::Top;
+    case Qt::BottomDockWidgetArea: return SiteAlign::Bottom;
+    default: return SiteAlign::None;
+    }
+}
+
+std::vector<TCustomDockFormEx*> TFrameSite::DockClients() const {
+    std::vector<TCustomDockFormEx*> list;
+    if (!window_) return list;
+    for (TCustomDockFormEx* panel : window_->findChildren<TCustomDockFormEx*>(Qt::FindDirectChildrenOnly))
+        if (!panel->isFloating() && window_->dockWidgetArea(panel) == area_ &&
+            std::find(watched_.begin(), watched_.end(), panel) != watched_.end())
+            list.push_back(panel);
+    return list;
+}
+
+int TFrameSite::VisibleDockClients() const {
+    int n = 0;
+    for (TCustomDockFormEx* panel : DockClients())
+        if (!panel->isHidden()) ++n;
+    return n;
+}
+
+QSize TFrameSite::Size() const {
+    const bool across = Align() == SiteAlign::Top || Align() == SiteAlign::Bottom;
+    int extent = 0, along = 0;
+    for (TCustomDockFormEx* panel : DockClients()) {
+        if (panel->isHidden()) continue;
+        extent = std::max(extent, across ? panel->height() : panel->width());
+        along += across ? panel->width() : panel->height();
+    }
+    return across ? QSize(along, extent) : QSize(extent, along);
+}
+
+void TFrameSite::SetSize(QSize size) {
+    QList<QDockWidget*> docks;
+    for (TCustomDockFormEx* panel : DockClients())
+        if (!panel->isHidden()) docks << panel;
+    if (docks.isEmpty()) return;
+    const bool across = Align() == SiteAlign::Top || Align() == SiteAlign::Bottom;
+    const int extent = across ? size.height() : size.width();
+    if (extent < 1) return;
+    QList<int> sizes;
+    for (int i = 0; i < docks.size(); ++i) sizes << extent;
+    window_->resizeDocks(docks, sizes, across ? Qt::Vertical : Qt::Horizontal);
+    openSize_ = across ? QSize(openSize_.width(), extent) : QSize(extent, openSize_.height());
+}
+
+void TFrameSite::watch(TCustomDockFormEx* panel) {
+    if (std::find(watched_.begin(), watched_.end(), panel) != watched_.end()) return;
+    watched_.push_back(panel);
+    connect(panel, &QDockWidget::topLevelChanged, this, [this](bool) { if (!Busy) PostSettle(); });
+    connect(panel, &QDockWidget::dockLocationChanged, this, [this](Qt::DockWidgetArea) { if (!Busy) PostSettle(); });
+    connect(panel, &QDockWidget::visibilityChanged, this, [this](bool) { if (!Busy) PostSettle(); });
+    connect(panel, &QObject::destroyed, this, [this, panel] {
+        watched_.erase(std::remove(watched_.begin(), watched_.end(), panel), watched_.end());
+    });
+    panel->installEventFilter(this);
+}
+
+void TFrameSite::Dock(TCustomDockFormEx* panel) {
+    if (!panel || !window_) return;
+    watch(panel);
+    const bool vertical = Align() == SiteAlign::Top || Align() == SiteAlign::Bottom;
+    panel->SetSiteKind(Kind, vertical);
+    panel->SetFloatKind(Kind);
+    window_->addDockWidget(area_, panel, vertical ? Qt::Horizontal : Qt::Vertical);
+    panel->setFloating(false);
+    panel->show();
+    PostSettle();
+}
+
+void TFrameSite::ApplyFloatFormKind() {
+    const bool vertical = Align() == SiteAlign::Top || Align() == SiteAlign::Bottom;
+    for (const QPointer<TCustomDockFormEx>& panel : watched_) {
+        if (!panel) continue;
+        panel->SetFloatKind(Kind);
+        panel->SetSiteKind(Kind, vertical);
+    }
+}
+
+void TFrameSite::SetFloatFormKind(uint8_t kind) {
+    if (kind == Kind) return;
+    Kind = kind;
+    // The title bars change in place: the panels keep where and how large they are.
+    ApplyFloatFormKind();
+}
+
+void TFrameSite::PostSettle() {
+    if (settlePending_) return;
+    settlePending_ = true;
+    QMetaObject::invokeMethod(this, [this] { Settle(); }, Qt::QueuedConnection);
+}
+
+void TFrameSite::Settle() {
+    settlePending_ = false;
+    const bool empty = VisibleDockClients() == 0;
+    if (empty != (Collapsed != 0)) {
+        if (empty) {
+            // The size it had while open; the panel that left has already gone.
+            SavedWidth = openSize_.width();
+            SavedHeight = openSize_.height();
+            Collapsed = 1;
+        } else {
+            Collapsed = 0;
+            const QSize client = window_ ? window_->size() : QSize();
+            QSize screen(1024, 768);
+            if (QScreen* s = QGuiApplication::primaryScreen()) screen = s->size();
+            SetSize(DockTargetSize(client, screen, SavedWidth, SavedHeight));
+        }
+    }
+    if (!Collapsed) {
+        const QSize now = Size();
+        if (now.width() > 0 && now.height() > 0) openSize_ = now;
+    }
+    LastResetTick = QDateTime::currentMSecsSinceEpoch();
+}
+
+bool TFrameSite::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize && !Collapsed) {
+        auto* panel = qobject_cast<TCustomDockFormEx*>(watched);
+        if (panel && !panel->isFloating() && !panel->isHidden()) {
+            const QSize now = Size();
+            if (now.width() > 0 && now.height() > 0) openSize_ = now;
+        }
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+bool TFrameSite::SaveToStream(TZoStream* stream) {
+    const TDockLayout tree = tree_.Layout();
+    const QSize size = Size();
+    return WriteSiteLayout(stream, &tree, TrailerFor(Align(), size.width(), size.height()));
+}
+
+DockStreamResult TFrameSite::LoadFromStream(TZoStream* stream) {
+    if (!stream) return {};
+    TSiteLayout layout;
+    DockStreamResult r = ReadSiteLayout(stream, layout);
+    if (!r.ok) return r;
+    if (layout.HasTree) tree_.ApplyLayout(layout.Tree);
+    if (layout.HasTrailer) {
+        const bool across = Align() == SiteAlign::Top || Align() == SiteAlign::Bottom;
+        QSize size = Size();
+        if (layout.Trailer.Width >= 1 && across == false) size.setWidth(layout.Trailer.Width);
+        if (layout.Trailer.Height >= 1 && (across || Align() == SiteAlign::None)) size.setHeight(layout.Trailer.Height);
+        if (Collapsed) {
+            SavedWidth = size.width();
+            SavedHeight = size.height();
+        } else {
+            SetSize(size);
+        }
+    }
+    return r;
+}
+
+TCustomDockFormEx* TFrameSite::ReloadDockedControl(const std::string& nameOrKey) const {
+    QString name = QString::fromStdString(nameOrKey);
+    QString key;
+    if (name.contains(';')) {
+        key = name;
+        name = name.section(';', 0, 0).section('.', -1);
+    }
+    auto accept = [&](TCustomDockFormEx* panel) {
+        if (panel->objectName().compare(name, Qt::CaseInsensitive) != 0) return false;
+        return key.isEmpty() || QString::fromStdString(ControlKey(panel)).compare(key, Qt::CaseInsensitive) == 0;
+    };
+    if (window_)
+        for (TCustomDockFormEx* panel : window_->findChildren<TCustomDockFormEx*>())
+            if (accept(panel)) return panel;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        for (TCustomDockFormEx* panel : top->findChildren<TCustomDockFormEx*>())
+            if (accept(panel)) return panel;
+    return nullptr;
+}
+
+}  // namespace zo::configurator

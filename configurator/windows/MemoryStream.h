@@ -1,0 +1,42 @@
+#pragma once
+// TZoMemoryStream: a TZoStream over bytes held in memory, with a position that
+// can be set. The dock layouts and the floating registry are written into and
+// read from such streams; SeekStream puts a reader back where an item began.
+
+#include "common/abi/Stream.h"
+
+#include <cstdint>
+#include <string>
+
+namespace zo::configurator {
+
+class TZoMemoryStream {
+public:
+    TZoMemoryStream();
+    explicit TZoMemoryStream(std::string bytes);
+    TZoMemoryStream(const TZoMemoryStream&) = delete;
+    TZoMemoryStream& operator=(const TZoMemoryStream&) = delete;
+
+    TZoStream* stream() { return &stream_; }
+    const std::string& bytes() const { return bytes_; }
+    int32_t position() const { return position_; }
+    // false (position unchanged) outside 0..size.
+    bool seek(int32_t position);
+
+private:
+    static int32_t write(TZoStream* stream, const void* data, int32_t size);
+    static int32_t read(TZoStream* stream, void* data, int32_t size);
+    static int32_t tell(TZoStream* stream);
+    static int32_t size(TZoStream* stream);
+    friend bool SeekStream(TZoStream* stream, int32_t position);
+
+    TZoStream stream_{};
+    std::string bytes_;
+    int32_t position_ = 0;
+};
+
+// Sets the position of a stream that a TZoMemoryStream owns; false for any
+// other stream (its owner gave no way to set it) or a position outside it.
+bool SeekStream(TZoStream* stream, int32_t position);
+
+}  // namespace zo::configurator
