@@ -5,7 +5,7 @@ set -euo pipefail
 PACKAGES=(
   qt6-base-dev libxml2-dev libjpeg62-turbo-dev avra
   libgtest-dev libbenchmark-dev
-  xvfb xauth fonts-dejavu-core
+  xvfb xauth fonts-dejavu-core imagemagick
   clang libclang-rt-14-dev
   cmake g++ make ninja-build g++-multilib
 )

@@ -1,0 +1,153 @@
+#include "configurator/shell/StartUp.h"
+
+#include "common/Canvas.h"
+#include "common/KroKernelConfig.h"
+#include "common/ResourceBitmap.h"
+#include "configurator/shell/Associations.h"
+#include "platform/Cp1251.h"
+#include "platform/UiServices.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSocketNotifier>
+#include <QTemporaryDir>
+
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <csignal>
+
+namespace zo::configurator {
+
+TCommandLine ParseCommandLine(const QStringList& arguments, const QString& currentDir) {
+    TCommandLine line;
+    if (arguments.isEmpty() || arguments.first().isEmpty()) return line;
+    const QString first = arguments.first();
+    if (first == QLatin1String(kSetupArgument)) {
+        line.Setup = true;
+        return line;
+    }
+    const QFileInfo file(QDir(currentDir), first);
+    line.ProjectFolder = QDir::cleanPath(file.absolutePath());
+    if (!line.ProjectFolder.endsWith('/')) line.ProjectFolder += '/';
+    // Whatever extension it had, the project opened is <folder><name>.hc.
+    line.ProjectName = file.completeBaseName();
+    return line;
+}
+
+namespace {
+
+void log(TLogProc proc, const std::string& text, uint8_t level) {
+    if (proc) proc(text.c_str(), level);
+}
+
+}  // namespace
+
+bool RunSetup(const QString& programFolder, const QString& programFile, TLogProc logProc) {
+    log(logProc, ZO_RU("Добавление записей в реестр"), 1);
+    QString folder = programFolder;
+    while (folder.size() > 1 && folder.endsWith('/')) folder.chop(1);
+    bool ok = WriteRegistryString(platform::RegistryRoot::LocalMachine, platform::kProgramKey, "path",
+                                  platform::qstringToCp1251(folder));
+    const std::string program = programFile.toStdString();
+    ok = AssociateFileType(kProjectExtension, kProgId, "orvanta configuration project", "", "open", program) && ok;
+    ok = SetFileTypeIcon(kProgId, program, 0) && ok;
+    ok = IsFileTypeAssociated(kProjectExtension, kProgId, program) == 1 && ok;
+    if (!ok) log(logProc, ZO_RU("Не удается добавить данные в реестер"), 3);
+    return ok;
+}
+
+void FillImageLists(TProgramImageLists& lists) {
+    struct Strip {
+        const char* name;
+        TImageList* list;
+    } strips[] = {{"Icon16", &lists.List16}, {"Icon32", &lists.List32}, {"Icon32dis", &lists.List32dis},
+                  {"Icon24", &lists.List24}};
+    for (const Strip& s : strips) {
+        const QImage bitmap = LoadResourceBitmap(s.name);
+        if (s.list == &lists.List16) {
+            s.list->Clear();
+            if (!bitmap.isNull()) s.list->SetSize(bitmap.height(), bitmap.height());
+        }
+        if (bitmap.isNull() || s.list->Width() <= 0) continue;
+        const int cells = bitmap.width() / s.list->Width();
+        for (int k = 0; k < cells; ++k) AddBitmapCell(bitmap, k * s.list->Width(), 0, *s.list);
+    }
+}
+
+QString ProjectCaption(const QString& folder, const QString& name, const QString& deviceFilePath) {
+    const QString device = deviceFilePath.section(QRegularExpression("[\\\\/]"), -1);
+    return QString::fromLatin1(kProgramCaption) + " - " + folder + name + kProjectExtension + "  (device: " + device +
+           ")";
+}
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+std::atomic<bool> terminatedBySignal{false};
+
+void onSignal(int) {
+    terminatedBySignal = true;
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
+}
+
+}  // namespace
+
+void InstallTerminateSignals() {
+    if (signalPipe[0] >= 0) return;
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, qApp);
+    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [notifier] {
+        notifier->setEnabled(false);
+        char byte = 0;
+        [[maybe_unused]] const ssize_t n = ::read(signalPipe[0], &byte, 1);
+        QCoreApplication::quit();
+    });
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+}
+
+bool TerminatedBySignal() { return terminatedBySignal; }
+
+namespace {
+
+// Answers every question No and shows nothing, for the comparing save.
+class TSilentServices : public platform::UiServices {
+public:
+    void showMessage(const std::string&, const std::string&, platform::MessageKind) override {}
+    platform::Answer ask(const std::string&, const std::string&, platform::Buttons buttons) override {
+        return buttons == platform::Buttons::OkCancel ? platform::Answer::Cancel : platform::Answer::No;
+    }
+};
+
+}  // namespace
+
+bool ProjectDiffersFromFile(const QString& projectFile) {
+    if (!KernelOptionsPtr || !KernelOptionsPtr->SaveProject) return false;
+    QFile original(projectFile);
+    if (!original.open(QIODevice::ReadOnly)) return true;
+    const QByteArray stored = original.readAll();
+    QTemporaryDir dir;
+    if (!dir.isValid()) return true;
+    const QString copy = dir.filePath(QFileInfo(projectFile).fileName());
+    TSilentServices silent;
+    platform::UiServices* previous = platform::setUiServices(&silent);
+    const int32_t r = KernelOptionsPtr->SaveProject(platform::qstringToCp1251(copy).c_str());
+    platform::setUiServices(previous);
+    if (r != 0) return true;
+    QFile saved(copy);
+    if (!saved.open(QIODevice::ReadOnly)) return true;
+    // The creation comment and the project's own name may differ in nothing else.
+    return saved.readAll() != stored;
+}
+
+}  // namespace zo::configurator
