@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 
 namespace zo::configurator {
@@ -121,6 +122,14 @@ int32_t SaveOptionBlocks(const char* optionsFile, const char* settingsPath, TOpt
     if (settingsPath && std::strlen(settingsPath) <= kMaxSettingsPath) PrepareSettingsFile(settingsPath);
     return walkOptions(optionsFile, settingsPath, lookup, save);
 }
+
+TOptionsRect OptionsDialogRect(int screenWidth, int screenHeight) {
+    const int w = std::min(screenWidth / 2, 600);
+    const int h = std::min(screenHeight / 2, 300);
+    return {screenWidth / 2 - w / 2, screenHeight / 2 - h / 2, screenWidth / 2 + w / 2, screenHeight / 2 + h / 2};
+}
+
+std::string OptionsDialogFile() { return OptionsFilePath(); }
 
 std::string OptionsFilePath() { return structFolder() + "Options.xml"; }
 std::string SettingsPath() { return structFolder() + "Configurator.xml/setings"; }

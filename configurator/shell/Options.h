@@ -78,4 +78,16 @@ bool PrepareSettingsFile(const std::string& settingsPath);
 std::string OptionsFilePath();
 std::string SettingsPath();
 
+// Where the options dialog opens: W = min(screen width div 2, 600), H = min(screen
+// height div 2, 300), centred (left = sw div 2 - W div 2, right = sw div 2 + W div 2,
+// top and bottom likewise); as (Left, Top, Right, Bottom).
+struct TOptionsRect {
+    int Left, Top, Right, Bottom;
+    bool operator==(const TOptionsRect&) const = default;
+};
+TOptionsRect OptionsDialogRect(int screenWidth, int screenHeight);
+// The options file of the options commands: the Struct folder's Options.xml,
+// "Struct\Options.xml" of the current folder when the kernel is not bound.
+std::string OptionsDialogFile();
+
 }  // namespace zo::configurator

@@ -146,8 +146,22 @@ bool ProjectDiffersFromFile(const QString& projectFile) {
     if (r != 0) return true;
     QFile saved(copy);
     if (!saved.open(QIODevice::ReadOnly)) return true;
-    // The creation comment and the project's own name may differ in nothing else.
-    return saved.readAll() != stored;
+    return WithoutWindowPlacement(saved.readAll()) != WithoutWindowPlacement(stored);
+}
+
+QByteArray WithoutWindowPlacement(const QByteArray& projectText) {
+    // A project file is written one element a line; a sheet's line carries the
+    // placement of its window, which follows the windows, not the user's work.
+    static const QByteArray sheet = platform::utf8ToCp1251("<Схема ").c_str();
+    static const QRegularExpression placement(
+        QStringLiteral(" (WindowOpen|Left|Top|Right|Bottom|Scale|HScroll|VScroll)=\"[^\"]*\""));
+    QList<QByteArray> lines = projectText.split('\n');
+    for (QByteArray& line : lines) {
+        if (!line.trimmed().startsWith(sheet)) continue;
+        // Latin-1 keeps every byte as one character, so the Windows-1251 text survives the round trip.
+        line = QString::fromLatin1(line).remove(placement).toLatin1();
+    }
+    return lines.join('\n');
 }
 
 }  // namespace zo::configurator

@@ -57,6 +57,10 @@ bool TerminatedBySignal();
 // Saves the open project into a temporary file of the same name and compares
 // it with its file: true when they differ (or the file cannot be read).
 // Questions the kernel asks during that save are answered No.
+// The placement of the scheme windows (open, edges, scale, scroll) is not
+// compared: it follows the windows, not the user's work.
 bool ProjectDiffersFromFile(const QString& projectFile);
+// A project file's text without the window placement of its sheets.
+QByteArray WithoutWindowPlacement(const QByteArray& projectText);
 
 }  // namespace zo::configurator

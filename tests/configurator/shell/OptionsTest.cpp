@@ -171,6 +171,15 @@ TEST_F(OptionWalk, RefusalsTransferNothing) {
     ASSERT_EQ(longSettings.size(), kMaxSettingsPath + 1);
 }
 
+TEST(OptionsCommands, DialogRectangleAndFile) {
+    EXPECT_EQ(OptionsDialogRect(1920, 1080), (TOptionsRect{660, 390, 1260, 690}));
+    EXPECT_EQ(OptionsDialogRect(1001, 501), (TOptionsRect{250, 125, 750, 375}));
+    EXPECT_EQ(OptionsDialogRect(0, 0), (TOptionsRect{0, 0, 0, 0}));
+    ASSERT_EQ(KernelOptionsPtr, nullptr);
+    EXPECT_EQ(OptionsDialogFile(), "Struct\\Options.xml");
+    EXPECT_EQ(SettingsPath(), "Struct\\Configurator.xml/setings");
+}
+
 TEST(SettingsFile, HoldsThePasswordForItsOwnerOnly) {
     TempDir dir;
     const std::string file = dir.file("Configurator.xml");

@@ -40,6 +40,19 @@ TEST(Captions, ProjectAndDevice) {
               "Orvanta configurator - /p/Plant.hc  (device: OrvantaAVR.dev)");
 }
 
+TEST(UnsavedWork, WindowPlacementIsNotWork) {
+    const std::string a = test::cp("<Схема Name=\"Лист 1\" Width=\"35\" WindowOpen=\"1\" Left=\"0\" Scale=\"1\">\n"
+                                   "    <Блок Name=\"AND 1\" Left=\"1\"/>\n");
+    const std::string b = test::cp("<Схема Name=\"Лист 1\" Width=\"35\" Right=\"300\" HScroll=\"4\">\n"
+                                   "    <Блок Name=\"AND 1\" Left=\"1\"/>\n");
+    const std::string moved = test::cp("<Схема Name=\"Лист 1\" Width=\"35\">\n    <Блок Name=\"AND 1\" Left=\"2\"/>\n");
+    const std::string wider = test::cp("<Схема Name=\"Лист 1\" Width=\"36\">\n    <Блок Name=\"AND 1\" Left=\"1\"/>\n");
+    auto norm = [](const std::string& t) { return WithoutWindowPlacement(QByteArray::fromStdString(t)); };
+    EXPECT_EQ(norm(a), norm(b));
+    EXPECT_NE(norm(a), norm(moved));  // a block's Left is work
+    EXPECT_NE(norm(a), norm(wider));
+}
+
 std::vector<std::pair<std::string, int>> logged;
 void logProc(const char* text, uint8_t level) { logged.emplace_back(test::utf(text), level); }
 

@@ -1,0 +1,68 @@
+#pragma once
+// The frame of the main window that its start-up and shut-down set up: the
+// three dock sites (left, right, bottom) with the panels docked in them, the
+// image lists, the command line, the option blocks loaded at the first
+// showing and saved at destruction, the command-line project with the window's
+// captions, the terminate step, and the question before unsaved work is lost.
+
+#include "common/abi/LogProc.h"
+#include "configurator/shell/StartUp.h"
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QMainWindow;
+class QWidget;
+
+namespace zo::configurator {
+
+class TCustomDockFormEx;
+class TFrameSite;
+
+class TProgramFrame : public QObject {
+    Q_OBJECT
+public:
+    // Makes the three sites of the window, each of kind 1.
+    explicit TProgramFrame(QMainWindow& window);
+
+    TFrameSite* FrameSiteLeft;
+    TFrameSite* FrameSiteRight;
+    TFrameSite* FrameSiteBottom;
+    TProgramImageLists ImageLists;
+
+    // A panel in a floating-capable frame of its own (named after the panel),
+    // docked into the site and shown.
+    TCustomDockFormEx* DockPanel(QWidget* panel, TFrameSite* site);
+    // The frame a panel was docked in, or nil.
+    TCustomDockFormEx* FrameOf(const QWidget* panel) const;
+
+    // The option blocks through the kernel: loaded at the first showing, saved
+    // at destruction; nothing without the kernel.
+    static void LoadOptions();
+    static void SaveOptions();
+
+    // Opens <folder><name>.hc when a name is given and the kernel is bound. On
+    // success the caption names the project and the device and the icon text
+    // is <name>.hc; on failure the project is closed, folder and name cleared,
+    // the caption "Orvanta configurator" and the icon text "Configurator".
+    // Answers the kernel's result (1 when nothing was opened).
+    int OpenCommandLineProject(QString& folder, QString& name);
+
+    // As the application quits: "Terminate Application", the project closed,
+    // every scheme window closed; once.
+    void Terminate(TLogProc log, const std::function<void()>& closeAllSchemeWindows);
+
+    // Before the window closes or another project replaces this one: when the
+    // project differs from its file, asks Да/Нет/Отмена; Да saves it. false
+    // when the user cancels (or the save fails). A run ended by a signal asks
+    // and saves nothing.
+    static bool ConfirmProjectClose(const QString& projectFile);
+
+private:
+    QMainWindow& window_;
+    bool terminated_ = false;
+};
+
+}  // namespace zo::configurator
