@@ -17,11 +17,14 @@ void say(TLogProc log, const std::string& text, uint8_t level) {
     if (log) log(text.c_str(), level);
 }
 
-// The head every outside record starts with: Description[40], HostApplication, HostScreen.
+// The head every outside record starts with: Description[40], HostApplication,
+// HostScreen, and (for libraries with life slots) initialization and finalization.
 struct RecordHead {
     char Description[40];
     void* HostApplication;
     void* HostScreen;
+    void (*Initialize)();
+    void (*Finalize)();
 };
 
 }  // namespace
@@ -54,23 +57,28 @@ void TLibraryBinding::fail(TLogProc log, const std::string& text) {
     if (handle_) platform::unloadLibrary(handle_);
     handle_ = nullptr;
     record_ = nullptr;
+    export_ = nullptr;
 }
 
 std::string TLibraryBinding::locate(const std::string& folder, TLogProc log) const {
     if (!spec_.searchWithRegistry) return folder + spec_.fileName;
     const std::string here = platform::currentDir() + folder + "\\" + spec_.fileName;
     if (platform::fileExists(here)) return here;
-    const std::string fromRegistry = platform::registryProgramPath() + folder + "\\" + spec_.fileName;
+    std::string fromRegistry = platform::registryProgramPath() + folder + "\\" + spec_.fileName;
+    if (!platform::fileExists(fromRegistry) && !spec_.lastRegistrySubfolder.empty())
+        fromRegistry = platform::registryProgramPath() + spec_.lastRegistrySubfolder + "\\" + spec_.fileName;
     if (!platform::fileExists(fromRegistry)) {
         say(log, ZO_RU("Не найдена библиотека ") + here + Q, 5);
         return {};
     }
-    say(log, ZO_RU("Путь к библиотеки ") + Q + fromRegistry + Q + ZO_RU(" получен из реестра"), 1);
+    if (spec_.logRegistryPath)
+        say(log, ZO_RU("Путь к библиотеки ") + Q + fromRegistry + Q + ZO_RU(" получен из реестра"), 1);
     return fromRegistry;
 }
 
 bool TLibraryBinding::Load(const std::string& folderIn, TLogProc log, void* application, void* screen) {
     record_ = nullptr;
+    export_ = nullptr;
     handle_ = nullptr;
     const std::string folder = NormaliseSystemFolder(folderIn);
     path_ = locate(folder, log);
@@ -80,11 +88,16 @@ bool TLibraryBinding::Load(const std::string& folderIn, TLogProc log, void* appl
         fail(log, ZO_RU("Не возможно загрузить библиотеку ") + Q + path_ + Q);
         return false;
     }
-    auto getInfo = reinterpret_cast<void (*)(void**, int32_t*)>(platform::findSymbol(handle_, "GetInfo"));
-    if (!getInfo) {
-        fail(log, ZO_RU("Не получен адрес GetInfo библиотеки ") + Q + path_ + Q);
+    void* entry = platform::findSymbol(handle_, spec_.exportName.c_str());
+    if (!entry) {
+        fail(log, ZO_RU("Не получен адрес ") + spec_.exportName + ZO_RU(" библиотеки ") + Q + path_ + Q);
         return false;
     }
+    if (!spec_.hasRecord) {
+        export_ = entry;
+        return true;
+    }
+    auto getInfo = reinterpret_cast<void (*)(void**, int32_t*)>(entry);
     void* record = nullptr;
     int32_t size = 0;
     getInfo(&record, &size);
@@ -100,14 +113,21 @@ bool TLibraryBinding::Load(const std::string& folderIn, TLogProc log, void* appl
     }
     const std::string name = spec_.successName.empty() ? path_ : spec_.successName;
     say(log, ZO_RU("Загружена библиотека ") + Q + name + Q + spec_.successGap + std::string(head->Description, strnlen(head->Description, sizeof head->Description)), 2);
+    if (spec_.prepareRecord) spec_.prepareRecord(record_);
+    if (spec_.callLifeSlots && head->Initialize) head->Initialize();
     return true;
 }
 
 void TLibraryBinding::Unload(TLogProc log) {
     if (!handle_) return;
+    if (spec_.callLifeSlots && record_) {
+        auto* head = static_cast<RecordHead*>(record_);
+        if (head->Finalize) head->Finalize();
+    }
     platform::unloadLibrary(handle_);
     handle_ = nullptr;
     record_ = nullptr;
+    export_ = nullptr;
     if (!spec_.unloadLine.empty()) say(log, spec_.unloadLine, 2);
 }
 

@@ -1,7 +1,28 @@
-// The program Configurator: the windowing application and its main window.
+// The program Configurator: the windowing application, the UI-services hook
+// over QMessageBox, the dialog runner over QDialog::exec(), and the main window.
+#include "configurator/shell/MainForm.h"
+#include "configurator/shell/MessageBoxServices.h"
+#include "platform/DialogHook.h"
+
 #include <QApplication>
+#include <QDialog>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName("Configurator");
+    zo::configurator::TMessageBoxServices messageBoxes;
+    zo::platform::setUiServices(&messageBoxes);
+    zo::platform::setDialogRunner([](QDialog& dialog) { return dialog.exec(); });
+
+    int result = 0;
+    {
+        zo::configurator::TMainForm mainForm;
+        mainForm.FormCreate();
+        mainForm.showMaximized();
+        mainForm.FormShow();
+        result = QApplication::exec();
+    }
+    zo::platform::setDialogRunner({});
+    zo::platform::setUiServices(nullptr);
+    return result;
 }

@@ -1,0 +1,115 @@
+#include "configurator/shell/SchemeWindowServices.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+namespace zo::configurator {
+
+namespace {
+
+// Set on a window that was closed and waits for its deletion.
+constexpr char kDisposed[] = "zoSchemeWindowDisposed";
+
+constexpr int kDefaultWidth = 300;
+constexpr int kDefaultHeight = 150;
+
+}  // namespace
+
+TSchemeWindowServices::TSchemeWindowServices(QMdiArea& area, SchemeWindowFactory factory)
+    : area_(area), factory_(std::move(factory)) {}
+
+QList<ISchemeWindow*> TSchemeWindowServices::schemeWindows() const {
+    QList<ISchemeWindow*> out;
+    for (QMdiSubWindow* child : area_.subWindowList(QMdiArea::CreationOrder)) {
+        if (child->property(kDisposed).toBool()) continue;
+        if (ISchemeWindow* window = schemeWindowOf(child)) out.append(window);
+    }
+    return out;
+}
+
+ISchemeWindow* TSchemeWindowServices::activeSchemeWindow() const {
+    QMdiSubWindow* child = area_.activeSubWindow();
+    if (!child || child->property(kDisposed).toBool()) return nullptr;
+    return schemeWindowOf(child);
+}
+
+ISchemeWindow* TSchemeWindowServices::first(const QString& name) const {
+    for (ISchemeWindow* window : schemeWindows())
+        if (window->schemeName() == name) return window;
+    return nullptr;
+}
+
+void TSchemeWindowServices::dispose(ISchemeWindow* window) {
+    window->detachKernel();
+    QMdiSubWindow* child = window->subWindow();
+    child->setProperty(kDisposed, true);
+    child->hide();
+    child->deleteLater();
+}
+
+int TSchemeWindowServices::ShowSchemeWindow(const QString& caption) {
+    ISchemeWindow* window = first(caption);
+    if (!window) return -1;
+    window->refreshScheme();
+    QMdiSubWindow* child = window->subWindow();
+    child->show();
+    child->raise();
+    area_.setActiveSubWindow(child);
+    return 0;
+}
+
+int TSchemeWindowServices::CloseSchemeWindow(const QString& sheetName) {
+    const QList<ISchemeWindow*> windows = schemeWindows();
+    for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
+        if ((*it)->schemeName() == sheetName) {
+            dispose(*it);
+            return 0;
+        }
+    }
+    return -1;
+}
+
+int TSchemeWindowServices::CloseAllSchemeWindows() {
+    const QList<ISchemeWindow*> windows = schemeWindows();
+    for (auto it = windows.crbegin(); it != windows.crend(); ++it) dispose(*it);
+    return 0;
+}
+
+int TSchemeWindowServices::StoreSchemeWindowState(const QString& sheetName) {
+    ISchemeWindow* window = first(sheetName);
+    if (!window) return -1;
+    window->saveView();
+    return 0;
+}
+
+int TSchemeWindowServices::RenameSchemeWindow(const QString& oldName, const QString& newName) {
+    ISchemeWindow* window = first(oldName);
+    if (!window) return -1;
+    window->setSchemeName(newName.left(kMaxSchemeName));
+    return 0;
+}
+
+int TSchemeWindowServices::CreateSchemeWindow(const QString& sheetName, std::optional<QRect> rect,
+                                              std::optional<QPoint> scroll, std::optional<float> scale) {
+    if (!factory_) return -1;
+    ISchemeWindow* window = factory_(area_);
+    if (!window) return -1;
+    QMdiSubWindow* child = window->subWindow();
+    if (!area_.subWindowList().contains(child)) area_.addSubWindow(child);
+    window->setSchemeName(sheetName.left(kMaxSchemeName));
+    if (rect) child->setGeometry(*rect);
+    else child->resize(kDefaultWidth, kDefaultHeight);
+    if (scroll) {
+        window->setScrollPositions(scroll->x(), scroll->y());
+        if (scale) window->setScale(*scale);
+    }
+    window->refreshScheme();
+    child->show();
+    return 0;
+}
+
+void TSchemeWindowServices::RefreshAll() {
+    for (ISchemeWindow* window : schemeWindows()) window->refreshScheme();
+}
+
+}  // namespace zo::configurator

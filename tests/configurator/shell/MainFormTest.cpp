@@ -1,0 +1,153 @@
+// The main window's actions (one table, captions as the users know them) and
+// their states with and without a project, a kernel and an active scheme window.
+#include "configurator/shell/MainForm.h"
+#include "configurator/shell/PanelLogForm.h"
+#include "support/FakeKernel.h"
+#include "support/FakeSchemeWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDockWidget>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QStatusBar>
+
+namespace zo::configurator {
+namespace {
+
+using test::FakeKernel;
+
+const char* const kProject[] = {"SaveProject",   "SaveProjectAs",    "CloseProject",      "WinMinimize",
+                                "WinHorizontal", "WinCascade",       "ProjectUpload",     "ProjectParam",
+                                "ProjectAddList", "ProjectCreateCFG", "ProjectRunUpload", "ProjectStopUpload",
+                                "ReginSelect",   "RegimSoeden",      "RegimDebug"};
+const char* const kView[] = {"ScalePl", "ScaleMi", "Scale100"};
+
+TEST(MainFormActions, CaptionsShortcutsAndHintsFromTheTable) {
+    TMainForm form;
+    struct Row {
+        const char* name;
+        const char* caption;
+    } rows[] = {{"NewProject", "Новый проект"},
+                {"OpenProject", "Открыть проект"},
+                {"SaveProject", "Схранить проект"},
+                {"SaveProjectAs", "Сохранить проект как"},
+                {"CloseProject", "Закрыть проект"},
+                {"WinMinimize", "Свернуть схемы"},
+                {"WinHorizontal", "Расположить схемы"},
+                {"WinCascade", "Каскадом схемы"},
+                {"ProjectUpload", "Собрать проект"},
+                {"ProjectParam", "Параметры пректа"},
+                {"ProjectAddList", "Новый лист"},
+                {"ProjectCreateCFG", "Создать файл конфигураций"},
+                {"ProjectRunUpload", "Выполнить\\Перезапустить собранный проект"},
+                {"ProjectStopUpload", "Остановить запущенный проект"},
+                {"ReginSelect", "Режим выбора"},
+                {"RegimSoeden", "Режим соединения"},
+                {"RegimDebug", "Режим отладка"},
+                {"EditUndo", "Отменить"},
+                {"EditRedo", "Повторить"},
+                {"ScalePl", "Увеличить"},
+                {"ScaleMi", "Уменьшить"}};
+    for (const Row& row : rows) {
+        QAction* a = form.action(row.name);
+        ASSERT_NE(a, nullptr) << row.name;
+        EXPECT_EQ(a->text(), QString::fromUtf8(row.caption)) << row.name;
+    }
+    EXPECT_EQ(form.action("EditUndo")->shortcut(), QKeySequence("Ctrl+Z"));
+    EXPECT_EQ(form.action("EditRedo")->shortcut(), QKeySequence("Ctrl+U"));
+    EXPECT_EQ(form.action("Scale100")->toolTip(), "100%");
+    EXPECT_EQ(form.action("NoSuchAction"), nullptr);
+    EXPECT_EQ(form.actions().size(), 22);
+}
+
+TEST(MainFormActions, WithoutProjectOrKernelOnlyNewAndOpenAreEnabled) {
+    TMainForm form;
+    form.UpdateActionStates();
+    EXPECT_TRUE(form.action("NewProject")->isEnabled());
+    EXPECT_TRUE(form.action("OpenProject")->isEnabled());
+    for (const char* name : kProject) EXPECT_FALSE(form.action(name)->isEnabled()) << name;
+    for (const char* name : kView) EXPECT_FALSE(form.action(name)->isEnabled()) << name;
+    EXPECT_FALSE(form.action("EditUndo")->isEnabled());
+    EXPECT_FALSE(form.action("EditRedo")->isEnabled());
+}
+
+TEST(MainFormActions, OpenProjectEnablesProjectActionsAndChecksTheKernelMode) {
+    FakeKernel fake;
+    TMainForm form;
+    form.kernel().setRecord(&fake.record());
+    form.OpenProjectName = "Project1";
+    const struct {
+        int mode;
+        const char* checked;
+    } modes[] = {{0, "ReginSelect"}, {2, "RegimSoeden"}, {3, "RegimDebug"}, {1, nullptr}, {7, nullptr}};
+    for (const auto& m : modes) {
+        fake.setResult("GetMode", m.mode);
+        form.UpdateActionStates();
+        for (const char* name : {"ReginSelect", "RegimSoeden", "RegimDebug"})
+            EXPECT_EQ(form.action(name)->isChecked(), m.checked && std::string(m.checked) == name)
+                << "mode " << m.mode << " " << name;
+    }
+    EXPECT_FALSE(form.action("NewProject")->isEnabled());
+    EXPECT_FALSE(form.action("OpenProject")->isEnabled());
+    for (const char* name : kProject) EXPECT_TRUE(form.action(name)->isEnabled()) << name;
+    // No active scheme window: the view actions stay off; Undo and Redo always.
+    for (const char* name : kView) EXPECT_FALSE(form.action(name)->isEnabled()) << name;
+    EXPECT_FALSE(form.action("EditUndo")->isEnabled());
+    EXPECT_FALSE(form.action("EditRedo")->isEnabled());
+}
+
+TEST(MainFormActions, ViewActionsFollowTheActiveChild) {
+    FakeKernel fake;
+    TMainForm form(test::fakeSchemeWindowFactory());
+    form.kernel().setRecord(&fake.record());
+    form.OpenProjectName = "Project1";
+    form.resize(800, 600);
+    form.show();
+    ASSERT_EQ(form.CreateSchemeWindow("S", std::nullopt, std::nullopt, std::nullopt), 0);
+    QMdiSubWindow* scheme = form.mdiArea()->subWindowList().first();
+    form.mdiArea()->setActiveSubWindow(scheme);
+    for (const char* name : kView) EXPECT_TRUE(form.action(name)->isEnabled()) << name;
+    EXPECT_FALSE(form.action("EditUndo")->isEnabled());
+    // Another child (e.g. the element library) active: the view actions go off.
+    QMdiSubWindow* other = form.mdiArea()->addSubWindow(new QLabel("library"));
+    other->show();
+    form.mdiArea()->setActiveSubWindow(other);
+    for (const char* name : kView) EXPECT_FALSE(form.action(name)->isEnabled()) << name;
+    // Without a project nothing of the view is enabled, whatever is active.
+    form.OpenProjectName.clear();
+    form.mdiArea()->setActiveSubWindow(scheme);
+    for (const char* name : kView) EXPECT_FALSE(form.action(name)->isEnabled()) << name;
+    EXPECT_TRUE(form.action("NewProject")->isEnabled());
+}
+
+TEST(MainFormActions, KernelSlotUpdatesTheStates) {
+    FakeKernel fake;
+    TMainForm form;
+    form.kernel().setRecord(&fake.record());
+    SetHostServices(&form);
+    form.kernel().writeHostSlots();
+    form.OpenProjectName = "P";
+    fake.setResult("GetMode", 3);
+    fake.record().UpdateActionStates();
+    EXPECT_TRUE(form.action("RegimDebug")->isChecked());
+    EXPECT_TRUE(form.action("SaveProject")->isEnabled());
+    SetHostServices(nullptr);
+}
+
+TEST(MainForm, HoldsTheMdiAreaTheLogPanelAndFourStatusPanels) {
+    TMainForm form;
+    EXPECT_EQ(form.centralWidget(), form.mdiArea());
+    ASSERT_NE(form.logPanel(), nullptr);
+    EXPECT_EQ(form.logDock()->widget(), form.logPanel());
+    EXPECT_EQ(form.findChild<TPanelLogForm*>("PanelLogForm"), form.logPanel());
+    for (int i = 0; i < TMainForm::kStatusPanels; ++i)
+        EXPECT_NE(form.findChild<QLabel*>(QString("StatusPanel%1").arg(i)), nullptr) << i;
+    EXPECT_EQ(form.statusPanel(4), nullptr);
+}
+
+}  // namespace
+}  // namespace zo::configurator

@@ -1,0 +1,62 @@
+#include "support/FakeSchemeWindow.h"
+
+#include <QMdiArea>
+
+namespace zo::test {
+
+int FakeSchemeWindow::live = 0;
+
+FakeSchemeWindow::FakeSchemeWindow(QWidget* parent) : QMdiSubWindow(parent) {
+    ++live;
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+FakeSchemeWindow::~FakeSchemeWindow() { --live; }
+
+void FakeSchemeWindow::setSchemeName(const QString& name) {
+    name_ = name;
+    setWindowTitle(name);
+    log << "name " + name;
+}
+
+void FakeSchemeWindow::detachKernel() {
+    attached = false;
+    log << "detach";
+}
+
+int FakeSchemeWindow::refreshScheme() {
+    ++refreshes;
+    log << "refresh";
+    return attached ? 0 : -1;
+}
+
+void FakeSchemeWindow::saveView() { log << "save"; }
+
+void FakeSchemeWindow::setScrollPositions(int h, int v) {
+    horizontal = h;
+    vertical = v;
+    log << QString("scroll %1 %2").arg(h).arg(v);
+}
+
+void FakeSchemeWindow::setScale(float value) {
+    scale = value;
+    log << QString("scale %1").arg(double(value));
+}
+
+void FakeSchemeWindow::keyPressEvent(QKeyEvent* event) {
+    if (onKey) onKey(*this);
+    // The handler goes on with the window after the kernel call returned.
+    log << "key handled";
+    setWindowTitle(name_);
+    QMdiSubWindow::keyPressEvent(event);
+}
+
+configurator::SchemeWindowFactory fakeSchemeWindowFactory() {
+    return [](QMdiArea& area) -> configurator::ISchemeWindow* {
+        auto* window = new FakeSchemeWindow;
+        area.addSubWindow(window);
+        return window;
+    };
+}
+
+}  // namespace zo::test
