@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QScreen>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -18,6 +19,8 @@ int main(int argc, char** argv) {
     {
         zo::configurator::TMainForm mainForm;
         mainForm.FormCreate();
+        // Maximized also where no window manager maximizes (a virtual screen).
+        if (QScreen* screen = QGuiApplication::primaryScreen()) mainForm.setGeometry(screen->availableGeometry());
         mainForm.showMaximized();
         mainForm.FormShow();
         result = QApplication::exec();

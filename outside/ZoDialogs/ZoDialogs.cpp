@@ -70,6 +70,14 @@ void writeString(void* data, size_t size, const std::string& text) {
 
 bool accepted(QDialog& dialog) { return zo::platform::runDialog(dialog) == QDialog::Accepted; }
 
+// OK and Cancel buttons captioned as the program's own dialogs are.
+QDialogButtonBox* okCancel(QDialog& dialog) {
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    buttons->setObjectName("Buttons");
+    buttons->button(QDialogButtonBox::Cancel)->setText(QString::fromUtf8("Отмена"));
+    return buttons;
+}
+
 void tooLong(const char* what, size_t limit) {
     zo::platform::showMessage(zo::platform::utf8ToCp1251(what) + " " + std::to_string(limit) +
                                   zo::platform::utf8ToCp1251(" символов"),
@@ -138,8 +146,7 @@ int32_t editText(void* owner, void* data) {
     auto* edit = new QPlainTextEdit(text, &dialog);
     edit->setObjectName("TextEdit");
     layout->addWidget(edit);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    buttons->setObjectName("Buttons");
+    auto* buttons = okCancel(dialog);
     layout->addWidget(buttons);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
@@ -176,6 +183,7 @@ int32_t editNewProject(void* owner, void* data) {
                                &dialog);
     name->setObjectName("ProjectName");
     name->setMaxLength(kProjectField);
+    name->setMinimumWidth(260);
     form->addRow(QString::fromUtf8("Имя проекта:"), name);
     auto* device = new QComboBox(&dialog);
     device->setObjectName("DeviceFile");
@@ -185,8 +193,7 @@ int32_t editNewProject(void* owner, void* data) {
     const QString current = zo::platform::cp1251ToQString(readString(project.DeviceFile, sizeof project.DeviceFile));
     if (device->findText(current) >= 0) device->setCurrentIndex(device->findText(current));
     form->addRow(QString::fromUtf8("Устройство:"), device);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    buttons->setObjectName("Buttons");
+    auto* buttons = okCancel(dialog);
     form->addRow(buttons);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&dialog, name, device] {
         bool lossless = true;
