@@ -207,11 +207,12 @@ void TMainForm::setActionIcons(const QVector<QIcon>& icons) {
 // ---------------------------------------------------------------------------------------------
 // Start-up and shut-down
 
-void TMainForm::FormCreate() {
+void TMainForm::FormCreate(const QString& folderGiven) {
     if (created_) return;
     created_ = true;
     // The program folder is the folder of the program file, and the current folder.
-    const QString programFolder = QCoreApplication::applicationDirPath() + "/";
+    QString programFolder = folderGiven.isEmpty() ? QCoreApplication::applicationDirPath() : folderGiven;
+    if (!programFolder.endsWith('/')) programFolder += '/';
     QDir::setCurrent(programFolder);
     LoadLogsLibrary("\\system", qApp, nullptr);
     if (LogsOptionsPtr && LogsOptionsPtr->OpenLog) LogsOptionsPtr->OpenLog(kProgramLogName, 20000);

@@ -57,8 +57,9 @@ public:
     QString OpenProjectName;
     QString OpenProjectFolder;
 
-    // Start-up: binds the libraries (logging, conversion, kernel) and sets the caption.
-    void FormCreate();
+    // Start-up: makes the program folder (by default the program file's folder)
+    // current, binds the libraries (logging, conversion, kernel) and sets the caption.
+    void FormCreate(const QString& programFolder = {});
     // First showing: the log view, the host slots, KernelInit, the action states.
     void FormShow();
     // Shut-down: closes the scheme windows, unbinds the libraries in reverse order.

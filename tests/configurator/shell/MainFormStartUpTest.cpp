@@ -1,0 +1,117 @@
+// The main window over the real libraries of the program folder: bound at
+// creation, the kernel's host slots written at the first showing, everything
+// logged, and every library unbound and unmapped when the window goes.
+#include "common/KroKernelConfig.h"
+#include "configurator/link/BindingTestSupport.h"
+#include "configurator/link/HostSlots.h"
+#include "configurator/link/KroConvert.h"
+#include "configurator/link/KroLog.h"
+#include "configurator/shell/MainForm.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLabel>
+
+#include <filesystem>
+
+namespace zo::configurator {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A program folder whose entries lead to the built one; the logging library
+// is a copy, so the log is written below this folder.
+void linkProgramFolder(const fs::path& to) {
+    const fs::path from = ZO_PROGRAM_DIR;
+    for (const auto& entry : fs::directory_iterator(from)) {
+        const std::string name = entry.path().filename().string();
+        if (name == "Log" || name == "System") continue;
+        fs::create_directory_symlink(entry.path(), to / name);
+    }
+    fs::create_directories(to / "System");
+    for (const auto& entry : fs::directory_iterator(from / "System")) {
+        const std::string name = entry.path().filename().string();
+        if (name == "ZoLogs.so") fs::copy_file(entry.path(), to / "System" / name);
+        else fs::create_symlink(entry.path(), to / "System" / name);
+    }
+}
+
+std::vector<std::string> logLines(const std::string& file) {
+    std::vector<std::string> lines;
+    std::string text = test::utf(test::readBytes(file));
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = text.find('\n', start);
+        std::string line = text.substr(start, end - start);
+        const size_t level = line.find("] ");  // after "<date> <time> [<level>] "
+        if (level != std::string::npos) lines.push_back(line.substr(level + 2));
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    return lines;
+}
+
+// The index of the first line starting with prefix at or after from, or -1.
+int find(const std::vector<std::string>& lines, const std::string& prefix, int from = 0) {
+    if (from < 0) return -1;
+    for (int i = from; i < int(lines.size()); ++i)
+        if (lines[i].rfind(prefix, 0) == 0) return i;
+    return -1;
+}
+
+TEST(MainFormStartUp, BindsLogsServesTheKernelAndUnbindsEverything) {
+    test::TempDir config;
+    test::TempDir dir;
+    test::ScopedEnv env("XDG_CONFIG_HOME", config.str());
+    test::ScopedCurrentDir cd(dir.path());
+    test::UiRecorder ui;
+    linkProgramFolder(dir.path());
+    const std::string folder = dir.str();
+    {
+        TMainForm form;
+        form.FormCreate(QString::fromStdString(folder));
+        ASSERT_NE(LogsOptionsPtr, nullptr);
+        ASSERT_NE(ConvertOptionsPtr, nullptr);
+        ASSERT_NE(KernelOptionsPtr, nullptr);
+        ASSERT_EQ(form.kernel().record(), KernelOptionsPtr);
+        form.FormShow();
+        EXPECT_EQ(HostServices(), &form);
+        TKernelOptions& k = *KernelOptionsPtr;
+        EXPECT_EQ(ZO_FIELD(k, ShowSchemeWindow), &host::ShowSchemeWindow);
+        EXPECT_EQ(ZO_FIELD(k, SetStatusText), &host::SetStatusText);
+        EXPECT_EQ(ZO_FIELD(k, Inspector.SetStatusText), &host::SetStatusText);
+        EXPECT_EQ(ZO_FIELD(k, ConvertOptions), ConvertOptionsPtr);
+        // The kernel's status text reaches the status bar through the slot.
+        EXPECT_EQ(k.SetStatusText(2, "ready"), 0);
+        EXPECT_EQ(form.statusPanel(2)->text(), "ready");
+        EXPECT_TRUE(form.action("NewProject")->isEnabled());
+        EXPECT_FALSE(form.action("SaveProject")->isEnabled());
+    }
+    EXPECT_EQ(HostServices(), nullptr);
+    EXPECT_EQ(LogsOptionsPtr, nullptr);
+    EXPECT_EQ(ConvertOptionsPtr, nullptr);
+    EXPECT_EQ(KernelOptionsPtr, nullptr);
+    for (const char* library : {"ZoLogs.so", "ZoConvert.so", "ZoKernelConfig.so"}) {
+        EXPECT_FALSE(test::mapped(folder + "/System/" + library)) << library;
+        EXPECT_FALSE(test::mapped(std::string(ZO_PROGRAM_DIR) + "/System/" + library)) << library;
+    }
+    const std::vector<std::string> lines = logLines(folder + "/Log/Vezevire.log");
+    const int start = find(lines, "Запуск конструктора  Путь: \"" + folder + "/\"");
+    const int convert = find(lines, "Загружена библиотека \"" + folder + "\\System\\ZoConvert.so\"  ", start);
+    const int kernel = find(lines, "Загружена библиотека \"" + folder + "\\System\\ZoKernelConfig.so\" ", convert);
+    const int unloadKernel = find(lines, "Выгружена библиотека \"ZoKernelConfig.so\"", kernel);
+    const int unloadConvert = find(lines, "Выгружена библиотека \"ZoConvert.so\"", unloadKernel);
+    const int end = find(lines, "Завершение работы конструктора", unloadConvert);
+    EXPECT_EQ(start, 0);
+    EXPECT_GT(convert, start);
+    EXPECT_GT(kernel, convert);
+    EXPECT_GT(unloadKernel, kernel);
+    EXPECT_GT(unloadConvert, unloadKernel);
+    EXPECT_GT(end, unloadConvert);
+    if (end < 0)
+        for (const std::string& line : lines) ADD_FAILURE() << line;
+}
+
+}  // namespace
+}  // namespace zo::configurator
