@@ -13,13 +13,14 @@
 #include "BenchHost.h"
 #include "ProjectGenerator.h"
 #include "ResultTable.h"
+#include "SchemeWindowBench.h"
 #include "XmlReference.h"
 
 #include "common/MenObj.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QImage>
 
 #include <algorithm>
@@ -215,6 +216,7 @@ private:
                              TableRow::Target::AbsoluteSeconds, 50e-6, "", 0, ""});
             rows_.push_back({"SheetHitTest", sheet, "SheetHitTest", "scan", "scan of the sheet's records",
                              TableRow::Target::AbsoluteSeconds, 50e-6, "", 0, ""});
+            for (TableRow& row : SchemeWindowRows(sheet)) rows_.push_back(std::move(row));
         }
     }
 
@@ -283,6 +285,7 @@ private:
                 benchmark::DoNotOptimize(block);
             }
         });
+        AddSchemeWindowBenchmarks(host_, [this](const std::string& name, BenchBody body) { add(name, std::move(body)); });
         // What a hit test cannot do without: one look at every block and connection.
         add("scan", [this](benchmark::State& state) {
             TSheetRecord* sheet = host_.sheet(0);
@@ -346,7 +349,7 @@ int main(int argc, char** argv) {
     int benchArgc = int(args.size());
     benchmark::Initialize(&benchArgc, args.data());
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);  // the scheme window's rows need widgets
     try {
         ProgramFolder folder;
         KernelHost host(folder);

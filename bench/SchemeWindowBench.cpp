@@ -1,0 +1,104 @@
+#include "SchemeWindowBench.h"
+
+#include "configurator/link/SchemeLink.h"
+#include "configurator/windows/SchemForm.h"
+#include "platform/Cp1251.h"
+
+#include <QApplication>
+#include <QMdiArea>
+#include <QMouseEvent>
+
+#include <memory>
+
+namespace zo::bench {
+
+namespace {
+
+using configurator::SchemeLink;
+using configurator::TSchemForm;
+
+// A scheme window of the first sheet in an MDI area, shown off-screen.
+struct Window {
+    explicit Window(KernelHost& host) : link(&host.kernel()) {
+        TSheetRecord* sheet = host.sheet(0);
+        area.resize(1000, 760);
+        form = new TSchemForm(link);
+        area.addSubWindow(form);
+        form->SetKernel(true);
+        form->setSchemeName(platform::cp1251ToQString(sheet ? sheet->Name : ""));
+        area.show();
+        form->show();
+        form->resize(form->size() - form->canvas()->size() + QSize(900, 640));
+        form->refreshScheme();
+        QApplication::processEvents();
+    }
+    ~Window() { delete form; }
+    // The whole repaint the host asks for: a new picture, then the view drawn now.
+    void repaint() {
+        form->refreshScheme();
+        form->canvas()->repaint();
+    }
+    void move(const QPoint& p) {
+        QMouseEvent e(QEvent::MouseMove, p, form->canvas()->mapToGlobal(p), Qt::NoButton, Qt::NoButton,
+                      Qt::NoModifier);
+        QApplication::sendEvent(form->canvas(), &e);
+        form->canvas()->repaint();
+    }
+
+    QMdiArea area;
+    SchemeLink link;
+    TSchemForm* form = nullptr;
+};
+
+}  // namespace
+
+void AddSchemeWindowBenchmarks(KernelHost& host, const AddBenchmark& add) {
+    for (const float scale : {1.0f, 2.0f}) {
+        const std::string name = scale == 1.0f ? "TSchemForm.repaint/100" : "TSchemForm.repaint/200";
+        add(name, [&host, scale](benchmark::State& state) {
+            if (!host.sheet(0)) state.SkipWithError("the project holds no sheet");
+            Window w(host);
+            w.form->setScale(scale);
+            for (auto _ : state) w.repaint();
+        });
+    }
+    // Back and forth between a block's body and the empty cell above it: the
+    // hover changes with every move.
+    add("TSchemForm.hover", [&host](benchmark::State& state) {
+        TSheetRecord* sheet = host.sheet(0);
+        if (!sheet || host.blockCount(sheet) == 0) {
+            state.SkipWithError("the sheet holds no blocks");
+            return;
+        }
+        Window w(host);
+        const TBlockRecord* b = host.block(sheet, 0);
+        const int bx = (b->Left + b->Right) / 2 * 12 + 6 + 5, by = (b->Top + b->Bottom) / 2 * 12 + 6 + 5;
+        w.form->setScrollPositions(bx, by);
+        const auto& l = w.form->layout();
+        const QPoint on(l.dest.left + bx - l.source.left, l.dest.top + by - l.source.top);
+        const QPoint off = on - QPoint(0, (b->Bottom - b->Top + 3) * 12);
+        bool flip = false;
+        for (auto _ : state) {
+            w.move(flip ? on : off);
+            flip = !flip;
+        }
+    });
+}
+
+std::vector<TableRow> SchemeWindowRows(const std::string& sheet) {
+    std::vector<TableRow> rows;
+    const struct {
+        const char* operation;
+        const char* run;
+    } ops[] = {{"TSchemForm repaint (100 %)", "TSchemForm.repaint/100"},
+               {"TSchemForm repaint (200 %)", "TSchemForm.repaint/200"},
+               {"TSchemForm hover move", "TSchemForm.hover"}};
+    for (const auto& op : ops) {
+        rows.push_back({op.operation, sheet, op.run, "PaintScheme", "PaintScheme alone",
+                        TableRow::Target::RatioToReference, 1.5, "", 0, ""});
+        rows.push_back({op.operation, sheet, op.run, "", "", TableRow::Target::AbsoluteSeconds, 8e-3, "", 0, ""});
+    }
+    return rows;
+}
+
+}  // namespace zo::bench

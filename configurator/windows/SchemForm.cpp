@@ -1,0 +1,480 @@
+#include "configurator/windows/SchemForm.h"
+
+#include "common/Canvas.h"
+#include "configurator/link/CursorTable.h"
+#include "configurator/link/KeyTable.h"
+#include "configurator/windows/DragMimeType.h"
+#include "configurator/windows/XPHintWindow.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QDragEnterEvent>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QFont>
+#include <QKeyEvent>
+#include <QMdiArea>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cstring>
+
+namespace zo::configurator {
+
+namespace {
+
+constexpr int kDesignWidth = 475;
+constexpr int kDesignHeight = 261;
+
+QString pointText(int x, int y) { return "X=" + QString::number(x) + ": Y=" + QString::number(y); }
+
+}  // namespace
+
+// ---- canvas ----------------------------------------------------------------
+
+TSchemCanvas::TSchemCanvas(TSchemForm& form) : form_(form) {
+    setObjectName("SchemCanvas");
+    setMouseTracking(true);  // hover reaches the kernel without a button held
+    setFocusPolicy(Qt::ClickFocus);
+    setAcceptDrops(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TSchemCanvas::paintEvent(QPaintEvent*) { form_.paintCanvas(); }
+void TSchemCanvas::resizeEvent(QResizeEvent*) { form_.FormPaint(); }
+void TSchemCanvas::mouseMoveEvent(QMouseEvent* e) {
+    const QPoint p = e->position().toPoint();
+    form_.FormMouseMove(p.x(), p.y());
+}
+void TSchemCanvas::mousePressEvent(QMouseEvent* e) { form_.FormMouseDown(e); }
+void TSchemCanvas::mouseDoubleClickEvent(QMouseEvent* e) { form_.FormMouseDown(e); }
+void TSchemCanvas::mouseReleaseEvent(QMouseEvent* e) { form_.FormMouseUp(e); }
+void TSchemCanvas::wheelEvent(QWheelEvent* e) { form_.FormMouseWheel(e); }
+void TSchemCanvas::keyPressEvent(QKeyEvent* e) {
+    form_.FormKey(e, true);
+    QWidget::keyPressEvent(e);  // the key goes on to the toolkit unchanged
+}
+void TSchemCanvas::keyReleaseEvent(QKeyEvent* e) {
+    form_.FormKey(e, false);
+    QWidget::keyReleaseEvent(e);
+}
+void TSchemCanvas::dragEnterEvent(QDragEnterEvent* e) {
+    // Only the element library's drags are offered to the kernel.
+    if (!e->mimeData() || !e->mimeData()->hasFormat(kDragObjectMimeType)) return;
+    form_.FormDragOver(e);
+}
+void TSchemCanvas::dragMoveEvent(QDragMoveEvent* e) {
+    if (!e->mimeData() || !e->mimeData()->hasFormat(kDragObjectMimeType)) return;
+    form_.FormDragOver(e);
+}
+void TSchemCanvas::dropEvent(QDropEvent* e) { form_.FormDragDrop(e); }
+
+// ---- window ----------------------------------------------------------------
+
+TSchemForm::TSchemForm(SchemeLink& link, QWidget* parent)
+    : QMdiSubWindow(parent), link_(link), canvas_(new TSchemCanvas(*this)), timer_(this), hintTimer_(this) {
+    setObjectName("SchemForm");
+    setAttribute(Qt::WA_DeleteOnClose);  // the window is freed on close
+    setWindowTitle("Schem");
+    setFont(QFont("Tahoma"));
+    setWidget(canvas_);
+
+    hBar_ = new QScrollBar(Qt::Horizontal, canvas_);
+    hBar_->setObjectName("Hr_scrl");
+    vBar_ = new QScrollBar(Qt::Vertical, canvas_);
+    vBar_->setObjectName("Vr_scrl");
+    for (QScrollBar* bar : {hBar_, vBar_}) {
+        bar->setRange(0, 10000);
+        bar->setPageStep(0);
+        bar->setFocusPolicy(Qt::NoFocus);
+        bar->setCursor(Qt::ArrowCursor);
+        bar->hide();
+        connect(bar, &QScrollBar::valueChanged, this, [this] { onScroll(); });
+    }
+    timer_.setObjectName("Timer");
+    timer_.setInterval(100);
+    hintTimer_.setObjectName("HintTimer");
+    hintTimer_.setInterval(500);
+    connect(&hintTimer_, &QTimer::timeout, this, [this] { hintTimerTimer(); });
+
+    canvas_->resize(kDesignWidth, kDesignHeight);
+    resize(sizeHint().expandedTo(QSize(kDesignWidth, kDesignHeight)));
+}
+
+TSchemForm::~TSchemForm() {
+    if (appCursorPushed_) QApplication::restoreOverrideCursor();
+    if (hasKernel()) link_.log(QString::fromUtf8("Закрыт \"") + sheetName_ + "\"", 1);
+    attached_ = false;
+}
+
+void TSchemForm::setSchemeName(const QString& name) {
+    sheetName_ = name.left(260);
+    setWindowTitle(sheetName_);
+}
+
+int TSchemForm::LoadSchemeBitmap() {
+    if (!hasKernel()) return -1;
+    const QImage* picture = nullptr;
+    if (link_.paintScheme(sheetName_, &picture) != 0) return -2;
+    if (!picture) return -3;
+    const int w = picture->width() + 2 * kFrame, h = picture->height() + 2 * kFrame;
+    if (bitmap_.width() != w || bitmap_.height() != h || bitmap_.format() != QImage::Format_RGB32)
+        bitmap_ = QImage(w, h, QImage::Format_RGB32);
+    DrawFrame(bitmap_);
+    const QImage source = picture->format() == QImage::Format_RGB32 ? *picture
+                                                                     : picture->convertToFormat(QImage::Format_RGB32);
+    const size_t rowBytes = size_t(source.width()) * 4;
+    for (int y = 0; y < source.height(); ++y)
+        std::memcpy(bitmap_.scanLine(y + kFrame) + kFrame * 4, source.constScanLine(y), rowBytes);
+    return 0;
+}
+
+void TSchemForm::refresh() {
+    LoadSchemeBitmap();
+    FormPaint();
+}
+
+int TSchemForm::refreshScheme() {
+    const int result = LoadSchemeBitmap();
+    FormPaint();
+    return result;
+}
+
+void TSchemForm::FormPaint() {
+    if (!hasKernel()) return;
+    layout_ = layoutScheme(canvas_->width(), canvas_->height(), bitmap_.width(), bitmap_.height(), scale_, centreX_,
+                           centreY_, vBar_->sizeHint().width(), hBar_->sizeHint().height());
+    settingBars_ = true;
+    hBar_->setGeometry(layout_.hBarRect);
+    vBar_->setGeometry(layout_.vBarRect);
+    hBar_->setVisible(layout_.hBar);
+    vBar_->setVisible(layout_.vBar);
+    if (layout_.hBar) {
+        hBar_->setRange(layout_.hMin, layout_.hMax);
+        hBar_->setValue(layout_.hPos);
+    }
+    if (layout_.vBar) {
+        vBar_->setRange(layout_.vMin, layout_.vMax);
+        vBar_->setValue(layout_.vPos);
+    }
+    settingBars_ = false;
+    canvas_->update();
+    status(1, scaleText(scale_));
+}
+
+void TSchemForm::paintCanvas() {
+    const int cw = canvas_->width(), ch = canvas_->height();
+    if (cw <= 0 || ch <= 0) return;
+    if (frame_.width() != cw || frame_.height() != ch) frame_ = QImage(cw, ch, QImage::Format_RGB32);
+    {
+        QPainter p(&frame_);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.fillRect(frame_.rect(), palette().color(QPalette::Dark));
+        const ViewRect& d = layout_.dest;
+        const ViewRect& s = layout_.source;
+        if (hasKernel() && !bitmap_.isNull() && d.right >= d.left && d.bottom >= d.top && s.right >= s.left &&
+            s.bottom >= s.top) {
+            p.setRenderHint(QPainter::SmoothPixmapTransform, scale_ != 1.0f);
+            p.drawImage(QRect(d.left, d.top, d.right - d.left + 1, d.bottom - d.top + 1), bitmap_,
+                        QRect(s.left, s.top, s.right - s.left + 1, s.bottom - s.top + 1));
+        }
+        // The outline of a canvas-resize drag, inverted over the view.
+        if (resizing_) DrawXorRect(resizeOutline(layout_.dest, resizeAmounts_, scale_), &p);
+    }
+    QPainter w(canvas_);
+    w.drawImage(0, 0, frame_);
+}
+
+void TSchemForm::ScalePlus() {
+    centreX_ = bitmap_.width() / 2;
+    centreY_ = bitmap_.height() / 2;
+    scale_ = scalePlus(scale_);
+    FormPaint();
+}
+
+void TSchemForm::ScaleMinus() {
+    centreX_ = bitmap_.width() / 2;
+    centreY_ = bitmap_.height() / 2;
+    scale_ = scaleMinus(scale_);
+    FormPaint();
+}
+
+void TSchemForm::Scale100() {
+    centreX_ = bitmap_.width() / 2;
+    centreY_ = bitmap_.height() / 2;
+    scale_ = 1.0f;
+    FormPaint();
+}
+
+void TSchemForm::setScale(float scale) {
+    scale_ = validScale(scale);
+    FormPaint();
+}
+
+void TSchemForm::setScrollPositions(int horizontal, int vertical) {
+    centreX_ = horizontal;
+    centreY_ = vertical;
+    FormPaint();
+}
+
+void TSchemForm::saveView() {
+    if (!hasKernel()) return;
+    const QRect g = geometry();
+    link_.setSheetWindow(sheetName_, g.left(), g.top(), g.left() + g.width(), g.top() + g.height(), hBar_->value(),
+                         vBar_->value(), scale_);
+}
+
+void TSchemForm::onScroll() {
+    if (settingBars_) return;
+    centreX_ = hBar_->value();
+    centreY_ = vBar_->value();
+    FormPaint();
+}
+
+void TSchemForm::status(int panel, const QString& text) const { link_.setStatusText(panel, text); }
+
+void TSchemForm::setAppCursor(int16_t cursor) {
+    if (cursor == kCursorDefault) {
+        if (appCursorPushed_) QApplication::restoreOverrideCursor();
+        appCursorPushed_ = false;
+        return;
+    }
+    if (appCursorPushed_) QApplication::changeOverrideCursor(QCursor(cursorShape(cursor)));
+    else QApplication::setOverrideCursor(QCursor(cursorShape(cursor)));
+    appCursorPushed_ = true;
+}
+
+// ---- pointer ---------------------------------------------------------------
+
+void TSchemForm::FormMouseMove(int x, int y) {
+    if (!hintTimer_.isActive()) hintTimer_.start();
+    if (!hasKernel()) return;
+    status(0, QString());
+    status(2, QString());
+    hint_.clear();
+    if (resizing_) {
+        resizeMove(x, y);
+        return;
+    }
+    if (!layout_.dest.contains(x, y)) {
+        // The grey margin round the picture: no zone, no point the kernel could take.
+        pointerZone_ = kZoneBeyond;
+        pointerX_ = pointerY_ = kNoPoint;
+        status(2, QString::fromUtf8("Форма отображения схемы"));
+        canvas_->setCursor(cursorShape(kCursorDefault));
+        return;
+    }
+    hintText_.clear();  // only the sheet itself has hints
+    const QPoint b = bitmapPoint(layout_, scale_, x, y);
+    pointerZone_ = pointerZoneOf(b.x(), b.y(), bitmap_.width(), bitmap_.height());
+    if (pointerZone_ == kZoneBeyond) pointerX_ = pointerY_ = kNoPoint;
+    if (draggingOver_) {
+        // Only the sheet itself gives a drop a position; over the frame there is none.
+        if (pointerZone_ == kZoneInside) {
+            pointerX_ = uint16_t(b.x() - kFrame);
+            pointerY_ = uint16_t(b.y() - kFrame);
+            status(0, pointText(pointerX_, pointerY_));
+        } else {
+            pointerX_ = pointerY_ = kNoPoint;
+        }
+        status(2, QString::fromUtf8("Перенос обьекта на холст"));
+        return;
+    }
+    if (pointerZone_ == kZoneInside) {
+        pointerX_ = uint16_t(b.x() - kFrame);
+        pointerY_ = uint16_t(b.y() - kFrame);
+        lastSheetX_ = pointerX_;
+        lastSheetY_ = pointerY_;
+        status(0, pointText(pointerX_, pointerY_));
+        SchemeLink::MouseAnswer answer;
+        answer.cursor = kCursorDefault;
+        hintText_.clear();
+        if (link_.mouseMove(sheetName_, pointerX_, pointerY_, answer) == 0) {
+            hintText_ = answer.hint;
+            status(2, answer.status);
+            if (answer.changed) refresh();
+        }
+        setAppCursor(buttonDown_ ? answer.cursor : kCursorDefault);
+        canvas_->setCursor(cursorShape(answer.cursor));
+        return;
+    }
+    if (isFrameZone(pointerZone_)) {
+        status(2, QString::fromUtf8("Изменить размер холста"));
+        canvas_->setCursor(cursorShape(zoneCursor(pointerZone_)));
+        return;
+    }
+    canvas_->setCursor(cursorShape(kCursorDefault));
+}
+
+void TSchemForm::resizeMove(int x, int y) {
+    if (!isFrameZone(pointerZone_)) {
+        canvas_->setCursor(cursorShape(kCursorDefault));
+        resizing_ = false;
+        canvas_->update();
+        return;
+    }
+    resizeAmounts_ = resizeAmounts(pointerZone_, pressX_, pressY_, x, y);
+    resizeDelta_ = resizeDelta(resizeAmounts_, scale_);
+    canvas_->update();  // the outline is drawn over the view by the paint
+    status(0, "(" + QString::number(resizeDelta_[0]) + "," + QString::number(resizeDelta_[1]) + "," +
+                  QString::number(resizeDelta_[2]) + "," + QString::number(resizeDelta_[3]) + ")");
+    status(1, pointText(resizeAmounts_.sx, resizeAmounts_.sy));
+    status(2, QString::fromUtf8("Изменение размера холста"));
+}
+
+void TSchemForm::FormMouseDown(QMouseEvent* event) {
+    canvas_->setFocus(Qt::MouseFocusReason);
+    if (popupOpen_) {
+        popupOpen_ = false;
+        return;
+    }
+    buttonDown_ = true;
+    const bool left = event->button() == Qt::LeftButton;
+    if (isFrameZone(pointerZone_) && left) {
+        resizeDelta_ = {0, 0, 0, 0};
+        resizeAmounts_ = ResizeAmounts{};
+        const QPoint p = event->position().toPoint();
+        pressX_ = p.x();
+        pressY_ = p.y();
+        resizing_ = true;
+        return;
+    }
+    // Only a press on the sheet itself reaches the kernel, never a stale point.
+    if (!hasKernel() || !left || pointerZone_ != kZoneInside) return;
+    SchemeLink::MouseAnswer answer;
+    kernelPress_ = true;
+    if (link_.mouseDown(sheetName_, pointerX_, pointerY_, 0, answer) != 0) return;
+    status(2, answer.status);
+    if (answer.changed) LoadSchemeBitmap();
+    // A repaint is only scheduled: a handler whose kernel call closed this
+    // window never runs a nested event loop under it.
+    FormPaint();
+}
+
+void TSchemForm::FormMouseUp(QMouseEvent* event) {
+    buttonDown_ = false;
+    setAppCursor(kCursorDefault);
+    if (resizing_ && hasKernel()) {
+        timer_.stop();
+        resizing_ = false;
+        link_.resizeSheet(sheetName_, resizeDelta_[0], resizeDelta_[1], resizeDelta_[2], resizeDelta_[3]);
+        refresh();
+        return;
+    }
+    resizing_ = false;
+    if (!hasKernel() || event->button() != Qt::LeftButton) return;
+    // The release ends the kernel's own gesture only: it is sent after a press
+    // the kernel took, with the last position on the sheet (also when the
+    // pointer has left the picture since).
+    if (!kernelPress_) return;
+    kernelPress_ = false;
+    SchemeLink::MouseAnswer answer;
+    if (link_.mouseUp(sheetName_, lastSheetX_, lastSheetY_, 0, answer) != 0) return;
+    status(2, answer.status);
+    if (answer.changed) refresh();
+}
+
+void TSchemForm::FormKey(QKeyEvent* event, bool down) {
+    if (!hasKernel()) return;
+    const uint16_t key = kernelKeyCode(event->key());
+    if (key == 0) return;
+    const uint8_t shift = kernelShiftState(event->modifiers(), QGuiApplication::mouseButtons());
+    bool changed = false;
+    const int32_t result =
+        down ? link_.keyDown(sheetName_, key, shift, changed) : link_.keyUp(sheetName_, key, shift, changed);
+    if (result == 0 && changed) refresh();
+}
+
+void TSchemForm::FormMouseWheel(QWheelEvent* event) {
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    const int delta = event->angleDelta().y();
+    if (delta > 0) {
+        const float before = scale_;
+        scale_ = wheelIn(scale_);
+        if (pointerX_ != kNoPoint && pointerY_ != kNoPoint && scale_ != before) {
+            // Keep the point under the pointer in place: its Bitmap point is the
+            // sheet point plus the frame, and the view's centre lies half a
+            // client away from the pointer at the new scale.
+            const QPoint p = event->position().toPoint();
+            const int bx = pointerX_ + kFrame, by = pointerY_ + kFrame;
+            centreX_ = bx + roundEven((layout_.viewW / 2.0 - p.x()) / scale_);
+            centreY_ = by + roundEven((layout_.viewH / 2.0 - p.y()) / scale_);
+        }
+    } else if (delta < 0) {
+        scale_ = wheelOut(scale_);
+    }
+    FormPaint();
+}
+
+// ---- drag and drop ---------------------------------------------------------
+
+void TSchemForm::FormDragOver(QDragMoveEvent* event) {
+    const QPoint p = event->position().toPoint();
+    draggingOver_ = true;
+    FormMouseMove(p.x(), p.y());
+    draggingOver_ = false;
+    LoadSchemeBitmap();
+    if (pointerX_ != kNoPoint && pointerY_ != kNoPoint && hasKernel()) {
+        TMyDragObject* source = unpackDragObject(event->mimeData());
+        const int32_t verdict = link_.dragOver(sheetName_, &bitmap_, source, pointerX_, pointerY_);
+        // The drag itself keeps its cursor; the window's cursor shows the kernel's verdict.
+        canvas_->setCursor(cursorShape(verdict == 0 ? kCursorDrag : kCursorNoDrop));
+    }
+    event->acceptProposedAction();
+    DrawFrame(bitmap_);
+    FormPaint();
+}
+
+void TSchemForm::FormDragDrop(QDropEvent* event) {
+    canvas_->setFocus(Qt::OtherFocusReason);
+    LoadSchemeBitmap();
+    // The drop's own position decides, as the last drag-over would have.
+    const QPoint p = event->position().toPoint();
+    draggingOver_ = true;
+    FormMouseMove(p.x(), p.y());
+    if (pointerX_ != kNoPoint && pointerY_ != kNoPoint && hasKernel()) {
+        TMyDragObject* source = unpackDragObject(event->mimeData());
+        link_.dragDrop(sheetName_, source, pointerX_, pointerY_);
+        link_.repaintSchemeWindows();
+    }
+    draggingOver_ = false;
+    event->acceptProposedAction();
+    canvas_->setCursor(cursorShape(kCursorDefault));
+}
+
+// ---- hints -----------------------------------------------------------------
+
+void TSchemForm::hintTimerTimer() {
+    if (hintText_ != hint_) {
+        hint_ = hintText_;
+        if (!hint_.isEmpty()) {
+            if (!hintWindow_) hintWindow_ = std::make_unique<TXPHintWindow>();
+            hintWindow_->ActivateHint(QCursor::pos(), hint_);
+            hintTimer_.setInterval(3000);
+        } else {
+            if (hintWindow_) hintWindow_->hide();
+            hintTimer_.setInterval(400);
+        }
+    } else if (hintWindow_) {
+        hintWindow_->hide();
+    }
+    hintTimer_.stop();
+}
+
+SchemeWindowFactory schemeFormFactory(SchemeLink& link) {
+    return [&link](QMdiArea& area) -> ISchemeWindow* {
+        auto* form = new TSchemForm(link);
+        area.addSubWindow(form);
+        form->SetKernel(true);
+        return form;
+    };
+}
+
+}  // namespace zo::configurator

@@ -1,0 +1,163 @@
+#pragma once
+// TSchemForm: the window of one scheme sheet, a child of the main window's MDI
+// area. It owns no scheme data: the kernel paints the sheet into a picture on
+// request, and the window shows that picture framed, zoomed and scrolled, and
+// forwards pointer, key, wheel and drop events to the kernel through its
+// SchemeLink. Dragging the frame round the picture resizes the sheet's canvas.
+//
+// The client area is the canvas widget (objectName "SchemCanvas"); the scroll
+// bars "Hr_scrl" and "Vr_scrl" are placed on it by the window itself, so that
+// the view always shows the centre the bars name.
+
+#include "configurator/link/SchemeLink.h"
+#include "configurator/windows/ISchemeWindow.h"
+#include "configurator/windows/SchemeView.h"
+
+#include <QImage>
+#include <QMdiSubWindow>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+class QScrollBar;
+class QMouseEvent;
+class QWheelEvent;
+class QKeyEvent;
+class QDragMoveEvent;
+class QDropEvent;
+
+namespace zo::configurator {
+
+class TSchemForm;
+class TXPHintWindow;
+
+// The client area of a scheme window: paints the view and hands every event
+// to its window.
+class TSchemCanvas : public QWidget {
+public:
+    explicit TSchemCanvas(TSchemForm& form);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    TSchemForm& form_;
+};
+
+class TSchemForm : public QMdiSubWindow, public ISchemeWindow {
+    Q_OBJECT
+
+public:
+    // Made detached (no kernel calls) until SetKernel(true).
+    explicit TSchemForm(SchemeLink& link, QWidget* parent = nullptr);
+    ~TSchemForm() override;
+
+    // ISchemeWindow
+    QMdiSubWindow* subWindow() override { return this; }
+    QString schemeName() const override { return sheetName_; }
+    void setSchemeName(const QString& name) override;
+    void detachKernel() override { SetKernel(false); }
+    int refreshScheme() override;
+    void saveView() override;
+    void setScrollPositions(int horizontal, int vertical) override;
+    void setScale(float scale) override;
+
+    // Attaches the window to the link's kernel, or detaches it: a detached
+    // window neither paints nor calls the kernel.
+    void SetKernel(bool attached) { attached_ = attached; }
+    bool hasKernel() const { return attached_ && link_.bound(); }
+
+    // Fetches the sheet's picture: 0 done, -1 no kernel, -2 the kernel failed
+    // to paint, -3 no picture. A failure leaves the framed picture as it was.
+    int LoadSchemeBitmap();
+    // Lays the view out, sets the bars and the zoom text and schedules a repaint.
+    void FormPaint();
+    void ScalePlus();
+    void ScaleMinus();
+    void Scale100();
+
+    // State, for the main window's commands and for tests.
+    float scale() const { return scale_; }
+    QPoint centre() const { return {centreX_, centreY_}; }
+    const QImage& bitmap() const { return bitmap_; }
+    const SchemeLayout& layout() const { return layout_; }
+    int pointerZone() const { return pointerZone_; }
+    QPoint pointer() const { return {pointerX_, pointerY_}; }
+    bool resizing() const { return resizing_; }
+    std::array<int32_t, 4> resizeDeltaNow() const { return resizeDelta_; }
+    TSchemCanvas* canvas() const { return canvas_; }
+    QString currentHint() const { return hint_; }
+    // The context menu opened: the press that closes it does nothing else.
+    void notePopupOpened() { popupOpen_ = true; }
+
+private:
+    friend class TSchemCanvas;
+
+    void paintCanvas();
+    void refresh();  // LoadSchemeBitmap, then FormPaint
+    void status(int panel, const QString& text) const;
+    void setAppCursor(int16_t cursor);
+    void onScroll();
+    void hintTimerTimer();
+
+    void FormMouseMove(int x, int y);
+    void FormMouseDown(QMouseEvent* event);
+    void FormMouseUp(QMouseEvent* event);
+    void FormKey(QKeyEvent* event, bool down);
+    void FormMouseWheel(QWheelEvent* event);
+    void FormDragOver(QDragMoveEvent* event);
+    void FormDragDrop(QDropEvent* event);
+    void resizeMove(int x, int y);
+
+    SchemeLink& link_;
+    TSchemCanvas* canvas_;
+    QScrollBar* hBar_;
+    QScrollBar* vBar_;
+    QTimer timer_;      // the canvas-resize timer: never started, stopped at the end of a drag
+    QTimer hintTimer_;  // 500 ms, then 3000 ms after a hint was shown, 400 ms after one was hidden
+    std::unique_ptr<TXPHintWindow> hintWindow_;
+
+    bool attached_ = false;
+    QImage bitmap_;  // the framed picture
+    QImage frame_;   // the client image of the last paint
+    SchemeLayout layout_;
+    bool buttonDown_ = false;
+    QString statusText_;
+    QString hintText_;  // the kernel's hint of the last move
+    QString hint_;      // the window's current hint
+    QString sheetName_;
+    int centreX_ = 150, centreY_ = 150;
+    float scale_ = 1.0f;
+    uint16_t pointerX_ = kNoPoint, pointerY_ = kNoPoint;
+    uint16_t lastSheetX_ = 0, lastSheetY_ = 0;  // the last pointer position on the sheet
+    bool kernelPress_ = false;                  // the kernel took the press of the held button
+    std::array<int32_t, 4> resizeDelta_{};
+    ResizeAmounts resizeAmounts_;
+    int pointerZone_ = kZoneNone;
+    bool resizing_ = false;
+    int pressX_ = 0, pressY_ = 0;
+    bool draggingOver_ = false;
+    bool popupOpen_ = false;
+    bool appCursorPushed_ = false;
+    bool settingBars_ = false;
+};
+
+// The factory the main window is given: a new attached TSchemForm in the area.
+SchemeWindowFactory schemeFormFactory(SchemeLink& link);
+
+}  // namespace zo::configurator

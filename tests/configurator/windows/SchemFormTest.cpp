@@ -1,0 +1,425 @@
+// The scheme window against the real kernel: the framed picture, the view,
+// pointer and key input, canvas resizing, drops from the element library,
+// hints and closing.
+#include "SchemeKernel.h"
+
+#include "common/MenObj.h"
+#include "common/abi/BlockRecord.h"
+#include "common/abi/SheetRecord.h"
+#include "configurator/link/SchemeLink.h"
+#include "configurator/windows/DragMimeType.h"
+#include "configurator/windows/SchemForm.h"
+
+#include <QApplication>
+#include <QMdiArea>
+#include <QMimeData>
+#include <QPointer>
+#include <QScrollBar>
+#include <QTest>
+
+#include <memory>
+
+using namespace zo;
+using namespace zo::configurator;
+using namespace zo::test;
+
+namespace {
+
+class SchemForm : public SchemeKernel {
+protected:
+    void SetUp() override {
+        SchemeKernel::SetUp();
+        link = std::make_unique<SchemeLink>(&kernel());
+        form = new TSchemForm(*link);
+        area.addSubWindow(form);
+        area.resize(900, 700);
+        area.show();
+        form->SetKernel(true);
+        form->setSchemeName(sheetName);
+        form->show();
+        setClient(475, 261);
+        form->refreshScheme();
+    }
+    void TearDown() override {
+        delete form.data();
+        link.reset();
+        SchemeKernel::TearDown();
+    }
+    void setClient(int w, int h) {
+        const QSize frame = form->size() - form->canvas()->size();
+        form->resize(frame + QSize(w, h));
+        ASSERT_EQ(form->canvas()->size(), QSize(w, h));
+    }
+    QScrollBar* bar(const char* name) { return form->canvas()->findChild<QScrollBar*>(name); }
+    // A client point on the Bitmap point (bx, by) as the last paint laid it out.
+    QPoint at(int bx, int by) {
+        const SchemeLayout& l = form->layout();
+        return {l.dest.left + roundEven((bx - l.source.left) * double(form->scale())),
+                l.dest.top + roundEven((by - l.source.top) * double(form->scale()))};
+    }
+    void move(QPoint p, Qt::MouseButtons buttons = Qt::NoButton) {
+        QMouseEvent e(QEvent::MouseMove, p, form->canvas()->mapToGlobal(p), Qt::NoButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(form->canvas(), &e);
+    }
+    void press(QPoint p) { QTest::mousePress(form->canvas(), Qt::LeftButton, Qt::NoModifier, p); }
+    void release(QPoint p) { QTest::mouseRelease(form->canvas(), Qt::LeftButton, Qt::NoModifier, p); }
+    // A drag of the element library's object entering the window and moving to p.
+    void dragTo(QMimeData& data, LibraryDrag& drag, QPoint p) {
+        data.setData(kDragObjectMimeType, packDragObject(&drag.object));
+        QDragEnterEvent enter(p, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form->canvas(), &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        QDragMoveEvent over(p, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form->canvas(), &over);
+        EXPECT_TRUE(over.isAccepted());  // also where the kernel refuses
+    }
+    void drop(QMimeData& data, QPoint p) {
+        QDropEvent drop(p, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form->canvas(), &drop);
+    }
+    void dropAt(LibraryDrag& drag, QPoint p) {
+        QMimeData data;
+        dragTo(data, drag, p);
+        drop(data, p);
+    }
+    void key(int qtKey, Qt::KeyboardModifiers modifiers) {
+        QKeyEvent e(QEvent::KeyPress, qtKey, modifiers);
+        QApplication::sendEvent(form->canvas(), &e);
+    }
+
+    QMdiArea area;
+    std::unique_ptr<SchemeLink> link;
+    QPointer<TSchemForm> form;
+};
+
+TEST_F(SchemForm, FramedPictureIsTheKernelPictureInsideTheFrame) {
+    void* bitmap = nullptr;
+    ASSERT_EQ(kernel().PaintScheme(sheet()->Name, &bitmap), 0);
+    const QImage picture = static_cast<const QImage*>(bitmap)->convertToFormat(QImage::Format_RGB32);
+    const QImage& framed = form->bitmap();
+    ASSERT_EQ(framed.size(), picture.size() + QSize(10, 10));
+    EXPECT_EQ(framed.copy(5, 5, picture.width(), picture.height()), picture);
+    EXPECT_EQ(framed.pixel(0, 0), 0xFFC0C0C0u);
+    EXPECT_EQ(framed.pixel(3, 3), 0xFF000096u);
+    EXPECT_EQ(framed.pixel(framed.width() - 1, framed.height() / 2), 0xFFC0C0C0u);
+    EXPECT_EQ(framed.pixel(framed.width() - 4, framed.height() / 2), 0xFF000096u);
+    EXPECT_EQ(form->windowTitle(), sheetName);
+    EXPECT_EQ(calls.lastStatus(1), "100%");
+}
+
+TEST_F(SchemForm, LoadCodesAndDetachedWindowKeepsItsPicture) {
+    EXPECT_EQ(form->LoadSchemeBitmap(), 0);
+    const QImage before = form->bitmap();
+    form->setSchemeName("no such sheet");
+    EXPECT_EQ(form->LoadSchemeBitmap(), -2);
+    EXPECT_EQ(form->bitmap(), before);
+    form->detachKernel();
+    EXPECT_EQ(form->LoadSchemeBitmap(), -1);
+    EXPECT_EQ(form->refreshScheme(), -1);
+}
+
+TEST_F(SchemForm, SmallSheetShowsCentredWithoutBars) {
+    form->setScale(0.5f);
+    const SchemeLayout& l = form->layout();
+    EXPECT_FALSE(bar("Hr_scrl")->isVisible());
+    EXPECT_FALSE(bar("Vr_scrl")->isVisible());
+    const int w = form->bitmap().width(), h = form->bitmap().height();  // 490 x 370
+    EXPECT_EQ(l.dest.right - l.dest.left + 1, w / 2);
+    EXPECT_EQ(l.dest.left, (475 - w / 2) / 2);
+    EXPECT_EQ(l.dest.top, (261 - h / 2) / 2);
+    const QImage shown = form->canvas()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(shown.pixel(l.dest.left, l.dest.top), 0xFFC0C0C0u);  // the frame's corner
+    const QRgb margin = form->palette().color(QPalette::Dark).rgb();
+    EXPECT_EQ(shown.pixel(l.dest.left - 1, l.dest.top), margin);
+    EXPECT_EQ(shown.pixel(l.dest.right + 1, l.dest.bottom), margin);
+    EXPECT_EQ(calls.lastStatus(1), "50%");
+}
+
+TEST_F(SchemForm, LargeSheetShowsBothBarsAndScrollingMovesTheCentre) {
+    QScrollBar* h = bar("Hr_scrl");
+    QScrollBar* v = bar("Vr_scrl");
+    ASSERT_TRUE(h->isVisible());
+    ASSERT_TRUE(v->isVisible());
+    EXPECT_EQ(h->minimum(), form->layout().hMin);
+    EXPECT_EQ(h->maximum(), form->layout().hMax);
+    EXPECT_EQ(v->geometry().right(), 474);
+    EXPECT_EQ(h->geometry().bottom(), 260);
+    h->setValue(h->maximum());
+    EXPECT_EQ(form->centre().x(), h->maximum());
+    EXPECT_EQ(form->layout().source.right, form->bitmap().width() - 1);
+    // The placement reported to the kernel names the bars' positions and the zoom.
+    form->ScalePlus();
+    form->saveView();
+    const TSheetRecord& s = *sheet();
+    EXPECT_FLOAT_EQ(ZO_FIELD(s, Scale), 1.5f);
+    EXPECT_EQ(ZO_FIELD(s, HScroll), h->value());
+    EXPECT_EQ(ZO_FIELD(s, VScroll), v->value());
+    EXPECT_EQ(ZO_FIELD(s, Right) - ZO_FIELD(s, Left), form->width());
+}
+
+TEST_F(SchemForm, ZoomCommandsAndAStoredScaleOfZero) {
+    const struct {
+        float from;
+        void (TSchemForm::*command)();
+        float to;
+    } cases[] = {{7.75f, &TSchemForm::ScalePlus, 8.0f},
+                 {8.0f, &TSchemForm::ScalePlus, 8.0f},
+                 {0.5f, &TSchemForm::ScaleMinus, 0.25f},
+                 {0.25f, &TSchemForm::ScaleMinus, 0.25f},
+                 {3.0f, &TSchemForm::Scale100, 1.0f}};
+    for (const auto& c : cases) {
+        form->setScale(c.from);
+        (form->*c.command)();
+        EXPECT_FLOAT_EQ(form->scale(), c.to) << c.from;
+        EXPECT_EQ(form->centre(), QPoint(form->bitmap().width() / 2, form->bitmap().height() / 2));
+    }
+    form->setScale(0.0f);
+    EXPECT_FLOAT_EQ(form->scale(), 1.0f);
+}
+
+TEST_F(SchemForm, TinyClientDoesNotCrash) {
+    form->setMinimumSize(0, 0);
+    form->canvas()->setMinimumSize(0, 0);
+    form->canvas()->resize(5, 5);
+    ASSERT_EQ(form->canvas()->size(), QSize(5, 5));
+    form->refreshScheme();
+    EXPECT_GE(form->layout().viewW, 0);
+    EXPECT_GE(form->layout().viewH, 0);
+    const QImage shown = form->canvas()->grab().toImage();
+    EXPECT_EQ(shown.size(), QSize(5, 5));
+    move(QPoint(2, 2));
+    press(QPoint(2, 2));
+    release(QPoint(2, 2));
+}
+
+TEST_F(SchemForm, HoverOnTheSheetAsksTheKernelWithSheetPixels) {
+    move(at(5 + 30, 5 + 40));
+    EXPECT_EQ(calls.mouseMoves, 1);
+    EXPECT_EQ(calls.lastPoint, (std::array<int32_t, 2>{30, 40}));
+    EXPECT_EQ(form->pointerZone(), kZoneInside);
+    EXPECT_EQ(calls.lastStatus(0), "X=30: Y=40");
+    // On the frame the kernel is not asked and the cursor shows the edge.
+    move(at(2, 100));
+    EXPECT_EQ(calls.mouseMoves, 1);
+    EXPECT_EQ(form->pointerZone(), kZoneLeft);
+    EXPECT_EQ(form->canvas()->cursor().shape(), Qt::SizeHorCursor);
+    EXPECT_EQ(calls.lastStatus(2), "Изменить размер холста");
+}
+
+TEST_F(SchemForm, RightEdgeDragAtDoubleScaleResizesTheSheet) {
+    form->setScale(2.0f);
+    form->setScrollPositions(form->bitmap().width(), form->bitmap().height() / 2);  // the right edge in view
+    const int width = ZO_FIELD(*sheet(), Width);
+    const QPoint edge = at(form->bitmap().width() - 3, form->bitmap().height() / 2);
+    move(edge);
+    ASSERT_EQ(form->pointerZone(), kZoneRight);
+    const QImage before = form->canvas()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    press(edge);
+    ASSERT_TRUE(form->resizing());
+    move(edge + QPoint(30, 0), Qt::LeftButton);
+    EXPECT_EQ(form->resizeDeltaNow(), (std::array<int32_t, 4>{0, 0, 15, 0}));
+    EXPECT_EQ(calls.lastStatus(0), "(0,0,15,0)");
+    EXPECT_EQ(calls.lastStatus(1), "X=30: Y=0");
+    EXPECT_EQ(calls.lastStatus(2), "Изменение размера холста");
+    // The outline is drawn inverted over the view while the drag lasts, and
+    // nothing else of the view changes.
+    const QImage during = form->canvas()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const ViewRect d = form->layout().dest;
+    const int left = d.left + 10, top = d.top + 10, right = d.right + 30 - 10, bottom = d.bottom - 10;
+    int inverted = 0;
+    for (int y = 0; y < during.height(); ++y)
+        for (int x = 0; x < during.width(); ++x) {
+            if (during.pixel(x, y) == before.pixel(x, y)) continue;
+            const bool onOutline = ((x == left || x == right - 1) && y >= top && y < bottom) ||
+                                   ((y == top || y == bottom - 1) && x >= left && x < right);
+            ASSERT_TRUE(onOutline) << x << "," << y;
+            EXPECT_EQ(during.pixel(x, y) & 0xFFFFFF, ~before.pixel(x, y) & 0xFFFFFF);
+            ++inverted;
+        }
+    EXPECT_GT(inverted, 100);
+    release(edge + QPoint(30, 0));
+    EXPECT_FALSE(form->resizing());
+    EXPECT_EQ(calls.resizes, 1);
+    EXPECT_EQ(calls.lastResize, (std::array<int32_t, 4>{0, 0, 15, 0}));
+    EXPECT_EQ(calls.mouseDowns, 0);
+    EXPECT_EQ(ZO_FIELD(*sheet(), Width), width + 1);  // 15 pixels are one whole cell
+    EXPECT_EQ(form->bitmap().width(), (width + 1) * 12 + 10);
+}
+
+TEST_F(SchemForm, PressInTheMarginAfterHoveringTheFrameCallsNothing) {
+    form->setScale(0.5f);  // the whole sheet in view, a grey margin round it
+    const SchemeLayout l = form->layout();
+    move(QPoint(l.dest.right - 1, (l.dest.top + l.dest.bottom) / 2));
+    ASSERT_EQ(form->pointerZone(), kZoneRight);
+    const QPoint margin(l.dest.right + 10, (l.dest.top + l.dest.bottom) / 2);
+    move(margin);
+    EXPECT_EQ(form->pointerZone(), kZoneBeyond);
+    EXPECT_EQ(form->pointer(), QPoint(kNoPoint, kNoPoint));
+    press(margin);
+    EXPECT_FALSE(form->resizing());
+    move(margin + QPoint(5, 0), Qt::LeftButton);
+    release(margin + QPoint(5, 0));
+    EXPECT_EQ(calls.mouseDowns, 0);
+    EXPECT_EQ(calls.resizes, 0);
+}
+
+TEST_F(SchemForm, DropFromTheElementLibraryAddsABlock) {
+    form->setScale(0.5f);
+    LibraryDrag drag(kAndPath);
+    QMimeData data;
+    const QPoint p = at(5 + 121, 5 + 61);  // even Bitmap pixels: exact at 50 %
+    dragTo(data, drag, p);
+    EXPECT_EQ(calls.dragOvers, 2);  // entering and moving
+    EXPECT_EQ(calls.lastDragOver, 0);
+    EXPECT_EQ(calls.lastPoint, (std::array<int32_t, 2>{121, 61}));
+    EXPECT_EQ(form->canvas()->cursor().shape(), Qt::DragCopyCursor);
+    EXPECT_EQ(blockCount(), 0);
+    drop(data, p);
+    EXPECT_EQ(calls.dragDrops, 1);
+    EXPECT_EQ(calls.lastPoint, (std::array<int32_t, 2>{121, 61}));
+    EXPECT_EQ(blockCount(), 1);
+    EXPECT_EQ(calls.repaints, 1);
+    EXPECT_EQ(calls.lastStatus(2), "Перенос обьекта на холст");
+}
+
+TEST_F(SchemForm, DropInTheMarginOrOnTheFrameGivesTheKernelNoPoint) {
+    form->setScale(0.5f);
+    const ViewRect d = form->layout().dest;
+    for (const QPoint p : {QPoint(d.left - 5, d.top + 20), QPoint(d.left + 1, d.top + 20), QPoint(d.right, d.bottom)}) {
+        LibraryDrag drag(kAndPath);
+        dropAt(drag, p);
+        EXPECT_EQ(form->pointer(), QPoint(kNoPoint, kNoPoint)) << p.x() << "," << p.y();
+    }
+    EXPECT_EQ(calls.dragOvers, 0);
+    EXPECT_EQ(calls.dragDrops, 0);
+    EXPECT_EQ(blockCount(), 0);
+}
+
+TEST_F(SchemForm, ReleaseBeyondThePictureEndsTheGestureAtTheLastSheetPoint) {
+    form->setScale(0.5f);
+    const QPoint onSheet = at(5 + 101, 5 + 81);  // even Bitmap pixels: exact at 50 %
+    move(onSheet);
+    press(onSheet);
+    ASSERT_EQ(calls.mouseDowns, 1);
+    const QPoint margin(form->layout().dest.right + 20, onSheet.y());
+    move(margin, Qt::LeftButton);
+    release(margin);
+    EXPECT_EQ(calls.mouseUps, 1);
+    EXPECT_EQ(calls.lastPoint, (std::array<int32_t, 2>{101, 81}));
+    // A release whose press the kernel never saw is not sent.
+    press(margin);
+    release(margin);
+    EXPECT_EQ(calls.mouseDowns, 1);
+    EXPECT_EQ(calls.mouseUps, 1);
+}
+
+TEST_F(SchemForm, FactoryMakesAnAttachedWindowTheHostFindsInTheArea) {
+    SchemeWindowFactory make = schemeFormFactory(*link);
+    ISchemeWindow* window = make(area);
+    ASSERT_NE(window, nullptr);
+    window->setSchemeName(sheetName);
+    EXPECT_EQ(schemeWindowOf(area.subWindowList().back()), window);
+    EXPECT_EQ(window->refreshScheme(), 0);
+    delete window->subWindow();
+    EXPECT_EQ(calls.logs.size(), 1u);  // its closing line
+}
+
+TEST_F(SchemForm, DragOfAGroupShowsTheKernelsRefusal) {
+    form->setScale(0.5f);
+    LibraryDrag drag("");  // a group node names no block
+    QMimeData data;
+    dragTo(data, drag, at(100, 100));
+    EXPECT_EQ(calls.dragOvers, 2);
+    EXPECT_NE(calls.lastDragOver, 0);
+    EXPECT_EQ(form->canvas()->cursor().shape(), Qt::ForbiddenCursor);
+    drop(data, at(100, 100));
+    EXPECT_EQ(calls.dragDrops, 1);  // the kernel decides, and refuses
+    EXPECT_EQ(blockCount(), 0);
+}
+
+TEST_F(SchemForm, PressOnABlockSelectsItThroughTheKernel) {
+    form->setScrollPositions(0, 0);
+    LibraryDrag drag(kAndPath);
+    dropAt(drag, at(5 + 60, 5 + 60));
+    ASSERT_EQ(blockCount(), 1);
+    auto* block = static_cast<TBlockRecord*>(sheet()->Blocks->GetItem(0));
+    // A press on the empty sheet clears the selection the drop made.
+    move(at(5 + 300, 5 + 200));
+    press(at(5 + 300, 5 + 200));
+    release(at(5 + 300, 5 + 200));
+    ASSERT_EQ(block->Selected, 0);
+    const QPoint onBlock = at(5 + (ZO_FIELD(*block, Left) + 1) * 12 + 6, 5 + (ZO_FIELD(*block, Top) + 1) * 12 + 6);
+    move(onBlock);
+    press(onBlock);
+    release(onBlock);
+    EXPECT_EQ(calls.mouseDowns, 2);
+    EXPECT_EQ(calls.mouseUps, 2);
+    EXPECT_EQ(calls.lastPoint,
+              (std::array<int32_t, 2>{(ZO_FIELD(*block, Left) + 1) * 12 + 6, (ZO_FIELD(*block, Top) + 1) * 12 + 6}));
+    EXPECT_EQ(block->Selected, 1);
+}
+
+TEST_F(SchemForm, KeysReachTheKernelThroughTheKeyTable) {
+    key(Qt::Key_Delete, Qt::ShiftModifier);
+    EXPECT_EQ(calls.keyDowns, 1);
+    EXPECT_EQ(calls.lastKey, 46);
+    EXPECT_EQ(calls.lastShift, 1);
+    key(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(calls.keyDowns, 2);
+    EXPECT_EQ(calls.lastKey, 65);
+    EXPECT_EQ(calls.lastShift, 4);
+    key(Qt::Key_Menu, Qt::NoModifier);  // a key without a code is not handed on
+    EXPECT_EQ(calls.keyDowns, 2);
+}
+
+TEST_F(SchemForm, WheelZoomKeepsThePointUnderThePointer) {
+    const QPoint p(300, 100);
+    move(p);
+    const QPoint before = bitmapPoint(form->layout(), form->scale(), p.x(), p.y());
+    QWheelEvent in(p, form->canvas()->mapToGlobal(p), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::ControlModifier,
+                   Qt::NoScrollPhase, false);
+    QApplication::sendEvent(form->canvas(), &in);
+    EXPECT_FLOAT_EQ(form->scale(), 1.25f);
+    const QPoint after = bitmapPoint(form->layout(), form->scale(), p.x(), p.y());
+    EXPECT_LE(std::abs(after.x() - before.x()), 1);
+    EXPECT_LE(std::abs(after.y() - before.y()), 1);
+    // Zooming out keeps the centre; without Ctrl the wheel does nothing.
+    const QPoint centre = form->centre();
+    QWheelEvent out(p, form->canvas()->mapToGlobal(p), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::ControlModifier,
+                    Qt::NoScrollPhase, false);
+    QApplication::sendEvent(form->canvas(), &out);
+    EXPECT_FLOAT_EQ(form->scale(), 1.0f);
+    EXPECT_EQ(form->centre(), centre);
+    QWheelEvent plain(p, form->canvas()->mapToGlobal(p), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(form->canvas(), &plain);
+    EXPECT_FLOAT_EQ(form->scale(), 1.0f);
+}
+
+TEST_F(SchemForm, HintTimerStartsAtHalfASecond) {
+    auto* timer = form->findChild<QTimer*>("HintTimer");
+    ASSERT_NE(timer, nullptr);
+    EXPECT_FALSE(timer->isActive());
+    move(at(50, 50));
+    EXPECT_TRUE(timer->isActive());
+    EXPECT_EQ(timer->interval(), 500);
+}
+
+TEST_F(SchemForm, ClosingLogsOnlyWhenAttached) {
+    form->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(form.isNull());
+    ASSERT_EQ(calls.logs.size(), 1u);
+    EXPECT_EQ(calls.logs[0], "Закрыт \"" + sheetName.toStdString() + "\"");
+
+    auto* detached = new TSchemForm(*link);
+    area.addSubWindow(detached);
+    detached->SetKernel(true);
+    detached->setSchemeName(sheetName);
+    detached->detachKernel();
+    detached->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(calls.logs.size(), 1u);
+}
+
+}  // namespace
