@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <QColorDialog>
+#include <QCoreApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QFileDialog>
@@ -210,6 +211,28 @@ TEST(DialogsLibrary, NewProjectWritesNameAndDeviceAndRefusesUnsafeNames) {
     EXPECT_EQ(test::utf(out.ProjectName), "Насос");
     EXPECT_STREQ(out.DeviceFile, "Vt.dev");
     EXPECT_TRUE(data.intact());
+}
+
+TEST(DialogsLibrary, EveryDialogLeavesNothingOfTheLibraryRunning) {
+    BindingFolder folder;
+    folder.placeHere(systemLibrary("ZoDialogs.so"), "ZoDialogs.so");
+    const std::string native = folder.here() + "/System/ZoDialogs.so";
+    // Each dialog is shown and its event loop turned before it is accepted.
+    Runner r([](QDialog& dialog) {
+        dialog.show();
+        QCoreApplication::processEvents();
+        return int(QDialog::Accepted);
+    });
+    unsigned char buffer[512] = {};
+    for (const char* type : {"Color", "Font", "FileName", "Text", "TNewConfiguratorProject"}) {
+        {
+            ScopedDialogsLibrary dialogs("\\System", &recordLog);
+            ASSERT_TRUE(DialogsLibraryBound());
+            CallOpenDialogOfType(nullptr, type, buffer);
+        }
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(mapped(native)) << type;
+    }
 }
 
 TEST(DialogsLibrary, HundredBindDialogUnbindCyclesLeaveNothingMapped) {
