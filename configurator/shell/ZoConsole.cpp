@@ -1,5 +1,6 @@
 #include "configurator/shell/ZoConsole.h"
 
+#include "configurator/link/KroLog.h"
 #include "platform/Cp1251.h"
 #include "platform/Paths.h"
 
@@ -146,10 +147,10 @@ std::vector<std::string> SplitCommandLine(std::string_view commandLine) {
 uint8_t ConsoleLineLevel(std::string_view line) {
     std::string lower(line);
     for (char& c : lower) c = lowerAscii(c);
-    if (lower.find("error:") != std::string::npos) return kLevelError;
-    if (lower.find("warning:") != std::string::npos) return kLevelWarning;
-    if (lower.find("info:") != std::string::npos) return kLevelMilestone;
-    return kLevelInfo;
+    if (lower.find("error:") != std::string::npos) return LogLevel::Error;
+    if (lower.find("warning:") != std::string::npos) return LogLevel::Warning;
+    if (lower.find("info:") != std::string::npos) return LogLevel::Milestone;
+    return LogLevel::Information;
 }
 
 std::vector<std::string> SplitOutputLines(std::string_view text) {
@@ -169,7 +170,7 @@ int32_t RunConsoleProcess(const char* workFolder, const char* commandLine, TLogP
     if (!commandLine) return kConsoleNotStarted;
     const bool hasFolder = workFolder && *workFolder;
     if (hasFolder && !platform::dirExists(workFolder)) {
-        logLine(log, ZO_RU("Не найдена рабочая папка процесса: ") + quoted(workFolder), kLevelError);
+        logLine(log, ZO_RU("Не найдена рабочая папка процесса: ") + quoted(workFolder), LogLevel::Error);
         return kConsoleNotStarted;
     }
     const std::vector<std::string> words = SplitCommandLine(commandLine);
@@ -219,7 +220,7 @@ int32_t RunConsoleProcess(const char* workFolder, const char* commandLine, TLogP
     }
 
     const std::string exe = platform::fileNameOf(words.front());
-    logLine(log, "Process: " + std::string(commandLine), kLevelMilestone);
+    logLine(log, "Process: " + std::string(commandLine), LogLevel::Milestone);
     for (const std::string* stream : {&out, &err}) {
         for (const std::string& line : SplitOutputLines(*stream)) {
             if (line.empty()) continue;
@@ -230,22 +231,22 @@ int32_t RunConsoleProcess(const char* workFolder, const char* commandLine, TLogP
         logLine(log,
                 ZO_RU("Вывод процесса ") + quoted(exe) + ZO_RU(" превысил ") + std::to_string(bounds.maxOutputBytes) +
                     ZO_RU(" байт; остаток не сохранён."),
-                kLevelWarning);
+                LogLevel::Warning);
     if (timedOut) {
         logLine(log,
                 ZO_RU("Процесс ") + quoted(exe) + ZO_RU(" остановлен: превышено время выполнения ") +
                     std::to_string(bounds.timeoutMs / 1000) + ZO_RU(" с."),
-                kLevelError);
+                LogLevel::Error);
         return kConsoleTimedOut;
     }
     if (process.exitStatus() == QProcess::CrashExit) {
-        logLine(log, ZO_RU("Процесс ") + quoted(exe) + ZO_RU(" завершился аварийно."), kLevelError);
+        logLine(log, ZO_RU("Процесс ") + quoted(exe) + ZO_RU(" завершился аварийно."), LogLevel::Error);
         return kConsoleCrashed;
     }
     const int code = process.exitCode();
     if (code != 0) {
         logLine(log, ZO_RU("Процесс ") + quoted(exe) + ZO_RU(" завершился с кодом ") + std::to_string(code) + ".",
-                kLevelError);
+                LogLevel::Error);
         return code;
     }
     return kConsoleRan;
@@ -257,9 +258,9 @@ extern "C" int32_t RunProcessCallback(const char* workFolder, const char* comman
     try {
         return zo::configurator::RunConsoleProcess(workFolder, commandLine, log);
     } catch (const std::exception& e) {
-        if (log) log((std::string("RunProcessCallback: ") + e.what()).c_str(), zo::configurator::kLevelError);
+        if (log) log((std::string("RunProcessCallback: ") + e.what()).c_str(), zo::configurator::LogLevel::Error);
     } catch (...) {
-        if (log) log("RunProcessCallback: unknown exception", zo::configurator::kLevelError);
+        if (log) log("RunProcessCallback: unknown exception", zo::configurator::LogLevel::Error);
     }
     return zo::configurator::kConsoleNotStarted;
 }

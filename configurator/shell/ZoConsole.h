@@ -35,9 +35,6 @@ enum ConsoleResult : int32_t {
     kConsoleCrashed = -4,     // ended by a signal
 };
 
-// Log levels of the runner's lines.
-enum ConsoleLogLevel : uint8_t { kLevelInfo = 1, kLevelMilestone = 2, kLevelWarning = 3, kLevelError = 5 };
-
 // How long a run may take and how much of its output is kept. A tool still
 // running at the time limit is killed; output past the cap is read (so the
 // tool never blocks on a full pipe) but dropped, and the cut is logged.
@@ -61,8 +58,9 @@ int32_t RunConsoleProcess(const char* workFolder, const char* commandLine, TLogP
 // (backslashes stay).
 std::vector<std::string> SplitCommandLine(std::string_view commandLine);
 
-// The level of an output line: 5 when it holds "error:", else 3 for
-// "warning:", else 2 for "info:", else 1 (any case).
+// The level of an output line (LogLevel of link/KroLog.h): Error when it holds
+// "error:", else Warning for "warning:", else Milestone for "info:", else
+// Information (any case).
 uint8_t ConsoleLineLevel(std::string_view line);
 
 // Text split at CR LF, CR or LF; a final line without an end counts.
