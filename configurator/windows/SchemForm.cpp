@@ -152,12 +152,16 @@ void TSchemForm::FormPaint() {
     vBar_->setGeometry(layout_.vBarRect);
     hBar_->setVisible(layout_.hBar);
     vBar_->setVisible(layout_.vBar);
+    // A bar's range is the range of the shown centre; its page (which Qt keeps
+    // out of the range) only sizes the thumb and is the step of a trough click.
     if (layout_.hBar) {
         hBar_->setRange(layout_.hMin, layout_.hMax);
+        hBar_->setPageStep(layout_.showW);
         hBar_->setValue(layout_.hPos);
     }
     if (layout_.vBar) {
         vBar_->setRange(layout_.vMin, layout_.vMax);
+        vBar_->setPageStep(layout_.showH);
         vBar_->setValue(layout_.vPos);
     }
     settingBars_ = false;

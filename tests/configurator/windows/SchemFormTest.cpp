@@ -82,10 +82,6 @@ protected:
         dragTo(data, drag, p);
         drop(data, p);
     }
-    void key(int qtKey, Qt::KeyboardModifiers modifiers) {
-        QKeyEvent e(QEvent::KeyPress, qtKey, modifiers);
-        QApplication::sendEvent(form->canvas(), &e);
-    }
 
     QMdiArea area;
     std::unique_ptr<SchemeLink> link;
@@ -192,20 +188,6 @@ TEST_F(SchemForm, TinyClientDoesNotCrash) {
     release(QPoint(2, 2));
 }
 
-TEST_F(SchemForm, HoverOnTheSheetAsksTheKernelWithSheetPixels) {
-    move(at(5 + 30, 5 + 40));
-    EXPECT_EQ(calls.mouseMoves, 1);
-    EXPECT_EQ(calls.lastPoint, (std::array<int32_t, 2>{30, 40}));
-    EXPECT_EQ(form->pointerZone(), kZoneInside);
-    EXPECT_EQ(calls.lastStatus(0), "X=30: Y=40");
-    // On the frame the kernel is not asked and the cursor shows the edge.
-    move(at(2, 100));
-    EXPECT_EQ(calls.mouseMoves, 1);
-    EXPECT_EQ(form->pointerZone(), kZoneLeft);
-    EXPECT_EQ(form->canvas()->cursor().shape(), Qt::SizeHorCursor);
-    EXPECT_EQ(calls.lastStatus(2), "Изменить размер холста");
-}
-
 TEST_F(SchemForm, RightEdgeDragAtDoubleScaleResizesTheSheet) {
     form->setScale(2.0f);
     form->setScrollPositions(form->bitmap().width(), form->bitmap().height() / 2);  // the right edge in view
@@ -218,9 +200,6 @@ TEST_F(SchemForm, RightEdgeDragAtDoubleScaleResizesTheSheet) {
     ASSERT_TRUE(form->resizing());
     move(edge + QPoint(30, 0), Qt::LeftButton);
     EXPECT_EQ(form->resizeDeltaNow(), (std::array<int32_t, 4>{0, 0, 15, 0}));
-    EXPECT_EQ(calls.lastStatus(0), "(0,0,15,0)");
-    EXPECT_EQ(calls.lastStatus(1), "X=30: Y=0");
-    EXPECT_EQ(calls.lastStatus(2), "Изменение размера холста");
     // The outline is drawn inverted over the view while the drag lasts, and
     // nothing else of the view changes.
     const QImage during = form->canvas()->grab().toImage().convertToFormat(QImage::Format_RGB32);
@@ -239,28 +218,8 @@ TEST_F(SchemForm, RightEdgeDragAtDoubleScaleResizesTheSheet) {
     EXPECT_GT(inverted, 100);
     release(edge + QPoint(30, 0));
     EXPECT_FALSE(form->resizing());
-    EXPECT_EQ(calls.resizes, 1);
-    EXPECT_EQ(calls.lastResize, (std::array<int32_t, 4>{0, 0, 15, 0}));
-    EXPECT_EQ(calls.mouseDowns, 0);
     EXPECT_EQ(ZO_FIELD(*sheet(), Width), width + 1);  // 15 pixels are one whole cell
     EXPECT_EQ(form->bitmap().width(), (width + 1) * 12 + 10);
-}
-
-TEST_F(SchemForm, PressInTheMarginAfterHoveringTheFrameCallsNothing) {
-    form->setScale(0.5f);  // the whole sheet in view, a grey margin round it
-    const SchemeLayout l = form->layout();
-    move(QPoint(l.dest.right - 1, (l.dest.top + l.dest.bottom) / 2));
-    ASSERT_EQ(form->pointerZone(), kZoneRight);
-    const QPoint margin(l.dest.right + 10, (l.dest.top + l.dest.bottom) / 2);
-    move(margin);
-    EXPECT_EQ(form->pointerZone(), kZoneBeyond);
-    EXPECT_EQ(form->pointer(), QPoint(kNoPoint, kNoPoint));
-    press(margin);
-    EXPECT_FALSE(form->resizing());
-    move(margin + QPoint(5, 0), Qt::LeftButton);
-    release(margin + QPoint(5, 0));
-    EXPECT_EQ(calls.mouseDowns, 0);
-    EXPECT_EQ(calls.resizes, 0);
 }
 
 TEST_F(SchemForm, DropFromTheElementLibraryAddsABlock) {
@@ -269,48 +228,14 @@ TEST_F(SchemForm, DropFromTheElementLibraryAddsABlock) {
     QMimeData data;
     const QPoint p = at(5 + 121, 5 + 61);  // even Bitmap pixels: exact at 50 %
     dragTo(data, drag, p);
-    EXPECT_EQ(calls.dragOvers, 2);  // entering and moving
-    EXPECT_EQ(calls.lastDragOver, 0);
-    EXPECT_EQ(calls.lastPoint, (std::array<int32_t, 2>{121, 61}));
-    EXPECT_EQ(form->canvas()->cursor().shape(), Qt::DragCopyCursor);
+    EXPECT_EQ(form->canvas()->cursor().shape(), Qt::DragCopyCursor);  // the kernel's verdict: accepted
     EXPECT_EQ(blockCount(), 0);
     drop(data, p);
-    EXPECT_EQ(calls.dragDrops, 1);
-    EXPECT_EQ(calls.lastPoint, (std::array<int32_t, 2>{121, 61}));
-    EXPECT_EQ(blockCount(), 1);
+    ASSERT_EQ(blockCount(), 1);
+    const auto* block = static_cast<const TBlockRecord*>(sheet()->Blocks->GetItem(0));
+    EXPECT_EQ(std::string(block->DescriptionPath), kAndPath);
     EXPECT_EQ(calls.repaints, 1);
     EXPECT_EQ(calls.lastStatus(2), "Перенос обьекта на холст");
-}
-
-TEST_F(SchemForm, DropInTheMarginOrOnTheFrameGivesTheKernelNoPoint) {
-    form->setScale(0.5f);
-    const ViewRect d = form->layout().dest;
-    for (const QPoint p : {QPoint(d.left - 5, d.top + 20), QPoint(d.left + 1, d.top + 20), QPoint(d.right, d.bottom)}) {
-        LibraryDrag drag(kAndPath);
-        dropAt(drag, p);
-        EXPECT_EQ(form->pointer(), QPoint(kNoPoint, kNoPoint)) << p.x() << "," << p.y();
-    }
-    EXPECT_EQ(calls.dragOvers, 0);
-    EXPECT_EQ(calls.dragDrops, 0);
-    EXPECT_EQ(blockCount(), 0);
-}
-
-TEST_F(SchemForm, ReleaseBeyondThePictureEndsTheGestureAtTheLastSheetPoint) {
-    form->setScale(0.5f);
-    const QPoint onSheet = at(5 + 101, 5 + 81);  // even Bitmap pixels: exact at 50 %
-    move(onSheet);
-    press(onSheet);
-    ASSERT_EQ(calls.mouseDowns, 1);
-    const QPoint margin(form->layout().dest.right + 20, onSheet.y());
-    move(margin, Qt::LeftButton);
-    release(margin);
-    EXPECT_EQ(calls.mouseUps, 1);
-    EXPECT_EQ(calls.lastPoint, (std::array<int32_t, 2>{101, 81}));
-    // A release whose press the kernel never saw is not sent.
-    press(margin);
-    release(margin);
-    EXPECT_EQ(calls.mouseDowns, 1);
-    EXPECT_EQ(calls.mouseUps, 1);
 }
 
 TEST_F(SchemForm, FactoryMakesAnAttachedWindowTheHostFindsInTheArea) {
@@ -320,8 +245,8 @@ TEST_F(SchemForm, FactoryMakesAnAttachedWindowTheHostFindsInTheArea) {
     window->setSchemeName(sheetName);
     EXPECT_EQ(schemeWindowOf(area.subWindowList().back()), window);
     EXPECT_EQ(window->refreshScheme(), 0);
+    EXPECT_EQ(window->subWindow()->windowTitle(), sheetName);
     delete window->subWindow();
-    EXPECT_EQ(calls.logs.size(), 1u);  // its closing line
 }
 
 TEST_F(SchemForm, DragOfAGroupShowsTheKernelsRefusal) {
@@ -329,12 +254,10 @@ TEST_F(SchemForm, DragOfAGroupShowsTheKernelsRefusal) {
     LibraryDrag drag("");  // a group node names no block
     QMimeData data;
     dragTo(data, drag, at(100, 100));
-    EXPECT_EQ(calls.dragOvers, 2);
-    EXPECT_NE(calls.lastDragOver, 0);
-    EXPECT_EQ(form->canvas()->cursor().shape(), Qt::ForbiddenCursor);
-    drop(data, at(100, 100));
-    EXPECT_EQ(calls.dragDrops, 1);  // the kernel decides, and refuses
+    EXPECT_EQ(form->canvas()->cursor().shape(), Qt::ForbiddenCursor);  // refused, yet accepted
+    drop(data, at(100, 100));  // the kernel decides, and refuses
     EXPECT_EQ(blockCount(), 0);
+    EXPECT_EQ(calls.repaints, 1);
 }
 
 TEST_F(SchemForm, PressOnABlockSelectsItThroughTheKernel) {
@@ -352,24 +275,7 @@ TEST_F(SchemForm, PressOnABlockSelectsItThroughTheKernel) {
     move(onBlock);
     press(onBlock);
     release(onBlock);
-    EXPECT_EQ(calls.mouseDowns, 2);
-    EXPECT_EQ(calls.mouseUps, 2);
-    EXPECT_EQ(calls.lastPoint,
-              (std::array<int32_t, 2>{(ZO_FIELD(*block, Left) + 1) * 12 + 6, (ZO_FIELD(*block, Top) + 1) * 12 + 6}));
     EXPECT_EQ(block->Selected, 1);
-}
-
-TEST_F(SchemForm, KeysReachTheKernelThroughTheKeyTable) {
-    key(Qt::Key_Delete, Qt::ShiftModifier);
-    EXPECT_EQ(calls.keyDowns, 1);
-    EXPECT_EQ(calls.lastKey, 46);
-    EXPECT_EQ(calls.lastShift, 1);
-    key(Qt::Key_A, Qt::ControlModifier);
-    EXPECT_EQ(calls.keyDowns, 2);
-    EXPECT_EQ(calls.lastKey, 65);
-    EXPECT_EQ(calls.lastShift, 4);
-    key(Qt::Key_Menu, Qt::NoModifier);  // a key without a code is not handed on
-    EXPECT_EQ(calls.keyDowns, 2);
 }
 
 TEST_F(SchemForm, WheelZoomKeepsThePointUnderThePointer) {
@@ -394,32 +300,6 @@ TEST_F(SchemForm, WheelZoomKeepsThePointUnderThePointer) {
                       Qt::NoScrollPhase, false);
     QApplication::sendEvent(form->canvas(), &plain);
     EXPECT_FLOAT_EQ(form->scale(), 1.0f);
-}
-
-TEST_F(SchemForm, HintTimerStartsAtHalfASecond) {
-    auto* timer = form->findChild<QTimer*>("HintTimer");
-    ASSERT_NE(timer, nullptr);
-    EXPECT_FALSE(timer->isActive());
-    move(at(50, 50));
-    EXPECT_TRUE(timer->isActive());
-    EXPECT_EQ(timer->interval(), 500);
-}
-
-TEST_F(SchemForm, ClosingLogsOnlyWhenAttached) {
-    form->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(form.isNull());
-    ASSERT_EQ(calls.logs.size(), 1u);
-    EXPECT_EQ(calls.logs[0], "Закрыт \"" + sheetName.toStdString() + "\"");
-
-    auto* detached = new TSchemForm(*link);
-    area.addSubWindow(detached);
-    detached->SetKernel(true);
-    detached->setSchemeName(sheetName);
-    detached->detachKernel();
-    detached->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_EQ(calls.logs.size(), 1u);
 }
 
 }  // namespace

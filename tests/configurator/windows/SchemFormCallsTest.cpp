@@ -1,0 +1,286 @@
+// The scheme window's calls to the kernel, against the shared fake of the
+// kernel's record: which slot is called with which sheet point, and which is
+// not called at all.
+#include "support/FakeKernel.h"
+
+#include "configurator/link/SchemeLink.h"
+#include "configurator/windows/DragMimeType.h"
+#include "configurator/windows/SchemForm.h"
+#include "platform/Cp1251.h"
+
+#include "common/abi/DragObject.h"
+
+#include <QApplication>
+#include <QMdiArea>
+#include <QMimeData>
+#include <QPointer>
+#include <QScrollBar>
+#include <QTimer>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+using namespace zo;
+using namespace zo::configurator;
+using namespace zo::test;
+
+namespace {
+
+using Args = std::vector<std::string>;
+
+class SchemFormCalls : public ::testing::Test {
+protected:
+    void SetUp() override {
+        picture = QImage(480, 360, QImage::Format_RGB32);
+        picture.fill(Qt::white);
+        fake.setHook<TSheetBitmapProc>("PaintScheme", [this](const char*, void** bitmap) {
+            *bitmap = &picture;
+            return 0;
+        });
+        link = std::make_unique<SchemeLink>(fake.recordPtr());
+        form = new TSchemForm(*link);
+        area.addSubWindow(form);
+        area.resize(900, 700);
+        area.show();
+        form->SetKernel(true);
+        form->setSchemeName("S1");
+        form->show();
+        form->resize(form->size() - form->canvas()->size() + QSize(475, 261));
+        form->refreshScheme();
+        fake.clearCalls();
+    }
+    void TearDown() override { delete form.data(); }
+
+    QPoint at(int bx, int by) {
+        const SchemeLayout& l = form->layout();
+        return {l.dest.left + roundEven((bx - l.source.left) * double(form->scale())),
+                l.dest.top + roundEven((by - l.source.top) * double(form->scale()))};
+    }
+    void move(QPoint p, Qt::MouseButtons buttons = Qt::NoButton) {
+        QMouseEvent e(QEvent::MouseMove, p, form->canvas()->mapToGlobal(p), Qt::NoButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(form->canvas(), &e);
+    }
+    void press(QPoint p) { QTest::mousePress(form->canvas(), Qt::LeftButton, Qt::NoModifier, p); }
+    void release(QPoint p) { QTest::mouseRelease(form->canvas(), Qt::LeftButton, Qt::NoModifier, p); }
+    void dropAt(QPoint p) {
+        TMyDragObject object{};  // what it carries is the kernel's to judge
+        QMimeData data;
+        data.setData(kDragObjectMimeType, packDragObject(&object));
+        QDragEnterEvent enter(p, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form->canvas(), &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        QDropEvent drop(p, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form->canvas(), &drop);
+    }
+    // The argument list of a slot's last call, from the second argument on
+    // (the first is the sheet's name, checked here).
+    Args last(const char* slot) {
+        const auto calls = fake.callsOf(slot);
+        if (calls.empty()) return {"<no call>"};
+        EXPECT_EQ(calls.back().args.at(0), "S1") << slot;
+        return Args(calls.back().args.begin() + 1, calls.back().args.end());
+    }
+    std::string lastStatus(int panel) {
+        std::string text = "<none>";
+        for (const FakeCall& c : fake.callsOf("SetStatusText"))
+            if (c.args.at(0) == std::to_string(panel)) text = platform::cp1251ToUtf8(c.args.at(1));
+        return text;
+    }
+
+    FakeKernel fake;
+    QImage picture;
+    QMdiArea area;
+    std::unique_ptr<SchemeLink> link;
+    QPointer<TSchemForm> form;
+};
+
+TEST_F(SchemFormCalls, HoverOnTheSheetGivesTheKernelSheetPixels) {
+    move(at(5 + 30, 5 + 40));
+    EXPECT_EQ(fake.count("SheetMouseMove"), 1);
+    const Args a = last("SheetMouseMove");
+    EXPECT_EQ(a.at(0), "30");
+    EXPECT_EQ(a.at(1), "40");
+    EXPECT_EQ(form->pointerZone(), kZoneInside);
+    EXPECT_EQ(lastStatus(0), "X=30: Y=40");
+    // On the frame the kernel is not asked and the cursor shows the edge.
+    move(at(2, 100));
+    EXPECT_EQ(fake.count("SheetMouseMove"), 1);
+    EXPECT_EQ(form->pointerZone(), kZoneLeft);
+    EXPECT_EQ(form->canvas()->cursor().shape(), Qt::SizeHorCursor);
+    EXPECT_EQ(lastStatus(2), "Изменить размер холста");
+}
+
+TEST_F(SchemFormCalls, KernelCursorAndHintOfAMove) {
+    fake.setHook<TSheetMouseMoveProc>(
+        "SheetMouseMove", [](const char*, int32_t, int32_t, char* status, char* hint, int16_t* cursor, uint8_t*) {
+            std::strcpy(status, platform::utf8ToCp1251("Блок AND 1").c_str());
+            std::strcpy(hint, "AND 1");
+            *cursor = -21;
+            return 0;
+        });
+    move(at(60, 60));
+    EXPECT_EQ(form->canvas()->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(lastStatus(2), "Блок AND 1");
+    // The hint timer shows the kernel's hint and then waits 3 seconds.
+    auto* timer = form->findChild<QTimer*>("HintTimer");
+    ASSERT_NE(timer, nullptr);
+    EXPECT_TRUE(timer->isActive());
+    EXPECT_EQ(timer->interval(), 500);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->currentHint() == "AND 1"; }, 5000));
+    EXPECT_EQ(timer->interval(), 3000);
+    EXPECT_FALSE(timer->isActive());
+}
+
+TEST_F(SchemFormCalls, RightEdgeDragAtDoubleScaleGivesResizeSheetItsAmounts) {
+    form->setScale(2.0f);
+    form->setScrollPositions(form->bitmap().width(), form->bitmap().height() / 2);
+    const QPoint edge = at(form->bitmap().width() - 3, form->bitmap().height() / 2);
+    move(edge);
+    ASSERT_EQ(form->pointerZone(), kZoneRight);
+    press(edge);
+    move(edge + QPoint(30, 0), Qt::LeftButton);
+    EXPECT_EQ(lastStatus(0), "(0,0,15,0)");
+    EXPECT_EQ(lastStatus(1), "X=30: Y=0");
+    EXPECT_EQ(lastStatus(2), "Изменение размера холста");
+    release(edge + QPoint(30, 0));
+    EXPECT_EQ(last("ResizeSheet"), (Args{"0", "0", "15", "0"}));
+    EXPECT_EQ(fake.count("SheetMouseDown"), 0);
+    EXPECT_EQ(fake.count("SheetMouseUp"), 0);
+    EXPECT_EQ(fake.count("PaintScheme"), 1);  // the picture is fetched again after the resize
+}
+
+TEST_F(SchemFormCalls, PressInTheMarginAfterHoveringTheFrameCallsNothing) {
+    form->setScale(0.5f);  // the whole sheet in view, a grey margin round it
+    const SchemeLayout l = form->layout();
+    move(QPoint(l.dest.right - 1, (l.dest.top + l.dest.bottom) / 2));
+    ASSERT_EQ(form->pointerZone(), kZoneRight);
+    const QPoint margin(l.dest.right + 10, (l.dest.top + l.dest.bottom) / 2);
+    move(margin);
+    EXPECT_EQ(form->pointerZone(), kZoneBeyond);
+    EXPECT_EQ(form->pointer(), QPoint(kNoPoint, kNoPoint));
+    fake.clearCalls();
+    press(margin);
+    EXPECT_FALSE(form->resizing());
+    move(margin + QPoint(5, 0), Qt::LeftButton);
+    release(margin + QPoint(5, 0));
+    for (const char* slot : {"SheetMouseDown", "SheetMouseUp", "SheetMouseMove", "ResizeSheet", "PaintScheme"})
+        EXPECT_EQ(fake.count(slot), 0) << slot;
+}
+
+TEST_F(SchemFormCalls, ReleaseBeyondThePictureEndsTheGestureAtTheLastSheetPoint) {
+    form->setScale(0.5f);
+    const QPoint onSheet = at(5 + 101, 5 + 81);  // even Bitmap pixels: exact at 50 %
+    move(onSheet);
+    press(onSheet);
+    EXPECT_EQ(last("SheetMouseDown"), (Args{"101", "81", "0", "<ptr>", "<ptr>"}));
+    const QPoint margin(form->layout().dest.right + 20, onSheet.y());
+    move(margin, Qt::LeftButton);
+    release(margin);
+    EXPECT_EQ(last("SheetMouseUp"), (Args{"101", "81", "0", "<ptr>", "<ptr>"}));
+    // A release whose press the kernel never saw is not sent.
+    press(margin);
+    release(margin);
+    EXPECT_EQ(fake.count("SheetMouseDown"), 1);
+    EXPECT_EQ(fake.count("SheetMouseUp"), 1);
+}
+
+TEST_F(SchemFormCalls, PressAfterTheContextMenuClosedIsSwallowed) {
+    const QPoint p = at(50, 50);
+    move(p);
+    form->notePopupOpened();
+    press(p);
+    release(p);
+    EXPECT_EQ(fake.count("SheetMouseDown"), 0);
+    press(p);
+    EXPECT_EQ(fake.count("SheetMouseDown"), 1);
+    release(p);
+}
+
+TEST_F(SchemFormCalls, DropGivesTheKernelTheSheetPointOnlyOnTheSheet) {
+    form->setScale(0.5f);
+    dropAt(at(5 + 121, 5 + 61));
+    EXPECT_EQ(last("SheetDragOver"), (Args{"<ptr>", "<ptr>", "121", "61", "5"}));
+    EXPECT_EQ(last("SheetDragDrop"), (Args{"<ptr>", "121", "61"}));
+    EXPECT_EQ(fake.count("RepaintSchemeWindows"), 1);
+    const ViewRect d = form->layout().dest;
+    fake.clearCalls();
+    for (const QPoint p : {QPoint(d.left - 5, d.top + 20), QPoint(d.left + 1, d.top + 20), QPoint(d.right, d.bottom)}) {
+        dropAt(p);
+        EXPECT_EQ(form->pointer(), QPoint(kNoPoint, kNoPoint)) << p.x() << "," << p.y();
+    }
+    EXPECT_EQ(fake.count("SheetDragOver"), 0);
+    EXPECT_EQ(fake.count("SheetDragDrop"), 0);
+}
+
+TEST_F(SchemFormCalls, KeysReachTheKernelThroughTheKeyTable) {
+    const struct {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        Args args;
+    } cases[] = {{Qt::Key_Delete, Qt::ShiftModifier, {"46", "1", "<ptr>"}},
+                 {Qt::Key_A, Qt::ControlModifier, {"65", "4", "<ptr>"}},
+                 {Qt::Key_Left, Qt::NoModifier, {"37", "0", "<ptr>"}}};
+    for (const auto& c : cases) {
+        QKeyEvent down(QEvent::KeyPress, c.key, c.modifiers);
+        QApplication::sendEvent(form->canvas(), &down);
+        EXPECT_EQ(last("SheetKeyDown"), c.args);
+        QKeyEvent up(QEvent::KeyRelease, c.key, c.modifiers);
+        QApplication::sendEvent(form->canvas(), &up);
+        EXPECT_EQ(last("SheetKeyUp"), c.args);
+    }
+    QKeyEvent menu(QEvent::KeyPress, Qt::Key_Menu, Qt::NoModifier);  // a key without a code
+    QApplication::sendEvent(form->canvas(), &menu);
+    EXPECT_EQ(fake.count("SheetKeyDown"), 3);
+    // A key that changed the sheet fetches its picture again.
+    fake.setHook<TSheetKeyProc>("SheetKeyDown", [](const char*, uint16_t, uint8_t, uint8_t* changed) {
+        *changed = 1;
+        return 0;
+    });
+    fake.clearCalls();
+    QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    QApplication::sendEvent(form->canvas(), &del);
+    EXPECT_EQ(fake.count("PaintScheme"), 1);
+}
+
+TEST_F(SchemFormCalls, SaveViewReportsPlacementBarsAndScale) {
+    form->ScalePlus();
+    form->saveView();
+    const QRect g = form->geometry();
+    auto* h = form->canvas()->findChild<QScrollBar*>("Hr_scrl");
+    auto* v = form->canvas()->findChild<QScrollBar*>("Vr_scrl");
+    EXPECT_EQ(last("SetSheetWindow"),
+              (Args{std::to_string(g.left()), std::to_string(g.top()), std::to_string(g.left() + g.width()),
+                    std::to_string(g.top() + g.height()), std::to_string(h->value()), std::to_string(v->value()),
+                    "1.5"}));
+}
+
+TEST_F(SchemFormCalls, ClosingLogsOnlyWhenAttached) {
+    form->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(form.isNull());
+    ASSERT_EQ(fake.count("KernelLog"), 1);
+    EXPECT_EQ(fake.callsOf("KernelLog")[0].args, (Args{platform::utf8ToCp1251("Закрыт \"S1\""), "1"}));
+
+    auto* detached = new TSchemForm(*link);
+    area.addSubWindow(detached);
+    detached->SetKernel(true);
+    detached->setSchemeName("S2");
+    detached->detachKernel();
+    detached->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(fake.count("KernelLog"), 1);
+    // A detached window calls nothing at all.
+    auto* quiet = new TSchemForm(*link);
+    area.addSubWindow(quiet);
+    fake.clearCalls();
+    quiet->refreshScheme();
+    quiet->saveView();
+    quiet->ScalePlus();
+    delete quiet;
+    EXPECT_TRUE(fake.calls().empty());
+}
+
+}  // namespace
