@@ -1,7 +1,10 @@
 // The program Configurator: the windowing application, the UI-services hook
 // over QMessageBox, the dialog runner over QDialog::exec(), and the main window.
+#include "common/KroKernelConfig.h"
+#include "configurator/link/SchemeLink.h"
 #include "configurator/shell/MainForm.h"
 #include "configurator/shell/MessageBoxServices.h"
+#include "configurator/windows/SchemForm.h"
 #include "platform/DialogHook.h"
 
 #include <QApplication>
@@ -17,7 +20,9 @@ int main(int argc, char** argv) {
 
     int result = 0;
     {
-        zo::configurator::TMainForm mainForm;
+        // The scheme windows reach whatever kernel is bound at the moment.
+        zo::configurator::SchemeLink schemeLink(&zo::KernelOptionsPtr);
+        zo::configurator::TMainForm mainForm(zo::configurator::schemeFormFactory(schemeLink));
         mainForm.FormCreate();
         // Maximized also where no window manager maximizes (a virtual screen).
         if (QScreen* screen = QGuiApplication::primaryScreen()) mainForm.setGeometry(screen->availableGeometry());

@@ -19,13 +19,20 @@ public:
     // Result of a call that found no kernel record or no slot to call.
     static constexpr int32_t kNoKernel = -1000;
 
-    explicit SchemeLink(TKernelOptions* record = nullptr) : record_(record) {}
+    explicit SchemeLink(TKernelOptions* record = nullptr) : own_(record) {}
+    // A link that follows a record variable, e.g. the program's KernelOptionsPtr:
+    // every call takes the record the variable holds at that moment, so a kernel
+    // bound later or unbound again is never called through a stale address.
+    explicit SchemeLink(TKernelOptions* const* source) : source_(source) {}
     SchemeLink(const SchemeLink&) = delete;
     SchemeLink& operator=(const SchemeLink&) = delete;
 
-    void setRecord(TKernelOptions* record) { record_ = record; }
-    TKernelOptions* record() const { return record_; }
-    bool bound() const { return record_ != nullptr; }
+    void setRecord(TKernelOptions* record) {
+        own_ = record;
+        source_ = &own_;
+    }
+    TKernelOptions* record() const { return *source_; }
+    bool bound() const { return record() != nullptr; }
 
     // The sheet's picture as the kernel painted it; it stays the kernel's (valid
     // until the next paint). picture is nil when the kernel gave none.
@@ -56,7 +63,8 @@ public:
     void log(const QString& text, uint8_t level) const;
 
 private:
-    TKernelOptions* record_;
+    TKernelOptions* own_ = nullptr;
+    TKernelOptions* const* source_ = &own_;
 };
 
 }  // namespace zo::configurator
