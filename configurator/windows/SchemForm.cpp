@@ -92,8 +92,10 @@ TSchemForm::TSchemForm(SchemeLink& link, QWidget* parent)
         bar->setFocusPolicy(Qt::NoFocus);
         bar->setCursor(Qt::ArrowCursor);
         bar->hide();
-        connect(bar, &QScrollBar::valueChanged, this, [this] { onScroll(); });
     }
+    // Each bar sets its own coordinate of the centre.
+    connect(hBar_, &QScrollBar::valueChanged, this, [this](int value) { onScroll(Qt::Horizontal, value); });
+    connect(vBar_, &QScrollBar::valueChanged, this, [this](int value) { onScroll(Qt::Vertical, value); });
     timer_.setObjectName("Timer");
     timer_.setInterval(100);
     hintTimer_.setObjectName("HintTimer");
@@ -231,10 +233,10 @@ void TSchemForm::saveView() {
                          vBar_->value(), scale_);
 }
 
-void TSchemForm::onScroll() {
+void TSchemForm::onScroll(Qt::Orientation bar, int value) {
     if (settingBars_) return;
-    centreX_ = hBar_->value();
-    centreY_ = vBar_->value();
+    if (bar == Qt::Horizontal) centreX_ = value;
+    else centreY_ = value;
     FormPaint();
 }
 

@@ -112,7 +112,7 @@ private:
     void refresh();  // LoadSchemeBitmap, then FormPaint
     void status(int panel, const QString& text) const;
     void setAppCursor(int16_t cursor);
-    void onScroll();
+    void onScroll(Qt::Orientation bar, int value);
     void hintTimerTimer();
 
     void FormMouseMove(int x, int y);

@@ -140,8 +140,11 @@ TEST_F(SchemForm, LargeSheetShowsBothBarsAndScrollingMovesTheCentre) {
     EXPECT_EQ(h->maximum(), form->layout().hMax);
     EXPECT_EQ(v->geometry().right(), 474);
     EXPECT_EQ(h->geometry().bottom(), 260);
+    form->setScrollPositions(0, 5000);  // a centre below the picture: the bar shows its end
+    ASSERT_EQ(v->value(), v->maximum());
     h->setValue(h->maximum());
     EXPECT_EQ(form->centre().x(), h->maximum());
+    EXPECT_EQ(form->centre().y(), 5000);  // the other bar's coordinate stays as it was
     EXPECT_EQ(form->layout().source.right, form->bitmap().width() - 1);
     // The placement reported to the kernel names the bars' positions and the zoom.
     form->ScalePlus();
