@@ -9,3 +9,5 @@ if(PROJECT_VERSION)
     ZO_VERSION_MAJOR=${PROJECT_VERSION_MAJOR} ZO_VERSION_MINOR=${PROJECT_VERSION_MINOR}
     ZO_VERSION_RELEASE=${PROJECT_VERSION_PATCH} ZO_VERSION_BUILD=${PROJECT_VERSION_TWEAK})
 endif()
+# The program's own assembler build shares the AVR builder's code.
+target_link_libraries(zoconfigurator PUBLIC zoavrbuild)

@@ -1,0 +1,70 @@
+// Stand-in for the product's converter Kelvart (configuration file to Configuration.inc).
+//
+//   Kelvart -o=<include> <configuration file>
+//
+// Reads the AVR controller's simplified configuration file and writes the
+// assembler include of its table (see ConfigTable.h). "\" in paths is a folder
+// separator. Exit codes: 0 written, 1 bad command line, 2 the file cannot be
+// read, 3 it is not such a file, 4 the include cannot be written (nothing is
+// left at its path then).
+
+#include "outside/Kelvart/ConfigTable.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <string>
+
+namespace {
+
+std::string native(std::string path) {
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
+
+int error(const std::string& text, int code) {
+    std::cerr << "Kelvart: error: " << text << std::endl;
+    return code;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string output, input;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg.rfind("-o=", 0) == 0) output = native(arg.substr(3));
+        else if (input.empty()) input = native(arg);
+        else return error("unexpected argument " + arg, 1);
+    }
+    if (output.empty() || input.empty()) return error("usage: Kelvart -o=<include> <configuration file>", 1);
+
+    std::ifstream in(input, std::ios::binary);
+    if (!in) return error("cannot read " + input, 2);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    zo::kelvart::ConfigTable table;
+    std::string reason;
+    if (!zo::kelvart::ParseConfig(bytes, table, reason)) return error(input + ": " + reason, 3);
+
+    const std::string name = input.substr(input.find_last_of('/') + 1);
+    const std::string text = zo::kelvart::IncludeText(table, name);
+    const std::string temp = output + ".tmp";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        out << text;
+        out.close();
+        if (!out) {
+            std::remove(temp.c_str());
+            return error("cannot write " + output, 4);
+        }
+    }
+    if (std::rename(temp.c_str(), output.c_str()) != 0) {
+        std::remove(temp.c_str());
+        return error("cannot write " + output, 4);
+    }
+    std::cout << "Kelvart: " << output << ": " << table.blocks << " blocks, " << table.nets << " nets, "
+              << table.table.size() << " bytes" << std::endl;
+    return 0;
+}

@@ -1,0 +1,146 @@
+// Stand-in for the outside AVR assembler avrasm2: a thin wrapper around Debian's avra.
+//
+//   avrasm2 [-fI] [-o image] [-l list] [-m map] [-e eeprom] [-I folder] [-D symbol] source
+//
+// The sources of the source's folder are assembled from temporary copies in
+// which the builder's "//" comments are ";" comments (avra refuses "//" at the
+// start of a line and after an instruction). avra's messages are printed as
+// "file:line: error: text" lines; its exit code is passed on. "\" in paths is
+// a folder separator; output paths are taken relative to the current folder.
+
+#include "outside/avrasm2/AsmText.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool isSource(const fs::path& p) {
+    std::string ext = p.extension().string();
+    for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".asm" || ext == ".inc" || ext == ".s";
+}
+
+bool copyConverted(const fs::path& from, const fs::path& to) {
+    std::ifstream in(from, std::ios::binary);
+    std::ofstream out(to, std::ios::binary);
+    if (!in || !out) return false;
+    std::string line;
+    while (std::getline(in, line)) {
+        bool cr = !line.empty() && line.back() == '\r';
+        if (cr) line.pop_back();
+        out << zo::avrasm2::SemicolonComments(line) << (cr ? "\r\n" : "\n");
+    }
+    return bool(out);
+}
+
+// Runs avra in folder; its output lines, rewritten, go to stdout. Answers its exit code.
+int runAvra(const fs::path& folder, const std::vector<std::string>& args) {
+    int pipeFd[2];
+    if (::pipe(pipeFd) != 0) return 127;
+    const pid_t pid = ::fork();
+    if (pid < 0) return 127;
+    if (pid == 0) {
+        ::dup2(pipeFd[1], 1);
+        ::dup2(pipeFd[1], 2);
+        ::close(pipeFd[0]);
+        ::close(pipeFd[1]);
+        if (::chdir(folder.c_str()) != 0) _exit(127);
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>("avra"));
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execvp("avra", argv.data());
+        _exit(127);
+    }
+    ::close(pipeFd[1]);
+    // avra answers 0 after some refusals of its command line: an error line fails the run.
+    bool failed = false;
+    auto report = [&failed](const std::string& line) {
+        const std::string text = zo::avrasm2::RewriteMessage(line);
+        if (text.find(": error: ") != std::string::npos || text.rfind("Error", 0) == 0) failed = true;
+        std::cout << text << '\n';
+    };
+    std::string pending;
+    char buffer[4096];
+    ssize_t n;
+    while ((n = ::read(pipeFd[0], buffer, sizeof buffer)) > 0 || (n < 0 && errno == EINTR)) {
+        if (n < 0) continue;
+        pending.append(buffer, size_t(n));
+        size_t end;
+        while ((end = pending.find('\n')) != std::string::npos) {
+            std::string line = pending.substr(0, end);
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            report(line);
+            pending.erase(0, end + 1);
+        }
+    }
+    if (!pending.empty()) report(pending);
+    std::cout.flush();
+    ::close(pipeFd[0]);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFEXITED(status)) return WEXITSTATUS(status) == 0 && failed ? 1 : WEXITSTATUS(status);
+    return 128 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const zo::avrasm2::Command command = zo::avrasm2::TranslateArguments(std::vector<std::string>(argv + 1, argv + argc));
+    if (!command.error.empty()) {
+        std::cerr << "avrasm2: error: " << command.error << std::endl;
+        return 2;
+    }
+    std::error_code ec;
+    const fs::path cwd = fs::current_path(ec);
+    const fs::path source = fs::absolute(command.source, ec);
+    if (!fs::is_regular_file(source, ec)) {
+        std::cerr << "avrasm2: error: source file " << command.source << " not found" << std::endl;
+        return 2;
+    }
+    char pattern[] = "/tmp/zoavrasm2.XXXXXX";
+    if (!::mkdtemp(pattern)) {
+        std::cerr << "avrasm2: error: no temporary folder" << std::endl;
+        return 2;
+    }
+    const fs::path temp = pattern;
+    for (const fs::directory_entry& e : fs::directory_iterator(source.parent_path(), ec)) {
+        if (!e.is_regular_file() || !isSource(e.path())) continue;
+        if (!copyConverted(e.path(), temp / e.path().filename())) {
+            std::cerr << "avrasm2: error: cannot copy " << e.path().string() << std::endl;
+            fs::remove_all(temp, ec);
+            return 2;
+        }
+    }
+    // Output files stay where the command line names them; includes that are
+    // not sources of the folder are found there too.
+    std::vector<std::string> args = command.avraOptions;
+    for (size_t i = 0; i + 1 < args.size(); ++i) {
+        if (args[i] == "-o" || args[i] == "-l" || args[i] == "-m" || args[i] == "-e" || args[i] == "-I")
+            args[i + 1] = (cwd / args[i + 1]).lexically_normal().string();
+    }
+    args.insert(args.end(), {"-I", source.parent_path().string(), source.filename().string()});
+    const int rc = runAvra(temp, args);
+    fs::remove_all(temp, ec);
+    // A failed run leaves no image that could pass for its result.
+    if (rc != 0) {
+        for (size_t i = 0; i + 1 < args.size(); ++i)
+            if (args[i] == "-o") fs::remove(args[i + 1], ec);
+    }
+    return rc;
+}

@@ -1,0 +1,72 @@
+// The text rules of the assembler wrapper and the converter's include.
+#include "outside/Kelvart/ConfigTable.h"
+#include "outside/avrasm2/AsmText.h"
+
+#include <gtest/gtest.h>
+
+using namespace zo;
+
+namespace {
+
+TEST(AssemblerWrapper, SlashCommentsBecomeSemicolons) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"//whole line", ";whole line"},
+        {"\tldi r16, 1 // after an instruction", "\tldi r16, 1 ; after an instruction"},
+        {".db \"http://x\", 0 // text", ".db \"http://x\", 0 ; text"},
+        {"\tldi r16, '/' // slash", "\tldi r16, '/' ; slash"},
+        {"; already // a comment", "; already // a comment"},
+        {"\tnop", "\tnop"},
+    };
+    for (const auto& [in, out] : cases) EXPECT_EQ(avrasm2::SemicolonComments(in), out) << in;
+}
+
+TEST(AssemblerWrapper, AvraMessagesBecomeCompilerLines) {
+    EXPECT_EQ(avrasm2::RewriteMessage("math.inc(134) : Error   : Unknown mnemonic/macro: foo"),
+              "math.inc:134: error: Unknown mnemonic/macro: foo");
+    EXPECT_EQ(avrasm2::RewriteMessage("main.asm(7) : Warning : Register r16 already defined"),
+              "main.asm:7: warning: Register r16 already defined");
+    EXPECT_EQ(avrasm2::RewriteMessage("Pass 1..."), "Pass 1...");
+}
+
+TEST(AssemblerWrapper, OptionsTranslate) {
+    const avrasm2::Command c = avrasm2::TranslateArguments({"-fI", "-o", "A b.hex", "-W+ie", "dir\\main.asm"});
+    EXPECT_EQ(c.error, "");
+    EXPECT_EQ(c.avraOptions, (std::vector<std::string>{"-fI", "-o", "A b.hex"}));
+    EXPECT_EQ(c.source, "dir/main.asm");
+    EXPECT_NE(avrasm2::TranslateArguments({"-fX", "a.asm"}).error, "");
+    EXPECT_NE(avrasm2::TranslateArguments({"-fI"}).error, "");
+}
+
+TEST(Converter, TableLinesHoldAnEvenCountOfBytes) {
+    std::string file(kelvart::kHeaderSize, '\0');
+    file[kelvart::kAddressOffset] = 7;
+    file += std::string("\x02\x04\x00\x01\x00\x00", 6);  // two nets, AND of nets 0 and 1, end
+    kelvart::ConfigTable t;
+    std::string reason;
+    ASSERT_TRUE(kelvart::ParseConfig(file, t, reason)) << reason;
+    EXPECT_EQ(t.blocks, 1);
+    EXPECT_EQ(t.nets, 2);
+    const std::string text = kelvart::IncludeText(t, "a.cfg");
+    EXPECT_NE(text.find(".equ CFG_SIZE = 5\r\n"), std::string::npos);
+    EXPECT_NE(text.find(".equ CFG_ADDRESS = 7\r\n"), std::string::npos);
+    EXPECT_NE(text.find("CfgTable:\r\n.db 0x04, 0x00, 0x01, 0x00, 0x00, 0x00\r\n"), std::string::npos) << text;
+}
+
+TEST(Converter, RefusesWhatIsNotASimplifiedFile) {
+    const std::string header(kelvart::kHeaderSize, '\0');
+    const std::string cases[] = {
+        "short",
+        header + std::string("\x01\x05\x00", 3),           // the block runs past the end
+        header + std::string("\x01\x03\x00\x01", 4),       // no end marker
+        header + std::string("\x01\x00\x07", 3),           // bytes after the end marker
+        header + std::string("\x01\x02\x00\x00", 4),       // a length that cannot hold a code
+    };
+    for (const std::string& c : cases) {
+        kelvart::ConfigTable t;
+        std::string reason;
+        EXPECT_FALSE(kelvart::ParseConfig(c, t, reason));
+        EXPECT_FALSE(reason.empty());
+    }
+}
+
+}  // namespace
