@@ -10,6 +10,7 @@
 //   --small=N, --large=N  the two project sizes in blocks (--large=0 leaves
 //              the larger project out), e.g. to profile one operation.
 
+#include "AvrBuildBench.h"
 #include "BenchHost.h"
 #include "ProjectGenerator.h"
 #include "ResultTable.h"
@@ -67,6 +68,7 @@ public:
         appendGroup();
         projectGroup(sizes_.smallProject, true);
         if (sizes_.largeProject > 0) projectGroup(sizes_.largeProject, false);
+        RunAvrBuildBench(folder_, host_, sizes_.once ? 20 : 200, sizes_.once, runs_, rows_);
     }
 
     const RunCollector& runs() const { return runs_; }

@@ -144,14 +144,15 @@ void fillSheet(KernelHost& host, int sheetIndex, int count, int& typeCounter) {
 
 }  // namespace
 
-GeneratedProject GenerateProject(KernelHost& host, int blocks, int perSheet, const std::string& path) {
+GeneratedProject GenerateProject(KernelHost& host, int blocks, int perSheet, const std::string& path,
+                                 const char* device) {
     const auto start = std::chrono::steady_clock::now();
     TKernelOptions& k = host.kernel();
     require(k.NewProject && k.AddSheet && k.ResizeSheet && k.SheetDragDrop && k.SheetMouseDown && k.SheetMouseUp &&
                 k.SetMode && k.SaveProject,
             "a slot the generator needs is not in the kernel record");
     require(host.sheetCount() == 0, "the model is not empty");
-    require(k.NewProject("Bench", "OrvantaPLC.dev") == 0, "NewProject refused");
+    require(k.NewProject("Bench", device) == 0, "NewProject refused");
     int typeCounter = 0;
     for (int left = blocks; left > 0; left -= perSheet) {
         k.AddSheet();

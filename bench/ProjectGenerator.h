@@ -20,8 +20,9 @@ struct GeneratedProject {
 };
 
 // Builds a project of `blocks` blocks on sheets of at most `perSheet` blocks
-// in the (empty) kernel model and saves it at path. Throws std::runtime_error
-// naming the slot that refused.
-GeneratedProject GenerateProject(KernelHost& host, int blocks, int perSheet, const std::string& path);
+// in the (empty) kernel model for the device and saves it at path. Throws
+// std::runtime_error naming the slot that refused.
+GeneratedProject GenerateProject(KernelHost& host, int blocks, int perSheet, const std::string& path,
+                                 const char* device = "OrvantaPLC.dev");
 
 }  // namespace zo::bench

@@ -82,6 +82,8 @@ bool Firmware::run(uint64_t cycles) {
     return true;
 }
 
+uint8_t Firmware::ram(uint32_t address) const { return address <= avr_->ramend ? avr_->data[address] : 0; }
+
 uint64_t Firmware::cycle() const { return avr_->cycle; }
 
 }  // namespace zo::test

@@ -26,6 +26,8 @@ public:
     void setPin(char port, int bit, bool high);
     // The bit of the port's output register (PORTA..PORTD).
     bool output(char port, int bit) const;
+    // A byte of data memory.
+    uint8_t ram(uint32_t address) const;
     // Runs the given number of cycles; false when the core stopped or crashed.
     bool run(uint64_t cycles);
     uint64_t cycle() const;
