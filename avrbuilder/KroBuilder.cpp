@@ -36,9 +36,9 @@ public:
     int32_t ReadXmlValue(const std::string& query, const char* attr, std::string& value) override {
         value.clear();
         if (!p_.ReadXmlValue) return -1;
-        char buffer[4096] = {};
-        const int32_t rc = p_.ReadXmlValue(nullptr, query.c_str(), attr, buffer, int32_t(sizeof buffer));
-        value = field(buffer, sizeof buffer);
+        const char* text = nullptr;
+        const int32_t rc = p_.ReadXmlValue(nullptr, query.c_str(), attr, &text);
+        value = text ? text : "";  // the host's buffer: copied at once
         return rc;
     }
     int32_t CreateConfig(const std::string& cfgPath, const char* logName,

@@ -75,15 +75,17 @@ int32_t readXmlList(void*, const char* query, const char* child, const char* att
     return 0;
 }
 
-int32_t readXmlValue(void*, const char* query, const char* attr, char* value, int32_t size) {
-    value[0] = '\0';
+int32_t readXmlValue(void*, const char* query, const char* attr, const char** value) {
+    static std::string buffer;
+    buffer.clear();
+    *value = buffer.c_str();
     TZo_XML xml;
     xmlNodePtr node = buildNode(xml, query);
     xmlChar* v = node ? xmlGetProp(node, reinterpret_cast<const xmlChar*>(attr)) : nullptr;
     if (!v) return -1;
-    std::strncpy(value, platform::utf8ToCp1251(reinterpret_cast<const char*>(v)).c_str(), size_t(size) - 1);
-    value[size - 1] = '\0';
+    buffer = platform::utf8ToCp1251(reinterpret_cast<const char*>(v));
     xmlFree(v);
+    *value = buffer.c_str();
     return 0;
 }
 

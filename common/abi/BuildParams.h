@@ -21,10 +21,9 @@ typedef int32_t (*TRunProgramProc)(const char* workFolder, const char* commandLi
 // 0 = the node was found.
 typedef int32_t (*TReadXmlListProc)(void* xml, const char* query, const char* childName, const char* attrName,
                                     TZoStringList* list);
-// The attribute AttrName of the node Query into Value (at most ValueSize - 1
-// characters and the terminator). 0 = found, else non-zero and Value empty.
-typedef int32_t (*TReadXmlValueProc)(void* xml, const char* query, const char* attrName, char* value,
-                                     int32_t valueSize);
+// The attribute AttrName of the node Query: *Value is set to a buffer of the
+// host holding it (empty on failure), valid until the next call. 0 = found.
+typedef int32_t (*TReadXmlValueProc)(void* xml, const char* query, const char* attrName, const char** value);
 // The kernel's CreateConfigFile: 0 = written; List gets the code file names of
 // the element blocks written, sorted, without duplicates.
 typedef int32_t (*TCreateConfigProc)(const char* cfgPath, const char* logName, TZoStringList* list);

@@ -1,6 +1,8 @@
 #include "configurator/shell/BuildInternal.h"
 
 #include "avrbuilder/AvrProjectBuild.h"
+#include "configurator/shell/XmlQuery.h"
+#include "configurator/shell/ZoConsole.h"
 
 namespace zo::shell {
 
@@ -37,6 +39,24 @@ private:
 };
 
 }  // namespace
+
+BuildServices ProgramBuildServices(TLogProc writeLog) {
+    BuildServices s;
+    s.writeLog = [writeLog](const std::string& text, uint8_t level) {
+        if (writeLog) writeLog(text.c_str(), level);
+    };
+    s.runConsole = [writeLog](const char* workFolder, const std::string& commandLine) {
+        return configurator::RunConsoleProcess(workFolder, commandLine.c_str(), writeLog);
+    };
+    s.xmlQueryList = [](const std::string& query, const char* child, const char* attr,
+                        std::vector<std::string>& items) {
+        return configurator::XmlQueryList(nullptr, query.c_str(), child, &items, attr);
+    };
+    s.xmlQueryValue = [](const std::string& query, const char* attr, std::string& value) {
+        return configurator::XmlQueryValue(nullptr, query.c_str(), attr, &value);
+    };
+    return s;
+}
 
 int32_t BuildInternal(IBuildKernel* kernel, const std::string& openProjectName, const BuildServices& services) {
     if (!kernel) return -1;

@@ -5,6 +5,8 @@
 // avrbuilder/AvrProjectBuild), taken from the kernel and the program instead
 // of a TBuildParams record, and without an interrupt vectors file.
 
+#include "common/abi/LogProc.h"
+
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -36,6 +38,9 @@ struct BuildServices {
         xmlQueryList;
     std::function<int32_t(const std::string& query, const char* attr, std::string& value)> xmlQueryValue;
 };
+
+// The program's console runner and XML path queries, logging through WriteLog.
+BuildServices ProgramBuildServices(TLogProc writeLog);
 
 // -1 when the kernel is not bound (nothing else happens), otherwise the codes
 // of the plug-in's Build (0, -2 to -8).

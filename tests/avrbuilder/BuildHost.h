@@ -1,8 +1,8 @@
 #pragma once
 // A host of the builder plug-in for tests: binds System/ZoAVRbuilder.so of the
-// built program folder, fills TBuildParams with callbacks of its own (console
-// programs run through QProcess, XML queries read with the XML wrapper, the
-// configuration file made by a callback the test sets) and records the log.
+// built program folder and fills TBuildParams as the program does: the
+// program's console runner and XML query callbacks, a log that records, and
+// the configuration file made by a callback the test sets.
 
 #include "common/abi/BuildParams.h"
 
@@ -43,10 +43,5 @@ private:
     void* library_ = nullptr;
     TBuildProc build_ = nullptr;
 };
-
-// The same console runner and XML queries for hosts that are not the plug-in's.
-int32_t RunConsoleForTest(const char* workFolder, const char* commandLine, TLogProc log);
-int32_t ReadXmlListForTest(void* xml, const char* query, const char* child, const char* attr, TZoStringList* list);
-int32_t ReadXmlValueForTest(void* xml, const char* query, const char* attr, char* value, int32_t size);
 
 }  // namespace zo::test

@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -126,7 +128,15 @@ TEST(Build, EachFailureHasItsCodeAndLine) {
          [](const AvrFixture& f) { return "Ошибка создания файла " + Q + f.p() + "\\Configuration\\Demo.cfg" + Q; }},
         {"converter missing", [](AvrFixture& f) { fs::remove(f.p() + "/Utility/Kelvart"); }, -3,
          [](const AvrFixture& f) { return "Ошибка исполнения утилиты: " + Q + f.p() + "\\Utility\\Kelvart" + Q; }},
-        {"converter refuses the file", [](AvrFixture& f) { f.configBytes = "short"; }, -4,
+        {"converter refuses the file", [](AvrFixture& f) { f.configBytes = "short"; }, -3,
+         [](const AvrFixture& f) { return "Ошибка исполнения утилиты: " + Q + f.p() + "\\Utility\\Kelvart" + Q; }},
+        {"converter writes nothing",
+         [](AvrFixture& f) {
+             fs::remove(f.p() + "/Utility/Kelvart");
+             writeBytes(f.p() + "/Utility/Kelvart", "#!/bin/sh\nexit 0\n");
+             fs::permissions(f.p() + "/Utility/Kelvart", fs::perms::owner_all);
+         },
+         -4,
          [](const AvrFixture& f) { return "Файл: " + Q + f.p() + "\\Upload\\Configuration.inc" + Q + " не создан."; }},
         {"no program in BUILD",
          [](AvrFixture& f) { f.writeDevice(R"(<BUILD CMD="avrasm2" SOURCE="main.asm"><DEVICE FILE="m128def.inc"/></BUILD>)"); },
@@ -171,8 +181,8 @@ TEST(Build, EachFailureHasItsCodeAndLine) {
              f.writeDevice(R"(<BUILD CMD="noimage -fI" SOURCE="main.asm"><PROGRAM FILE="main_prog.asm"/><DEVICE FILE="m128def.inc"/><COPY FILE="macros.inc"/></BUILD>)");
          },
          -8, [](const AvrFixture& f) { return "Файл: " + Q + f.p() + "\\Upload\\Demo.hex" + Q + " не создан."; }},
-        {"assembly errors", [](AvrFixture& f) { writeBytes(f.runtime() + "/library/lib_zbroken.inc", "\tfoo r1\r\n"); }, -8,
-         [](const AvrFixture& f) { return "Файл: " + Q + f.p() + "\\Upload\\Demo.hex" + Q + " не создан."; }},
+        {"assembly errors", [](AvrFixture& f) { writeBytes(f.runtime() + "/library/lib_zbroken.inc", "\tfoo r1\r\n"); }, -7,
+         [](const AvrFixture& f) { return "Ошибка исполнения утилиты: " + Q + f.p() + "\\Utility\\avrasm2" + Q; }},
     };
     for (const FailureCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -206,10 +216,11 @@ TEST(Build, EmptyUploadFolderLeavesTheCurrentFolderAlone) {
 TEST(Build, AssemblerMessagesReachTheLogAsErrors) {
     AvrFixture f;
     writeBytes(f.runtime() + "/library/lib_zbroken.inc", "\tfoo r1\r\n");
-    EXPECT_EQ(f.host.run(), -8);
+    EXPECT_EQ(f.host.run(), -7);
+    EXPECT_FALSE(fs::exists(f.inUpload("Demo.hex")));
     bool found = false;
     for (const BuildLogLine& l : f.host.log)
-        if (l.level == 5 && l.text.find("lib_zbroken.inc:1: error:") == 0) found = true;
+        if (l.level == 5 && l.text.find("lib_zbroken.inc:1: error:") != std::string::npos) found = true;
     EXPECT_TRUE(found) << f.host.logText();
 }
 

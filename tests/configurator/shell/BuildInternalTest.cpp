@@ -5,8 +5,6 @@
 #include "platform/Paths.h"
 #include "support/TestSupport.h"
 
-#include <QProcess>
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -49,37 +47,15 @@ private:
     std::string p_;
 };
 
+std::vector<std::pair<std::string, int>>* g_log = nullptr;
+
+void writeLog(const char* text, uint8_t level) {
+    if (g_log) g_log->emplace_back(utf(text), level);
+}
+
 shell::BuildServices services(std::vector<std::pair<std::string, int>>& log) {
-    shell::BuildServices s;
-    s.writeLog = [&log](const std::string& text, uint8_t level) { log.emplace_back(utf(text), level); };
-    s.runConsole = [](const char* work, const std::string& commandLine) -> int32_t {
-        QStringList args = QProcess::splitCommand(platform::cp1251ToQString(commandLine));
-        QProcess process;
-        if (work) process.setWorkingDirectory(QString::fromStdString(platform::nativePath(work)));
-        process.start(QString::fromStdString(platform::nativePath(platform::qstringToCp1251(args.takeFirst()))), args);
-        if (!process.waitForStarted()) return -1;
-        process.waitForFinished(60000);
-        return 0;
-    };
-    // The device file of these tests: one BUILD element with its attributes and children.
-    s.xmlQueryList = [](const std::string& query, const char* child, const char*, std::vector<std::string>& items) {
-        const std::string file = query.substr(0, query.find("/Micro/BUILD/"));
-        const std::string text = readBytes(platform::nativePath(file));
-        const std::string open = std::string("<") + child + " FILE=\"";
-        for (size_t at = text.find(open); at != std::string::npos; at = text.find(open, at + 1))
-            items.push_back(text.substr(at + open.size(), text.find('"', at + open.size()) - at - open.size()));
-        return 0;
-    };
-    s.xmlQueryValue = [](const std::string& query, const char* attr, std::string& value) -> int32_t {
-        const std::string file = query.substr(0, query.find("/Micro/BUILD/"));
-        const std::string text = readBytes(platform::nativePath(file));
-        const std::string open = std::string(attr) + "=\"";
-        const size_t at = text.find(open);
-        if (at == std::string::npos) return -1;
-        value = text.substr(at + open.size(), text.find('"', at + open.size()) - at - open.size());
-        return 0;
-    };
-    return s;
+    g_log = &log;
+    return shell::ProgramBuildServices(writeLog);
 }
 
 TEST(BuildInternal, WithoutKernelReturnsMinusOneAndLogsNothing) {
