@@ -1,6 +1,7 @@
 #include "common/My_XML.h"
 
 #include "common/ConvStr.h"
+#include "common/FileReplacement.h"
 #include "platform/Cp1251.h"
 #include "platform/Paths.h"
 #include "platform/UiServices.h"
@@ -103,32 +104,6 @@ void recordError(void* userData, xmlErrorPtr error) {
 std::string trimEnd(std::string s) {
     while (!s.empty() && static_cast<unsigned char>(s.back()) <= ' ') s.pop_back();
     return s;
-}
-
-// Writes bytes to a temporary file beside the target and renames it over the
-// target, so a failed or interrupted write leaves the previous file whole.
-bool writeFileAtomically(const std::string& nativeName, const char* data, size_t size) {
-    const size_t slash = nativeName.find_last_of('/');
-    const std::string dir = slash == std::string::npos ? "." : nativeName.substr(0, slash == 0 ? 1 : slash);
-    const std::string base = slash == std::string::npos ? nativeName : nativeName.substr(slash + 1);
-    std::string tmp = dir + "/." + base + ".XXXXXX";
-    const int fd = mkstemp(tmp.data());
-    if (fd < 0) return false;
-    bool ok = true;
-    struct stat st {};
-    if (::stat(nativeName.c_str(), &st) == 0) ok = fchmod(fd, st.st_mode & 07777) == 0;
-    else ok = fchmod(fd, 0644) == 0;
-    for (size_t done = 0; ok && done < size;) {
-        const ssize_t n = ::write(fd, data + done, size - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) ok = false;
-        else done += size_t(n);
-    }
-    if (ok) ok = ::fsync(fd) == 0;
-    if (::close(fd) != 0) ok = false;
-    if (ok) ok = ::rename(tmp.c_str(), nativeName.c_str()) == 0;
-    if (!ok) ::unlink(tmp.c_str());
-    return ok;
 }
 
 // A name the reader takes back as it was written: a colon would make it a
@@ -306,7 +281,10 @@ int TZo_XML::SaveFile(const std::string& fileName) {
     if (!writableIn1251(reinterpret_cast<const xmlNode*>(Document)->children)) return -3;
     std::string text;
     if (!dumpDocument(Document, text) || !parsesAgain(text)) return -3;
-    if (!writeFileAtomically(platform::nativePath(platform::withCurrentDir(fileName)), text.data(), text.size()))
+    // A temporary file beside the target renamed over it: a failed or
+    // interrupted save leaves the previous file whole.
+    if (ReplaceFileContents(platform::nativePath(platform::withCurrentDir(fileName)), text.data(), text.size()) !=
+        kReplaceOk)
         return -3;
     setFileName(fileName);
     return 0;

@@ -1,6 +1,5 @@
 #include "kernel/ConfigWriter.h"
 
-#include "common/FileUtils.h"
 #include "common/Struct.h"
 #include "kernel/ConfigFile.h"
 #include "kernel/KernelLog.h"
@@ -8,8 +7,6 @@
 #include "platform/Cp1251.h"
 #include "platform/Paths.h"
 
-#include <cstdio>
-#include <unistd.h>
 #include <cstring>
 
 namespace zo::kernel {
@@ -17,8 +14,6 @@ namespace zo::kernel {
 namespace {
 
 bool isPin(const TStructItem& item) { return std::strcmp(item.Kind, "IN") == 0 || std::strcmp(item.Kind, "OUT") == 0; }
-
-void removeFile(const std::string& path) { ::unlink(platform::nativePath(platform::withCurrentDir(path)).c_str()); }
 
 // Net number of a pin field as the simplified layout stores it: its low byte.
 uint8_t pinByte(const TStruct& d, const void* data, int index) {
@@ -76,19 +71,16 @@ std::string BlockOnSheet(const TSheetRecord& sheet, const TBlockRecord& block) {
 }
 
 ConfigWriter::ConfigWriter(std::string cfgPath, std::string logName, TZoStringList* list, uint8_t fileType)
-    : cfgPath_(std::move(cfgPath)), tempPath_(cfgPath_ + ".tmp"), logName_(std::move(logName)), list_(list),
-      fileType_(fileType) {
+    : cfgPath_(std::move(cfgPath)), file_(platform::nativePath(platform::withCurrentDir(cfgPath_))),
+      logName_(std::move(logName)), list_(list), fileType_(fileType) {
     if (list_ && list_->Clear) list_->Clear(list_);
 }
 
-ConfigWriter::~ConfigWriter() {
-    publishLibraries();
-    if (committed_) return;
-    // The run failed after the file was started: nothing of it stays behind,
-    // and a configuration file written by an earlier run is left as it was
-    // (the run's result and log tell that it is not the project's).
-    if (created_) removeFile(tempPath_);
-}
+// A run that failed after the file was started leaves nothing of it behind
+// (the replacement removes its temporary file), and a configuration file
+// written by an earlier run is left as it was (the run's result and log tell
+// that it is not the project's).
+ConfigWriter::~ConfigWriter() { publishLibraries(); }
 
 void ConfigWriter::Log(const std::string& text, uint8_t level) const {
     const KernelState& s = State();
@@ -96,25 +88,18 @@ void ConfigWriter::Log(const std::string& text, uint8_t level) const {
 }
 
 bool ConfigWriter::Create(const std::string& bytes) {
-    created_ = true;
-    if (WriteFileBuffer(tempPath_, bytes.data(), bytes.size()) != kFileOk) return false;
+    if (file_.Open() != kReplaceOk || !file_.Write(bytes.data(), bytes.size())) return false;
     total_ = int64_t(bytes.size());
     return true;
 }
 
 bool ConfigWriter::Append(const std::string& bytes) {
-    if (AppendFileBuffer(tempPath_, bytes.data(), bytes.size()) != kFileOk) return false;
+    if (!file_.Write(bytes.data(), bytes.size())) return false;
     total_ += int64_t(bytes.size());
     return true;
 }
 
-bool ConfigWriter::Commit() {
-    const std::string from = platform::nativePath(platform::withCurrentDir(tempPath_));
-    const std::string to = platform::nativePath(platform::withCurrentDir(cfgPath_));
-    if (std::rename(from.c_str(), to.c_str()) != 0) return false;
-    committed_ = true;
-    return true;
-}
+bool ConfigWriter::Commit() { return file_.Commit() == kReplaceOk; }
 
 void ConfigWriter::AddLibrary(const TBlockRecord& block) {
     const auto* display = static_cast<const TStruct*>(block.Display.Struct);

@@ -1,9 +1,11 @@
 #pragma once
-// What one run of CreateConfigFile writes with: the file (written under a
-// temporary name and put in place only when the whole run succeeded), the
+// What one run of CreateConfigFile writes with: the file (written into a
+// fresh temporary file beside it and put in place only when the whole run
+// succeeded), the
 // byte total, the log ("CfgLog": the kernel's log callback with the run's log
 // name) and the list of code libraries of the blocks written.
 
+#include "common/FileReplacement.h"
 #include "common/abi/BlockRecord.h"
 #include "common/abi/SheetRecord.h"
 #include "common/abi/StringList.h"
@@ -49,13 +51,11 @@ private:
     void publishLibraries();
 
     std::string cfgPath_;
-    std::string tempPath_;
+    FileReplacement file_;
     std::string logName_;
     TZoStringList* list_;
     uint8_t fileType_;
     int64_t total_ = 0;
-    bool created_ = false;
-    bool committed_ = false;
     std::set<std::string> libraries_;
 };
 

@@ -1,5 +1,6 @@
 #include "kernel/UploadFolder.h"
 
+#include "common/FileReplacement.h"
 #include "common/FileUtils.h"
 #include "common/StringList.h"
 #include "kernel/ConfigFile.h"
@@ -9,17 +10,13 @@
 #include "platform/Cp1251.h"
 #include "platform/Paths.h"
 
-#include <filesystem>
 #include <new>
 #include <strings.h>
-#include <system_error>
 #include <unistd.h>
 
 namespace zo::kernel {
 
 namespace {
-
-namespace fs = std::filesystem;
 
 const char* const kStartScript = "autoexec.bat";
 
@@ -41,12 +38,12 @@ bool climbsOut(const std::string& path) {
     return false;
 }
 
+// A copy with the source's permission bits, put in place by renaming a fresh
+// temporary file over the destination: a link planted under the destination's
+// name is replaced, never written through.
 bool copyFile(const std::string& from, const std::string& to) {
-    std::error_code error;
-    const fs::path source = platform::nativePath(platform::withCurrentDir(from));
-    if (!fs::is_regular_file(source, error)) return false;
-    return fs::copy_file(source, platform::nativePath(platform::withCurrentDir(to)), fs::copy_options::overwrite_existing,
-                         error);
+    return ReplaceFileWithCopy(platform::nativePath(platform::withCurrentDir(from)),
+                               platform::nativePath(platform::withCurrentDir(to))) == kReplaceOk;
 }
 
 // Removes a file; a folder (whose name may have an extension too) stays.
@@ -111,7 +108,8 @@ int buildProjectFolder(const char* logName) {
 
     const std::string script = upload + "\\" + kStartScript;
     const std::string line = StartScriptLine(program, name);
-    if (WriteFileBuffer(script, line.data(), line.size()) != kFileOk) {
+    if (ReplaceFileContents(platform::nativePath(platform::withCurrentDir(script)), line.data(), line.size()) !=
+        kReplaceOk) {
         Log(ZO_RU("Ошибка создания файла ") + Q + script + Q, 5);
         return -3;
     }

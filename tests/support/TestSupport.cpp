@@ -133,6 +133,10 @@ int RunWithReadOnlyFolder(const std::string& folder, const std::function<int()>&
     return RunInChild([&] { return HonourFilePermissions() ? body() : 99; });
 }
 
+int RunHonouringFilePermissions(const std::function<int()>& body) {
+    return RunInChild([&] { return HonourFilePermissions() ? body() : 99; });
+}
+
 std::vector<std::string> filesIn(const std::string& folder) {
     std::vector<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename().string());

@@ -95,6 +95,10 @@ int RunWithFullDisk(uint64_t limit, const std::function<int()>& body);
 // as root (99 when the permissions could not be made to hold).
 int RunWithReadOnlyFolder(const std::string& folder, const std::function<int()>& body);
 
+// Runs body in a child for which file permissions hold, also when the tests
+// run as root (99 when they could not be made to hold).
+int RunHonouringFilePermissions(const std::function<int()>& body);
+
 // The names of the entries of a folder, sorted (temporary files a failed write
 // left show here).
 std::vector<std::string> filesIn(const std::string& folder);
