@@ -3,7 +3,7 @@
 #include "common/MenObj.h"
 #include "kernel/BlockPrepare.h"
 #include "kernel/KernelState.h"
-#include "kernel/ProjectTree.h"
+#include "kernel/ProjectTreeNodes.h"
 #include "kernel/Selection.h"
 #include "kernel/Sheets.h"
 
@@ -129,9 +129,5 @@ extern "C" int32_t SheetDragOver(const char* sheetName, void* bitmap, void* sour
 }
 
 extern "C" int32_t SheetDragDrop(const char* sheetName, void* source, uint16_t x, uint16_t y) {
-    try {
-        return dropBlock(sheetName, source, x, y);
-    } catch (const std::exception&) {
-        return -4;
-    }
+    return dropBlock(sheetName, source, x, y);
 }

@@ -7,7 +7,7 @@
 #include "kernel/LineTypes.h"
 #include "kernel/OutsideLibraries.h"
 #include "kernel/SheetIndex.h"
-#include "kernel/Sheets.h"
+#include "kernel/SheetList.h"
 #include "platform/Cp1251.h"
 
 #include <QImage>

@@ -293,9 +293,5 @@ int writeChannelList(TZoStream* stream) {
 }  // namespace zo::kernel
 
 extern "C" int32_t WriteChannelList(TZoStream* stream) {
-    try {
-        return zo::kernel::writeChannelList(stream);
-    } catch (...) {
-        return -100;
-    }
+    return zo::kernel::writeChannelList(stream);
 }

@@ -5,10 +5,10 @@
 #include "common/Struct.h"
 #include "common/abi/ConnectionRecord.h"
 #include "kernel/BlockPrepare.h"
-#include "kernel/Connections.h"
 #include "kernel/Gesture.h"
 #include "kernel/KernelState.h"
-#include "kernel/ProjectTree.h"
+#include "kernel/LinkMerge.h"
+#include "kernel/ProjectTreeNodes.h"
 #include "kernel/Selection.h"
 
 #include <cstdlib>

@@ -1,7 +1,7 @@
 #include "kernel/ConfigWriter.h"
 
 #include "common/Struct.h"
-#include "kernel/ConfigFile.h"
+#include "kernel/ConfigFormat.h"
 #include "kernel/KernelLog.h"
 #include "kernel/KernelState.h"
 #include "platform/Cp1251.h"

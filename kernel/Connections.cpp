@@ -7,6 +7,7 @@
 #include "kernel/Gesture.h"
 #include "kernel/KernelLog.h"
 #include "kernel/KernelState.h"
+#include "kernel/LinkMerge.h"
 #include "kernel/OutsideLibraries.h"
 #include "kernel/Selection.h"
 #include "kernel/SheetIndex.h"
@@ -242,55 +243,6 @@ int CountLinkEnds(const TSheetRecord* sheet, uint32_t point) {
     return n;
 }
 
-int MergeLinks(TSheetRecord* sheet) {
-    if (!sheet) return -1;
-    if (sheet->Links) {
-        TMenObj& links = *sheet->Links;
-        const int32_t n = links.Count;
-        std::vector<TConnectionRecord> items(static_cast<size_t>(n));
-        std::vector<bool> alive(static_cast<size_t>(n), true);
-        std::unordered_map<uint32_t, int> ends;
-        std::unordered_map<uint32_t, std::vector<int32_t>> byB;  // PointB -> segments
-        for (int32_t i = 0; i < n; ++i) {
-            TConnectionRecord& it = items[size_t(i)];
-            it = *linkAt(sheet, uint16_t(i));
-            uint32_t a = it.PointA, b = it.PointB;
-            sortPoints(a, b);
-            it.PointA = a;
-            it.PointB = b;
-            ++ends[a];
-            ++ends[b];
-            byB[b].push_back(i);
-        }
-        auto direction = [&](int32_t i) {
-            return SegmentDirection(TZoSegment{items[size_t(i)].PointA, items[size_t(i)].PointB});
-        };
-        for (int32_t i = n - 1; i >= 0; --i) {
-            const uint32_t a = items[size_t(i)].PointA, b = items[size_t(i)].PointB;
-            const int dir = direction(i);
-            if (dir == kSegmentNone || ends[a] != 2) continue;
-            std::vector<int32_t>& at = byB[a];
-            auto j = std::find_if(at.begin(), at.end(),
-                                  [&](int32_t k) { return k != i && alive[size_t(k)] && direction(k) == dir; });
-            if (j == at.end()) continue;
-            const int32_t k = *j;
-            at.erase(j);
-            items[size_t(k)].PointB = b;
-            std::vector<int32_t>& atB = byB[b];
-            atB.erase(std::remove(atB.begin(), atB.end(), i), atB.end());
-            atB.push_back(k);
-            ends[a] -= 2;
-            alive[size_t(i)] = false;
-        }
-        links.Clear();
-        for (int32_t i = 0; i < n; ++i)
-            if (alive[size_t(i)]) links.AddItem(&items[size_t(i)]);
-    }
-    IndexConnections();
-    MarkSheetsChanged();
-    return 0;
-}
-
 bool IsLinkEndInRange(const TSheetRecord* sheet, uint32_t point, int32_t first, int32_t last) {
     if (!hasLinks(sheet)) return false;
     int32_t dx = 0, dy = 0;
@@ -304,13 +256,6 @@ bool IsLinkEndInRange(const TSheetRecord* sheet, uint32_t point, int32_t first, 
         if (a == point || b == point) return true;
     }
     return false;
-}
-
-int SelectChain(TSheetRecord* sheet, int32_t chain) {
-    if (!sheet) return -1;
-    for (uint16_t i = 0; hasLinks(sheet) && i < sheet->Links->Count; ++i)
-        if (linkAt(sheet, i)->Chain == chain) linkAt(sheet, i)->Selected = 1;
-    return 0;
 }
 
 int32_t GetConnectionState(int32_t net) {

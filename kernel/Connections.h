@@ -29,10 +29,6 @@ int RouteConnection(TSheetRecord* sheet, uint32_t start, uint32_t end, char* mes
 // meet there: 0 split, -1 none passes through it.
 int SplitLinkAt(TSheetRecord* sheet, uint32_t point);
 
-// Stores every segment with PointA before PointB, merges collinear segments
-// that meet end to end where no third end is, then renumbers the nets of the
-// project: 0, -1 nil sheet.
-int MergeLinks(TSheetRecord* sheet);
 
 // Number of segment ends at the point.
 int CountLinkEnds(const TSheetRecord* sheet, uint32_t point);
@@ -41,8 +37,6 @@ int CountLinkEnds(const TSheetRecord* sheet, uint32_t point);
 // connections count at their dragged position while the selection is dragged.
 bool IsLinkEndInRange(const TSheetRecord* sheet, uint32_t point, int32_t first, int32_t last);
 
-// Selects every connection of the chain: 0, -1 nil sheet.
-int SelectChain(TSheetRecord* sheet, int32_t chain);
 
 // Chain of the first connection (over all sheets) of the net, 65535 when none;
 // and setting the chain of every connection of the net.

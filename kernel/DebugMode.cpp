@@ -81,12 +81,12 @@ bool startDebugging() {
     copyText(debug.ConfigFile, sizeof debug.ConfigFile, cfgPath);
     readAddress(*header, debug);
     FillNetValues(IndexConnections());
-    debug.Lock = Lock;
-    debug.Unlock = Unlock;
+    debug.Lock = ZO_KERNEL_SLOT(Lock);
+    debug.Unlock = ZO_KERNEL_SLOT(Unlock);
     debug.Log = Options().KernelLog;
     debug.ConvertOptions = Options().ConvertOptions;
     debug.HostCallback = Options().RepaintSchemeWindows;
-    debug.RequestRepaint = RequestRepaint;
+    debug.RequestRepaint = ZO_KERNEL_SLOT(RequestRepaint);
     debug.LibraryFileCount = Options().LibraryFileCount;
     debug.GetLibraryFile = Options().GetLibraryFile;
     if (debug.Start) debug.Start();

@@ -66,9 +66,5 @@ int32_t editProjectHeader() {
 }  // namespace
 
 extern "C" int32_t EditProjectHeader() {
-    try {
-        return editProjectHeader();
-    } catch (...) {
-        return -1;
-    }
+    return editProjectHeader();
 }

@@ -2,6 +2,7 @@
 // The kernel's log line: every kernel routine writes through KernelLog, which
 // reaches the logging library once the host has called SetLogCallback.
 
+#include "common/SlotBarrier.h"
 #include "common/abi/LogProc.h"
 
 #include <cstdint>
@@ -19,4 +20,17 @@ inline void Log(const std::string& text, uint8_t level) { KernelLog(text.c_str()
 // One double-quote character, as log texts enclose names in it.
 inline const std::string Q = "\"";
 
+// The kernel's report of a failed slot: one level-5 line naming the slot.
+void ReportSlotFailure(const char* slot, const char* what) noexcept;
+
+// A kernel routine behind the barrier, as the records the kernel fills hold it.
+template <SlotName Name, auto Routine, auto... Failure>
+inline constexpr auto Slot = &SlotBarrier<ReportSlotFailure, Name, Routine, Failure...>::Call;
+
+// The text a text slot gives when it fails: empty, never nil.
+inline constexpr char kNoText[] = "";
+
 }  // namespace zo::kernel
+
+// A slot behind the barrier under its own name, with its failure result when it has one.
+#define ZO_KERNEL_SLOT(routine, ...) (::zo::kernel::Slot<#routine, routine __VA_OPT__(, ) __VA_ARGS__>)

@@ -27,7 +27,8 @@ namespace zo::kernel {
 
 namespace {
 
-// Host defaults: what answers until the host has written its slots.
+// Host defaults: what answers until the host has written its slots. They
+// cannot fail, so they need no barrier.
 int32_t NoSchemeWindow(const char*) { return -1; }
 int32_t NoSchemeWindows() { return -1; }
 int32_t NoCreateSchemeWindow(const char*, int32_t*, int32_t*, float*) { return -1; }
@@ -50,86 +51,103 @@ void fillHostDefaults(TKernelOptions& o) {
     o.Inspector.SetStatusText = NoStatusText;
 }
 
+// The accessors of the structure layer, each behind the barrier.
+void fillStructAccess(TStructAccess& a) {
+    a.GetStructName = ZO_KERNEL_SLOT(GetStructName, nullptr);
+    a.GetStructCaption = ZO_KERNEL_SLOT(GetStructCaption, nullptr);
+    a.GetStructItemCount = ZO_KERNEL_SLOT(GetStructItemCount, 0);
+    a.GetStructSize = ZO_KERNEL_SLOT(GetStructSize, 0);
+    a.GetStructItemType = ZO_KERNEL_SLOT(GetStructItemType, nullptr);
+    a.GetStructItemName = ZO_KERNEL_SLOT(GetStructItemName, nullptr);
+    a.GetStructItemCaption = ZO_KERNEL_SLOT(GetStructItemCaption, nullptr);
+    a.GetStructItemKind = ZO_KERNEL_SLOT(GetStructItemKind, nullptr);
+    a.GetStructItemList = ZO_KERNEL_SLOT(GetStructItemList, nullptr);
+    a.GetStructItemDefault = ZO_KERNEL_SLOT(GetStructItemDefault, nullptr);
+    a.GetStructItemValue = ZO_KERNEL_SLOT(GetStructItemValue, nullptr);
+    a.SetStructItemValue = ZO_KERNEL_SLOT(SetStructItemValue, 0);
+    a.FindStructItem = ZO_KERNEL_SLOT(FindStructItem, 0);
+}
+
 void fillStructAccess(TKernelOptions& o) {
-    FillStructAccess(o.Inspector.StructAccess);
-    FillStructAccess(o.StructAccess);
-    o.Inspector.GetStructPath = GetStructPath;
-    o.Inspector.GetStructItemPtr = GetStructItemPtr;
+    fillStructAccess(o.Inspector.StructAccess);
+    fillStructAccess(o.StructAccess);
+    o.Inspector.GetStructPath = ZO_KERNEL_SLOT(GetStructPath, nullptr);
+    o.Inspector.GetStructItemPtr = ZO_KERNEL_SLOT(GetStructItemPtr, nullptr);
 }
 
 }  // namespace
 
 void FillKernelOptions(TKernelOptions& o) {
-    o.KernelInit = KernelInit;
-    o.KernelDone = KernelDone;
+    o.KernelInit = ZO_KERNEL_SLOT(KernelInit);
+    o.KernelDone = ZO_KERNEL_SLOT(KernelDone, -1);
     fillStructAccess(o);
-    o.GetProgramFolder = GetProgramFolder;
-    o.GetDeviceFolder = GetDeviceFolder;
-    o.GetProjectFolder = GetProjectFolder;
-    o.GetStructFolder = GetStructFolder;
-    o.GetUploadFolder = GetUploadFolder;
-    o.GetConfigurationFolder = GetConfigurationFolder;
-    o.GetDeviceRuntimeFolder = GetDeviceRuntimeFolder;
-    o.SetLogCallback = SetLogCallback;
-    o.KernelLog = KernelLog;
+    o.GetProgramFolder = ZO_KERNEL_SLOT(GetProgramFolder, kNoText);
+    o.GetDeviceFolder = ZO_KERNEL_SLOT(GetDeviceFolder, kNoText);
+    o.GetProjectFolder = ZO_KERNEL_SLOT(GetProjectFolder, kNoText);
+    o.GetStructFolder = ZO_KERNEL_SLOT(GetStructFolder, kNoText);
+    o.GetUploadFolder = ZO_KERNEL_SLOT(GetUploadFolder, kNoText);
+    o.GetConfigurationFolder = ZO_KERNEL_SLOT(GetConfigurationFolder, kNoText);
+    o.GetDeviceRuntimeFolder = ZO_KERNEL_SLOT(GetDeviceRuntimeFolder, kNoText);
+    o.SetLogCallback = ZO_KERNEL_SLOT(SetLogCallback);
+    o.KernelLog = ZO_KERNEL_SLOT(KernelLog);
     // -- sheets and new project
-    o.NewProject = NewProject;
-    o.GetSheetCount = GetSheetCount;
-    o.GetSheet = GetSheet;
-    o.ResizeSheet = ResizeSheet;
-    o.OpenSheetWindow = OpenSheetWindow;
-    o.AddSheet = AddSheet;
-    o.DeleteSheet = DeleteSheet;
-    o.SetSheetWindow = SetSheetWindow;
+    o.NewProject = ZO_KERNEL_SLOT(NewProject, -2);
+    o.GetSheetCount = ZO_KERNEL_SLOT(GetSheetCount, 0);
+    o.GetSheet = ZO_KERNEL_SLOT(GetSheet, nullptr);
+    o.ResizeSheet = ZO_KERNEL_SLOT(ResizeSheet, -1);
+    o.OpenSheetWindow = ZO_KERNEL_SLOT(OpenSheetWindow, -1);
+    o.AddSheet = ZO_KERNEL_SLOT(AddSheet);
+    o.DeleteSheet = ZO_KERNEL_SLOT(DeleteSheet, -2);
+    o.SetSheetWindow = ZO_KERNEL_SLOT(SetSheetWindow, -1);
     // -- dropping blocks, block pictures and hit testing
-    o.SheetHitTest = SheetHitTest;
-    o.GetBlockPath = GetBlockPath;
-    o.GetBlockLibrary = GetBlockLibrary;
-    o.GetBlockInfoBitmap = GetBlockInfoBitmap;
-    o.DrawBlockPicture = DrawBlockPicture;
-    o.DrawBlockComments = DrawBlockComments;
-    o.ReleaseObject = ReleaseObject;
-    o.SheetDragOver = SheetDragOver;
-    o.SheetDragDrop = SheetDragDrop;
+    o.SheetHitTest = ZO_KERNEL_SLOT(SheetHitTest, -1);
+    o.GetBlockPath = ZO_KERNEL_SLOT(GetBlockPath, nullptr);
+    o.GetBlockLibrary = ZO_KERNEL_SLOT(GetBlockLibrary, nullptr);
+    o.GetBlockInfoBitmap = ZO_KERNEL_SLOT(GetBlockInfoBitmap, -2);
+    o.DrawBlockPicture = ZO_KERNEL_SLOT(DrawBlockPicture, -2);
+    o.DrawBlockComments = ZO_KERNEL_SLOT(DrawBlockComments, -2);
+    o.ReleaseObject = ZO_KERNEL_SLOT(ReleaseObject);
+    o.SheetDragOver = ZO_KERNEL_SLOT(SheetDragOver, -1);
+    o.SheetDragDrop = ZO_KERNEL_SLOT(SheetDragDrop, -4);
     // -- project file, device file, channel base
-    o.SaveProject = SaveProject;
-    o.WriteChannelList = WriteChannelList;
-    o.GetDeviceFilePath = GetDeviceFilePath;
-    o.GetDeviceProgram = GetDeviceProgram;
-    o.EditProjectHeader = EditProjectHeader;
+    o.SaveProject = ZO_KERNEL_SLOT(SaveProject, -2);
+    o.WriteChannelList = ZO_KERNEL_SLOT(WriteChannelList, -100);
+    o.GetDeviceFilePath = ZO_KERNEL_SLOT(GetDeviceFilePath, kNoText);
+    o.GetDeviceProgram = ZO_KERNEL_SLOT(GetDeviceProgram, kNoText);
+    o.EditProjectHeader = ZO_KERNEL_SLOT(EditProjectHeader, -1);
     // -- opening and closing, configuration file, upload folder
-    o.OpenProject = OpenProject;
-    o.CloseProject = CloseProject;
-    o.CreateConfigFile = CreateConfigFile;
-    o.BuildProjectFolder = BuildProjectFolder;
+    o.OpenProject = ZO_KERNEL_SLOT(OpenProject, -1);
+    o.CloseProject = ZO_KERNEL_SLOT(CloseProject, 0);
+    o.CreateConfigFile = ZO_KERNEL_SLOT(CreateConfigFile, -1);
+    o.BuildProjectFolder = ZO_KERNEL_SLOT(BuildProjectFolder, -1);
     // -- modes and debugging
-    o.SetMode = SetMode;
-    o.GetMode = GetMode;
-    o.ForwardToDebugger = ForwardToDebugger;
+    o.SetMode = ZO_KERNEL_SLOT(SetMode);
+    o.GetMode = ZO_KERNEL_SLOT(GetMode, 0);
+    o.ForwardToDebugger = ZO_KERNEL_SLOT(ForwardToDebugger, -1);
     // -- mouse editing, connections, painting
-    o.PaintScheme = PaintScheme;
-    o.SheetMouseDown = SheetMouseDown;
-    o.SheetMouseMove = SheetMouseMove;
-    o.SheetMouseUp = SheetMouseUp;
+    o.PaintScheme = ZO_KERNEL_SLOT(PaintScheme, -100);
+    o.SheetMouseDown = ZO_KERNEL_SLOT(SheetMouseDown, -1);
+    o.SheetMouseMove = ZO_KERNEL_SLOT(SheetMouseMove, -1);
+    o.SheetMouseUp = ZO_KERNEL_SLOT(SheetMouseUp, -1);
     // -- keyboard and clipboard
-    o.SheetKeyDown = SheetKeyDown;
-    o.SheetKeyUp = SheetKeyUp;
+    o.SheetKeyDown = ZO_KERNEL_SLOT(SheetKeyDown, -1);
+    o.SheetKeyUp = ZO_KERNEL_SLOT(SheetKeyUp, 0);
     // -- project tree
-    o.ProjectTreeClick = ProjectTreeClick;
-    o.ProjectTreeDblClick = ProjectTreeDblClick;
-    o.ProjectTreeKeyUp = ProjectTreeKeyUp;
+    o.ProjectTreeClick = ZO_KERNEL_SLOT(ProjectTreeClick, -3);
+    o.ProjectTreeDblClick = ZO_KERNEL_SLOT(ProjectTreeDblClick);
+    o.ProjectTreeKeyUp = ZO_KERNEL_SLOT(ProjectTreeKeyUp, -3);
     // -- option blocks
-    o.GetKernelOptionBlock = GetKernelOptionBlock;
-    o.SaveOptionBlock = SaveOptionBlock;
-    o.LoadOptionBlock = LoadOptionBlock;
-    o.GetStructDescription = GetStructDescription;
+    o.GetKernelOptionBlock = ZO_KERNEL_SLOT(GetKernelOptionBlock, -1);
+    o.SaveOptionBlock = ZO_KERNEL_SLOT(SaveOptionBlock, -1);
+    o.LoadOptionBlock = ZO_KERNEL_SLOT(LoadOptionBlock, -1);
+    o.GetStructDescription = ZO_KERNEL_SLOT(GetStructDescription, -2);
     // -- previews and library files
-    o.GetBlockPreview = GetBlockPreview;
-    o.FreeBlockPreview = FreeBlockPreview;
-    o.ClearLibraryFiles = ClearLibraryFiles;
-    o.LibraryFileCount = LibraryFileCount;
-    o.GetLibraryFile = GetLibraryFile;
-    o.AddLibraryFile = AddLibraryFile;
+    o.GetBlockPreview = ZO_KERNEL_SLOT(GetBlockPreview, -1);
+    o.FreeBlockPreview = ZO_KERNEL_SLOT(FreeBlockPreview, -2);
+    o.ClearLibraryFiles = ZO_KERNEL_SLOT(ClearLibraryFiles, -1);
+    o.LibraryFileCount = ZO_KERNEL_SLOT(LibraryFileCount, 0);
+    o.GetLibraryFile = ZO_KERNEL_SLOT(GetLibraryFile, nullptr);
+    o.AddLibraryFile = ZO_KERNEL_SLOT(AddLibraryFile, -2);
     fillHostDefaults(o);
 }
 

@@ -56,18 +56,18 @@ void workOutFolders(KernelState& s) {
 
 void WireGraficLibrary(TGraficOptions& g) {
     g.Log = KernelLog;
-    g.GetStructName = GetStructName;
-    g.GetStructCaption = GetStructCaption;
-    g.GetStructItemCount = GetStructItemCount;
-    g.GetStructItemType = GetStructItemType;
-    g.GetStructItemName = GetStructItemName;
-    g.GetStructItemCaption = GetStructItemCaption;
-    g.GetStructItemKind = GetStructItemKind;
-    g.GetStructItemDefault = GetStructItemDefault;
-    g.GetStructItemValue = GetStructItemValue;
-    g.FindStructItem = FindStructItem;
-    g.AddMenObjItem = AddMenObjItem;
-    g.GetConnectionTypeColor = GetConnectionTypeColor;
+    g.GetStructName = ZO_KERNEL_SLOT(GetStructName, nullptr);
+    g.GetStructCaption = ZO_KERNEL_SLOT(GetStructCaption, nullptr);
+    g.GetStructItemCount = ZO_KERNEL_SLOT(GetStructItemCount, 0);
+    g.GetStructItemType = ZO_KERNEL_SLOT(GetStructItemType, nullptr);
+    g.GetStructItemName = ZO_KERNEL_SLOT(GetStructItemName, nullptr);
+    g.GetStructItemCaption = ZO_KERNEL_SLOT(GetStructItemCaption, nullptr);
+    g.GetStructItemKind = ZO_KERNEL_SLOT(GetStructItemKind, nullptr);
+    g.GetStructItemDefault = ZO_KERNEL_SLOT(GetStructItemDefault, nullptr);
+    g.GetStructItemValue = ZO_KERNEL_SLOT(GetStructItemValue, nullptr);
+    g.FindStructItem = ZO_KERNEL_SLOT(FindStructItem, 0);
+    g.AddMenObjItem = ZO_KERNEL_SLOT(AddMenObjItem, -1);
+    g.GetConnectionTypeColor = ZO_KERNEL_SLOT(GetConnectionTypeColor, kUnknownLineTypeColor);
 }
 
 }  // namespace zo::kernel

@@ -6,10 +6,10 @@
 #include "common/abi/KeyCodes.h"
 #include "kernel/BlockPrepare.h"
 #include "kernel/Clipboard.h"
-#include "kernel/Connections.h"
 #include "kernel/KernelLog.h"
 #include "kernel/KernelState.h"
-#include "kernel/ProjectTree.h"
+#include "kernel/LinkMerge.h"
+#include "kernel/ProjectTreeNodes.h"
 #include "kernel/Selection.h"
 #include "kernel/Sheets.h"
 #include "platform/Cp1251.h"
@@ -134,11 +134,7 @@ using namespace zo::kernel;
 
 extern "C" int32_t SheetKeyDown(const char* sheetName, uint16_t key, uint8_t shift, uint8_t* changed) {
     if (changed) *changed = 0;
-    try {
-        return keyDown(sheetName, key, shift, changed);
-    } catch (...) {
-        return -1;
-    }
+    return keyDown(sheetName, key, shift, changed);
 }
 
 extern "C" int32_t SheetKeyUp(const char*, uint16_t, uint8_t, uint8_t*) { return 0; }

@@ -6,8 +6,9 @@
 #include "kernel/DebugMode.h"
 #include "kernel/Gesture.h"
 #include "kernel/KernelState.h"
+#include "kernel/LinkMerge.h"
 #include "kernel/OutsideLibraries.h"
-#include "kernel/ProjectTree.h"
+#include "kernel/ProjectTreeNodes.h"
 #include "kernel/Selection.h"
 #include "kernel/SheetIndex.h"
 #include "platform/Cp1251.h"
@@ -275,27 +276,15 @@ using namespace zo::kernel;
 
 extern "C" int32_t SheetMouseDown(const char* sheetName, int32_t x, int32_t y, uint8_t button, char* statusText,
                                   uint8_t* changed) {
-    try {
-        return mouseDown(sheetName, x, y, button, statusText, changed);
-    } catch (...) {
-        return -1;
-    }
+    return mouseDown(sheetName, x, y, button, statusText, changed);
 }
 
 extern "C" int32_t SheetMouseMove(const char* sheetName, int32_t x, int32_t y, char* statusText, char* hintText,
                                   int16_t* cursor, uint8_t* changed) {
-    try {
-        return mouseMove(sheetName, x, y, statusText, hintText, cursor, changed);
-    } catch (...) {
-        return -1;
-    }
+    return mouseMove(sheetName, x, y, statusText, hintText, cursor, changed);
 }
 
 extern "C" int32_t SheetMouseUp(const char* sheetName, int32_t x, int32_t y, uint8_t button, char* statusText,
                                 uint8_t* changed) {
-    try {
-        return mouseUp(sheetName, x, y, button, statusText, changed);
-    } catch (...) {
-        return -1;
-    }
+    return mouseUp(sheetName, x, y, button, statusText, changed);
 }

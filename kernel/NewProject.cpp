@@ -110,9 +110,5 @@ int32_t newProject(const char* projectNameText, const char* deviceFileText) {
 }  // namespace zo::kernel
 
 extern "C" int32_t NewProject(const char* projectName, const char* deviceFile) {
-    try {
-        return zo::kernel::newProject(projectName, deviceFile);
-    } catch (const std::exception&) {
-        return -2;
-    }
+    return zo::kernel::newProject(projectName, deviceFile);
 }

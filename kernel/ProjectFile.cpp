@@ -261,11 +261,4 @@ int saveProject(const std::string& path) {
 
 }  // namespace zo::kernel
 
-extern "C" int32_t SaveProject(const char* path) {
-    try {
-        return zo::kernel::saveProject(path ? path : "");
-    } catch (...) {
-        zo::kernel::Log(ZO_RU("Ошибка записи файла проекта ") + zo::kernel::Q + (path ? path : "") + zo::kernel::Q, 5);
-        return -2;
-    }
-}
+extern "C" int32_t SaveProject(const char* path) { return zo::kernel::saveProject(path ? path : ""); }

@@ -14,7 +14,7 @@
 #include "kernel/KernelLog.h"
 #include "kernel/KernelState.h"
 #include "kernel/ProjectFile.h"
-#include "kernel/ProjectTree.h"
+#include "kernel/ProjectTreeNodes.h"
 #include "kernel/Sheets.h"
 #include "platform/Cp1251.h"
 #include "platform/Paths.h"
@@ -229,14 +229,7 @@ int openProject(const std::string& path) {
 
 using namespace zo::kernel;
 
-extern "C" int32_t OpenProject(const char* path) {
-    try {
-        return openProject(path ? path : "");
-    } catch (...) {
-        Log(ZO_RU("Ошибка в файле: ") + (path ? path : ""), 5);
-        return -1;
-    }
-}
+extern "C" int32_t OpenProject(const char* path) { return openProject(path ? path : ""); }
 
 namespace zo::kernel {
 namespace {
@@ -265,11 +258,9 @@ void closeProject(const char* path) {
 }  // namespace
 }  // namespace zo::kernel
 
+// A close that fails goes as far as it got (the barrier answers 0 still); the
+// model is emptied by the next close.
 extern "C" int32_t CloseProject(const char* path) {
-    try {
-        closeProject(path);
-    } catch (...) {
-        // Closing goes on as far as it got; the model is emptied by the next close.
-    }
+    closeProject(path);
     return 0;
 }

@@ -4,13 +4,17 @@
 #include "common/Struct.h"
 #include "common/abi/BlockRecord.h"
 #include "common/abi/ConnectionRecord.h"
-#include "kernel/Connections.h"
+#include "kernel/BlockPrepare.h"
+#include "kernel/Gesture.h"
+#include "kernel/KernelLog.h"
 #include "kernel/KernelState.h"
+#include "kernel/LinkMerge.h"
 #include "kernel/ProjectFile.h"
-#include "kernel/ProjectTree.h"
+#include "kernel/ProjectTreeNodes.h"
 #include "kernel/SheetIndex.h"
 #include "platform/Cp1251.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -50,7 +54,7 @@ void showBlock(const TSheetRecord* sheet, const TBlockRecord* block) {
         {block->Display.Struct, block->Display.Data},
         {block->Block.Struct, block->Block.Data},
     };
-    showItems(std::string(block->Name) + "   (" + sheet->Name + ")", 3, items, OnBlockPropertiesChanged);
+    showItems(std::string(block->Name) + "   (" + sheet->Name + ")", 3, items, ZO_KERNEL_SLOT(OnBlockPropertiesChanged));
 }
 
 void showLink(TSheetRecord* sheet, TConnectionRecord* link) {
@@ -67,7 +71,7 @@ void showSheet(TSheetRecord* sheet) {
     if (CheckStructure(State().structCache, path.c_str(), kSheetStoredSize) != 0) return;
     if (auto f = Options().StoreSchemeWindowState) f(sheet->Name);
     const TStructInstance item{State().structCache->GetStruct(path.c_str()), sheet};
-    showItems(SheetDescriptionName(), 1, &item, OnSheetPropertiesChanged);
+    showItems(SheetDescriptionName(), 1, &item, ZO_KERNEL_SLOT(OnSheetPropertiesChanged));
 }
 
 // The move keeps every selected item on the sheet: on the side it moves
@@ -94,6 +98,13 @@ bool moveFits(const TSheetRecord* sheet, int32_t dx, int32_t dy) {
 }
 
 }  // namespace
+
+int SelectChain(TSheetRecord* sheet, int32_t chain) {
+    if (!sheet) return -1;
+    for (uint16_t i = 0; i < linkCount(sheet); ++i)
+        if (linkAt(sheet, i)->Chain == chain) linkAt(sheet, i)->Selected = 1;
+    return 0;
+}
 
 void EmptyInspector() { showItems({}, 0, nullptr, nullptr); }
 
@@ -203,4 +214,81 @@ void SetInspectedSheetName(const char* name) { g_inspected.name.assign(name ? na
 
 void ForgetInspectedSheet() { g_inspected = Inspected{}; }
 
+// ---------------------------------------------------------------------------
+// The inspector's change callbacks
+
+namespace {
+
+std::string nameOf(const TSheetRecord& sheet) { return std::string(sheet.Name, strnlen(sheet.Name, 60)); }
+
+void setName(TSheetRecord& sheet, const std::string& name) {
+    std::memset(sheet.Name, 0, sizeof sheet.Name);
+    std::memcpy(sheet.Name, name.data(), std::min<size_t>(name.size(), 60));
+}
+
+void repaintSchemeWindows() {
+    if (auto repaint = Options().RepaintSchemeWindows) repaint();
+}
+
+// The number of sheets other than this one whose name equals name (Latin letters in any case).
+int otherSheetsNamed(const TSheetRecord* sheet, const std::string& name) {
+    int count = 0;
+    const TMenObj& sheets = State().sheets;
+    for (uint16_t i = 0; i < sheets.Count; ++i) {
+        const auto* other = static_cast<const TSheetRecord*>(sheets.GetItem(i));
+        if (other != sheet && SameSheetName(nameOf(*other).c_str(), name.c_str())) ++count;
+    }
+    return count;
+}
+
+// A name the sheet cannot take: the old one goes back into the record.
+void refuseName(TSheetRecord* sheet, const std::string& oldName, const std::string& message) {
+    Log(message, 3);
+    setName(*sheet, oldName);
+    RepaintInspector();
+}
+
+void sheetPropertiesChanged() {
+    TSheetRecord* sheet = InspectedSheet();
+    if (!sheet) return;
+    const std::string oldName = std::string(InspectedSheetName()).substr(0, 60);
+    const std::string newName = nameOf(*sheet);
+    if (newName == oldName) return;
+    if (newName.empty()) return refuseName(sheet, oldName, ZO_RU("Имя схемы не может быть пустым."));
+    if (otherSheetsNamed(sheet, newName) > 0)
+        return refuseName(sheet, oldName, ZO_RU("Имя схемы ") + Q + newName + Q + ZO_RU(" уже есть."));
+    const TRenameProc rename = Options().RenameSchemeWindow;
+    if (!rename || rename(oldName.c_str(), newName.c_str()) != 0) {
+        // The window keeps the old name, and so do the record, the inspector and the tree.
+        Log(ZO_RU("Не удалось переименовать схему ") + Q + oldName + Q + ZO_RU(" в ") + Q + newName + Q + ".", 5);
+        setName(*sheet, oldName);
+        RepaintInspector();
+        return;
+    }
+    RepaintInspector();
+    Log(ZO_RU("Cхема ") + Q + oldName + Q + ZO_RU(" переименована в ") + Q + newName + Q + ".", 1);
+    SetInspectedSheetName(newName.c_str());
+    RefreshProjectTree();
+}
+
+void blockPropertiesChanged() {
+    TSheetRecord* sheet = InspectedSheet();
+    if (!sheet || !sheet->Blocks) return;
+    for (uint16_t i = 0; i < sheet->Blocks->Count; ++i) {
+        auto* block = static_cast<TBlockRecord*>(sheet->Blocks->GetItem(i));
+        if (block->Selected) RedrawBlockPicture(block);
+    }
+    MarkSheetsChanged();
+    repaintSchemeWindows();
+    RefreshProjectTree();
+}
+
+}  // namespace
+
 }  // namespace zo::kernel
+
+using namespace zo::kernel;
+
+extern "C" void OnBlockPropertiesChanged() { blockPropertiesChanged(); }
+
+extern "C" void OnSheetPropertiesChanged() { sheetPropertiesChanged(); }

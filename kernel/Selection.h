@@ -10,6 +10,9 @@
 
 namespace zo::kernel {
 
+// Selects every connection of the chain: 0, -1 nil sheet.
+int SelectChain(TSheetRecord* sheet, int32_t chain);
+
 // The inspector emptied (replace callback with nil, 0, nil, nil).
 void EmptyInspector();
 // The inspector's repaint callback, when the host gave one.
@@ -46,3 +49,11 @@ void SetInspectedSheetName(const char* name);
 void ForgetInspectedSheet();
 
 }  // namespace zo::kernel
+
+extern "C" {
+// Change callbacks handed to the inspector with the block and the sheet
+// properties: a changed block is drawn again, a renamed sheet renames its
+// window (or takes its old name back).
+void OnBlockPropertiesChanged();
+void OnSheetPropertiesChanged();
+}

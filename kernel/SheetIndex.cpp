@@ -4,7 +4,7 @@
 #include "common/MenObj.h"
 #include "common/Struct.h"
 #include "kernel/KernelState.h"
-#include "kernel/Sheets.h"
+#include "kernel/SheetList.h"
 
 #include <algorithm>
 #include <cstring>

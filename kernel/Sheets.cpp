@@ -4,7 +4,7 @@
 #include "kernel/BlockPrepare.h"
 #include "kernel/KernelLog.h"
 #include "kernel/KernelState.h"
-#include "kernel/ProjectTree.h"
+#include "kernel/ProjectTreeNodes.h"
 #include "kernel/Selection.h"
 #include "kernel/SheetIndex.h"
 #include "platform/Cp1251.h"
@@ -105,15 +105,6 @@ void moveContents(TSheetRecord& sheet, int32_t dx, int32_t dy) {
 }
 
 }  // namespace
-
-TSheetRecord* FindSheet(const char* name, uint16_t* index) {
-    if (!name) return nullptr;
-    uint16_t at = 0;
-    const TMenObj& sheets = State().sheets;
-    if (!sheets.FindName(at, name)) return nullptr;
-    if (index) *index = at;
-    return static_cast<TSheetRecord*>(sheets.GetItem(at));
-}
 
 int CheckBlockPlace(const char* sheetName, const TZoRect& rect) {
     const TSheetRecord* sheet = FindSheet(sheetName);

@@ -9,23 +9,17 @@
 
 #include "common/Geometry.h"
 #include "common/abi/SheetRecord.h"
+#include "kernel/SheetList.h"
 
 #include <cstdint>
 
 namespace zo::kernel {
-
-// One grid cell in pixels.
-inline constexpr int32_t kGridCell = 12;
 
 // Whatever a sheet keeps in Extra; deleted with the sheet.
 class TSheetExtra {
 public:
     virtual ~TSheetExtra() = default;
 };
-
-// The sheet of that name (case-insensitive for Latin letters) and its index;
-// nil for a nil name or no such sheet.
-TSheetRecord* FindSheet(const char* name, uint16_t* index = nullptr);
 
 // Whether a block rectangle (cells, Right and Bottom inclusive) may be placed on
 // the sheet: 0 fits; -1 no such sheet (or no block list); -2 a cell of it lies

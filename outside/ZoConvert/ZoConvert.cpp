@@ -8,6 +8,7 @@
 // Text is read and written the same way in every locale. A text that is not a value of its
 // type leaves the destination untouched; nothing is written past the type's size.
 
+#include "common/SlotBarrier.h"
 #include "common/abi/ConvertOptions.h"
 
 #include <charconv>
@@ -301,9 +302,9 @@ int32_t typeSize(const char* typeName) { return lookup(typeName).size; }
 TConvertOptions g_options = {
     "ZoConvert: typed values and text",
     {0, 0, 0, 0},
-    &textToValue,
-    &valueToText,
-    &typeSize,
+    zo::SlotBarrier<zo::ReportSlotFailureToStderr, "TextToValue", textToValue, kNotAValue>::Call,
+    zo::SlotBarrier<zo::ReportSlotFailureToStderr, "ValueToText", valueToText, kNotAValue>::Call,
+    zo::SlotBarrier<zo::ReportSlotFailureToStderr, "TypeSize", typeSize, 0>::Call,
 };
 
 }  // namespace

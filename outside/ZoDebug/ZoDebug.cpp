@@ -12,12 +12,14 @@
 
 #include "RuntimeLink.h"
 
+#include "common/SlotBarrier.h"
 #include "common/abi/DebugOptions.h"
 #include "platform/Cp1251.h"
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -67,6 +69,20 @@ Session* g_session = nullptr;  // changed only by Start and Stop
 void log(const std::string& text, uint8_t level) {
     if (g_record.Log) g_record.Log(text.c_str(), level);
 }
+
+// A failed entry of the record, told once at level 5 through the kernel's log.
+void reportFailure(const char* slot, const char* what) noexcept {
+    if (!g_record.Log) return zo::ReportSlotFailureToStderr(slot, what);
+    char line[512];
+    std::snprintf(line, sizeof line, "ZoDebug %s: %s", slot, what);
+    try {
+        g_record.Log(line, 5);
+    } catch (...) {
+    }
+}
+
+template <zo::SlotName Name, auto Routine, auto... Failure>
+constexpr auto Guarded = &zo::SlotBarrier<reportFailure, Name, Routine, Failure...>::Call;
 
 std::string where(const Session& s) { return s.address + ":" + std::to_string(s.port); }
 
@@ -238,10 +254,10 @@ __attribute__((visibility("default"))) void GetInfo(void** record, int32_t* size
     static const bool filled = [] {
         const std::string& description = ZO_RU("Отладка FBD схем на контроллере (TCP)");
         std::strncpy(g_record.Description, description.c_str(), sizeof g_record.Description - 1);
-        g_record.Start = DebugStart;
-        g_record.Stop = DebugStop;
-        g_record.DebugRequest = DebugRequest;
-        g_record.GetValue = DebugGetValue;
+        g_record.Start = Guarded<"Start", DebugStart, -3>;
+        g_record.Stop = Guarded<"Stop", DebugStop, -1>;
+        g_record.DebugRequest = Guarded<"DebugRequest", DebugRequest, kLinkFailed>;
+        g_record.GetValue = Guarded<"GetValue", DebugGetValue, -1>;
         return true;
     }();
     (void)filled;

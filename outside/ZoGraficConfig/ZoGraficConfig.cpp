@@ -1,6 +1,7 @@
 // Stand-in for the outside graphic library ZoGraficConfig: draws block pictures with their pins on the 12-pixel grid.
 #include "BlockPainter.h"
 
+#include "common/SlotBarrier.h"
 #include "common/abi/GraficOptions.h"
 #include "platform/Cp1251.h"
 
@@ -8,6 +9,7 @@
 #include <QGuiApplication>
 #include <QImage>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -45,6 +47,21 @@ void logLine(const std::string& text, uint8_t level) {
     const TLogProc log = g_record.Log;
     if (log) log(text.c_str(), level);
 }
+
+// A failed entry of the record, told once at level 5 through the kernel's log.
+void reportFailure(const char* slot, const char* what) noexcept {
+    const TLogProc log = g_record.Log;
+    if (!log) return zo::ReportSlotFailureToStderr(slot, what);
+    char line[512];
+    std::snprintf(line, sizeof line, "ZoGraficConfig %s: %s", slot, what);
+    try {
+        log(line, 5);
+    } catch (...) {
+    }
+}
+
+template <zo::SlotName Name, auto Routine, auto... Failure>
+constexpr auto Guarded = &zo::SlotBarrier<reportFailure, Name, Routine, Failure...>::Call;
 
 std::string textOf(const char* text) { return text ? std::string(text) : std::string(); }
 
@@ -226,11 +243,7 @@ int32_t drawBlock(void** picture, const TStructInstance* block, const TStructIns
 }
 
 int32_t DrawBlock(void** picture, const TStructInstance* block, const TStructInstance* display, void* pins) {
-    try {
-        return drawBlock(picture, block, display, pins);
-    } catch (...) {
-        return kFailed;
-    }
+    return drawBlock(picture, block, display, pins);
 }
 
 int32_t ReleasePicture(void** picture) {
@@ -270,10 +283,10 @@ void fillRecord() {
     std::memset(&g_record, 0, sizeof g_record);
     const std::string& description = ZO_RU("библиотека графики Orvanta Configurator");
     std::memcpy(g_record.Description, description.data(), std::min(description.size(), sizeof g_record.Description - 1));
-    g_record.GraficInit = GraficInit;
-    g_record.GraficDone = GraficDone;
-    g_record.DrawBlock = DrawBlock;
-    g_record.ReleasePicture = ReleasePicture;
+    g_record.GraficInit = Guarded<"GraficInit", GraficInit, -1>;
+    g_record.GraficDone = Guarded<"GraficDone", GraficDone, 0>;
+    g_record.DrawBlock = Guarded<"DrawBlock", DrawBlock, kFailed>;
+    g_record.ReleasePicture = Guarded<"ReleasePicture", ReleasePicture, -1>;
 }
 
 }  // namespace

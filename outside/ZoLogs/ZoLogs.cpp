@@ -11,6 +11,7 @@
 // The log view (RenderLogView) is a page of whole lines; its Position is the byte offset
 // just past the last visible line, so following the end of the log means Position = Size.
 
+#include "common/SlotBarrier.h"
 #include "common/abi/LogsOptions.h"
 #include "platform/Cp1251.h"
 
@@ -512,19 +513,23 @@ void showLogWindow(const char* logName, int32_t left, int32_t top, int32_t right
     window->raise();
 }
 
+// The logging library has no log to tell its own failures to: they go to stderr.
+template <zo::SlotName Name, auto Routine, auto... Failure>
+constexpr auto Guarded = &zo::SlotBarrier<zo::ReportSlotFailureToStderr, Name, Routine, Failure...>::Call;
+
 TLogsOptions g_options = {
     "ZoLogs: named log files",
     nullptr,
     nullptr,
-    &initialize,
-    &finalize,
-    &closeLog,
-    &writeLine,
+    Guarded<"Initialize", initialize>,
+    Guarded<"Finalize", finalize>,
+    Guarded<"CloseLog", closeLog>,
+    Guarded<"WriteLine", writeLine>,
     {nullptr, nullptr},
-    &clearLog,
-    &openLog,
-    &renderLogView,
-    &showLogWindow,
+    Guarded<"ClearLog", clearLog>,
+    Guarded<"OpenLog", openLog>,
+    Guarded<"RenderLogView", renderLogView, kNoGui>,
+    Guarded<"ShowLogWindow", showLogWindow>,
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 // "Icon32", "Icon32dis". Results: 0 done; -1 a nil argument; -2 an unknown
 // name; -3 the picture could not be encoded.
 
+#include "common/SlotBarrier.h"
 #include "outside/ZoResource/Strips.h"
 
 #include <QBuffer>
@@ -42,10 +43,7 @@ std::map<size_t, QByteArray>& encoded() {
     return pictures;
 }
 
-}  // namespace
-
-extern "C" __attribute__((visibility("default"))) int32_t GetResourceBitmap(const char* name, const uint8_t** bytes,
-                                                                           int32_t* size) {
+int32_t getResourceBitmap(const char* name, const uint8_t** bytes, int32_t* size) {
     if (!name || !bytes || !size) return -1;
     *bytes = nullptr;
     *size = 0;
@@ -67,4 +65,13 @@ extern "C" __attribute__((visibility("default"))) int32_t GetResourceBitmap(cons
         return 0;
     }
     return -2;
+}
+
+}  // namespace
+
+// The one export, behind the barrier: a picture that cannot be drawn or encoded answers -3.
+extern "C" __attribute__((visibility("default"))) int32_t GetResourceBitmap(const char* name, const uint8_t** bytes,
+                                                                           int32_t* size) {
+    return zo::SlotBarrier<zo::ReportSlotFailureToStderr, "GetResourceBitmap", getResourceBitmap, -3>::Call(name, bytes,
+                                                                                                           size);
 }

@@ -1,10 +1,11 @@
 // Stand-in for the product's routing library ZoTraceSchem (connection routing on a sheet).
 //
 // One router serves the whole process; the entries of the record drive it.
-// No exception leaves an entry: a failed allocation answers kTraceOutOfMemory.
+// No exception leaves an entry: each runs behind the barrier.
 
 #include "TraceRouter.h"
 
+#include "common/SlotBarrier.h"
 #include "common/abi/TraceOptions.h"
 
 #include <cstdint>
@@ -23,14 +24,13 @@ zo::trace::Router& router() {
 template <typename Call>
 int32_t guarded(Call call) {
     std::lock_guard<std::mutex> lock(gLock);
-    try {
-        return call(router());
-    } catch (const std::bad_alloc&) {
-        return kTraceOutOfMemory;
-    } catch (...) {
-        return kTraceOutOfMemory;
-    }
+    return call(router());
 }
+
+// An entry of the record behind the barrier: a failed allocation (or anything
+// else thrown) answers kTraceOutOfMemory.
+template <zo::SlotName Name, auto Routine, auto... Failure>
+constexpr auto Guarded = &zo::SlotBarrier<zo::ReportSlotFailureToStderr, Name, Routine, Failure...>::Call;
 
 }  // namespace
 
@@ -77,15 +77,15 @@ static const TTraceSegment* TraceGetRoutePoint(int32_t index) {
 
 static TTraceOptions gTraceOptions = {
     "ZoTraceSchem: connection router",
-    TraceSetSheetSize,
-    TraceAddBlockObstacle,
-    TraceAddLineObstacle,
-    TraceSetStartPoint,
-    TraceSetEndPoint,
-    TraceMarkCell,
-    TraceFindRoute,
-    TraceGetRoutePointCount,
-    TraceGetRoutePoint,
+    Guarded<"SetSheetSize", TraceSetSheetSize, kTraceOutOfMemory>,
+    Guarded<"AddBlockObstacle", TraceAddBlockObstacle, kTraceOutOfMemory>,
+    Guarded<"AddLineObstacle", TraceAddLineObstacle, kTraceOutOfMemory>,
+    Guarded<"SetStartPoint", TraceSetStartPoint, kTraceOutOfMemory>,
+    Guarded<"SetEndPoint", TraceSetEndPoint, kTraceOutOfMemory>,
+    Guarded<"MarkCell", TraceMarkCell, kTraceOutOfMemory>,
+    Guarded<"FindRoute", TraceFindRoute, kTraceOutOfMemory>,
+    Guarded<"GetRoutePointCount", TraceGetRoutePointCount, kTraceOutOfMemory>,
+    Guarded<"GetRoutePoint", TraceGetRoutePoint, nullptr>,
     {0, 0, 0, 0},
 };
 

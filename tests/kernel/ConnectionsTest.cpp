@@ -5,7 +5,9 @@
 #include "kernel/Connections.h"
 #include "kernel/Gesture.h"
 #include "kernel/KernelState.h"
+#include "kernel/LinkMerge.h"
 #include "kernel/MouseEditing.h"
+#include "kernel/Selection.h"
 #include "platform/Cp1251.h"
 
 #include <algorithm>

@@ -7,6 +7,7 @@
 #include "kernel/Gesture.h"
 #include "kernel/HitTest.h"
 #include "kernel/KernelState.h"
+#include "kernel/LinkMerge.h"
 #include "kernel/MouseEditing.h"
 #include "kernel/Selection.h"
 #include "kernel/SheetIndex.h"

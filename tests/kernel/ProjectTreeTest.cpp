@@ -6,6 +6,7 @@
 #include "common/abi/KeyCodes.h"
 #include "kernel/KernelState.h"
 #include "kernel/ProjectTree.h"
+#include "kernel/ProjectTreeNodes.h"
 #include "platform/Cp1251.h"
 
 #include <gtest/gtest.h>

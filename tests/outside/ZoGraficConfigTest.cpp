@@ -20,6 +20,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -542,6 +543,18 @@ TEST_F(ZoGraficConfigTest, MissingCallbacksAreRefusedAndLogged) {
     options_->FindStructItem = hostFind;
     void*& drawn = newPicture();
     EXPECT_EQ(draw(drawn), 0);
+}
+
+// A host callback that throws (here the pin list, its memory gone) does not
+// cross the C boundary: the entry answers its failure and logs it once.
+TEST_F(ZoGraficConfigTest, AThrowingHostCallbackGivesTheFailureResultAndOneLine) {
+    options_->AddMenObjItem = [](void*, const void*) -> int32_t { throw std::bad_alloc(); };
+    void* picture = nullptr;
+    EXPECT_EQ(draw(picture), -8);
+    EXPECT_EQ(picture, nullptr);
+    ASSERT_EQ(g_log.size(), 1u);
+    EXPECT_EQ(g_log[0].first, "ZoGraficConfig DrawBlock: std::bad_alloc");
+    EXPECT_EQ(g_log[0].second, 5);
 }
 
 TEST_F(ZoGraficConfigTest, AListThatRefusesAPinLeavesThePictureAsItWas) {
