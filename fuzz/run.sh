@@ -63,6 +63,9 @@ clean_scratch() {
   for d in /dev/shm/zo-fuzz-* /tmp/zo-fuzz-*; do
     [ -d "$d" ] || continue
     pid=${d##*-}
+    # Only folders named after a process; a running target's corpus folder
+    # (zo-fuzz-corpus-<target>.XXXXXX) is not scratch.
+    case $pid in ''|*[!0-9]*) continue ;; esac
     kill -0 "$pid" 2>/dev/null || rm -rf "$d"
   done
 }
