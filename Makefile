@@ -3,7 +3,7 @@
 # make fuzz  - builds the fuzz targets and runs each for FUZZ_SECONDS (default 300) or
 #              for FUZZ_RUNS executions, FUZZ_PROCESSES processes a target, targets in
 #              parallel; reports executions (and their total over runs) and findings per target.
-# make bench - builds the kernel's benchmarks in release mode (own build folder,
+# make bench - builds the kernel's and the editing windows' benchmarks in release mode (own build folder,
 #              no sanitizers) and prints their table.
 BUILD_DIR ?= build
 BENCH_DIR ?= build-bench
@@ -45,8 +45,9 @@ fuzz-check:
 bench: deps
 	cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DZO_SANITIZE=OFF -DZO_TESTS=OFF \
 		"-DCMAKE_CXX_FLAGS_RELEASE=$(BENCH_FLAGS)"
-	cmake --build $(BENCH_DIR) -j $(JOBS) --target zobench
+	cmake --build $(BENCH_DIR) -j $(JOBS) --target zobench zobench_windows
 	$(BENCH_DIR)/bench/zobench
+	$(BENCH_DIR)/bench/configurator/zobench_windows
 
 clean:
 	rm -rf $(BUILD_DIR) $(FUZZ_BUILD_DIR) $(BENCH_DIR)

@@ -1,0 +1,85 @@
+#include "configurator/link/InspectorLink.h"
+
+#include "platform/Cp1251.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace zo::configurator {
+
+namespace {
+constexpr int32_t kScratchSize = 32768;
+std::string textOf(const char* text) { return text ? std::string(text) : std::string(); }
+}  // namespace
+
+std::string InspectorLink::structPath(const TStructInstance* instance) const {
+    return record_ && record_->GetStructPath && instance ? textOf(record_->GetStructPath(instance)) : std::string();
+}
+
+#define ZO_STRUCT_TEXT(method, slot)                                                                            \
+    std::string InspectorLink::method(const TStructInstance* instance) const {                                  \
+        return record_ && record_->StructAccess.slot && instance ? textOf(record_->StructAccess.slot(instance)) \
+                                                                 : std::string();                               \
+    }
+ZO_STRUCT_TEXT(structName, GetStructName)
+ZO_STRUCT_TEXT(structCaption, GetStructCaption)
+#undef ZO_STRUCT_TEXT
+
+int InspectorLink::itemCount(const TStructInstance* instance) const {
+    return record_ && record_->StructAccess.GetStructItemCount && instance
+               ? std::max(0, record_->StructAccess.GetStructItemCount(instance))
+               : 0;
+}
+
+#define ZO_ITEM_TEXT(method, slot)                                                                    \
+    std::string InspectorLink::method(const TStructInstance* instance, int index) const {             \
+        return record_ && record_->StructAccess.slot && instance && index >= 0                         \
+                   ? textOf(record_->StructAccess.slot(instance, uint16_t(index)))                    \
+                   : std::string();                                                                   \
+    }
+ZO_ITEM_TEXT(itemType, GetStructItemType)
+ZO_ITEM_TEXT(itemName, GetStructItemName)
+ZO_ITEM_TEXT(itemCaption, GetStructItemCaption)
+ZO_ITEM_TEXT(itemKind, GetStructItemKind)
+ZO_ITEM_TEXT(itemList, GetStructItemList)
+ZO_ITEM_TEXT(itemValue, GetStructItemValue)
+#undef ZO_ITEM_TEXT
+
+int InspectorLink::setItemValue(const TStructInstance* instance, int index, const std::string& text) const {
+    return record_ && record_->StructAccess.SetStructItemValue && instance && index >= 0
+               ? record_->StructAccess.SetStructItemValue(instance, uint16_t(index), text.c_str())
+               : 0;
+}
+
+void* InspectorLink::itemPtr(const TStructInstance* instance, int index) const {
+    return record_ && record_->GetStructItemPtr && instance && index >= 0
+               ? record_->GetStructItemPtr(instance, uint16_t(index))
+               : nullptr;
+}
+
+bool InspectorLink::canConvert() const {
+    return record_ && record_->ConvertOptions && record_->ConvertOptions->TextToValue;
+}
+
+bool InspectorLink::textIsValue(const std::string& typeName, const std::string& text) const {
+    if (!canConvert()) return false;
+    const TConvertOptions& convert = *record_->ConvertOptions;
+    int32_t size = kScratchSize;
+    if (convert.TypeSize) size = std::max(size, convert.TypeSize(typeName.c_str()));
+    std::vector<char> scratch(size_t(size), 0);
+    return convert.TextToValue(typeName.c_str(), text.c_str(), scratch.data()) == 0;
+}
+
+void InspectorLink::setStatusText(int panel, const QString& text) const {
+    if (record_ && record_->SetStatusText) record_->SetStatusText(panel, cp1251(text).c_str());
+}
+
+int InspectorLink::openDialogOfType(const std::string& typeName, void* data) const {
+    return dialogs_ ? dialogs_(typeName, data) : 0;
+}
+
+QString InspectorLink::text(const std::string& cp1251Text) { return platform::cp1251ToQString(cp1251Text); }
+
+std::string InspectorLink::cp1251(const QString& text) { return platform::qstringToCp1251(text); }
+
+}  // namespace zo::configurator

@@ -1,0 +1,60 @@
+#pragma once
+// The property inspector's way into the kernel: the structure accessors of the
+// inspector record (TInspectorRecord), the conversion library's check of a
+// typed text, the host's status text, and the typed dialogs of the dialogs
+// library. Every call answers empty (or a failure code) while no record is
+// bound. Texts cross as Windows-1251; the inspector's captions become QString here.
+
+#include "common/abi/KernelOptions.h"
+
+#include <QString>
+
+#include <functional>
+#include <string>
+
+namespace zo::configurator {
+
+class InspectorLink {
+public:
+    explicit InspectorLink(TInspectorRecord* record = nullptr) : record_(record) {}
+    void setRecord(TInspectorRecord* record) { record_ = record; }
+    TInspectorRecord* record() const { return record_; }
+    bool bound() const { return record_ != nullptr; }
+
+    std::string structPath(const TStructInstance* instance) const;
+    std::string structName(const TStructInstance* instance) const;
+    std::string structCaption(const TStructInstance* instance) const;
+    int itemCount(const TStructInstance* instance) const;
+    std::string itemType(const TStructInstance* instance, int index) const;
+    std::string itemName(const TStructInstance* instance, int index) const;
+    std::string itemCaption(const TStructInstance* instance, int index) const;
+    std::string itemKind(const TStructInstance* instance, int index) const;
+    std::string itemList(const TStructInstance* instance, int index) const;
+    std::string itemValue(const TStructInstance* instance, int index) const;
+    // SetStructItemValue's result; 0 without a record.
+    int setItemValue(const TStructInstance* instance, int index, const std::string& text) const;
+    void* itemPtr(const TStructInstance* instance, int index) const;
+
+    // The conversion record is there (the kernel copies the host's in KernelInit).
+    bool canConvert() const;
+    // True when the conversion library takes the text as a value of the type. The
+    // value is written into a scratch buffer at least as large as the type.
+    bool textIsValue(const std::string& typeName, const std::string& text) const;
+
+    void setStatusText(int panel, const QString& text) const;
+
+    // The dialogs library's OpenDialogOfType, bound around each call by whoever
+    // installs it (nil data: the number of dialogs for the type); 0 without one.
+    using DialogOpener = std::function<int(const std::string& typeName, void* data)>;
+    void setDialogOpener(DialogOpener opener) { dialogs_ = std::move(opener); }
+    int openDialogOfType(const std::string& typeName, void* data) const;
+
+    static QString text(const std::string& cp1251);
+    static std::string cp1251(const QString& text);
+
+private:
+    TInspectorRecord* record_;
+    DialogOpener dialogs_;
+};
+
+}  // namespace zo::configurator

@@ -1,0 +1,54 @@
+#pragma once
+// The project tree's side of the kernel boundary: the tree widget offered to the
+// kernel as a TProjectTreeHost (the host slot GetProjectTree answers it; nil
+// once the window is gone), and the tree's clicks, double clicks and key
+// releases passed to the kernel's project-tree slots. Texts cross as Windows-1251.
+
+#include "common/abi/KernelOptions.h"
+#include "common/abi/ProjectTreeHost.h"
+
+#include <QPointer>
+#include <QTreeWidget>
+
+#include <string>
+
+namespace zo::configurator {
+
+class ProjectTreeLink {
+public:
+    explicit ProjectTreeLink(TKernelOptions* kernel = nullptr);
+    void setKernel(TKernelOptions* kernel) { kernel_ = kernel; }
+    bool bound() const { return kernel_ != nullptr; }
+
+    // The tree the kernel fills; nil forgets it.
+    void setTree(QTreeWidget* tree) { tree_ = tree; }
+    // The record the host slot GetProjectTree answers: nil without a tree.
+    TProjectTreeHost* host();
+    // Writes the host slot GetProjectTree into the record (answering the tree of
+    // the link installed last).
+    void installHostSlot();
+
+    // Node data role of the tree's items (the 32-bit node data).
+    static constexpr int kDataRole = Qt::UserRole + 7;
+
+    int32_t click(const std::string& sheetName, uint32_t blockIndex);
+    void doubleClick(const std::string& sheetName);
+    int32_t keyUp(const std::string& sheetName, uint32_t blockIndex, uint16_t key);
+
+    static std::string cp1251(const QString& text);
+
+private:
+    static TProjectTreeNode firstNode(TProjectTreeHost* tree);
+    static TProjectTreeNode nextSibling(TProjectTreeHost* tree, TProjectTreeNode node);
+    static TProjectTreeNode firstChild(TProjectTreeHost* tree, TProjectTreeNode node);
+    static TProjectTreeNode addNode(TProjectTreeHost* tree, TProjectTreeNode parent, const char* text);
+    static void setNode(TProjectTreeHost* tree, TProjectTreeNode node, const char* text, uint32_t data);
+    static void deleteNode(TProjectTreeHost* tree, TProjectTreeNode node);
+    static QTreeWidget* treeOf(TProjectTreeHost* host);
+
+    TKernelOptions* kernel_;
+    QPointer<QTreeWidget> tree_;
+    TProjectTreeHost host_{};
+};
+
+}  // namespace zo::configurator

@@ -1,0 +1,69 @@
+#include "configurator/link/SourceLink.h"
+
+#include "platform/Cp1251.h"
+
+namespace zo::configurator {
+
+namespace {
+std::string textOf(const char* text) { return text ? std::string(text) : std::string(); }
+}  // namespace
+
+int SourceLink::clearLibraryFiles() {
+    return kernel_ && kernel_->ClearLibraryFiles ? kernel_->ClearLibraryFiles() : -1;
+}
+
+int SourceLink::addLibraryFile(const std::string& path) {
+    return kernel_ && kernel_->AddLibraryFile ? kernel_->AddLibraryFile(path.c_str()) : -1;
+}
+
+int SourceLink::libraryFileCount() {
+    return kernel_ && kernel_->LibraryFileCount ? kernel_->LibraryFileCount() : 0;
+}
+
+std::string SourceLink::libraryFile(int index) {
+    return kernel_ && kernel_->GetLibraryFile ? textOf(kernel_->GetLibraryFile(index)) : std::string();
+}
+
+std::string SourceLink::programFolder() {
+    return kernel_ && kernel_->GetProgramFolder ? textOf(kernel_->GetProgramFolder()) : std::string();
+}
+
+std::string SourceLink::deviceProgram() {
+    return kernel_ && kernel_->GetDeviceProgram ? textOf(kernel_->GetDeviceProgram()) : std::string();
+}
+
+std::string SourceLink::deviceFilePath() {
+    return kernel_ && kernel_->GetDeviceFilePath ? textOf(kernel_->GetDeviceFilePath()) : std::string();
+}
+
+QImage SourceLink::blockPreview(const std::string& blockPath) {
+    if (!kernel_ || !kernel_->GetBlockPreview) return {};
+    void* picture = nullptr;
+    if (kernel_->GetBlockPreview(blockPath.c_str(), &picture) != 0 || !picture) return {};
+    QImage copy = static_cast<const QImage*>(picture)->copy();
+    if (kernel_->FreeBlockPreview) kernel_->FreeBlockPreview(&picture);
+    return copy;
+}
+
+QImage SourceLink::blockInfoBitmap(const std::string& blockPath) {
+    if (!kernel_ || !kernel_->GetBlockInfoBitmap) return {};
+    void* picture = nullptr;
+    if (kernel_->GetBlockInfoBitmap(blockPath.c_str(), &picture) != 0 || !picture) return {};
+    QImage copy = static_cast<const QImage*>(picture)->copy();
+    if (kernel_->ReleaseObject) kernel_->ReleaseObject(&picture);
+    return copy;
+}
+
+void SourceLink::setStatusText(int panel, const QString& text) {
+    if (kernel_ && kernel_->SetStatusText) kernel_->SetStatusText(panel, cp1251(text).c_str());
+}
+
+void SourceLink::log(const std::string& text, uint8_t level) {
+    if (kernel_ && kernel_->KernelLog) kernel_->KernelLog(text.c_str(), level);
+}
+
+QString SourceLink::text(const std::string& cp1251Text) { return platform::cp1251ToQString(cp1251Text); }
+
+std::string SourceLink::cp1251(const QString& text) { return platform::qstringToCp1251(text); }
+
+}  // namespace zo::configurator

@@ -1,0 +1,80 @@
+#pragma once
+// The element library as read from its files: a tree of plain nodes (groups,
+// blocks and the root nodes of included files) that the element library window
+// shows. TLibraryLoader reads one library file with its groups, blocks and
+// included files by the library file rules; everything it needs of the kernel
+// (the program folder, registering a file) and of the window (repainting
+// between included files) comes in through TLibraryServices.
+//
+// Texts are Windows-1251, as the files and the kernel hold them.
+
+#include "common/abi/DragObject.h"
+
+#include <functional>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace zo {
+class TZo_XML;
+}
+
+namespace zo::configurator {
+
+struct TLibraryNode {
+    std::string Text;                            // the caption shown (NAME, or the included file's name)
+    std::unique_ptr<TLibraryNodeRecord> Record;  // nil for the root node of an included file
+    TLibraryNode* Parent = nullptr;
+    std::vector<std::unique_ptr<TLibraryNode>> Children;
+
+    TLibraryNode* addChild(std::string text, std::unique_ptr<TLibraryNodeRecord> record);
+    // Number of ancestors below the invisible root (0 for a top-level node).
+    int level() const;
+    // Every node below this one, depth first.
+    void forEach(const std::function<void(const TLibraryNode&)>& visit) const;
+};
+
+struct TLibraryServices {
+    std::function<std::string()> programFolder;                // GetProgramFolder; empty when unset
+    std::function<int(const std::string&)> addLibraryFile;     // AddLibraryFile
+    std::function<void(const std::string&, uint8_t)> log;      // the program's log (text, level)
+    std::function<void()> repaint;                             // after each included file
+};
+
+// Results of _LoadGroup and _LoadBlock.
+enum LibraryNodeResult : int {
+    kLibraryNodeDone = 0,
+    kLibraryNoDocument = -1,
+    kLibraryWrongElement = -2,
+    kLibraryNoMemory = -3,
+    kLibraryNoName = -4,
+    kLibraryNodeRefused = -5,
+    kLibraryPathTooLong = -6,  // the block's path would not fit the record's 260 characters
+};
+
+class TLibraryLoader {
+public:
+    TLibraryLoader(TLibraryNode& root, TLibraryServices services);
+
+    // Loads one library file: with a caption under a new top-level node of that
+    // caption, without one straight into the top level.
+    void LoadSource(const std::string& caption, const std::string& path);
+    int _LoadGroup(TLibraryNode* parent, TZo_XML* xml, const std::string& place);
+    int _LoadBlock(TLibraryNode* parent, TZo_XML* xml, const std::string& place);
+
+    // The skip rules of a library file: a short or "~" name, a file under 200 bytes
+    // or one that cannot be read.
+    static bool Skipped(const std::string& path);
+    // The path as registered with the kernel and used in block paths: without the
+    // program folder in front.
+    static std::string RelativeToProgram(const std::string& path, const std::string& programFolder);
+
+private:
+    TLibraryNode& root_;
+    TLibraryServices services_;
+    std::set<std::string> loading_;  // files being loaded (an INCLUDE cycle ends here)
+    std::set<std::string> cycles_;   // cycles already logged
+};
+
+}  // namespace zo::configurator

@@ -1,0 +1,589 @@
+#include "configurator/windows/ObjInspect.h"
+
+#include "configurator/link/InspectorLink.h"
+#include "platform/Cp1251.h"
+#include "platform/UiServices.h"
+
+#include <QAbstractItemView>
+#include <QEvent>
+#include <QFontMetrics>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QRegion>
+#include <QScrollBar>
+#include <QStyle>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace zo::configurator {
+
+TObjInspect* TObjInspect::docked_ = nullptr;
+TObjInspect* TObjInspect::floating_ = nullptr;
+InspectorLink* TObjInspect::sharedLink_ = nullptr;
+
+namespace {
+
+constexpr int kEnterKey = 13;
+
+int keyCodeOf(const QKeyEvent* event) {
+    return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ? kEnterKey : event->key();
+}
+
+// Key releases of an editor go to the window.
+class KeyUpFilter : public QObject {
+public:
+    KeyUpFilter(QObject* parent, std::function<void(int)> handler) : QObject(parent), handler_(std::move(handler)) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyRelease) handler_(keyCodeOf(static_cast<QKeyEvent*>(event)));
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void(int)> handler_;
+};
+
+}  // namespace
+
+// ---- the grid area ------------------------------------------------------------------------------
+
+TInspectorImage::TInspectorImage(TObjInspect& form) : QWidget(&form), form_(form) {
+    setObjectName("Image1");
+    setMouseTracking(true);
+}
+
+void TInspectorImage::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.fillRect(rect(), form_.Grid().HeaderStyle.Brush);
+    p.drawImage(0, 0, form_.GridBitmap());
+}
+
+void TInspectorImage::mouseMoveEvent(QMouseEvent* event) { form_.FormMouseMove(event->position().toPoint()); }
+
+void TInspectorImage::mousePressEvent(QMouseEvent* event) {
+    form_.FormMouseMove(event->position().toPoint());
+    form_.FormMouseDown(event->position().toPoint());
+}
+
+void TInspectorImage::resizeEvent(QResizeEvent*) {}
+
+// ---- the list editor ---------------------------------------------------------------------------
+
+TInspectorCombo::TInspectorCombo(QWidget* parent) : QComboBox(parent) {
+    setObjectName("CB");
+    setEditable(true);
+    setInsertPolicy(QComboBox::NoInsert);
+    setFrame(false);
+}
+
+int TInspectorCombo::FitDropDownWidth() {
+    const QFontMetrics metrics(view()->font());
+    int widest = 0;
+    for (int i = 0; i < count(); ++i) widest = std::max(widest, metrics.horizontalAdvance(itemText(i)));
+    int width = widest + 8;
+    if (this->width() >= width) return this->width();
+    if (count() > maxVisibleItems()) width += style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    return width;
+}
+
+void TInspectorCombo::showPopup() {
+    view()->setMinimumWidth(FitDropDownWidth());
+    QComboBox::showPopup();
+}
+
+void TInspectorCombo::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (onDoubleClick) onDoubleClick();
+    QComboBox::mouseDoubleClickEvent(event);
+}
+
+void TInspectorCombo::keyReleaseEvent(QKeyEvent* event) {
+    QComboBox::keyReleaseEvent(event);
+}
+
+// ---- the window --------------------------------------------------------------------------------
+
+TObjInspect::TObjInspect(InspectorLink& link, uint8_t mode, QWidget* parent)
+    : QWidget(parent), link_(link), mode_(mode) {
+    setObjectName("ObjInspect");
+    setWindowTitle(QString::fromUtf8("Свойства"));
+    grid_.Collapsed = &collapsed_;
+    grid_.InitInspectorGrid();
+    grid_.SelectedItem = -1;
+
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(0);
+    auto* body = new QHBoxLayout;
+    body->setContentsMargins(0, 0, 0, 0);
+    body->setSpacing(0);
+    tree_ = new QTreeWidget(this);
+    tree_->setObjectName("TreeView1");
+    tree_->setHeaderHidden(true);
+    tree_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    splitter_ = new QWidget(this);
+    splitter_->setObjectName("Splitter1");
+    splitter_->setFixedWidth(3);
+    image_ = new TInspectorImage(*this);
+    body->addWidget(tree_);
+    body->addWidget(splitter_);
+    body->addWidget(image_, 1);
+    outer->addLayout(body, 1);
+
+    panel_ = new QWidget(this);
+    panel_->setObjectName("Panel1");
+    auto* buttons = new QHBoxLayout(panel_);
+    auto* button3 = new QPushButton(QString::fromUtf8("Востановить первоночальные  >>"), panel_);
+    button3->setObjectName("Button3");
+    auto* button2 = new QPushButton(QString::fromUtf8("Применить"), panel_);
+    button2->setObjectName("Button2");
+    auto* close = new QPushButton(QString::fromUtf8("Закрыть"), panel_);
+    close->setObjectName("Close");
+    buttons->addWidget(button3);
+    buttons->addStretch(1);
+    buttons->addWidget(button2);
+    buttons->addWidget(close);
+    outer->addWidget(panel_);
+    // Values are stored as they are entered: both buttons only close the window.
+    connect(close, &QPushButton::clicked, this, &QWidget::hide);
+    connect(button2, &QPushButton::clicked, this, &QWidget::hide);
+
+    scroll_ = new QScrollBar(Qt::Vertical, this);
+    scroll_->setObjectName("SB");
+    scroll_->hide();
+    connect(scroll_, &QScrollBar::valueChanged, this, [this] {
+        FormPaint();
+        placeEditors();
+    });
+
+    QFont editorFont(QStringLiteral("Tahoma"));
+    editorFont.setPixelSize(13);
+    editorFont.setBold(true);
+    editValue_ = new QLineEdit(this);
+    editValue_->setObjectName("EditValue");
+    editValue_->setFrame(false);
+    editValue_->setFont(editorFont);
+    editValue_->hide();
+    editValue_->installEventFilter(new KeyUpFilter(editValue_, [this](int key) { EditValueKeyUp(key); }));
+    combo_ = new TInspectorCombo(this);
+    combo_->setFont(editorFont);
+    combo_->hide();
+    combo_->onDoubleClick = [this] { CBDblClick(); };
+    combo_->lineEdit()->installEventFilter(new KeyUpFilter(combo_, [this](int key) { CBKeyUp(key); }));
+    connect(combo_, &QComboBox::currentTextChanged, this, [this] { CBChange(); });
+    dialogButton_ = new QToolButton(this);
+    dialogButton_->setObjectName("BitBtndlg");
+    dialogButton_->setText("...");
+    QFont bold = dialogButton_->font();
+    bold.setBold(true);
+    dialogButton_->setFont(bold);
+    dialogButton_->hide();
+    connect(dialogButton_, &QToolButton::clicked, this, &TObjInspect::BitBtndlgClick);
+
+    if (mode_ == 0) docked_ = this;
+    FormPaint();
+}
+
+TObjInspect::~TObjInspect() {
+    if (docked_ == this) docked_ = nullptr;
+    if (floating_ == this) floating_ = nullptr;
+}
+
+void TObjInspect::DestroyFloating() {
+    delete floating_;
+    floating_ = nullptr;
+}
+
+InspectorHandlers TObjInspect::Handlers() {
+    InspectorHandlers h;
+    h.repaint = &TObjInspect::RepaintInspector;
+    h.show = &TObjInspect::ShowElementProperties;
+    h.replace = &TObjInspect::ReplaceElementProperties;
+    return h;
+}
+
+int TObjInspect::LoadGlobalLists(const std::string& source) {
+    lists_.OnLog = [this](const std::string& text, uint8_t level) { report(text, level); };
+    return lists_.LoadReplacementLists(lists_.GlobalLists, source);
+}
+
+void TObjInspect::report(const std::string& text, uint8_t level) const {
+    if (OnLog) OnLog(text.c_str(), level);
+}
+
+// ---- the host callbacks ------------------------------------------------------------------------
+
+void TObjInspect::RepaintInspector() {
+    if (docked_) docked_->FormPaint();
+}
+
+void TObjInspect::clearItems() {
+    HideEditors();
+    combo_->clear();
+    grid_.SelectedRow = -1;
+    grid_.SelectedInstance = nullptr;
+    items_.clear();
+    onChange_ = nullptr;
+}
+
+void TObjInspect::setItems(const char* caption, int32_t count, const TStructInstance* items,
+                           TPropertiesChangedProc onChange) {
+    caption_ = caption;
+    onChange_ = onChange;
+    // The whole pairs, as this platform lays them out.
+    items_.assign(items, items + count);
+}
+
+int32_t TObjInspect::ReplaceElementProperties(const char* caption, int32_t count, const TStructInstance* items,
+                                              TPropertiesChangedProc onChange) {
+    TObjInspect* self = docked_;
+    if (!self) return -1;
+    self->clearItems();
+    self->FormPaint();
+    if (!caption) {
+        self->FormPaint();
+        return -2;
+    }
+    self->caption_ = caption;
+    if (count <= 0 || !items) {
+        self->FormPaint();
+        return -3;
+    }
+    self->setItems(caption, count, items, onChange);
+    self->FormPaint();
+    return 0;
+}
+
+int32_t TObjInspect::ShowElementProperties(const char* caption, int32_t count, const TStructInstance* items,
+                                           TPropertiesChangedProc onChange, int32_t left, int32_t top, int32_t right,
+                                           int32_t bottom) {
+    if (!floating_ && sharedLink_) {
+        floating_ = new TObjInspect(*sharedLink_, 1, nullptr);
+        floating_->setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint);
+        floating_->setObjectName("ElementProperties");
+    }
+    TObjInspect* self = floating_;
+    if (!caption || !self) return -1;
+    if (count <= 0 || !items) return -2;
+    self->clearItems();
+    self->setItems(caption, count, items, onChange);
+    self->setGeometry(left, top, std::max(1, right - left), std::max(1, bottom - top));
+    self->setWindowTitle(InspectorLink::text(caption));
+    self->mode_ = 1;
+    self->grid_.SelectedItem = -1;
+    self->FormPaint();
+    self->show();
+    self->raise();
+    return 0;
+}
+
+// ---- painting ----------------------------------------------------------------------------------
+
+std::vector<TInspectorRow> TObjInspect::Rows() const { return grid_.Rows(link_); }
+
+void TObjInspect::FormPaint() {
+    // The grid area's size also before the window is first shown.
+    if (layout()) layout()->activate();
+    grid_.Caption = caption_;
+    const int imageWidth = image_->width();
+    switch (mode_) {
+    case 0:
+        splitter_->hide();
+        tree_->hide();
+        panel_->hide();
+        grid_.Grouped = 1;
+        grid_.NameWidth = int16_t(imageWidth / 2);
+        break;
+    case 1:
+        splitter_->hide();
+        tree_->hide();
+        panel_->show();
+        grid_.Grouped = 0;
+        grid_.ShowCaptions = 1;
+        grid_.NameWidth = int16_t((imageWidth / 8) * 2);
+        grid_.ValueWidth = grid_.NameWidth;
+        break;
+    default:
+        splitter_->show();
+        tree_->show();
+        panel_->show();
+        grid_.Grouped = 0;
+        grid_.ShowCaptions = 1;
+        grid_.NameWidth = 0;
+        grid_.ValueWidth = int16_t((imageWidth / 5) * 2);
+        break;
+    }
+    grid_.Left = int16_t(image_->x());
+    grid_.Top = int16_t(image_->y());
+    grid_.Width = uint16_t(std::max(0, imageWidth));
+    grid_.Height = uint16_t(std::max(0, image_->height()));
+    grid_.Count = int(items_.size());
+    grid_.Items = items_.empty() ? nullptr : items_.data();
+
+    const int visible = grid_.VisibleRows();
+    const int all = int(Rows().size());
+    if (grid_.Count > 0 && visible > 0 && visible < all) {
+        const QSignalBlocker block(scroll_);
+        scroll_->setRange(0, all - visible);
+        scroll_->setPageStep(visible);
+        const int barWidth = scroll_->sizeHint().width();
+        scroll_->setGeometry(image_->x() + imageWidth - barWidth, image_->y(), barWidth, image_->height());
+        scroll_->show();
+        scroll_->raise();
+        grid_.Width = uint16_t(std::max(0, imageWidth - barWidth - 1));
+        grid_.TopRow = scroll_->value();
+    } else {
+        const QSignalBlocker block(scroll_);
+        scroll_->hide();
+        scroll_->setValue(0);
+        grid_.TopRow = 0;
+    }
+    grid_.PaintInspectorGrid(gridBitmap_, link_, lists_);
+    image_->update();
+}
+
+void TObjInspect::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    HideEditors();
+    FormPaint();
+}
+
+void TObjInspect::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && isWindow() && !isActiveWindow()) HideEditors();
+    QWidget::changeEvent(event);
+}
+
+// ---- pointer -----------------------------------------------------------------------------------
+
+const TStructInstance* TObjInspect::hoverInstance() const {
+    return hoverInstance_ >= 0 && size_t(hoverInstance_) < items_.size() ? &items_[size_t(hoverInstance_)] : nullptr;
+}
+
+void TObjInspect::FormMouseMove(const QPoint& position) {
+    link_.setStatusText(0, QString());
+    link_.setStatusText(1, QString());
+    hoverInstance_ = -1;
+    hoverItem_ = -1;
+    const std::vector<TInspectorRow> rows = Rows();
+    hoverRow_ = grid_.InspectorHitTest(position.y(), int(rows.size()));
+    if (hoverRow_ >= 0) {
+        hoverInstance_ = rows[size_t(hoverRow_)].Instance;
+        hoverItem_ = rows[size_t(hoverRow_)].Item;
+    }
+    const TStructInstance* instance = hoverInstance();
+    if (instance && hoverItem_ >= 0) {
+        link_.setStatusText(2, InspectorLink::text(link_.itemName(instance, hoverItem_) + " (" +
+                                                   link_.itemType(instance, hoverItem_) + ")  " +
+                                                   link_.itemCaption(instance, hoverItem_)));
+    } else {
+        link_.setStatusText(2, QString());
+    }
+}
+
+QRect TObjInspect::GetEditorRect() const {
+    if (grid_.SelectedRow < grid_.TopRow || grid_.SelectedRow >= grid_.TopRow + grid_.VisibleRows()) return {};
+    const int top = grid_.Top + grid_.CaptionHeight() + 1 + (grid_.SelectedRow - grid_.TopRow) * grid_.RowHeight();
+    const int left = grid_.Left + grid_.NameWidth + 1;
+    const int right = grid_.Left + grid_.NameWidth + grid_.ValueWidth - 1;
+    return QRect(QPoint(left, top + 1), QPoint(right, top + grid_.RowHeight() - 1));
+}
+
+void TObjInspect::HideEditors() {
+    editValue_->hide();
+    combo_->hide();
+    dialogButton_->hide();
+}
+
+void TObjInspect::FormMouseDown(const QPoint&) {
+    HideEditors();
+    {
+        const QSignalBlocker block(combo_);
+        combo_->clear();
+    }
+    grid_.SelectedRow = -1;
+    grid_.SelectedInstance = nullptr;
+    const TStructInstance* instance = hoverInstance();
+    if (instance && hoverItem_ < 0) {
+        const std::string name = link_.structName(instance);
+        const auto found = std::find(collapsed_.begin(), collapsed_.end(), name);
+        if (found == collapsed_.end()) {
+            collapsed_.push_back(name);
+        } else {
+            collapsed_.erase(found);
+        }
+    }
+    const std::string type = instance && hoverItem_ >= 0 ? link_.itemType(instance, hoverItem_) : std::string();
+    if (!instance || hoverItem_ < 0 || link_.itemKind(instance, hoverItem_) != "VAR" || type.empty()) {
+        grid_.SelectedItem = -1;
+        FormPaint();
+        return;
+    }
+    grid_.SelectedRow = hoverRow_;
+    grid_.SelectedItem = hoverItem_;
+    grid_.SelectedInstance = instance;
+    const std::string path = link_.structPath(instance);
+    const std::string name = link_.itemName(instance, hoverItem_);
+    const std::string value = link_.itemValue(instance, hoverItem_);
+    const std::string list = link_.itemList(instance, hoverItem_);
+    hasTypeDialog_ = link_.openDialogOfType(type, nullptr) >= 1 ? 1 : 0;
+    FormPaint();
+    QRect rect = GetEditorRect();
+    editValue_->setEchoMode(TInspectorGrid::IsPassword(name, type) ? QLineEdit::Password : QLineEdit::Normal);
+    std::vector<std::string> entries;
+    if (!list.empty()) lists_.FillValueList(path, list, entries);
+    const QString shown = InspectorLink::text(lists_.TranslateValue(path, value, list));
+    QPalette pal;
+    pal.setColor(QPalette::Base, grid_.ValueStyle.SelectedBrush);
+    pal.setColor(QPalette::Text, grid_.ValueStyle.FontColor);
+    if (entries.empty()) {
+        if (hasTypeDialog_ && rect.width() > rect.height()) {
+            dialogButton_->setGeometry(rect.right() - rect.height() + 1, rect.top(), rect.height(), rect.height());
+            dialogButton_->show();
+            dialogButton_->raise();
+            rect.setRight(rect.right() - rect.height());
+        }
+        editValue_->setPalette(pal);
+        editValue_->setGeometry(rect);
+        editValue_->setText(shown);
+        editValue_->selectAll();
+        editValue_->show();
+        editValue_->raise();
+        editValue_->setFocus();
+    } else {
+        const QSignalBlocker block(combo_);
+        for (const std::string& entry : entries) combo_->addItem(InspectorLink::text(entry));
+        combo_->setCurrentIndex(combo_->findText(shown, Qt::MatchExactly));
+        combo_->setPalette(pal);
+        const QRect wider = rect.adjusted(-1, -3, 4, 3);
+        combo_->setGeometry(wider);
+        combo_->setMask(QRegion(QRect(QPoint(2, 3), QPoint(wider.width(), wider.height() - 4))));
+        combo_->setEditText(shown);
+        combo_->lineEdit()->selectAll();
+        combo_->show();
+        combo_->raise();
+        combo_->setFocus();
+    }
+}
+
+void TObjInspect::placeEditors() {
+    if (grid_.SelectedRow < 0) return;
+    const QRect rect = GetEditorRect();
+    if (rect.isEmpty()) {
+        HideEditors();
+        return;
+    }
+    if (!editValue_->isHidden()) {
+        QRect text = rect;
+        if (!dialogButton_->isHidden()) {
+            dialogButton_->move(dialogButton_->x(), rect.top());
+            text.setRight(rect.right() - rect.height());
+        }
+        editValue_->setGeometry(text);
+    }
+    if (!combo_->isHidden()) combo_->setGeometry(rect.adjusted(-1, -3, 4, 3));
+}
+
+// ---- editing -----------------------------------------------------------------------------------
+
+// The selected row, never the row under the pointer, is the one edited.
+bool TObjInspect::storeText(const std::string& stored) {
+    const TStructInstance* instance = grid_.SelectedInstance;
+    const int item = grid_.SelectedItem;
+    if (!link_.textIsValue(link_.itemType(instance, item), stored)) return false;
+    link_.setItemValue(instance, item, stored);
+    if (onChange_) onChange_();
+    return true;
+}
+
+void TObjInspect::EditValueKeyUp(int key) {
+    const TStructInstance* instance = grid_.SelectedInstance;
+    if (!instance || grid_.SelectedItem < 0 || !link_.canConvert()) return;
+    const std::string stored = lists_.TranslateToStored(link_.structPath(instance),
+                                                        InspectorLink::cp1251(editValue_->text()),
+                                                        link_.itemList(instance, grid_.SelectedItem));
+    if (key == kEnterKey) {
+        storeText(stored);
+        HideEditors();
+        FormPaint();
+        return;
+    }
+    const bool valid = link_.textIsValue(link_.itemType(instance, grid_.SelectedItem), stored);
+    QPalette pal = editValue_->palette();
+    pal.setColor(QPalette::Base, valid ? grid_.ValueStyle.SelectedBrush : QColor(0xFF, 0xDE, 0xDE));
+    editValue_->setPalette(pal);
+}
+
+void TObjInspect::CBKeyUp(int key) {
+    const TStructInstance* instance = grid_.SelectedInstance;
+    if (!instance || grid_.SelectedItem < 0 || !link_.canConvert()) return;
+    const std::string stored = lists_.TranslateToStored(link_.structPath(instance),
+                                                        InspectorLink::cp1251(combo_->currentText()),
+                                                        link_.itemList(instance, grid_.SelectedItem));
+    if (key == kEnterKey) {
+        storeText(stored);
+        HideEditors();
+        FormPaint();
+        return;
+    }
+    const bool valid = link_.textIsValue(link_.itemType(instance, grid_.SelectedItem), stored);
+    QPalette pal = combo_->palette();
+    pal.setColor(QPalette::Base, valid ? grid_.ValueStyle.SelectedBrush : QColor(0xFF, 0xDE, 0xDE));
+    combo_->setPalette(pal);
+}
+
+void TObjInspect::CBChange() {
+    const TStructInstance* instance = grid_.SelectedInstance;
+    if (!instance || grid_.SelectedItem < 0 || !link_.canConvert() || combo_->isHidden()) return;
+    const std::string stored = lists_.TranslateToStored(link_.structPath(instance),
+                                                        InspectorLink::cp1251(combo_->currentText()),
+                                                        link_.itemList(instance, grid_.SelectedItem));
+    if (storeText(stored)) FormPaint();
+}
+
+void TObjInspect::BitBtndlgClick() {
+    const TStructInstance* instance = grid_.SelectedInstance;
+    const int item = grid_.SelectedItem;
+    if (!hasTypeDialog_ || !instance || item < 0 || !link_.canConvert()) return;
+    void* value = link_.itemPtr(instance, item);
+    if (!value) {
+        // The record is shorter than its description says: nothing to edit in place.
+        report(ZO_RU("Нет значения поля ") + "\"" + link_.itemName(instance, item) + "\"" +
+                   ZO_RU(": запись блока не совпадает с описанием"),
+               5);
+        if (!OnLog)
+            platform::showMessage(ZO_RU("Нет значения поля ") + "\"" + link_.itemName(instance, item) + "\"");
+        return;
+    }
+    link_.openDialogOfType(link_.itemType(instance, item), value);
+    if (onChange_) onChange_();
+    FormPaint();
+    editValue_->setText(InspectorLink::text(link_.itemValue(instance, item)));
+}
+
+void TObjInspect::CBDblClick() {
+    const TStructInstance* instance = grid_.SelectedInstance;
+    const int item = grid_.SelectedItem;
+    if (!hasTypeDialog_ || !instance || item < 0 || !link_.canConvert()) return;
+    void* value = link_.itemPtr(instance, item);
+    if (!value) {
+        report(ZO_RU("Нет значения поля ") + "\"" + link_.itemName(instance, item) + "\"" +
+                   ZO_RU(": запись блока не совпадает с описанием"),
+               5);
+        return;
+    }
+    link_.openDialogOfType(link_.itemType(instance, item), value);
+    {
+        const QSignalBlocker block(combo_);
+        combo_->setEditText(InspectorLink::text(
+            lists_.TranslateValue(link_.structPath(instance), link_.itemValue(instance, item),
+                                  link_.itemList(instance, item))));
+    }
+    if (onChange_) onChange_();
+}
+
+}  // namespace zo::configurator

@@ -1,0 +1,436 @@
+#include "configurator/windows/SourceForm.h"
+
+#include "configurator/link/SourceLink.h"
+#include "configurator/windows/DragMimeType.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QBitmap>
+#include <QDesktopServices>
+#include <QDrag>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QScreen>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include <cmath>
+#include <cstring>
+
+#include "platform/Paths.h"
+
+namespace zo::configurator {
+
+namespace {
+
+constexpr int kNodeRole = Qt::UserRole + 1;
+
+const TLibraryNode* nodeOfIndex(const QModelIndex& index) {
+    return reinterpret_cast<const TLibraryNode*>(index.data(kNodeRole).value<quintptr>());
+}
+
+int levelOf(const QModelIndex& index) {
+    int level = 0;
+    for (QModelIndex p = index.parent(); p.isValid(); p = p.parent()) ++level;
+    return level;
+}
+
+// A window of its own showing one picture (the block's description picture).
+class TBlockPictureWindow : public QWidget {
+public:
+    TBlockPictureWindow(QWidget* owner, const QImage& picture, const QString& caption)
+        : QWidget(owner, Qt::Window) {
+        setAttribute(Qt::WA_DeleteOnClose);
+        setObjectName("BlockPictureWindow");
+        setWindowTitle(caption);
+        auto* layout = new QVBoxLayout(this);
+        auto* label = new QLabel(this);
+        label->setObjectName("Picture");
+        label->setPixmap(QPixmap::fromImage(picture));
+        layout->addWidget(label);
+    }
+};
+
+}  // namespace
+
+TSourceForm* TSourceForm::instance_ = nullptr;
+
+// ---- the tree -------------------------------------------------------------------------------
+
+TLibraryTreeView::TLibraryTreeView(TSourceForm& form) : QTreeWidget(&form), form_(form) {
+    setObjectName("TreeView1");
+    setHeaderHidden(true);
+    setRootIsDecorated(false);
+    // The delegate indents the nodes itself (level x 18) so that a node's
+    // rectangle is the whole row, as the bars need.
+    setIndentation(0);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setMouseTracking(true);
+    setDragEnabled(true);
+    setDragDropMode(QAbstractItemView::DragOnly);
+    setAutoExpandDelay(0);
+    setExpandsOnDoubleClick(true);
+    setFrameShape(QFrame::NoFrame);
+    QFont f(QStringLiteral("MS Sans Serif"));
+    f.setPixelSize(13);
+    setFont(f);
+    setContextMenuPolicy(Qt::NoContextMenu);
+}
+
+void TLibraryTreeView::startDrag(Qt::DropActions) {
+    QMimeData* data = form_.MakeDragData();
+    if (!data) return;
+    auto* drag = new QDrag(this);
+    drag->setMimeData(data);
+    form_.TreeView1MouseMove(QPoint(-1, -1));  // the hint goes while dragging
+    const QPixmap picture = form_.DragPicture();
+    if (!picture.isNull()) {
+        drag->setPixmap(picture);
+        drag->setHotSpot(QPoint(0, 0));
+    }
+    drag->exec(Qt::CopyAction, Qt::CopyAction);
+}
+
+void TLibraryTreeView::mouseMoveEvent(QMouseEvent* event) {
+    form_.TreeView1MouseMove(event->position().toPoint());
+    QTreeWidget::mouseMoveEvent(event);
+}
+
+void TLibraryTreeView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        const QPoint at = event->position().toPoint();
+        if (QTreeWidgetItem* item = itemAt(at)) setCurrentItem(item);  // right click selects
+        form_.TreeView1RightRelease(at);
+        form_.PopupMenuElement()->popup(viewport()->mapToGlobal(at));
+        event->accept();
+        return;
+    }
+    QTreeWidget::mouseReleaseEvent(event);
+}
+
+// The tree itself takes no drop.
+void TLibraryTreeView::dragEnterEvent(QDragEnterEvent* event) { event->ignore(); }
+void TLibraryTreeView::dragMoveEvent(QDragMoveEvent* event) { event->ignore(); }
+void TLibraryTreeView::dropEvent(QDropEvent* event) { event->ignore(); }
+
+void TLibraryTreeView::leaveEvent(QEvent* event) {
+    form_.TreeView1MouseMove(QPoint(-1, -1));
+    QTreeWidget::leaveEvent(event);
+}
+
+// ---- drawing the nodes ------------------------------------------------------------------------
+
+TLibraryItemDelegate::TLibraryItemDelegate(QTreeWidget& tree) : QStyledItemDelegate(&tree), tree_(tree) {}
+
+QImage TLibraryItemDelegate::GroupBar(QSize size) {
+    QImage bar(size, QImage::Format_RGB32);
+    bar.fill(QColor(0xC0, 0xC0, 0xC0));
+    if (size.isEmpty()) return bar;
+    const QRgb marker = qRgb(0xFF, 0x00, 0x00);  // 0x0000FF as 0x00BBGGRR
+    {
+        QPainter p(&bar);
+        p.setPen(QColor(marker));
+        p.setBrush(QColor(marker));
+        QPainterPath path;
+        path.addRoundedRect(QRectF(0, 0, size.width() - 1, size.height() - 1), 3, 3);
+        p.drawPath(path);
+    }
+    const int h = size.height();
+    const double start = 0xAA, end = 0x99;
+    for (int y = 0; y < h; ++y) {
+        const int c = int(std::lround(start + (end - start) / h * y));
+        const QRgb shade = qRgb(c, c, c);
+        auto* line = reinterpret_cast<QRgb*>(bar.scanLine(y));
+        for (int x = 0; x < size.width(); ++x)
+            if ((line[x] & 0xFFFFFF) == (marker & 0xFFFFFF)) line[x] = shade;
+    }
+    return bar;
+}
+
+void TLibraryItemDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                                 const QModelIndex& index) const {
+    const QRect r = option.rect;
+    const int level = levelOf(index);
+    const QString text = index.data(Qt::DisplayRole).toString();
+    painter->save();
+    painter->setFont(tree_.font());
+    if (index.model()->hasChildren(index)) {
+        QImage bar = GroupBar(r.size());
+        {
+            QPainter bp(&bar);
+            bp.setFont(tree_.font());
+            bp.setPen(Qt::black);
+            bp.drawText(QRect(level * TSourceForm::kIndent + 5, 0, r.width(), r.height()),
+                        Qt::AlignLeft | Qt::AlignVCenter, text);
+        }
+        painter->drawImage(r.topLeft(), bar);
+    } else {
+        const bool focused = option.state & QStyle::State_HasFocus;
+        painter->setBrush(tree_.palette().color(QPalette::Light));
+        painter->setPen(tree_.palette().color(QPalette::Mid));
+        painter->setRenderHint(QPainter::Antialiasing, false);
+        painter->drawRoundedRect(r.adjusted(0, 0, -1, -1), 3, 3);
+        painter->setPen(focused ? QColor(0, 0, 0xFF) : QColor(Qt::black));
+        painter->drawText(QRect(r.left() + level * TSourceForm::kIndent + 5, r.top(), r.width(), r.height()),
+                          Qt::AlignLeft | Qt::AlignVCenter, text);
+    }
+    painter->restore();
+}
+
+QSize TLibraryItemDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const {
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    size.setHeight(std::max(size.height(), QFontMetrics(tree_.font()).height() + 4));
+    return size;
+}
+
+// ---- the window -------------------------------------------------------------------------------
+
+TSourceForm::TSourceForm(SourceLink& link, QWidget* parent) : QWidget(parent), link_(link) {
+    setObjectName("SourceForm");
+    setWindowTitle(QString::fromUtf8("Элементы"));
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
+    setPalette(pal);
+    QFont f(QStringLiteral("Tahoma"));
+    f.setPixelSize(11);
+    setFont(f);
+
+    tree_ = new TLibraryTreeView(*this);
+    tree_->setItemDelegate(new TLibraryItemDelegate(*tree_));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(tree_);
+
+    popup_ = new QMenu(this);
+    popup_->setObjectName("PopupMenuElement");
+    sourceInf_ = popup_->addAction(QString::fromUtf8("Описание блока "));
+    sourceInf_->setObjectName("SourceInfFBD");
+    sourceInf_->setVisible(false);
+    separator_ = popup_->addSeparator();
+    separator_->setObjectName("N1");
+    sourceFiles_ = popup_->addMenu(QString::fromUtf8("Файлы описания FBD блоков"));
+    sourceFiles_->setObjectName("SourceFiles");
+    sourceFiles_->menuAction()->setObjectName("SourceFilesAction");
+    sourceReload_ = popup_->addAction(QString::fromUtf8("Обновить описание FBD блоков"));
+    sourceReload_->setObjectName("SourceReload");
+    connect(popup_, &QMenu::aboutToShow, this, &TSourceForm::PopupMenuElementPopup);
+    connect(sourceInf_, &QAction::triggered, this, &TSourceForm::SourceInfFBDClick);
+    connect(sourceReload_, &QAction::triggered, this, &TSourceForm::SourceReloadClick);
+
+    // The preview picture starts as a small frame.
+    preview_ = QImage(30, 30, QImage::Format_RGB32);
+    preview_.fill(Qt::white);
+    {
+        QPainter p(&preview_);
+        p.setPen(Qt::black);
+        p.drawRect(5, 5, 10, 9);
+    }
+    std::strcpy(dragObject_.ClassName, kDragObjectClassName);
+    std::strcpy(dragTree_.ClassName, kDragTreeClassName);
+    dragObject_.SourceTree = &dragTree_;
+
+    OpenFile = [](const QString& nativePath) { QDesktopServices::openUrl(QUrl::fromLocalFile(nativePath)); };
+    instance_ = this;
+}
+
+TSourceForm::~TSourceForm() {
+    hideHint();
+    ClearSource();
+    if (instance_ == this) instance_ = nullptr;
+}
+
+int TSourceForm::ReloadSource(const std::string& path) {
+    if (!instance_) return -1;
+    instance_->ClearSource();
+    instance_->link_.clearLibraryFiles();
+    instance_->LoadSource(std::string(), path);
+    return 0;
+}
+
+void TSourceForm::ClearSourceForm() {
+    if (instance_) instance_->ClearSource();
+}
+
+void TSourceForm::ClearSource() {
+    current_ = nullptr;
+    dragTree_.SelectedData = nullptr;
+    if (tree_) tree_->clear();
+    library_.Children.clear();
+}
+
+void TSourceForm::LoadSource(const std::string& caption, const std::string& path) {
+    TLibraryServices services;
+    services.programFolder = [this] { return link_.programFolder(); };
+    services.addLibraryFile = [this](const std::string& file) { return link_.addLibraryFile(file); };
+    services.log = [this](const std::string& text, uint8_t level) { link_.log(text, level); };
+    services.repaint = [this] {
+        rebuildTree();
+        tree_->viewport()->update();
+    };
+    TLibraryLoader loader(library_, services);
+    loader.LoadSource(caption, path);
+    rebuildTree();
+}
+
+void TSourceForm::rebuildTree() {
+    current_ = nullptr;
+    dragTree_.SelectedData = nullptr;
+    tree_->clear();
+    for (const auto& child : library_.Children) addItems(nullptr, *child);
+    tree_->expandAll();
+}
+
+void TSourceForm::addItems(QTreeWidgetItem* parent, const TLibraryNode& node) {
+    auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tree_);
+    item->setText(0, SourceLink::text(node.Text));
+    item->setData(0, kNodeRole, QVariant::fromValue(reinterpret_cast<quintptr>(&node)));
+    for (const auto& child : node.Children) addItems(item, *child);
+}
+
+const TLibraryNode* TSourceForm::nodeAt(const QPoint& position) const {
+    const QTreeWidgetItem* item = tree_->itemAt(position);
+    return item ? nodeOfIndex(tree_->indexFromItem(item)) : nullptr;
+}
+
+void TSourceForm::TreeView1MouseMove(const QPoint& position) {
+    for (int panel = 0; panel < 3; ++panel) link_.setStatusText(panel, QString());
+    setToolTip(QString());
+    current_ = nodeAt(position);
+    if (!current_ || !current_->Record || !current_->Children.empty()) {
+        hideHint();
+        return;
+    }
+    const TLibraryNodeRecord& r = *current_->Record;
+    const QString caption = SourceLink::text(r.Caption);
+    link_.setStatusText(2, caption + " (" + SourceLink::text(r.Path) + ")");
+    setToolTip(caption);
+    preview_ = QImage();
+    const QImage picture = link_.blockPreview(r.Path);
+    if (!picture.isNull()) preview_ = picture.convertToFormat(QImage::Format_RGB32);
+    showHint(position);
+}
+
+void TSourceForm::showHint(const QPoint& position) {
+    if (!isVisible() || !current_) return;
+    if (!hint_) {
+        hint_ = new QLabel(nullptr, Qt::ToolTip | Qt::FramelessWindowHint);
+        hint_->setObjectName("SourceHint");
+        hint_->setAttribute(Qt::WA_DeleteOnClose);
+        hint_->setStyleSheet("QLabel { background: #FFFFE1; border: 1px solid #808080; padding: 3px; }");
+    }
+    QImage picture(std::max(preview_.width(), 1), preview_.height() + 20, QImage::Format_RGB32);
+    picture.fill(QColor(0xFF, 0xFF, 0xE1));
+    QPainter p(&picture);
+    const QString caption = SourceLink::text(current_->Record->Caption);
+    QFont f = font();
+    const QFontMetrics metrics(f);
+    const int textWidth = metrics.horizontalAdvance(caption) + 4;
+    if (textWidth > picture.width()) {
+        p.end();
+        QImage wider(textWidth, picture.height(), QImage::Format_RGB32);
+        wider.fill(QColor(0xFF, 0xFF, 0xE1));
+        picture = wider;
+        p.begin(&picture);
+    }
+    p.drawImage(0, 0, preview_);
+    p.setFont(f);
+    p.setPen(Qt::black);
+    p.drawText(QRect(2, preview_.height() + 2, picture.width() - 2, 18), Qt::AlignLeft | Qt::AlignVCenter, caption);
+    p.end();
+    hint_->setPixmap(QPixmap::fromImage(picture));
+    hint_->adjustSize();
+    hint_->move(tree_->viewport()->mapToGlobal(position) + QPoint(16, 16));
+    hint_->show();
+}
+
+void TSourceForm::hideHint() {
+    if (hint_) hint_->close();
+}
+
+bool TSourceForm::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) return true;
+    return QWidget::event(event);
+}
+
+void TSourceForm::TreeView1RightRelease(const QPoint& position) {
+    if (const TLibraryNode* node = nodeAt(position)) current_ = node;
+}
+
+void TSourceForm::PopupMenuElementPopup() {
+    sourceInf_->setVisible(false);
+    separator_->setVisible(false);
+    sourceFiles_->menuAction()->setVisible(false);
+    sourceReload_->setVisible(false);
+    if (!link_.bound()) return;
+    const bool hasProgram = !link_.deviceProgram().empty();
+    if (hasProgram) {
+        sourceReload_->setVisible(true);
+        separator_->setVisible(true);
+    }
+    const int count = link_.libraryFileCount();
+    if (count > 0) {
+        sourceFiles_->clear();
+        for (int i = 0; i < count; ++i) {
+            QAction* file = sourceFiles_->addAction(SourceLink::text(link_.libraryFile(i)));
+            file->setData(i);
+            connect(file, &QAction::triggered, this, [this, i] { SourceFilesClick(i); });
+        }
+        sourceFiles_->menuAction()->setVisible(true);
+    }
+    if (current_ && current_->Record && hasProgram) {
+        sourceInf_->setText(QString::fromUtf8("Описание блока ") + "\"" + SourceLink::text(current_->Text) + "\" (" +
+                            SourceLink::text(current_->Record->Caption) + ")");
+        sourceInf_->setVisible(true);
+    }
+}
+
+void TSourceForm::SourceInfFBDClick() {
+    if (!link_.bound() || !current_ || !current_->Record) return;
+    const QImage picture = link_.blockInfoBitmap(current_->Record->Path);
+    if (picture.isNull()) return;
+    auto* window = new TBlockPictureWindow(this, picture, QString::fromUtf8("Описание блока"));
+    window->show();
+}
+
+void TSourceForm::SourceFilesClick(int index) {
+    if (!link_.bound()) return;
+    const std::string file = link_.libraryFile(index);
+    if (file.empty()) return;
+    // Only a path below the program folder (registered with a leading "\") gets
+    // the folder put in front; a file from elsewhere keeps its own full path.
+    const std::string path = file.front() == '\\' ? link_.programFolder() + file : file;
+    if (OpenFile) OpenFile(QString::fromStdString(platform::nativePath(path)));
+}
+
+void TSourceForm::SourceReloadClick() {
+    if (!link_.bound() || link_.deviceProgram().empty()) return;
+    ReloadSource(link_.deviceFilePath());
+}
+
+QMimeData* TSourceForm::MakeDragData() {
+    const QTreeWidgetItem* item = tree_->currentItem();
+    const TLibraryNode* node = item ? nodeOfIndex(tree_->indexFromItem(item)) : nullptr;
+    if (!node || !node->Record) return nullptr;
+    dragTree_.SelectedData = node->Record.get();
+    auto* data = new QMimeData;
+    data->setData(kDragObjectMimeType, packDragObject(&dragObject_));
+    return data;
+}
+
+QPixmap TSourceForm::DragPicture() const {
+    if (preview_.isNull() || preview_.width() < 1 || preview_.height() < 1) return {};
+    QPixmap picture = QPixmap::fromImage(preview_);
+    // The colour of pixel (0,0) is transparent.
+    picture.setMask(picture.createMaskFromColor(QColor(preview_.pixel(0, 0)), Qt::MaskInColor));
+    return picture;
+}
+
+}  // namespace zo::configurator
