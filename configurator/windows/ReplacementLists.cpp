@@ -40,6 +40,12 @@ std::string TReplacementLists::DescriptionFile(const std::string& structPath) {
     return platform::splitFileAndElements(structPath).file;
 }
 
+const std::string& TReplacementLists::fileOf(const std::string& structPath) const {
+    auto found = fileOfPath_.find(structPath);
+    if (found == fileOfPath_.end()) found = fileOfPath_.emplace(structPath, DescriptionFile(structPath)).first;
+    return found->second;
+}
+
 int TReplacementLists::loadFile(TReplacementSet& set, const std::string& file) {
     if (platform::fileNameOf(file).rfind('~', 0) == 0 || !platform::fileExists(file)) return 0;
     TZo_XML xml;
@@ -97,6 +103,7 @@ int TReplacementLists::ClearReplacementLists() {
         for (const TReplacementList& list : set)
             if (!list.Stored.empty()) ++withEntries;
     FileLists.clear();
+    fileOfPath_.clear();
     if (withEntries > 0 && OnLog)
         OnLog(ZO_RU("Очищен список замен. (") + std::to_string(withEntries) + ZO_RU(" списков)"), 1);
     return 0;
@@ -132,7 +139,7 @@ std::string TReplacementLists::TranslateValue(const std::string& structPath, con
                                               const std::string& listName) {
     std::string shown = stored;
     if (listName.empty() || stored.empty()) return shown;
-    const std::string file = DescriptionFile(structPath);
+    const std::string file = fileOf(structPath);
     auto cached = FileLists.find(file);
     if (cached == FileLists.end()) {
         cached = FileLists.emplace(file, TReplacementSet()).first;
@@ -146,7 +153,7 @@ std::string TReplacementLists::TranslateValue(const std::string& structPath, con
 std::string TReplacementLists::TranslateToStored(const std::string& structPath, const std::string& shown,
                                                  const std::string& listName) const {
     std::string stored = shown;
-    const auto cached = FileLists.find(DescriptionFile(structPath));
+    const auto cached = FileLists.find(fileOf(structPath));
     if (cached != FileLists.end() && LookupStored(cached->second, listName, shown, stored) == kLookupFound)
         return stored;
     LookupStored(GlobalLists, listName, shown, stored);
@@ -156,7 +163,7 @@ std::string TReplacementLists::TranslateToStored(const std::string& structPath, 
 int TReplacementLists::FillValueList(const std::string& structPath, const std::string& listName,
                                      std::vector<std::string>& items) const {
     items.clear();
-    const auto cached = FileLists.find(DescriptionFile(structPath));
+    const auto cached = FileLists.find(fileOf(structPath));
     if (cached != FileLists.end())
         if (const TReplacementList* list = findList(cached->second, listName); list && !list->Shown.empty()) {
             items = list->Shown;

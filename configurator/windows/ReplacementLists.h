@@ -54,6 +54,10 @@ public:
 
 private:
     int loadFile(TReplacementSet& set, const std::string& file);
+    // The description file of a path, worked out once per path (it looks at the
+    // file system) until the cache is cleared.
+    const std::string& fileOf(const std::string& structPath) const;
+    mutable std::map<std::string, std::string> fileOfPath_;
 };
 
 }  // namespace zo::configurator

@@ -35,12 +35,13 @@ struct LibraryKernel {
     static inline std::string device;
     static inline int clears = 0;
     static inline int freed = 0;
+    static inline int released = 0;
     static inline QImage preview;
 
     static TKernelOptions make() {
         files.clear();
         status.clear();
-        clears = freed = 0;
+        clears = freed = released = 0;
         program = "VT_win.exe";
         TKernelOptions k{};
         k.ClearLibraryFiles = [] {
@@ -65,6 +66,16 @@ struct LibraryKernel {
             if (*bitmap || preview.isNull()) return -1;
             *bitmap = new QImage(preview);
             return 0;
+        };
+        k.GetBlockInfoBitmap = [](const char* path, void** bitmap) {
+            if (std::string(path).find("/OR") == std::string::npos) return -2;
+            *bitmap = new QImage(40, 20, QImage::Format_RGB32);
+            return 0;
+        };
+        k.ReleaseObject = [](void** object) {
+            delete static_cast<QImage*>(*object);
+            *object = nullptr;
+            ++released;
         };
         k.FreeBlockPreview = [](void** bitmap) {
             delete static_cast<QImage*>(*bitmap);
@@ -173,6 +184,20 @@ TEST_F(SourceWindow, PopupShowsTheItemsTheDeviceAndTheNodeAllow) {
     EXPECT_FALSE(visible("SourceReload"));
     EXPECT_FALSE(visible("SourceInfFBD"));
     EXPECT_TRUE(visible("SourceFilesAction"));
+}
+
+TEST_F(SourceWindow, TheBlockDescriptionOpensAPictureWindowPerRequest) {
+    TSourceForm::ReloadSource("\\Device\\Dev.dev");
+    form->TreeView1RightRelease(centre(item("AND")));
+    form->SourceInfFBDClick();  // the kernel has no picture for it
+    EXPECT_TRUE(form->findChildren<QWidget*>("BlockPictureWindow").isEmpty());
+    form->TreeView1RightRelease(centre(item("OR")));
+    form->SourceInfFBDClick();
+    form->SourceInfFBDClick();
+    const auto windows = form->findChildren<QWidget*>("BlockPictureWindow");
+    ASSERT_EQ(windows.size(), 2);
+    EXPECT_EQ(windows[0]->windowTitle(), QString::fromUtf8("Описание блока"));
+    EXPECT_EQ(LibraryKernel::released, 2);
 }
 
 TEST_F(SourceWindow, AFileOfTheListOpensBelowTheProgramFolderOnlyWhenRelative) {
