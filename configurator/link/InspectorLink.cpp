@@ -1,5 +1,6 @@
 #include "configurator/link/InspectorLink.h"
 
+#include "configurator/link/KroDialogs.h"
 #include "platform/Cp1251.h"
 
 #include <algorithm>
@@ -76,6 +77,14 @@ void InspectorLink::setStatusText(int panel, const QString& text) const {
 
 int InspectorLink::openDialogOfType(const std::string& typeName, void* data) const {
     return dialogs_ ? dialogs_(typeName, data) : 0;
+}
+
+InspectorLink::DialogOpener InspectorLink::DialogsLibraryOpener(TLogProc log) {
+    return [log](const std::string& typeName, void* data) {
+        const ScopedDialogsLibrary library("\\system", log);
+        const int32_t result = CallOpenDialogOfType(nullptr, typeName, data);
+        return result == kDialogsNotBound ? 0 : int(result);
+    };
 }
 
 QString InspectorLink::text(const std::string& cp1251Text) { return platform::cp1251ToQString(cp1251Text); }

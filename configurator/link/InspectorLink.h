@@ -48,6 +48,10 @@ public:
     using DialogOpener = std::function<int(const std::string& typeName, void* data)>;
     void setDialogOpener(DialogOpener opener) { dialogs_ = std::move(opener); }
     int openDialogOfType(const std::string& typeName, void* data) const;
+    // The opener of the dialogs library: ZoDialogs.so bound from the "\system"
+    // folder around each call (a probe included) and unbound at once; 0 when it
+    // cannot be bound, so no "..." is offered.
+    static DialogOpener DialogsLibraryOpener(TLogProc log);
 
     static QString text(const std::string& cp1251);
     static std::string cp1251(const QString& text);

@@ -6,16 +6,19 @@
 #include "configurator/link/InspectorCallbacks.h"
 #include "configurator/link/InspectorLink.h"
 #include "configurator/windows/ObjInspect.h"
+#include "platform/DialogHook.h"
 #include "platform/Cp1251.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
+#include <QColorDialog>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
 
+#include <filesystem>
 #include <memory>
 
 using namespace zo;
@@ -51,7 +54,8 @@ std::string descriptionFile() {
   <VAR NAME="Password" TYPE="String10" DEFAULT="secret" IM="Пароль"/>
   <VAR NAME="Label" TYPE="String10" DEFAULT="abc" IM="Подпись"/>
   <FIELD NAME="Code" TYPE="Word" DEFAULT="7" IM="Код"/>
-</BLOCK>)" + big + R"(</STRUCT>
+</BLOCK>
+<BLOCK NAME="Col" IM="Цвет"><VAR NAME="GridColor" TYPE="Color" DEFAULT="12632256" IM="Цвет сетки"/></BLOCK>)" + big + R"(</STRUCT>
 <List><ДаНет><Line Val="Нет=0"/><Line Val="Да=1"/></ДаНет></List></Orvanta>)");
 }
 
@@ -291,6 +295,35 @@ TEST_F(Inspector, ATypedDialogEditsTheFieldInPlaceAndIsRefusedWithoutIt) {
     EXPECT_EQ(g_changes, 1);
     EXPECT_EQ(ui_.messages.size(), 1u);
     press(5);  // a String10: no dialog
+    EXPECT_FALSE(form->HasTypeDialog());
+    EXPECT_TRUE(form->BitBtndlg()->isHidden());
+}
+
+TEST_F(Inspector, AColourIsEditedInTheDialogsLibrarysColourDialog) {
+    std::filesystem::create_directory_symlink(std::string(ZO_PROGRAM_DIR) + "/System", dir_.path() / "System");
+    link_.setDialogOpener(InspectorLink::DialogsLibraryOpener(nullptr));
+    int runs = 0;
+    const auto previous = platform::setDialogRunner([&](QDialog& dialog) {
+        ++runs;
+        auto* chooser = qobject_cast<QColorDialog*>(&dialog);
+        if (!chooser) return int(QDialog::Rejected);
+        chooser->setCurrentColor(QColor(1, 2, 3));
+        return int(QDialog::Accepted);
+    });
+    Record colour("\\Desc.xml/STRUCT/Col");
+    ASSERT_EQ(replace({colour.instance()}, "Col"), 0);
+    press(1);
+    EXPECT_TRUE(form->HasTypeDialog());
+    EXPECT_FALSE(form->BitBtndlg()->isHidden());
+    form->BitBtndlgClick();
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(colour.value(0), std::to_string(0x030201));
+    EXPECT_EQ(g_changes, 1);
+    press(1);
+    platform::setDialogRunner(previous);
+    // Without the library no dialog is offered.
+    std::filesystem::remove(dir_.path() / "System");
+    press(1);
     EXPECT_FALSE(form->HasTypeDialog());
     EXPECT_TRUE(form->BitBtndlg()->isHidden());
 }

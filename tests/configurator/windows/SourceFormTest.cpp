@@ -6,6 +6,8 @@
 
 #include "configurator/link/SourceLink.h"
 #include "configurator/windows/DragMimeType.h"
+#include "configurator/link/SchemeLink.h"
+#include "configurator/windows/SchemForm.h"
 #include "configurator/windows/SourceForm.h"
 #include "platform/Cp1251.h"
 #include "platform/Paths.h"
@@ -15,6 +17,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDropEvent>
+#include <QMdiArea>
 #include <QMenu>
 #include <QMimeData>
 
@@ -263,6 +267,42 @@ TEST(SourceDrag, ADraggedBlockNodeDropsABlockOnASheetOfTheRealKernel) {
     const auto root = form.TreeView1()->topLevelItem(0);
     form.TreeView1()->setCurrentItem(root);
     EXPECT_EQ(form.MakeDragData(), nullptr);
+}
+
+TEST(SourceDrag, ADragFromTheTreeDroppedOnASchemeWindowAddsABlock) {
+    RealKernel real;
+    ASSERT_TRUE(real.bound());
+    SourceLink sourceLink(&real.kernel());
+    TSourceForm source(sourceLink);
+    ASSERT_EQ(TSourceForm::ReloadSource(real.kernel().GetProgramFolder() + std::string("\\Device\\OrvantaPLC.dev")), 0);
+    const auto found = source.TreeView1()->findItems("TON", Qt::MatchExactly | Qt::MatchRecursive);
+    ASSERT_EQ(found.size(), 1);
+    source.TreeView1()->setCurrentItem(found.front());
+    const std::string sheet = real.addSheet();
+
+    SchemeLink schemeLink(&real.kernel());
+    QMdiArea area;
+    auto* scheme = new TSchemForm(schemeLink);
+    area.addSubWindow(scheme);
+    area.resize(800, 600);
+    area.show();
+    scheme->SetKernel(true);
+    scheme->setSchemeName(SourceLink::text(sheet));
+    scheme->show();
+    scheme->refreshScheme();
+
+    std::unique_ptr<QMimeData> data(source.MakeDragData());
+    ASSERT_TRUE(data);
+    const QPoint p(120, 100);
+    QDragEnterEvent enter(p, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(scheme->canvas(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDragMoveEvent over(p, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(scheme->canvas(), &over);
+    QDropEvent drop(p, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(scheme->canvas(), &drop);
+    EXPECT_EQ(real.blockCount(sheet), 1);
+    delete scheme;
 }
 
 }  // namespace
