@@ -62,6 +62,15 @@ void AddSchemeWindowBenchmarks(KernelHost& host, const AddBenchmark& add) {
             for (auto _ : state) w.repaint();
         });
     }
+    // The window's own share of a repaint: the cached picture drawn again.
+    add("TSchemForm.view/100", [&host](benchmark::State& state) {
+        if (!host.sheet(0)) state.SkipWithError("the project holds no sheet");
+        Window w(host);
+        for (auto _ : state) {
+            w.form->FormPaint();
+            w.form->canvas()->repaint();
+        }
+    });
     // Back and forth between a block's body and the empty cell above it: the
     // hover changes with every move.
     add("TSchemForm.hover", [&host](benchmark::State& state) {
@@ -93,6 +102,8 @@ std::vector<TableRow> SchemeWindowRows(const std::string& sheet) {
     } ops[] = {{"TSchemForm repaint (100 %)", "TSchemForm.repaint/100"},
                {"TSchemForm repaint (200 %)", "TSchemForm.repaint/200"},
                {"TSchemForm hover move", "TSchemForm.hover"}};
+    rows.push_back({"TSchemForm view only (100 %)", sheet, "TSchemForm.view/100", "PaintScheme", "PaintScheme alone",
+                    TableRow::Target::None, 0, "", 0, ""});
     for (const auto& op : ops) {
         rows.push_back({op.operation, sheet, op.run, "PaintScheme", "PaintScheme alone",
                         TableRow::Target::RatioToReference, 1.5, "", 0, ""});

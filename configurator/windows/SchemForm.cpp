@@ -171,24 +171,44 @@ void TSchemForm::FormPaint() {
     status(1, scaleText(scale_));
 }
 
+void TSchemForm::paintView(QPainter& p) {
+    const QRect client(0, 0, canvas_->width(), canvas_->height());
+    const ViewRect& d = layout_.dest;
+    const ViewRect& s = layout_.source;
+    const bool picture = hasKernel() && !bitmap_.isNull() && d.right >= d.left && d.bottom >= d.top &&
+                         s.right >= s.left && s.bottom >= s.top;
+    const QRect dest(d.left, d.top, d.right - d.left + 1, d.bottom - d.top + 1);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    // The margin round the picture; the picture covers the rest.
+    const QColor margin = palette().color(QPalette::Dark);
+    if (!picture) {
+        p.fillRect(client, margin);
+        return;
+    }
+    p.fillRect(QRect(0, 0, client.width(), dest.top()), margin);
+    p.fillRect(QRect(0, dest.bottom() + 1, client.width(), client.height() - dest.bottom() - 1), margin);
+    p.fillRect(QRect(0, dest.top(), dest.left(), dest.height()), margin);
+    p.fillRect(QRect(dest.right() + 1, dest.top(), client.width() - dest.right() - 1, dest.height()), margin);
+    p.setRenderHint(QPainter::SmoothPixmapTransform, scale_ != 1.0f);
+    p.drawImage(dest, bitmap_, QRect(s.left, s.top, s.right - s.left + 1, s.bottom - s.top + 1));
+}
+
 void TSchemForm::paintCanvas() {
     const int cw = canvas_->width(), ch = canvas_->height();
     if (cw <= 0 || ch <= 0) return;
+    if (!resizing_) {
+        // The backing store is the off-screen picture: the view is drawn into it once.
+        QPainter w(canvas_);
+        paintView(w);
+        return;
+    }
+    // The outline of a canvas-resize drag is inverted over the view, which needs
+    // a picture of our own for the raster operation.
     if (frame_.width() != cw || frame_.height() != ch) frame_ = QImage(cw, ch, QImage::Format_RGB32);
     {
         QPainter p(&frame_);
-        p.setCompositionMode(QPainter::CompositionMode_Source);
-        p.fillRect(frame_.rect(), palette().color(QPalette::Dark));
-        const ViewRect& d = layout_.dest;
-        const ViewRect& s = layout_.source;
-        if (hasKernel() && !bitmap_.isNull() && d.right >= d.left && d.bottom >= d.top && s.right >= s.left &&
-            s.bottom >= s.top) {
-            p.setRenderHint(QPainter::SmoothPixmapTransform, scale_ != 1.0f);
-            p.drawImage(QRect(d.left, d.top, d.right - d.left + 1, d.bottom - d.top + 1), bitmap_,
-                        QRect(s.left, s.top, s.right - s.left + 1, s.bottom - s.top + 1));
-        }
-        // The outline of a canvas-resize drag, inverted over the view.
-        if (resizing_) DrawXorRect(resizeOutline(layout_.dest, resizeAmounts_, scale_), &p);
+        paintView(p);
+        DrawXorRect(resizeOutline(layout_.dest, resizeAmounts_, scale_), &p);
     }
     QPainter w(canvas_);
     w.drawImage(0, 0, frame_);

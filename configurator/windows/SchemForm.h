@@ -23,6 +23,7 @@
 #include <cstdint>
 #include <memory>
 
+class QPainter;
 class QScrollBar;
 class QMouseEvent;
 class QWheelEvent;
@@ -109,6 +110,7 @@ private:
     friend class TSchemCanvas;
 
     void paintCanvas();
+    void paintView(QPainter& painter);
     void refresh();  // LoadSchemeBitmap, then FormPaint
     void status(int panel, const QString& text) const;
     void setAppCursor(int16_t cursor);
@@ -134,7 +136,7 @@ private:
 
     bool attached_ = false;
     QImage bitmap_;  // the framed picture
-    QImage frame_;   // the client image of the last paint
+    QImage frame_;   // the client image while a canvas-resize outline is shown
     SchemeLayout layout_;
     bool buttonDown_ = false;
     QString statusText_;
