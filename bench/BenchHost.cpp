@@ -72,7 +72,9 @@ KernelHost::KernelHost(const ProgramFolder& folder) {
     auto getInfo = reinterpret_cast<TGetInfoProc>(library_ ? platform::findSymbol(library_, "GetInfo") : nullptr);
     indexConnections_ =
         reinterpret_cast<int32_t (*)()>(library_ ? platform::findSymbol(library_, "BenchIndexConnections") : nullptr);
-    if (!getInfo || !indexConnections_) throw std::runtime_error(std::string(ZO_BENCH_KERNEL) + " cannot be bound");
+    saveThroughDocument_ = reinterpret_cast<int32_t (*)(const char*)>(
+        library_ ? platform::findSymbol(library_, "BenchSaveProjectThroughDocument") : nullptr);
+    if (!getInfo || !indexConnections_ || !saveThroughDocument_) throw std::runtime_error(std::string(ZO_BENCH_KERNEL) + " cannot be bound");
     void* record = nullptr;
     int32_t size = 0;
     getInfo(&record, &size);
@@ -97,6 +99,8 @@ KernelHost::~KernelHost() {
 void KernelHost::closeProject() { record_->CloseProject(""); }
 
 int32_t KernelHost::indexConnections() { return indexConnections_(); }
+
+int32_t KernelHost::saveProjectThroughDocument(const std::string& path) { return saveThroughDocument_(path.c_str()); }
 
 int KernelHost::sheetCount() { return record_->GetSheetCount(); }
 

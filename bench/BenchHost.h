@@ -48,6 +48,8 @@ public:
     void closeProject();
     // Connection indexing over the whole project: the number of nets, or -1.
     int32_t indexConnections();
+    // SaveProject with the whole document built first: the file the streamed one must equal.
+    int32_t saveProjectThroughDocument(const std::string& path);
 
     int sheetCount();
     TSheetRecord* sheet(int index);
@@ -64,6 +66,7 @@ private:
     void* library_ = nullptr;
     TKernelOptions* record_ = nullptr;
     int32_t (*indexConnections_)() = nullptr;
+    int32_t (*saveThroughDocument_)(const char*) = nullptr;
 };
 
 }  // namespace zo::bench

@@ -3,6 +3,9 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace zo::bench {
 
 namespace {
@@ -36,13 +39,17 @@ ParsedDocument::~ParsedDocument() {
     if (doc_) xmlFreeDoc(static_cast<xmlDocPtr>(doc_));
 }
 
-int64_t ParsedDocument::save(const std::string& path) const {
+int64_t ParsedDocument::save(const std::string& path, bool sync) const {
     if (!doc_) return -1;
     const int oldIndent = xmlIndentTreeOutput;
     xmlIndentTreeOutput = 1;
     const int written = xmlSaveFormatFileEnc(path.c_str(), static_cast<xmlDocPtr>(doc_), "windows-1251", 1);
     xmlIndentTreeOutput = oldIndent;
-    return written;
+    if (written < 0 || !sync) return written;
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    const bool synced = ::fsync(fd) == 0;
+    return ::close(fd) == 0 && synced ? written : -1;
 }
 
 }  // namespace zo::bench

@@ -21,8 +21,9 @@ public:
     ParsedDocument& operator=(const ParsedDocument&) = delete;
 
     bool ok() const { return doc_ != nullptr; }
-    // Writes the whole tree to path; the bytes written, or -1.
-    int64_t save(const std::string& path) const;
+    // Writes the whole tree to path; the bytes written, or -1. With sync the
+    // file is also synced to the disk before the answer, as a save must.
+    int64_t save(const std::string& path, bool sync = false) const;
 
 private:
     void* doc_ = nullptr;  // xmlDocPtr

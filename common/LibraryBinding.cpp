@@ -53,7 +53,7 @@ TLibraryBinding::TLibraryBinding(LibraryBindingSpec spec) : spec_(std::move(spec
 TLibraryBinding::~TLibraryBinding() = default;
 
 void TLibraryBinding::fail(TLogProc log, const std::string& text) {
-    say(log, text, 5);
+    say(log, text, kLogError);
     if (handle_) platform::unloadLibrary(handle_);
     handle_ = nullptr;
     record_ = nullptr;
@@ -68,11 +68,11 @@ std::string TLibraryBinding::locate(const std::string& folder, TLogProc log) con
     if (!platform::fileExists(fromRegistry) && !spec_.lastRegistrySubfolder.empty())
         fromRegistry = platform::registryProgramPath() + spec_.lastRegistrySubfolder + "\\" + spec_.fileName;
     if (!platform::fileExists(fromRegistry)) {
-        say(log, ZO_RU("Не найдена библиотека ") + here + Q, 5);
+        say(log, ZO_RU("Не найдена библиотека ") + here + Q, kLogError);
         return {};
     }
     if (spec_.logRegistryPath)
-        say(log, ZO_RU("Путь к библиотеки ") + Q + fromRegistry + Q + ZO_RU(" получен из реестра"), 1);
+        say(log, ZO_RU("Путь к библиотеки ") + Q + fromRegistry + Q + ZO_RU(" получен из реестра"), kLogInformation);
     return fromRegistry;
 }
 
@@ -112,7 +112,7 @@ bool TLibraryBinding::Load(const std::string& folderIn, TLogProc log, void* appl
         head->HostScreen = screen;
     }
     const std::string name = spec_.successName.empty() ? path_ : spec_.successName;
-    say(log, ZO_RU("Загружена библиотека ") + Q + name + Q + spec_.successGap + std::string(head->Description, strnlen(head->Description, sizeof head->Description)), 2);
+    say(log, ZO_RU("Загружена библиотека ") + Q + name + Q + spec_.successGap + std::string(head->Description, strnlen(head->Description, sizeof head->Description)), kLogMilestone);
     if (spec_.prepareRecord) spec_.prepareRecord(record_);
     if (spec_.callLifeSlots && head->Initialize) head->Initialize();
     return true;
@@ -128,7 +128,7 @@ void TLibraryBinding::Unload(TLogProc log) {
     handle_ = nullptr;
     record_ = nullptr;
     export_ = nullptr;
-    if (!spec_.unloadLine.empty()) say(log, spec_.unloadLine, 2);
+    if (!spec_.unloadLine.empty()) say(log, spec_.unloadLine, kLogMilestone);
 }
 
 }  // namespace zo

@@ -20,6 +20,8 @@
 #include <cstring>
 #include <fstream>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 namespace zo {
 
@@ -550,6 +552,183 @@ int ReadBlockComments(const char* path, std::vector<std::string>* list) {
         const std::string comment = xml.GetCommentText();
         if (!comment.empty()) list->push_back(comment);
     } while (xml.GoNextNode() == 0);
+    return 0;
+}
+
+}  // namespace zo
+
+// ---------------------------------------------------------------------------
+// TZo_XMLWriter
+
+namespace zo {
+
+namespace {
+
+// What each byte of a Windows-1251 attribute value becomes in the file, taken
+// once from the document writer itself, so the two cannot differ: control
+// characters made '?', markup and line ends escaped, the rest as it is.
+const std::string* attributeBytes() {
+    static const std::vector<std::string> table = [] {
+        std::vector<std::string> bytes(256);
+        TZo_XML xml;
+        if (xml.NewDocument("t") != 0) return bytes;
+        xml.GoRoot();
+        for (int b = 0; b < 256; ++b) xml.SetAttribute("a" + std::to_string(b), std::string(1, char(b)));
+        std::string text;
+        if (!dumpDocument(xml.Document, text)) return bytes;
+        for (int b = 0; b < 256; ++b) {
+            const std::string key = " a" + std::to_string(b) + "=\"";
+            const size_t start = text.find(key);
+            if (start == std::string::npos) continue;
+            const size_t from = start + key.size();
+            const size_t end = text.find('"', from);
+            if (end != std::string::npos) bytes[size_t(b)] = text.substr(from, end - from);
+        }
+        return bytes;
+    }();
+    return table.data();
+}
+
+void appendIndent(std::string& text, size_t level) { text.append(2 * level, ' '); }
+
+}  // namespace
+
+// Whether a name may stand as an element's or an attribute's name, once per name.
+struct TZo_XMLWriter::NameCache {
+    std::unordered_map<std::string, bool> valid;
+};
+
+TZo_XMLWriter::TZo_XMLWriter() : names_(new NameCache) {}
+
+TZo_XMLWriter::~TZo_XMLWriter() { delete names_; }
+
+bool TZo_XMLWriter::validName(const std::string& name) {
+    auto [it, added] = names_->valid.try_emplace(name, false);
+    if (added) it->second = writableName(cp1251ToUtf8(name));
+    return it->second;
+}
+
+int TZo_XMLWriter::NewDocument(const std::string& rootName) {
+    text_.clear();
+    open_.clear();
+    attributes_.clear();
+    document_ = finished_ = broken_ = current_ = false;
+    if (!validName(rootName)) return -1;
+    text_ += "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n"
+             "<!-- This document was created with Zo_xml unit. -->\n";
+    open_.push_back({rootName, false});
+    document_ = current_ = true;
+    return 0;
+}
+
+void TZo_XMLWriter::startTag(bool withChildren) {
+    Open& element = open_.back();
+    appendIndent(text_, open_.size() - 1);
+    text_ += '<';
+    text_ += element.name;
+    for (const Attribute& a : attributes_) {
+        text_ += ' ';
+        text_ += a.name;
+        text_ += "=\"";
+        text_ += a.value;
+        text_ += '"';
+    }
+    attributes_.clear();
+    text_ += withChildren ? ">\n" : "/>\n";
+    element.started = true;
+}
+
+// Ends the last open element; the one before it becomes the current element.
+void TZo_XMLWriter::endCurrent() {
+    Open& element = open_.back();
+    if (!element.started) {
+        startTag(false);
+    } else {
+        appendIndent(text_, open_.size() - 1);
+        text_ += "</";
+        text_ += element.name;
+        text_ += ">\n";
+    }
+    open_.pop_back();
+}
+
+int TZo_XMLWriter::AddChild(const std::string& name) {
+    if (!document_ || finished_) return -1;
+    if (!current_) return -2;
+    if (!validName(name)) return -3;
+    if (!open_.back().started) startTag(true);
+    open_.push_back({name, false});
+    return 0;
+}
+
+int TZo_XMLWriter::SetAttribute(const std::string& name, const std::string& value) {
+    if (!document_ || finished_ || !current_) return -2;
+    if (!validName(name) || name == "xmlns") return -3;
+    if (open_.back().started) {
+        broken_ = true;  // its start tag is written already
+        return -2;
+    }
+    const std::string* bytes = attributeBytes();
+    std::string escaped;
+    escaped.reserve(value.size());
+    for (const char c : value) escaped += bytes[static_cast<unsigned char>(c)];
+    for (Attribute& a : attributes_)
+        if (a.name == name) {
+            a.value = std::move(escaped);
+            return 0;
+        }
+    attributes_.push_back({name, std::move(escaped)});
+    return 0;
+}
+
+int TZo_XMLWriter::RemoveAttribute(const std::string& name) {
+    if (!document_ || finished_ || !current_) return -2;
+    if (open_.back().started) {
+        broken_ = true;
+        return -2;
+    }
+    attributes_.erase(std::remove_if(attributes_.begin(), attributes_.end(),
+                                     [&](const Attribute& a) { return a.name == name; }),
+                      attributes_.end());
+    return 0;
+}
+
+int TZo_XMLWriter::GoParent() {
+    if (!document_ || finished_) return -1;
+    if (!current_) return -2;
+    if (open_.size() == 1) {
+        // Above the document element there is no element.
+        current_ = false;
+        return -4;
+    }
+    endCurrent();
+    return 0;
+}
+
+void TZo_XMLWriter::finish() {
+    if (!document_ || finished_) return;
+    while (!open_.empty()) endCurrent();
+    finished_ = true;
+    current_ = false;
+}
+
+const std::string& TZo_XMLWriter::Text() {
+    finish();
+    return text_;
+}
+
+int TZo_XMLWriter::SaveFile(const std::string& fileName) {
+    if (!document_) {
+        platform::showMessage(ZO_RU("Не создан экземпляр XML_Doc"));
+        return -1;
+    }
+    finish();
+    if (broken_ || !parsesAgain(text_)) return -3;
+    // Replaced as TZo_XML::SaveFile replaces it: a failed or interrupted save
+    // leaves the previous file whole.
+    if (ReplaceFileContents(platform::nativePath(platform::withCurrentDir(fileName)), text_.data(), text_.size()) !=
+        kReplaceOk)
+        return -3;
     return 0;
 }
 

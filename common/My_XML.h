@@ -79,6 +79,61 @@ private:
     ParseError parseError_;
 };
 
+// The text TZo_XML::SaveFile writes for a document made by NewDocument and
+// then built only with AddChild, SetAttribute, RemoveAttribute and GoParent,
+// written as the document is described, without building it: one pass and
+// one copy of the text however large the document. Each operation answers as
+// TZo_XML's does. Elements hold elements and attributes only.
+class TZo_XMLWriter {
+public:
+    TZo_XMLWriter();
+    ~TZo_XMLWriter();
+    TZo_XMLWriter(const TZo_XMLWriter&) = delete;
+    TZo_XMLWriter& operator=(const TZo_XMLWriter&) = delete;
+
+    // The declaration, the creation comment and the root, which becomes the
+    // current element (TZo_XML's NewDocument and GoRoot). 0; -1 a root name a
+    // file cannot hold.
+    int NewDocument(const std::string& rootName);
+    int AddChild(const std::string& name);
+    int SetAttribute(const std::string& name, const std::string& value);
+    int RemoveAttribute(const std::string& name);
+    int GoParent();
+    // Ends every open element and writes the text as TZo_XML::SaveFile does:
+    // 0 saved; -1 no document; -3 the file could not be written (the
+    // previous file is left as it was).
+    int SaveFile(const std::string& fileName);
+    // The whole text as SaveFile writes it (every open element ended); empty
+    // without a document.
+    const std::string& Text();
+    // Room for a text of this many bytes, so that it grows in one piece.
+    void Reserve(size_t bytes) { text_.reserve(bytes); }
+
+private:
+    struct Attribute {
+        std::string name;   // Windows-1251, as the file holds it
+        std::string value;  // escaped, as the file holds it
+    };
+    struct Open {
+        std::string name;
+        bool started = false;  // its start tag is in the text
+    };
+    void startTag(bool withChildren);
+    void endCurrent();
+    void finish();
+    bool validName(const std::string& name);
+
+    std::string text_;
+    std::vector<Open> open_;
+    std::vector<Attribute> attributes_;  // of the current element while its start tag is not written
+    bool current_ = false;               // the last open element is the current element
+    bool document_ = false;
+    bool finished_ = false;
+    bool broken_ = false;  // asked for what the text can no longer hold: SaveFile refuses
+    struct NameCache;
+    NameCache* names_;
+};
+
 // The system's text for an error code (strerror here) in a message box:
 // caller text, CR LF, system text.
 void ShowSystemError(const std::string& callerText, int errorCode);

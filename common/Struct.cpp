@@ -441,7 +441,8 @@ int TStruct::readValues(void* record, TZo_XML* xml, bool update) const {
     return 0;
 }
 
-int TStruct::writeValues(const void* record, TZo_XML* xml, bool all) const {
+template <typename Xml>
+int TStruct::writeValues(const void* record, Xml* xml, bool all) const {
     if (!xml) return -1;
     if (!record) return -2;
     if (GetSize() <= 0) return -3;
@@ -457,6 +458,9 @@ int TStruct::writeValues(const void* record, TZo_XML* xml, bool all) const {
 int TStruct::ReadValuesFromElement(void* record, TZo_XML* xml) const { return readValues(record, xml, false); }
 int TStruct::UpdateValuesFromElement(void* record, TZo_XML* xml) const { return readValues(record, xml, true); }
 int TStruct::WriteValuesToElement(const void* record, TZo_XML* xml) const { return writeValues(record, xml, false); }
+int TStruct::WriteValuesToElement(const void* record, TZo_XMLWriter* xml) const {
+    return writeValues(record, xml, false);
+}
 int TStruct::WriteAllValuesToElement(const void* record, TZo_XML* xml) const { return writeValues(record, xml, true); }
 
 namespace {

@@ -72,6 +72,8 @@ public:
     int ReadValuesFromElement(void* record, TZo_XML* xml) const;
     int UpdateValuesFromElement(void* record, TZo_XML* xml) const;
     int WriteValuesToElement(const void* record, TZo_XML* xml) const;
+    // The same attributes into the element a streaming writer has open.
+    int WriteValuesToElement(const void* record, TZo_XMLWriter* xml) const;
     int WriteAllValuesToElement(const void* record, TZo_XML* xml) const;
 
     // A file path: file/ROOT/element... or a description path file/TOP/GROUP.../BLOCK.
@@ -100,7 +102,8 @@ private:
     void clearAfterFailure();
     void fillHeader(const TZo_XML& xml);
     int readValues(void* record, TZo_XML* xml, bool update) const;
-    int writeValues(const void* record, TZo_XML* xml, bool all) const;
+    template <typename Xml>
+    int writeValues(const void* record, Xml* xml, bool all) const;
     int readValuesFromFile(void* record, const char* path, bool update) const;
     int stepByElementPath(TZo_XML& xml, const std::string& path, const std::string& file,
                           const std::vector<std::string>& tokens, size_t d);

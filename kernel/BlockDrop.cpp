@@ -79,28 +79,28 @@ private:
 
 int32_t dropBlock(const char* sheetName, void* source, uint16_t x, uint16_t y) {
     TSheetRecord* sheet = FindSheet(sheetName);
-    if (!sheet || !sheet->Blocks) return -1;
+    if (!sheet || !sheet->Blocks) return kDragNoSheet;
     const TLibraryNodeRecord* node = AcceptedNode(source);
-    if (!node) return -3;
+    if (!node) return kDragRefused;
 
     TBlockRecord block{};
     std::memcpy(block.DescriptionPath, node->Path, strnlen(node->Path, sizeof block.DescriptionPath - 1));
-    if (PrepareBlock(&block) != 0) return -3;
+    if (PrepareBlock(&block) != 0) return kDragRefused;
     PreparedBlock prepared(block);
     const TZoRect rect{x / kGridCell, y / kGridCell, x / kGridCell + block.Right, y / kGridCell + block.Bottom};
-    if (CheckBlockPlace(sheetName, rect) != 0) return -3;
+    if (CheckBlockPlace(sheetName, rect) != 0) return kDragRefused;
     nameBlock(block, *sheet->Blocks);
     block.Left = rect.left;
     block.Top = rect.top;
     block.Right = rect.right;
     block.Bottom = rect.bottom;
     block.Selected = 1;
-    if (sheet->Blocks->AddItem(&block) != 1) return -4;
+    if (sheet->Blocks->AddItem(&block) != 1) return kDragNotAppended;
     prepared.keep();
     selectOnlyLastBlock(*sheet);
     RefreshProjectTree();
     ShowSelectionProperties(sheet);
-    return 0;
+    return kDragAccepted;
 }
 
 }  // namespace
@@ -123,9 +123,9 @@ using namespace zo::kernel;
 
 extern "C" int32_t SheetDragOver(const char* sheetName, void* bitmap, void* source, uint16_t, uint16_t, int32_t) {
     const TSheetRecord* sheet = FindSheet(sheetName);
-    if (!sheet) return -1;
-    if (!bitmap) return -2;
-    return AcceptedNode(source) ? 0 : -3;
+    if (!sheet) return kDragNoSheet;
+    if (!bitmap) return kDragNoBitmap;
+    return AcceptedNode(source) ? kDragAccepted : kDragRefused;
 }
 
 extern "C" int32_t SheetDragDrop(const char* sheetName, void* source, uint16_t x, uint16_t y) {

@@ -15,11 +15,22 @@ const TLibraryNodeRecord* AcceptedNode(const void* source);
 
 }  // namespace zo::kernel
 
+namespace zo::kernel {
+
+// Results of SheetDragOver and SheetDragDrop.
+enum DragResult : int32_t {
+    kDragAccepted = 0,      // over: the drop would be taken; drop: the block is added
+    kDragNoSheet = -1,      // no such sheet
+    kDragNoBitmap = -2,     // over: no bitmap
+    kDragRefused = -3,      // the source is not accepted; drop: also preparation failed or the place is not free
+    kDragNotAppended = -4,  // drop: the block could not be appended
+};
+
+}  // namespace zo::kernel
+
 extern "C" {
-// 0 accept; -1 no such sheet; -2 no bitmap; -3 the source is not accepted.
+// A DragResult.
 int32_t SheetDragOver(const char* sheetName, void* bitmap, void* source, uint16_t x, uint16_t y, int32_t kind);
-// 0 block added; -1 no such sheet; -3 source not accepted, preparation failed or
-// the place is not free; -4 the block could not be appended. Any failure leaves
-// the sheet as it was.
+// A DragResult; any failure leaves the sheet as it was.
 int32_t SheetDragDrop(const char* sheetName, void* source, uint16_t x, uint16_t y);
 }

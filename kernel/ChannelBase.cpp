@@ -100,7 +100,7 @@ bool takeProjectElement(TZo_XML& xml, const std::string& path, const std::string
         // Lists added under the root would pile up with every save.
         Log(ZO_RU("База каналов ") + Q + path + Q + ZO_RU(" не обновлена: узлов ") + Q + name + Q + " - " +
                 std::to_string(count),
-            5);
+            kLogError);
         return false;
     }
     xml.FindFromMark(name);
@@ -109,11 +109,11 @@ bool takeProjectElement(TZo_XML& xml, const std::string& path, const std::string
         const std::string text = ZO_RU("Узел ") + Q + name + Q + ZO_RU(" создан из файла: ") + Q + file + Q + "\r\n" +
                                  ZO_RU("Пересохранить из файла ") + Q + projectPath + Q + "?";
         if (platform::ask(text, ZO_RU("Пересохранить узел?"), platform::Buttons::YesNo) != platform::Answer::Yes) {
-            Log(ZO_RU("База каналов ") + Q + path + Q + ZO_RU(" не обновлена."), 3);
+            Log(ZO_RU("База каналов ") + Q + path + Q + ZO_RU(" не обновлена."), kLogWarning);
             return false;
         }
         xml.SetAttribute("File", projectPath);
-        Log(ZO_RU("Узел ") + Q + name + Q + ZO_RU(" пересохранен."), 3);
+        Log(ZO_RU("Узел ") + Q + name + Q + ZO_RU(" пересохранен."), kLogWarning);
     }
     xml.SetMark();
     xml.RemoveChildren();
@@ -141,7 +141,7 @@ void UpdateChannelBase(const std::string& projectPath) {
     try {
         updateChannelBase(path, projectPath);
     } catch (...) {
-        Log(ZO_RU("Ошибка базы каналов ") + Q + path + Q, 5);
+        Log(ZO_RU("Ошибка базы каналов ") + Q + path + Q, kLogError);
     }
 }
 
@@ -151,24 +151,24 @@ void updateChannelBase(const std::string& path, const std::string& projectPath) 
     TZo_XML xml;
     if (platform::fileExists(path)) {
         if (xml.OpenFile(path) != 0) {
-            Log(ZO_RU("Ошибка базы каналов ") + Q + path + Q, 5);
+            Log(ZO_RU("Ошибка базы каналов ") + Q + path + Q, kLogError);
             return;
         }
     } else if (xml.NewDocument(kBaseRoot) == 0) {
-        Log(ZO_RU("Создана база каналов ") + Q + path + Q, 2);
+        Log(ZO_RU("Создана база каналов ") + Q + path + Q, kLogMilestone);
     } else {
-        Log(ZO_RU("Ошибка базы каналов ") + Q + path + Q, 5);
+        Log(ZO_RU("Ошибка базы каналов ") + Q + path + Q, kLogError);
         return;
     }
     // A file of that name under another root is not a channel base: it is left as it is.
     xml.GoRoot();
     if (xml.GetNodeName() != kBaseRoot) {
-        Log(ZO_RU("Ошибка базы каналов ") + Q + path + Q, 5);
+        Log(ZO_RU("Ошибка базы каналов ") + Q + path + Q, kLogError);
         return;
     }
     if (!takeProjectElement(xml, path, projectPath)) return;
     writeLists(xml);
-    if (xml.SaveFile(path) != 0) Log(ZO_RU("Ошибка базы каналов ") + Q + path + Q, 5);
+    if (xml.SaveFile(path) != 0) Log(ZO_RU("Ошибка базы каналов ") + Q + path + Q, kLogError);
 }
 
 }  // namespace
@@ -182,14 +182,14 @@ int LoadChannelBase(TMenObj* list, TArhivStruc* cache, const char* canals, const
     TZo_XML xml;
     // A missing file is reported here, without the parse-error box.
     if (!platform::fileExists(path) || xml.OpenFile(path) != 0) {
-        Log(ZO_RU("Ошибка в файле: ") + path, 5);
+        Log(ZO_RU("Ошибка в файле: ") + path, kLogError);
         return -4;
     }
     xml.GoRoot();
     xml.SetMark();
     const int roots = xml.CountFromMark(kBaseRoot);
     if (roots != 1) {
-        Log(ZO_RU("Число элементов <Orvanta_Canals>= ") + std::to_string(roots), 5);
+        Log(ZO_RU("Число элементов <Orvanta_Canals>= ") + std::to_string(roots), kLogError);
         return -5;
     }
     xml.FindFromMark(kBaseRoot);
@@ -269,7 +269,7 @@ bool writeBlock(StreamWriter& out, const TBlockRecord& block) {
 }
 
 int writeChannelList(TZoStream* stream) {
-    if (!stream || !stream->Write) return -1;
+    if (!stream || !stream->Write) return kChannelListNoStream;
     const TMenObj& sheets = State().sheets;
     std::vector<std::pair<const TSheetRecord*, std::vector<const TBlockRecord*>>> lists;
     for (uint16_t i = 0; i < sheets.Count; ++i) {
@@ -277,15 +277,15 @@ int writeChannelList(TZoStream* stream) {
         std::vector<const TBlockRecord*> blocks = channelBlocks(*sheet);
         if (!blocks.empty()) lists.emplace_back(sheet, std::move(blocks));
     }
-    if (lists.empty()) return -2;
+    if (lists.empty()) return kChannelListEmpty;
     StreamWriter out(*stream);
-    if (!out.integer(int32_t(lists.size()))) return -100;
+    if (!out.integer(int32_t(lists.size()))) return kChannelListStreamFailed;
     for (const auto& [sheet, blocks] : lists) {
-        if (!out.text(sheet->Name) || !out.integer(int32_t(blocks.size()))) return -100;
+        if (!out.text(sheet->Name) || !out.integer(int32_t(blocks.size()))) return kChannelListStreamFailed;
         for (const TBlockRecord* block : blocks)
-            if (!writeBlock(out, *block)) return -100;
+            if (!writeBlock(out, *block)) return kChannelListStreamFailed;
     }
-    return 0;
+    return kChannelListWritten;
 }
 
 }  // namespace

@@ -39,9 +39,20 @@ int FreeChannelRecords(TMenObj* list);
 
 }  // namespace zo::kernel
 
+namespace zo::kernel {
+
+// Results of WriteChannelList.
+enum WriteChannelListResult : int32_t {
+    kChannelListWritten = 0,
+    kChannelListNoStream = -1,
+    kChannelListEmpty = -2,         // no sheet holds a network channel block
+    kChannelListStreamFailed = -100,
+};
+
+}  // namespace zo::kernel
+
 extern "C" {
-// The network channel blocks of the sheets as a little-endian byte stream:
-// 0 written; -1 nil stream; -2 no sheet holds a network channel block;
-// -100 the stream failed while writing.
+// The network channel blocks of the sheets as a little-endian byte stream: a
+// WriteChannelListResult.
 int32_t WriteChannelList(TZoStream* stream);
 }

@@ -66,12 +66,12 @@ void groupUnbound(ConfigWriter& writer, int& n) {
     const auto* options = static_cast<const uint8_t*>(data);
     bool changed = false;
     if (options[0] == 1 && GroupUnboundPins("IN", n) > 0) {
-        writer.Log(ZO_RU("Сгруппированы не привязанные входные каналы FBD блоков: соединение ") + std::to_string(n), 1);
+        writer.Log(ZO_RU("Сгруппированы не привязанные входные каналы FBD блоков: соединение ") + std::to_string(n), kLogInformation);
         ++n;
         changed = true;
     }
     if (options[1] == 1 && GroupUnboundPins("OUT", n) > 0) {
-        writer.Log(ZO_RU("Сгруппированы не привязанные выходные каналы FBD блоков: соединение ") + std::to_string(n), 1);
+        writer.Log(ZO_RU("Сгруппированы не привязанные выходные каналы FBD блоков: соединение ") + std::to_string(n), kLogInformation);
         ++n;
         changed = true;
     }
@@ -82,7 +82,7 @@ bool blockHeadChecked(ConfigWriter& writer) {
     const std::string path = State().structFolder + "\\Struct.xml/STRUCT/" + ZO_RU("Описание_блока");
     const TStruct* d = State().structCache->GetStruct(path.c_str());
     if (d && d->GetSize() == kCfgHeadSize) return true;
-    writer.Log(ZO_RU("Ошибка описание  ") + path, 5);
+    writer.Log(ZO_RU("Ошибка описание  ") + path, kLogError);
     return false;
 }
 
@@ -94,7 +94,7 @@ int networkItem(ConfigWriter& writer, const TSheetRecord& sheet, const TBlockRec
     int16_t pin = -1;
     int16_t id = -1;
     const auto missing = [&](const char* field) {
-        writer.Log(BlockOnSheet(sheet, block) + ZO_RU("   не содержит поля ") + Q + field + Q, 5);
+        writer.Log(BlockOnSheet(sheet, block) + ZO_RU("   не содержит поля ") + Q + field + Q, kLogError);
         return -7;
     };
     if (!d || !record || d->FindItem(pinField, pin) != 1) return missing(pinField);
@@ -119,7 +119,7 @@ int writeChannels(ConfigWriter& writer) {
         if (counts[i] > 0x7FFF || !writer.Append(ConfigHead(kCfgHeadSize, kChannels[i].kind, counts[i], 0))) return -4;
         writer.Log(platform::utf8ToCp1251(kChannels[i].countLabel) + std::to_string(counts[i]) + "  -(" +
                        std::to_string(kCfgHeadSize) + ZO_RU(" байт)"),
-                   1);
+                   kLogInformation);
     }
     int running[4] = {};
     int result = 0;
@@ -146,7 +146,7 @@ int writeChannels(ConfigWriter& writer) {
         writer.Log(ZO_RU("Добавлен канал ") + Q + RecordName(block.Name, sizeof block.Name) + Q + ZO_RU(" схемы ") + Q +
                        RecordName(sheet.Name, sizeof sheet.Name) + Q + " -(" + std::to_string(length) +
                        ZO_RU(" байт)"),
-                   1);
+                   kLogInformation);
     });
     return result;
 }
@@ -155,48 +155,48 @@ int writeChannels(ConfigWriter& writer) {
 int writeNetCount(ConfigWriter& writer, int n) {
     if (writer.FileType() == 2) {
         if (n > kMaxSimplifiedNets) {
-            writer.Log(ZO_RU("Ошибка, большое количество соеденений (больше 254)"), 5);
+            writer.Log(ZO_RU("Ошибка, большое количество соеденений (больше 254)"), kLogError);
             return -1;
         }
         if (!writer.Append(std::string(1, char(n)))) return -3;
-        writer.Log(ZO_RU("Добавлено описание соеденений -(1 байт)"), 1);
+        writer.Log(ZO_RU("Добавлено описание соеденений -(1 байт)"), kLogInformation);
         return 0;
     }
     if (n > kMaxFullNets) {
-        writer.Log(ZO_RU("Ошибка, большое количество соеденений (больше ") + std::to_string(kMaxFullNets) + ")", 5);
+        writer.Log(ZO_RU("Ошибка, большое количество соеденений (больше ") + std::to_string(kMaxFullNets) + ")", kLogError);
         return -1;
     }
     if (!writer.Append(ConfigHead(kCfgHeadSize, kCfgConnections, n + 1, 0))) return -3;
-    writer.Log(ZO_RU("Добавлено описание соеденений -(") + std::to_string(kCfgHeadSize) + ZO_RU(" байт)"), 1);
+    writer.Log(ZO_RU("Добавлено описание соеденений -(") + std::to_string(kCfgHeadSize) + ZO_RU(" байт)"), kLogInformation);
     return 0;
 }
 
 int createConfigFile(const std::string& cfgPath, const std::string& logName, TZoStringList* list) {
     KernelState& s = State();
     ConfigWriter writer(cfgPath, logName, list, s.configFileType);
-    writer.Log("", 1);
-    writer.Log(ZO_RU("Создание файла конфигурации ") + cfgPath, 1);
-    if (s.configFileType == 2) writer.Log(ZO_RU("Тип файла конфигурации: упрощенный"), 1);
+    writer.Log("", kLogInformation);
+    writer.Log(ZO_RU("Создание файла конфигурации ") + cfgPath, kLogInformation);
+    if (s.configFileType == 2) writer.Log(ZO_RU("Тип файла конфигурации: упрощенный"), kLogInformation);
 
     int n = IndexConnections();
     if (n < 0 || n > 65535) {
-        writer.Log(ZO_RU("Ошибка индексирования соединений"), 5);
+        writer.Log(ZO_RU("Ошибка индексирования соединений"), kLogError);
         return -1;
     }
-    writer.Log(ZO_RU("Индексирования соеденений: ") + std::to_string(n) + ZO_RU(" соединений"), 1);
+    writer.Log(ZO_RU("Индексирования соеденений: ") + std::to_string(n) + ZO_RU(" соединений"), kLogInformation);
     groupUnbound(writer, n);
     if (!blockHeadChecked(writer)) return -1;
 
     const TStruct* header = HeaderDescription();
     const int headerSize = header ? header->GetSize() : -1;
     if (headerSize < 0) {
-        writer.Log(ZO_RU("Не удается загрузить описание  ") + HeaderDescriptionPath(), 5);
+        writer.Log(ZO_RU("Не удается загрузить описание  ") + HeaderDescriptionPath(), kLogError);
         return -1;
     }
     if (headerSize > 0 && !s.headerRecord) return -2;
     const std::string headerBytes(static_cast<const char*>(s.headerRecord), size_t(headerSize));
     if (!writer.Create(headerBytes)) return -2;
-    writer.Log(ZO_RU("Добавлен заголовок -(") + std::to_string(headerSize) + ZO_RU(" байт)"), 1);
+    writer.Log(ZO_RU("Добавлен заголовок -(") + std::to_string(headerSize) + ZO_RU(" байт)"), kLogInformation);
 
     if (const int rc = writeNetCount(writer, n); rc != 0) return rc;
     if (s.configFileType != 2) {
@@ -205,14 +205,14 @@ int createConfigFile(const std::string& cfgPath, const std::string& logName, TZo
     if (const int rc = WriteBlocksInOrder(writer, n); rc != 0) return rc;
     if (s.configFileType == 2) {
         if (!writer.Append(std::string(1, '\0'))) return -3;
-        writer.Log(ZO_RU("Добавлен маркер окончания файла конфигурации -(1 байт)"), 1);
+        writer.Log(ZO_RU("Добавлен маркер окончания файла конфигурации -(1 байт)"), kLogInformation);
     }
     if (!writer.Commit()) {
-        writer.Log(ZO_RU("Ошибка создания файла ") + Q + cfgPath + Q, 5);
+        writer.Log(ZO_RU("Ошибка создания файла ") + Q + cfgPath + Q, kLogError);
         return -2;
     }
     writer.Log(ZO_RU("Создан файл конфигураций ") + cfgPath + " -(" + std::to_string(writer.Total()) + ZO_RU(" байт)"),
-               1);
+               kLogInformation);
     if (auto repaint = Options().RepaintSchemeWindows) repaint();
     return 0;
 }

@@ -78,7 +78,7 @@ uint16_t pinNet(ConfigWriter& writer, const BlockRef& ref, const TStruct& d, int
     if (error == std::errc() && end == text.data() + text.size() && value >= 0 && value <= 0xFFFF) return uint16_t(value);
     writer.Log(RecordName(ref.sheet->Name, sizeof ref.sheet->Name) + "  " + RecordName(ref.block->Name, sizeof ref.block->Name) +
                    side + d.GetItemName(index) + "   " + text,
-               3);
+               kLogWarning);
     return kNoNet;
 }
 
@@ -118,7 +118,7 @@ bool take(ConfigWriter& writer, NetStates& nets, const BlockRef& ref, int& lengt
     ref.block->Selected = 0;
     markOutputs(writer, nets, ref);
     if (!writer.WriteBlock(*ref.sheet, *ref.block, length)) {
-        writer.Log(ZO_RU("Ошибка добавления FBD блока ") + BlockOnSheet(*ref.sheet, *ref.block), 5);
+        writer.Log(ZO_RU("Ошибка добавления FBD блока ") + BlockOnSheet(*ref.sheet, *ref.block), kLogError);
         return false;
     }
     writer.AddLibrary(*ref.block);
@@ -126,12 +126,12 @@ bool take(ConfigWriter& writer, NetStates& nets, const BlockRef& ref, int& lengt
 }
 
 void logUnordered(ConfigWriter& writer, const std::vector<BlockRef>& blocks, int pending) {
-    writer.Log(ZO_RU("Не удалось добавить ") + Q + std::to_string(pending) + Q + ZO_RU(" FBD блоков"), 5);
+    writer.Log(ZO_RU("Не удалось добавить ") + Q + std::to_string(pending) + Q + ZO_RU(" FBD блоков"), kLogError);
     for (const BlockRef& ref : blocks) {
         if (!ref.block->Selected) continue;
         writer.Log(ZO_RU("Блок ") + BlockOnSheet(*ref.sheet, *ref.block) + "  (" + BlockTypeName(*ref.block) +
                        ZO_RU(") приоритет- ") + std::to_string(int(ref.block->Priority)),
-                   5);
+                   kLogError);
     }
 }
 
@@ -172,7 +172,7 @@ int WriteBlocksInOrder(ConfigWriter& writer, int netCount) {
         }
         writer.Log(ZO_RU("Очередь ") + Q + std::to_string(pass) + Q + ZO_RU("  добавленных FBD блоков: ") + Q +
                        std::to_string(written) + Q,
-                   1);
+                   kLogInformation);
         // A pass that only set aside blocks without code still made progress:
         // the blocks they feed are tried again in the next pass.
         if (cleared > 0) continue;
@@ -185,7 +185,7 @@ int WriteBlocksInOrder(ConfigWriter& writer, int netCount) {
         --pending;
         writer.Log(ZO_RU("Добавлен приоритетный блок ") + BlockOnSheet(*candidate->sheet, *candidate->block) + " -(" +
                        std::to_string(length) + ZO_RU(" байт)"),
-                   1);
+                   kLogInformation);
     }
     return 0;
 }

@@ -84,7 +84,7 @@ ConfigWriter::~ConfigWriter() { publishLibraries(); }
 
 void ConfigWriter::Log(const std::string& text, uint8_t level) const {
     const KernelState& s = State();
-    if (s.logCallback) s.logCallback(logName_.c_str(), text.c_str(), 3, int32_t(level));
+    if (s.logCallback) s.logCallback(logName_.c_str(), text.c_str(), kLogWriteMode, int32_t(level));
 }
 
 bool ConfigWriter::Create(const std::string& bytes) {
@@ -134,11 +134,11 @@ bool ConfigWriter::WriteBlock(const TSheetRecord& sheet, const TBlockRecord& blo
     if (!Append(element)) return false;
     length = int(element.size());
     if (fileType_ == 1)
-        Log(ZO_RU("Добавлен блок ") + BlockOnSheet(sheet, block) + " -(" + std::to_string(length) + ZO_RU(" байт)"), 1);
+        Log(ZO_RU("Добавлен блок ") + BlockOnSheet(sheet, block) + " -(" + std::to_string(length) + ZO_RU(" байт)"), kLogInformation);
     else
         Log(ZO_RU("Добавлен блок ") + BlockOnSheet(sheet, block) + ZO_RU(" -(1 байт +  ") + std::to_string(length - 1) +
                 ZO_RU(" байт)"),
-            1);
+            kLogInformation);
     return true;
 }
 

@@ -151,7 +151,7 @@ int IndexSheetConnections(TSheetRecord* sheet, int next) {
             if (next >= kMaxNets) {
                 Log(ZO_RU("Превышено число соединений проекта (") + std::to_string(kMaxNets) + ZO_RU(") на схеме ") +
                         Q + sheetName(*sheet) + Q,
-                    5);
+                    kLogError);
                 return -1;
             }
             // Numbers above 32767 are kept as their 16-bit pattern.
@@ -180,7 +180,7 @@ int IndexConnections() {
             auto* sheet = static_cast<TSheetRecord*>(sheets.GetItem(i));
             next = IndexSheetConnections(sheet, next);
             if (next < 0) {
-                Log(ZO_RU("Ошибка индексации соеденений схемы ") + Q + sheetName(*sheet) + Q, 5);
+                Log(ZO_RU("Ошибка индексации соеденений схемы ") + Q + sheetName(*sheet) + Q, kLogError);
                 return -1;
             }
         }

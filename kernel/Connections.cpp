@@ -327,7 +327,7 @@ int StraightUp(const char* sheetName, TSheetRecord* sheet, int32_t x, int32_t y,
     Log(ZO_RU("Добавляем соединение  ") + sheet->Name + ZO_RU(" позиция-(") + std::to_string(PointX(s.first)) +
             " ," + std::to_string(PointY(s.first)) + " ," + std::to_string(PointX(s.second)) + " ," +
             std::to_string(PointY(s.second)) + ")",
-        1);
+        kLogInformation);
     SplitLinkAt(sheet, s.first);
     SplitLinkAt(sheet, s.second);
     AppendLink(sheet, s.first, s.second);
@@ -389,7 +389,7 @@ int RoutedUp(const char* sheetName, TSheetRecord* sheet, int32_t x, int32_t y, u
             SplitLinkAt(sheet, end);
             MergeLinks(sheet);
         } else if (message[0]) {
-            Log(message, 3);
+            Log(message, kLogWarning);
         }
     }
     repaintInspector();

@@ -58,7 +58,7 @@ bool startDebugging() {
     KernelState& s = State();
     ResetRepaintRequests();
     if (s.projectPath[0] == '\0') {
-        Log(ZO_RU("Проект ") + Q + s.projectName + Q + ZO_RU(" не сохранен, невозможно запустить отладку"), 5);
+        Log(ZO_RU("Проект ") + Q + s.projectName + Q + ZO_RU(" не сохранен, невозможно запустить отладку"), kLogError);
         return false;
     }
     LoadDebugLibrary(kDebugFolder, Options().KernelLog);
@@ -66,11 +66,11 @@ bool startDebugging() {
     const std::string cfgPath = DebugConfigPath(s.projectPath);
     const TCreateConfigFileProc createConfig = Options().CreateConfigFile;
     if (!createConfig || createConfig(cfgPath.c_str(), kConfigLogName, nullptr) != 0) {
-        Log(ZO_RU("Ошибка создания файла конфигурации"), 5);
+        Log(ZO_RU("Ошибка создания файла конфигурации"), kLogError);
         unloadAfterFailure();
         return true;
     }
-    Log(ZO_RU("Создан файл конфигурации ") + Q + cfgPath + Q, 1);
+    Log(ZO_RU("Создан файл конфигурации ") + Q + cfgPath + Q, kLogInformation);
     const TStruct* header = HeaderDescription();
     if (!header) {
         UnloadDebugLibrary(Options().KernelLog);

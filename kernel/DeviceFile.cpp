@@ -50,7 +50,7 @@ namespace {
 int32_t editProjectHeader() {
     zo::TStruct* header = HeaderDescription();
     KernelState& s = State();
-    if (!header || !s.headerRecord) return -1;
+    if (!header || !s.headerRecord) return kNoHeaderToEdit;
     // Half the screen, at most 600 by 300, centred.
     const QSize screen = screenSize();
     const int32_t width = std::min(screen.width() / 2, 600);

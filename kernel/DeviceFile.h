@@ -24,7 +24,9 @@ extern "C" {
 const char* GetDeviceFilePath();
 // The runtime program the device names (the kernel's own text).
 const char* GetDeviceProgram();
-// Shows the device header record in the floating property inspector:
-// 0 shown; -1 the header description does not load (or there is no record).
+// Shows the device header record in the floating property inspector: 0
+// shown; kNoHeaderToEdit the header description does not load (or there is
+// no record).
+enum : int32_t { kNoHeaderToEdit = -1 };
 int32_t EditProjectHeader();
 }

@@ -12,7 +12,7 @@ using namespace zo::kernel;
 extern "C" void KernelLog(const char* text, uint8_t level) {
     if (!StateExists() || !text) return;
     KernelState& s = State();
-    if (s.logCallback) s.logCallback(s.logName, text, 3, int32_t(level));
+    if (s.logCallback) s.logCallback(s.logName, text, kLogWriteMode, int32_t(level));
 }
 
 extern "C" void SetLogCallback(const char* logName, TLogWriteProc callback) {
@@ -37,7 +37,7 @@ void zo::kernel::ReportSlotFailure(const char* slot, const char* what) noexcept 
     char line[512];
     std::snprintf(line, sizeof line, "%s%s: %s", prefix, slot ? slot : "", what ? what : "");
     try {
-        KernelLog(line, 5);
+        KernelLog(line, kLogError);
     } catch (...) {
     }
     reporting = false;

@@ -91,14 +91,14 @@ void FillKernelOptions(TKernelOptions& o) {
     o.SetLogCallback = ZO_KERNEL_SLOT(SetLogCallback);
     o.KernelLog = ZO_KERNEL_SLOT(KernelLog);
     // -- sheets and new project
-    o.NewProject = ZO_KERNEL_SLOT(NewProject, -2);
+    o.NewProject = ZO_KERNEL_SLOT(NewProject, kNoHeaderMemory);
     o.GetSheetCount = ZO_KERNEL_SLOT(GetSheetCount, 0);
     o.GetSheet = ZO_KERNEL_SLOT(GetSheet, nullptr);
-    o.ResizeSheet = ZO_KERNEL_SLOT(ResizeSheet, -1);
+    o.ResizeSheet = ZO_KERNEL_SLOT(ResizeSheet, kResizeRefused);
     o.OpenSheetWindow = ZO_KERNEL_SLOT(OpenSheetWindow, -1);
     o.AddSheet = ZO_KERNEL_SLOT(AddSheet);
-    o.DeleteSheet = ZO_KERNEL_SLOT(DeleteSheet, -2);
-    o.SetSheetWindow = ZO_KERNEL_SLOT(SetSheetWindow, -1);
+    o.DeleteSheet = ZO_KERNEL_SLOT(DeleteSheet, kSheetHoldsBlocks);
+    o.SetSheetWindow = ZO_KERNEL_SLOT(SetSheetWindow, kWindowNoSuchSheet);
     // -- dropping blocks, block pictures and hit testing
     o.SheetHitTest = ZO_KERNEL_SLOT(SheetHitTest, -1);
     o.GetBlockPath = ZO_KERNEL_SLOT(GetBlockPath, nullptr);
@@ -107,16 +107,16 @@ void FillKernelOptions(TKernelOptions& o) {
     o.DrawBlockPicture = ZO_KERNEL_SLOT(DrawBlockPicture, -2);
     o.DrawBlockComments = ZO_KERNEL_SLOT(DrawBlockComments, -2);
     o.ReleaseObject = ZO_KERNEL_SLOT(ReleaseObject);
-    o.SheetDragOver = ZO_KERNEL_SLOT(SheetDragOver, -1);
-    o.SheetDragDrop = ZO_KERNEL_SLOT(SheetDragDrop, -4);
+    o.SheetDragOver = ZO_KERNEL_SLOT(SheetDragOver, kDragRefused);
+    o.SheetDragDrop = ZO_KERNEL_SLOT(SheetDragDrop, kDragNotAppended);
     // -- project file, device file, channel base
-    o.SaveProject = ZO_KERNEL_SLOT(SaveProject, -2);
-    o.WriteChannelList = ZO_KERNEL_SLOT(WriteChannelList, -100);
+    o.SaveProject = ZO_KERNEL_SLOT(SaveProject, kSaveNoDescription);
+    o.WriteChannelList = ZO_KERNEL_SLOT(WriteChannelList, kChannelListStreamFailed);
     o.GetDeviceFilePath = ZO_KERNEL_SLOT(GetDeviceFilePath, kNoText);
     o.GetDeviceProgram = ZO_KERNEL_SLOT(GetDeviceProgram, kNoText);
-    o.EditProjectHeader = ZO_KERNEL_SLOT(EditProjectHeader, -1);
+    o.EditProjectHeader = ZO_KERNEL_SLOT(EditProjectHeader, kNoHeaderToEdit);
     // -- opening and closing, configuration file, upload folder
-    o.OpenProject = ZO_KERNEL_SLOT(OpenProject, -1);
+    o.OpenProject = ZO_KERNEL_SLOT(OpenProject, kProjectFileUnreadable);
     o.CloseProject = ZO_KERNEL_SLOT(CloseProject, 0);
     o.CreateConfigFile = ZO_KERNEL_SLOT(CreateConfigFile, -1);
     o.BuildProjectFolder = ZO_KERNEL_SLOT(BuildProjectFolder, -1);
@@ -125,7 +125,7 @@ void FillKernelOptions(TKernelOptions& o) {
     o.GetMode = ZO_KERNEL_SLOT(GetMode, 0);
     o.ForwardToDebugger = ZO_KERNEL_SLOT(ForwardToDebugger, -1);
     // -- mouse editing, connections, painting
-    o.PaintScheme = ZO_KERNEL_SLOT(PaintScheme, -100);
+    o.PaintScheme = ZO_KERNEL_SLOT(PaintScheme, kPaintFailed);
     o.SheetMouseDown = ZO_KERNEL_SLOT(SheetMouseDown, -1);
     o.SheetMouseMove = ZO_KERNEL_SLOT(SheetMouseMove, -1);
     o.SheetMouseUp = ZO_KERNEL_SLOT(SheetMouseUp, -1);

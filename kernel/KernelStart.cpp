@@ -40,7 +40,7 @@ void workOutFolders(KernelState& s) {
         s.registryPath = platform::registryProgramPath();
         s.programPath = s.registryPath;
     }
-    Log(ZO_RU("Путь программы: ") + Q + s.programPath + Q, 1);
+    Log(ZO_RU("Путь программы: ") + Q + s.programPath + Q, kLogInformation);
     for (const FolderEntry& f : kFolders) {
         std::string folder = s.programPath + f.suffix;
         if (!platform::dirExists(folder)) {
@@ -48,7 +48,7 @@ void workOutFolders(KernelState& s) {
             folder = s.registryPath + f.suffix;
         }
         s.*(f.folder) = folder;
-        Log(platform::utf8ToCp1251(f.label) + Q + folder + Q, 1);
+        Log(platform::utf8ToCp1251(f.label) + Q + folder + Q, kLogInformation);
     }
 }
 
@@ -95,7 +95,7 @@ extern "C" void KernelInit() {
     s.structCache->ConvertOptions = o.ConvertOptions;
     const std::string configFile = s.structFolder + "\\Config.xml";
     if (LoadLineTypes(configFile.c_str(), "Line_12px", "Line_12px_Mask", 12, &s.lineTypes) != 0)
-        Log(ZO_RU("Ошибка загрузки типов соеденений ") + Q + configFile + Q, 5);
+        Log(ZO_RU("Ошибка загрузки типов соеденений ") + Q + configFile + Q, kLogError);
 }
 
 extern "C" int32_t KernelDone() {

@@ -45,29 +45,29 @@ void deleteKey(TSheetRecord* sheet) {
 
 void copyKey(TSheetRecord* sheet) {
     CopySelection(sheet);
-    Log(ZO_RU("Скопировано"), 1);
+    Log(ZO_RU("Скопировано"), kLogInformation);
 }
 
 void pasteKey(TSheetRecord* sheet) {
     PasteClipboard(sheet);
-    Log(ZO_RU("Вставлено"), 1);
+    Log(ZO_RU("Вставлено"), kLogInformation);
 }
 
 void cutKey(TSheetRecord* sheet) {
     CopySelection(sheet);
     EmptyInspector();
     DeleteSelection(sheet);
-    Log(ZO_RU("Вырезано"), 1);
+    Log(ZO_RU("Вырезано"), kLogInformation);
 }
 
 void selectAllKey(TSheetRecord* sheet) {
     setSelected(sheet, 1);
-    Log(ZO_RU("Выделены все элементы листа ") + quotedName(sheet), 1);
+    Log(ZO_RU("Выделены все элементы листа ") + quotedName(sheet), kLogInformation);
 }
 
 void deselectAllKey(TSheetRecord* sheet) {
     setSelected(sheet, 0);
-    Log(ZO_RU("Сброшено выделение элементов листа ") + quotedName(sheet), 1);
+    Log(ZO_RU("Сброшено выделение элементов листа ") + quotedName(sheet), kLogInformation);
 }
 
 void upKey(TSheetRecord* sheet) { MoveSelection(sheet, 0, -1); }
@@ -98,7 +98,7 @@ const KeyAction* findAction(uint16_t key, uint8_t shift) {
 int32_t keyDown(const char* sheetName, uint16_t key, uint8_t shift, uint8_t* changed) {
     Log(ZO_RU("Нажата клавиша на ") + std::string(sheetName ? sheetName : "") + ZO_RU(" код-(") +
             std::to_string(key) + ")",
-        1);
+        kLogInformation);
     TSheetRecord* sheet = FindSheet(sheetName);
     if (!sheet) return -1;
     if (State().mode != kModeSelect) return 0;

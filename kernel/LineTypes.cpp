@@ -121,7 +121,7 @@ int LoadLineTypes(const char* fileName, const char* pictureName, const char* mas
     TStruct* description = s.structCache->GetStruct(descriptionPath.c_str());
     if (!description) return -5;
     if (description->GetSize() != kLineTypeRecordSize) {
-        Log(ZO_RU("Не соответствие размера структуры ") + Q + descriptionPath + Q, 5);
+        Log(ZO_RU("Не соответствие размера структуры ") + Q + descriptionPath + Q, kLogError);
         return -6;
     }
 

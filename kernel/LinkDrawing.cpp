@@ -40,7 +40,7 @@ bool DrawLineCell(QPainter& canvas, int32_t x, int32_t y, int32_t lineType, uint
     return images->Draw(canvas, x, y, index);
 }
 
-void LogLineCellFailure() { Log(ZO_RU("Ошибка копирования фрагмента соеденительной линии"), 5); }
+void LogLineCellFailure() { Log(ZO_RU("Ошибка копирования фрагмента соеденительной линии"), kLogError); }
 
 uint8_t EndBits(uint32_t a, uint32_t b, uint32_t p) {
     sorted(a, b);

@@ -79,13 +79,13 @@ int32_t newProject(const char* projectNameText, const char* deviceFileText) {
     const std::string devicePath = s.deviceFolder + "\\" + deviceFile;
     // The project keeps the device file's name in 60 characters: a longer one
     // would name another file, or none, when the project is saved or opened.
-    if (deviceFile.size() > sizeof s.deviceFileName - 1) return -1;
+    if (deviceFile.size() > sizeof s.deviceFileName - 1) return kNoHeaderDescription;
     TStruct* header = deviceFileText ? s.structCache->GetStruct((devicePath + "/Structure/Header").c_str()) : nullptr;
-    if (!header) return -1;
+    if (!header) return kNoHeaderDescription;
 
     const int size = header->GetSize();
     void* record = size > 0 ? std::calloc(1, size_t(size)) : nullptr;
-    if (!record) return -2;
+    if (!record) return kNoHeaderMemory;
     header->SetDefaults(record);
     setHeaderValue(*header, record, "Device", deviceName(deviceFile));
     setHeaderValue(*header, record, "Name", projectName);
@@ -101,8 +101,8 @@ int32_t newProject(const char* projectNameText, const char* deviceFileText) {
     if (!type.empty() && !parseConfigFileType(type, s.configFileType))
         Log(ZO_RU("Тип файла конфигурации ") + Q + type + Q + ZO_RU(" устройства ") + Q + deviceFile + Q +
                 ZO_RU(" не число, принят тип 1"),
-            3);
-    return 0;
+            kLogWarning);
+    return kProjectCreated;
 }
 
 }  // namespace

@@ -4,8 +4,18 @@
 
 #include <cstdint>
 
+namespace zo::kernel {
+
+// Results of NewProject.
+enum NewProjectResult : int32_t {
+    kProjectCreated = 0,
+    kNoHeaderDescription = -1,  // the device has no header description (or its name is too long)
+    kNoHeaderMemory = -2,       // no memory for the header record
+};
+
+}  // namespace zo::kernel
+
 extern "C" {
-// 0 created; -1 the device has no header description; -2 no memory for the
-// header record.
+// A NewProjectResult.
 int32_t NewProject(const char* projectName, const char* deviceFile);
 }

@@ -54,7 +54,7 @@ extern "C" int32_t SaveOptionBlock(const char* descriptionPath, const char* valu
         // The settings file is made when it is not there; one that is there
         // but does not parse is left as it is.
         if (description->WriteValuesToFile(block, valuePath) != 0) {
-            Log(ZO_RU("Не удалось сохранить блок параметров ") + Q + valuePath + Q, 5);
+            Log(ZO_RU("Не удалось сохранить блок параметров ") + Q + valuePath + Q, kLogError);
             return -1;
         }
         return 0;

@@ -39,11 +39,11 @@ int32_t CheckStructure(TArhivStruc* cache, const char* path, int32_t size) {
     const std::string text = path ? path : "";
     TStruct* description = cache->GetStruct(text.c_str());
     if (!description) {
-        Log(ZO_RU("Структура  ") + Q + text + Q + ZO_RU(" не найдена"), 5);
+        Log(ZO_RU("Структура  ") + Q + text + Q + ZO_RU(" не найдена"), kLogError);
         return -2;
     }
     if (description->GetSize() != size) {
-        Log(ZO_RU("Не соответствие размера структуры ") + Q + text + Q, 5);
+        Log(ZO_RU("Не соответствие размера структуры ") + Q + text + Q, kLogError);
         return -3;
     }
     return 0;
@@ -138,11 +138,16 @@ struct Writers {
     TStruct* display = nullptr;
 };
 
+// The file is written by the streaming writer (TZo_XMLWriter); the same steps
+// build the document (TZo_XML) whose text it must equal.
+
 // Adds a child under the current element and makes it current.
-bool addChild(TZo_XML& xml, const std::string& name) { return xml.AddChild(name) == 0; }
+template <typename Xml>
+bool addChild(Xml& xml, const std::string& name) { return xml.AddChild(name) == 0; }
 
 // A record written as attributes of a new child element; back at the parent after.
-bool writeChild(TZo_XML& xml, const std::string& name, const TStruct* description, const void* record) {
+template <typename Xml>
+bool writeChild(Xml& xml, const std::string& name, const TStruct* description, const void* record) {
     if (!addChild(xml, name)) return false;
     if (description && record) description->WriteValuesToElement(record, &xml);
     return xml.GoParent() == 0;
@@ -152,7 +157,8 @@ bool writeChild(TZo_XML& xml, const std::string& name, const TStruct* descriptio
 // opened block takes its parameters from its element in the library file
 // before "Парам.": a value that differs from the library's is written even
 // when it is the default, or the block would come back with the library's.
-void writeLibraryOverrides(TZo_XML& xml, const TStruct& display, const void* data, const std::string& descriptionPath) {
+template <typename Xml>
+void writeLibraryOverrides(Xml& xml, const TStruct& display, const void* data, const std::string& descriptionPath) {
     const int size = display.GetSize();
     if (!data || size <= 0) return;
     // Stored paths are relative to the program folder (opening a project enters it).
@@ -168,7 +174,8 @@ void writeLibraryOverrides(TZo_XML& xml, const TStruct& display, const void* dat
     }
 }
 
-bool writeBlock(TZo_XML& xml, const Writers& w, TBlockRecord& block) {
+template <typename Xml>
+bool writeBlock(Xml& xml, const Writers& w, TBlockRecord& block) {
     const std::string relative = PathRelativeToProgram(block.DescriptionPath, State().programFolder);
     copyText(block.DescriptionPath, sizeof block.DescriptionPath, relative);
     if (!addChild(xml, BlockDescriptionName())) return false;
@@ -192,7 +199,8 @@ bool writeBlock(TZo_XML& xml, const Writers& w, TBlockRecord& block) {
     return xml.GoParent() == 0;
 }
 
-bool writeSheet(TZo_XML& xml, const Writers& w, TSheetRecord* sheet) {
+template <typename Xml>
+bool writeSheet(Xml& xml, const Writers& w, TSheetRecord* sheet) {
     if (!addChild(xml, SheetDescriptionName())) return false;
     w.sheet->WriteValuesToElement(sheet, &xml);
     if (TMenObj* blocks = sheet->Blocks) {
@@ -216,49 +224,59 @@ void storeWindowStates() {
     }
 }
 
+// The document's start: the root becomes the current element.
+int newDocument(TZo_XML& xml) {
+    if (xml.NewDocument("Orvanta_config") != 0) return -1;
+    xml.GoRoot();
+    return 0;
+}
+int newDocument(TZo_XMLWriter& xml) { return xml.NewDocument("Orvanta_config"); }
+
+template <typename Xml>
 int saveProject(const std::string& path) {
     KernelState& s = State();
     // Every block's display parameters are compared with its library element:
     // each library file is parsed once for the whole project.
     const TValueFileScope libraryFiles;
-    if (CheckProjectDescriptions() != 0) return -1;
+    if (CheckProjectDescriptions() != 0) return kSaveDescriptionCheck;
     copyText(s.projectPath, sizeof s.projectPath, path);
     storeWindowStates();
 
-    TZo_XML xml;
-    if (xml.NewDocument("Orvanta_config") != 0) return -2;
+    Xml xml;
+    if (newDocument(xml) != 0) return kSaveNoDescription;
     copyText(s.projectName, sizeof s.projectName, projectNameOf(path));
-    xml.GoRoot();
 
     TStruct* project = StructDescription(ProjectDescriptionName());
-    if (!project) return -2;
+    if (!project) return kSaveNoDescription;
     const TProjectRecord record = ProjectRecordFromState();
-    if (!writeChild(xml, ProjectDescriptionName(), project, &record)) return -2;
+    if (!writeChild(xml, ProjectDescriptionName(), project, &record)) return kSaveNoDescription;
 
     TStruct* header = HeaderDescription();
-    if (!header || !s.headerRecord) return -2;
-    if (!writeChild(xml, ZO_RU("Заголовок"), header, s.headerRecord)) return -2;
+    if (!header || !s.headerRecord) return kSaveNoDescription;
+    if (!writeChild(xml, ZO_RU("Заголовок"), header, s.headerRecord)) return kSaveNoDescription;
 
     Writers w;
     w.sheet = StructDescription(SheetDescriptionName());
     w.block = StructDescription(BlockDescriptionName());
     w.link = StructDescription(StoredLinkDescriptionName());
     w.display = StructDescription(DisplayDescriptionName());
-    if (!w.sheet || !w.block || !w.link) return -2;
+    if (!w.sheet || !w.block || !w.link) return kSaveNoDescription;
     for (uint16_t i = 0; i < s.sheets.Count; ++i)
-        if (!writeSheet(xml, w, static_cast<TSheetRecord*>(s.sheets.GetItem(i)))) return -2;
+        if (!writeSheet(xml, w, static_cast<TSheetRecord*>(s.sheets.GetItem(i)))) return kSaveNoDescription;
 
     if (xml.SaveFile(path) != 0) {
-        Log(ZO_RU("Ошибка записи файла проекта ") + Q + path + Q, 5);
-        return -3;
+        Log(ZO_RU("Ошибка записи файла проекта ") + Q + path + Q, kLogError);
+        return kSaveNotWritten;
     }
     if (s.configFileType == 1) UpdateChannelBase(path);
-    Log(ZO_RU("Проект ") + Q + path + Q + ZO_RU(" сохранен."), 1);
-    return 0;
+    Log(ZO_RU("Проект ") + Q + path + Q + ZO_RU(" сохранен."), kLogInformation);
+    return kProjectSaved;
 }
 
 }  // namespace
 
+int32_t SaveProjectThroughDocument(const char* path) { return saveProject<TZo_XML>(path ? path : ""); }
+
 }  // namespace zo::kernel
 
-extern "C" int32_t SaveProject(const char* path) { return zo::kernel::saveProject(path ? path : ""); }
+extern "C" int32_t SaveProject(const char* path) { return zo::kernel::saveProject<zo::TZo_XMLWriter>(path ? path : ""); }

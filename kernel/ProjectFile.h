@@ -44,11 +44,27 @@ std::string PathRelativeToProgram(const std::string& path, const std::string& pr
 TProjectRecord ProjectRecordFromState();
 void ProjectRecordToState(const TProjectRecord& record);
 
+// SaveProject with the whole document built first and written by TZo_XML:
+// the same file, kept to check the streaming writer against.
+int32_t SaveProjectThroughDocument(const char* path);
+
+}  // namespace zo::kernel
+
+namespace zo::kernel {
+
+// Results of SaveProject.
+enum SaveProjectResult : int32_t {
+    kProjectSaved = 0,
+    kSaveDescriptionCheck = -1,  // a record description failed its check
+    // The project or device header description could not be loaded (or the
+    // document could not be built).
+    kSaveNoDescription = -2,
+    kSaveNotWritten = -3,  // the file could not be written (the previous file is left as it was)
+};
+
 }  // namespace zo::kernel
 
 extern "C" {
-// 0 saved; -1 a record description failed its check; -2 the project or device
-// header description could not be loaded (or the document could not be built);
-// -3 the file could not be written (the previous file is left as it was).
+// A SaveProjectResult.
 int32_t SaveProject(const char* path);
 }

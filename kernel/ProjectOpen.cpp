@@ -83,7 +83,7 @@ int readBlockChildren(TZo_XML& xml, TBlockRecord& block) {
 // 0 appended or dropped at the user's word; -6 / -7 as OpenProject answers.
 int readBlock(TZo_XML& xml, const Readers& r, TMenObj& blocks) {
     TBlockRecord block{};
-    if (r.block->ReadValuesFromElement(&block, &xml) != 0) return -6;
+    if (r.block->ReadValuesFromElement(&block, &xml) != 0) return kProjectBlockUnreadable;
     block.DescriptionPath[sizeof block.DescriptionPath - 1] = 0;
     if (!State().structCache->GetStruct(block.DescriptionPath)) {
         const std::string text = ZO_RU("Невозможно загрузить описание FBD блока:") + "\n\r" + block.DescriptionPath;
@@ -93,7 +93,7 @@ int readBlock(TZo_XML& xml, const Readers& r, TMenObj& blocks) {
     block.Display.Struct = r.display;
     if (PrepareBlock(&block) != 0) {
         ReleaseBlock(&block);
-        return -7;
+        return kProjectBlockRefused;
     }
     const auto* data = static_cast<const TStruct*>(block.Block.Struct);
     data->SetDefaults(block.Block.Data);
@@ -110,14 +110,14 @@ int readBlock(TZo_XML& xml, const Readers& r, TMenObj& blocks) {
 
 int readLink(TZo_XML& xml, const Readers& r, TMenObj& links) {
     TConnectionRecord link{};
-    if (r.link->ReadValuesFromElement(&link, &xml) != 0) return -7;
+    if (r.link->ReadValuesFromElement(&link, &xml) != 0) return kProjectBlockRefused;
     return links.AddItem(&link) ? 0 : -7;
 }
 
 // Appends the sheet at once, then fills its lists from the element's children.
 int readSheet(TZo_XML& xml, const Readers& r) {
     TSheetRecord sheet{};
-    if (r.sheet->ReadValuesFromElement(&sheet, &xml) != 0) return -5;
+    if (r.sheet->ReadValuesFromElement(&sheet, &xml) != 0) return kProjectSheetUnreadable;
     sheet.Name[sizeof sheet.Name - 1] = 0;
     sheet.Picture = nullptr;
     sheet.Extra = nullptr;
@@ -129,7 +129,7 @@ int readSheet(TZo_XML& xml, const Readers& r) {
     TMenObj& links = *sheet.Links;
     if (!State().sheets.AddItem(&sheet)) {
         FreeSheetContents(sheet);
-        return -5;
+        return kProjectSheetUnreadable;
     }
     return forEachChild(xml, [&](const std::string& name) {
         if (name == BlockDescriptionName()) return readBlock(xml, r, blocks);
@@ -143,8 +143,8 @@ int readHeaders(TZo_XML& xml, const std::string& path) {
     KernelState& s = State();
     if (xml.GoToPath(std::string(kRoot) + "/" + ProjectDescriptionName()) != 0) {
         Log(ZO_RU("Секция  ") + Q + path + "/" + kRoot + "/" + ProjectDescriptionName() + Q + ZO_RU(" не найдена"),
-            5);
-        return -3;
+            kLogError);
+        return kProjectRecordMissing;
     }
     TProjectRecord project{};
     StructDescription(ProjectDescriptionName())->ReadValuesFromElement(&project, &xml);
@@ -152,11 +152,11 @@ int readHeaders(TZo_XML& xml, const std::string& path) {
 
     TStruct* header = HeaderDescription();
     const int size = header ? header->GetSize() : -1;
-    if (size <= 0) return -4;
+    if (size <= 0) return kProjectHeaderMissing;
     std::free(s.headerRecord);
     s.headerRecord = std::calloc(1, size_t(size));
-    if (!s.headerRecord) return -4;
-    if (xml.GoToPath(std::string(kRoot) + "/" + ZO_RU("Заголовок")) != 0) return -4;
+    if (!s.headerRecord) return kProjectHeaderMissing;
+    if (xml.GoToPath(std::string(kRoot) + "/" + ZO_RU("Заголовок")) != 0) return kProjectHeaderMissing;
     return header->ReadValuesFromElement(s.headerRecord, &xml) == 0 ? 0 : -4;
 }
 
@@ -166,7 +166,7 @@ void checkChannelBase() {
     // A fresh installation has no base yet: nothing to check.
     if (!platform::fileExists(canals)) return;
     const int r = LoadChannelBase(&s.channels, s.structCache, canals.c_str(), (s.structFolder + "\\Base.xml").c_str());
-    if (r != 0) Log(ZO_RU("Ошибка загрузки базы каналов  ") + Q + canals + Q + ZO_RU("  код: ") + std::to_string(r), 5);
+    if (r != 0) Log(ZO_RU("Ошибка загрузки базы каналов  ") + Q + canals + Q + ZO_RU("  код: ") + std::to_string(r), kLogError);
 }
 
 void openSavedWindows() {
@@ -187,26 +187,26 @@ int openProject(const std::string& path) {
     // file is parsed once for the whole project.
     const TValueFileScope libraryFiles;
     Readers r;
-    if (CheckProjectDescriptions() != 0) return -1;
+    if (CheckProjectDescriptions() != 0) return kProjectFileUnreadable;
     r.sheet = StructDescription(SheetDescriptionName());
     r.block = StructDescription(BlockDescriptionName());
     r.link = StructDescription(StoredLinkDescriptionName());
     r.display = StructDescription(DisplayDescriptionName());
-    if (!r.display) return -1;
+    if (!r.display) return kProjectFileUnreadable;
 
     copyText(s.projectPath, sizeof s.projectPath, path);
-    Log(ZO_RU("Открытие проекта: ") + path, 1);
+    Log(ZO_RU("Открытие проекта: ") + path, kLogInformation);
     TZo_XML xml;
     if (xml.OpenFile(path) != 0) {
-        Log(ZO_RU("Ошибка в файле: ") + path, 5);
-        return -1;
+        Log(ZO_RU("Ошибка в файле: ") + path, kLogError);
+        return kProjectFileUnreadable;
     }
     xml.GoRoot();
     xml.SetMark();
     const int roots = xml.CountFromMark(kRoot);
     if (roots != 1) {
-        Log(ZO_RU("Число элементов <Orvanta_config> - ") + std::to_string(roots), 5);
-        return -2;
+        Log(ZO_RU("Число элементов <Orvanta_config> - ") + std::to_string(roots), kLogError);
+        return kProjectRootNotOne;
     }
     if (const int h = readHeaders(xml, path); h != 0) return h;
 
@@ -220,7 +220,7 @@ int openProject(const std::string& path) {
     IndexConnections();
     openSavedWindows();
     RefreshProjectTree();
-    return 0;
+    return kProjectOpened;
 }
 
 }  // namespace
@@ -236,7 +236,7 @@ namespace {
 
 void closeProject(const char* path) {
     KernelState& s = State();
-    Log(ZO_RU("Закрытие проекта ") + Q + (path ? path : "") + Q, 1);
+    Log(ZO_RU("Закрытие проекта ") + Q + (path ? path : "") + Q, kLogInformation);
     StopDebugging();
     if (auto replace = Options().Inspector.ReplaceElementProperties) replace(nullptr, 0, nullptr, nullptr);
     if (auto closeAll = Options().CloseAllSchemeWindows) closeAll();

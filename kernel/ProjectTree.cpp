@@ -90,7 +90,7 @@ extern "C" int32_t ProjectTreeClick(const char* sheetName, uint32_t blockIndex) 
 }
 
 extern "C" void ProjectTreeDblClick(const char* sheetName) {
-    Log("Project dblclick " + std::string(sheetName ? sheetName : ""), 1);
+    Log("Project dblclick " + std::string(sheetName ? sheetName : ""), kLogInformation);
 }
 
 extern "C" int32_t ProjectTreeKeyUp(const char* sheetName, uint32_t blockIndex, uint16_t key) {

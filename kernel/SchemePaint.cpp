@@ -320,13 +320,13 @@ bool debugLayerWanted() { return State().mode == kModeDebug && DebugOptions() &&
 
 int32_t paint(const char* sheetName, void** bitmap, Progress& progress) {
     const auto started = std::chrono::steady_clock::now();
-    if (!bitmap || *bitmap) return -1;
+    if (!bitmap || *bitmap) return kPaintBadBitmap;
     QImage& image = State().paintBitmap;
     *bitmap = &image;
     TSheetRecord* sheet = FindSheet(sheetName);
     if (!sheet || !sheet->Blocks || !sheet->Links) {
         image = QImage();
-        return sheet ? -3 : -2;
+        return sheet ? kPaintNoRecord : kPaintNoSheet;
     }
     const bool debug = State().mode == kModeDebug;
     if (!debug && sheet->Picture) {
@@ -335,7 +335,7 @@ int32_t paint(const char* sheetName, void** bitmap, Progress& progress) {
     }
     ScenePainter painter(*sheet, image, progress);
     if (sheet->Picture) image = *static_cast<const QImage*>(sheet->Picture);
-    else if (!painter.paintStatic()) return -100;
+    else if (!painter.paintStatic()) return kPaintFailed;
     if (debugLayerWanted()) {
         if (!sheet->Picture) sheet->Picture = new QImage(image.copy());
         if (TakeRepaintRequest()) RefreshNetValues();
@@ -343,7 +343,7 @@ int32_t paint(const char* sheetName, void** bitmap, Progress& progress) {
     }
     g_paintTime = std::chrono::duration<float>(std::chrono::steady_clock::now() - started).count();
     if (debug) drawTiming(image, g_paintTime);
-    return 0;
+    return kSchemePainted;
 }
 
 }  // namespace
@@ -358,11 +358,11 @@ extern "C" int32_t PaintScheme(const char* sheetName, void** bitmap) {
     Progress progress;
     try {
         const int32_t result = paint(sheetName, bitmap, progress);
-        if (result != -100) return result;
+        if (result != kPaintFailed) return result;
     } catch (...) {
     }
     Log("Paint schem " + Q + (sheetName ? sheetName : "") + "   " + progress.block + Q + " Error - " +
             std::to_string(progress.step),
-        5);
-    return -100;
+        kLogError);
+    return kPaintFailed;
 }

@@ -15,8 +15,20 @@ float LastPaintTime();
 
 }  // namespace zo::kernel
 
+namespace zo::kernel {
+
+// Results of PaintScheme.
+enum PaintSchemeResult : int32_t {
+    kSchemePainted = 0,
+    kPaintBadBitmap = -1,  // bitmap is nil or *bitmap is not nil
+    kPaintNoSheet = -2,
+    kPaintNoRecord = -3,
+    kPaintFailed = -100,   // drawing failed (logged; the bitmap may be partly drawn)
+};
+
+}  // namespace zo::kernel
+
 extern "C" {
-// 0 painted; -1 bitmap is nil or *bitmap is not nil; -2 no such sheet; -3 no
-// sheet record; -100 drawing failed (logged; the bitmap may be partly drawn).
+// A PaintSchemeResult.
 int32_t PaintScheme(const char* sheetName, void** bitmap);
 }

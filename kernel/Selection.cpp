@@ -243,7 +243,7 @@ int otherSheetsNamed(const TSheetRecord* sheet, const std::string& name) {
 
 // A name the sheet cannot take: the old one goes back into the record.
 void refuseName(TSheetRecord* sheet, const std::string& oldName, const std::string& message) {
-    Log(message, 3);
+    Log(message, kLogWarning);
     setName(*sheet, oldName);
     RepaintInspector();
 }
@@ -260,13 +260,13 @@ void sheetPropertiesChanged() {
     const TRenameProc rename = Options().RenameSchemeWindow;
     if (!rename || rename(oldName.c_str(), newName.c_str()) != 0) {
         // The window keeps the old name, and so do the record, the inspector and the tree.
-        Log(ZO_RU("Не удалось переименовать схему ") + Q + oldName + Q + ZO_RU(" в ") + Q + newName + Q + ".", 5);
+        Log(ZO_RU("Не удалось переименовать схему ") + Q + oldName + Q + ZO_RU(" в ") + Q + newName + Q + ".", kLogError);
         setName(*sheet, oldName);
         RepaintInspector();
         return;
     }
     RepaintInspector();
-    Log(ZO_RU("Cхема ") + Q + oldName + Q + ZO_RU(" переименована в ") + Q + newName + Q + ".", 1);
+    Log(ZO_RU("Cхема ") + Q + oldName + Q + ZO_RU(" переименована в ") + Q + newName + Q + ".", kLogInformation);
     SetInspectedSheetName(newName.c_str());
     RefreshProjectTree();
 }

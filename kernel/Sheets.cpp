@@ -171,7 +171,7 @@ extern "C" void AddSheet() {
         const TCreateSchemeWindowProc create = Options().CreateSchemeWindow;
         create(hostName, nullptr, nullptr, nullptr);
         RefreshProjectTree();
-        Log(ZO_RU("Добавлен новый лист: ") + Q + name + Q + ".", 1);
+        Log(ZO_RU("Добавлен новый лист: ") + Q + name + Q + ".", kLogInformation);
     } catch (const std::exception&) {
         // Out of memory before the sheet joined the list.
         if (!FindSheet(sheet.Name)) FreeSheetContents(sheet);
@@ -181,17 +181,17 @@ extern "C" void AddSheet() {
 extern "C" int32_t DeleteSheet(const char* sheetName) {
     uint16_t index = 0;
     TSheetRecord* sheet = FindSheet(sheetName, &index);
-    if (!sheet) return -1;
+    if (!sheet) return kDeleteNoSuchSheet;
     const std::string name = nameOf(*sheet);
     if (sheet->Blocks && sheet->Blocks->Count > 0) {
-        Log(ZO_RU("Лист: ") + Q + name + Q + ZO_RU(" содержит FBD блоки, удаление невозможно."), 5);
-        return -2;
+        Log(ZO_RU("Лист: ") + Q + name + Q + ZO_RU(" содержит FBD блоки, удаление невозможно."), kLogError);
+        return kSheetHoldsBlocks;
     }
     FreeSheetContents(*sheet);
     State().sheets.DeleteItem(index);
     EmptyInspector();  // it may show the record of a sheet that moved or went
-    Log(ZO_RU("Лист: ") + Q + name + Q + ZO_RU(" удаён."), 1);
-    return 0;
+    Log(ZO_RU("Лист: ") + Q + name + Q + ZO_RU(" удаён."), kLogInformation);
+    return kSheetDeleted;
 }
 
 extern "C" int32_t OpenSheetWindow(const char* sheetName) {
@@ -213,30 +213,30 @@ extern "C" int32_t OpenSheetWindow(const char* sheetName) {
 }
 
 extern "C" int32_t ResizeSheet(const char* sheetName, int32_t dLeft, int32_t dTop, int32_t dRight, int32_t dBottom) {
-    if (State().mode == kModeDebug) return -1;
+    if (State().mode == kModeDebug) return kResizeRefused;
     TSheetRecord* sheet = FindSheet(sheetName);
-    if (!sheet) return -1;
+    if (!sheet) return kResizeRefused;
     const Move d{dLeft / kGridCell, dTop / kGridCell, dRight / kGridCell, dBottom / kGridCell};
-    if (!blocksStay(*sheet, d)) return -2;
-    if (!linksStay(*sheet, d)) return -3;
+    if (!blocksStay(*sheet, d)) return kResizeLosesBlock;
+    if (!linksStay(*sheet, d)) return kResizeLosesLink;
     const int64_t width = int64_t(sheet->Width) + d.left + d.right;
     const int64_t height = int64_t(sheet->Height) + d.top + d.bottom;
-    if (width < kMinWidth || height < kMinHeight || width > kMaxSide || height > kMaxSide) return -4;
+    if (width < kMinWidth || height < kMinHeight || width > kMaxSide || height > kMaxSide) return kResizeOutOfBounds;
     sheet->Width = uint16_t(width);
     sheet->Height = uint16_t(height);
     moveContents(*sheet, d.left, d.top);
     Log(ZO_RU("Изменение размера холста: ") + Q + nameOf(*sheet) + Q + ZO_RU("  ширина-") + std::to_string(width) +
             ZO_RU(" высота-") + std::to_string(height),
-        2);
-    return 0;
+        kLogMilestone);
+    return kSheetResized;
 }
 
 extern "C" int32_t SetSheetWindow(const char* sheetName, int32_t left, int32_t top, int32_t right, int32_t bottom,
                                   int32_t hScroll, int32_t vScroll, float scale) {
     uint16_t index = 0;
-    if (!sheetName || !State().sheets.FindName(index, sheetName)) return -1;
+    if (!sheetName || !State().sheets.FindName(index, sheetName)) return kWindowNoSuchSheet;
     auto* sheet = static_cast<TSheetRecord*>(State().sheets.GetItem(index));
-    if (!sheet) return -2;
+    if (!sheet) return kWindowNoRecord;
     sheet->Left = left;
     sheet->Top = top;
     sheet->Right = right;
@@ -244,7 +244,7 @@ extern "C" int32_t SetSheetWindow(const char* sheetName, int32_t left, int32_t t
     sheet->HScroll = hScroll;
     sheet->VScroll = vScroll;
     sheet->Scale = scale;
-    return 0;
+    return kSheetWindowStored;
 }
 
 extern "C" int32_t GetSheetCount() { return State().sheets.Count; }

@@ -35,21 +35,42 @@ void FreeSheetContents(TSheetRecord& sheet);
 // the graphic library must still be bound to take the block pictures back).
 void ClearSheets();
 
+// Results of DeleteSheet.
+enum DeleteSheetResult : int32_t {
+    kSheetDeleted = 0,
+    kDeleteNoSuchSheet = -1,
+    kSheetHoldsBlocks = -2,  // also: the deletion failed
+};
+
+// Results of ResizeSheet.
+enum ResizeSheetResult : int32_t {
+    kSheetResized = 0,
+    kResizeRefused = -1,      // debug mode or no such sheet
+    kResizeLosesBlock = -2,   // a block would leave the canvas
+    kResizeLosesLink = -3,    // a connection would
+    kResizeOutOfBounds = -4,  // under 4 by 3 cells or over 65535 cells a side
+};
+
+// Results of SetSheetWindow.
+enum SetSheetWindowResult : int32_t {
+    kSheetWindowStored = 0,
+    kWindowNoSuchSheet = -1,
+    kWindowNoRecord = -2,
+};
+
 }  // namespace zo::kernel
 
 extern "C" {
 // Adds "Лист N" (the smallest free N), opens its window, refreshes the project tree.
 void AddSheet();
-// 0 deleted; -1 no such sheet; -2 the sheet holds blocks.
+// A DeleteSheetResult.
 int32_t DeleteSheet(const char* sheetName);
 // -1 nil name or no such sheet; 0 the host already shows it; else the host's CreateSchemeWindow.
 int32_t OpenSheetWindow(const char* sheetName);
-// Moves the canvas edges by whole cells (pixels div 12, outward positive):
-// 0 resized; -1 debug mode or no such sheet; -2 a block would leave the canvas;
-// -3 a connection would; -4 the canvas would be under 4 by 3 cells or over
-// 65535 cells a side.
+// Moves the canvas edges by whole cells (pixels div 12, outward positive): a
+// ResizeSheetResult.
 int32_t ResizeSheet(const char* sheetName, int32_t dLeft, int32_t dTop, int32_t dRight, int32_t dBottom);
-// 0 stored; -1 no such sheet; -2 no record.
+// A SetSheetWindowResult.
 int32_t SetSheetWindow(const char* sheetName, int32_t left, int32_t top, int32_t right, int32_t bottom,
                        int32_t hScroll, int32_t vScroll, float scale);
 int32_t GetSheetCount();

@@ -59,15 +59,15 @@ int cleanFolder(const std::string& folder) {
 void copyLibraries(const std::string& runtime, const std::string& upload, const std::vector<std::string>& libraries) {
     for (const std::string& library : libraries) {
         if (climbsOut(library)) {
-            Log(ZO_RU("Недопустимый путь библиотеки ") + Q + library + Q, 5);
+            Log(ZO_RU("Недопустимый путь библиотеки ") + Q + library + Q, kLogError);
             continue;
         }
         const std::string name = platform::fileNameOf(library);
         const std::string destination = upload + "\\" + name;
         if (copyFile(runtime + "\\" + library, destination))
-            Log(ZO_RU("Cкопирован файл ") + Q + destination + Q, 1);
+            Log(ZO_RU("Cкопирован файл ") + Q + destination + Q, kLogInformation);
         else
-            Log(ZO_RU("Ошибка копирования файла ") + Q + name + Q, 5);
+            Log(ZO_RU("Ошибка копирования файла ") + Q + name + Q, kLogError);
     }
 }
 
@@ -76,44 +76,44 @@ int buildProjectFolder(const char* logName) {
     const std::string upload = s.uploadFolder;
     const std::string name = s.projectName;
     const std::string program = s.deviceProgram;
-    Log(ZO_RU("Формирование проекта в папке ") + upload, 2);
+    Log(ZO_RU("Формирование проекта в папке ") + upload, kLogMilestone);
     if (!plainFileName(name)) {
-        Log(ZO_RU("Недопустимое имя проекта ") + Q + name + Q, 5);
+        Log(ZO_RU("Недопустимое имя проекта ") + Q + name + Q, kLogError);
         return -1;
     }
     if (!plainFileName(program)) {
-        Log(ZO_RU("Недопустимое имя программы ") + Q + program + Q, 5);
+        Log(ZO_RU("Недопустимое имя программы ") + Q + program + Q, kLogError);
         return -2;
     }
     const int removed = cleanFolder(upload);
-    Log(ZO_RU("Очищена папка ") + Q + upload + Q + ZO_RU(" удалено ") + std::to_string(removed) + ZO_RU(" файлов"), 1);
+    Log(ZO_RU("Очищена папка ") + Q + upload + Q + ZO_RU(" удалено ") + std::to_string(removed) + ZO_RU(" файлов"), kLogInformation);
 
     const std::string cfgPath = upload + "\\" + name + ".cfg";
     TStringListTable libraries;
     if (CreateConfigFile(cfgPath.c_str(), logName, libraries.List()) != 0) {
-        Log(ZO_RU("Ошибка создания файла ") + Q + cfgPath + Q, 5);
+        Log(ZO_RU("Ошибка создания файла ") + Q + cfgPath + Q, kLogError);
         return -1;
     }
-    Log(ZO_RU("Создан файл ") + Q + cfgPath + Q, 1);
+    Log(ZO_RU("Создан файл ") + Q + cfgPath + Q, kLogInformation);
 
     const std::string runtime = GetDeviceRuntimeFolder();
     const std::string programFile = RuntimeProgramFile(program);
     const std::string destination = upload + "\\" + programFile;
     if (!copyFile(runtime + "\\" + programFile, destination)) {
-        Log(ZO_RU("Ошибка копирования файла ") + Q + destination + Q, 5);
+        Log(ZO_RU("Ошибка копирования файла ") + Q + destination + Q, kLogError);
         return -2;
     }
-    Log(ZO_RU("Cкопирован файл ") + Q + destination + Q, 1);
+    Log(ZO_RU("Cкопирован файл ") + Q + destination + Q, kLogInformation);
     copyLibraries(runtime, upload, libraries.Items());
 
     const std::string script = upload + "\\" + kStartScript;
     const std::string line = StartScriptLine(program, name);
     if (ReplaceFileContents(platform::nativePath(platform::withCurrentDir(script)), line.data(), line.size()) !=
         kReplaceOk) {
-        Log(ZO_RU("Ошибка создания файла ") + Q + script + Q, 5);
+        Log(ZO_RU("Ошибка создания файла ") + Q + script + Q, kLogError);
         return -3;
     }
-    Log(ZO_RU("Создан файл ") + Q + script + Q, 1);
+    Log(ZO_RU("Создан файл ") + Q + script + Q, kLogInformation);
     return 0;
 }
 

@@ -1,7 +1,8 @@
 // A project file opened through OpenProject, then saved, turned into a
 // configuration file and written as a channel list, then closed. A project
-// that opened must save, the saved file must open again, and saving that
-// again must write the same file.
+// that opened must save, the streamed file must be the file written through
+// the whole document, the saved file must open again, and saving that again
+// must write the same file.
 
 #include "common/StringList.h"
 #include "kernel/ChannelBase.h"
@@ -36,7 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string saved = ProgramFile("Project/Saved.hc");
     const std::string again = ProgramFile("Configuration/Saved.hc");
     const std::string cfg = ProgramFile("Configuration/Saved.cfg");
-    for (const std::string& f : {saved, again, cfg, ProgramFile("Struct/Canals.xml")}) RemoveFile(f);
+    // The project's name is its file's: the document's file has the same name.
+    const std::string document = ProgramFile("Struct/Saved.hc");
+    for (const std::string& f : {saved, again, cfg, document, ProgramFile("Struct/Canals.xml")}) RemoveFile(f);
     WriteFile(input, data, size);
     // The last byte answers the question about a block whose description is missing.
     Ui().answer = size && (data[size - 1] & 1) ? platform::Answer::Abort : platform::Answer::Ignore;
@@ -48,6 +51,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         savedResult = SaveProject(saved.c_str());
         Note("SaveProject " + std::to_string(savedResult));
         ZO_FUZZ_CHECK(savedResult == 0, "a project that opened does not save");
+        ZO_FUZZ_CHECK(kernel::SaveProjectThroughDocument(document.c_str()) == 0,
+                      "a project that opened does not save through the document");
+        ZO_FUZZ_CHECK(ReadFile(saved) == ReadFile(document), "the streamed file differs from the document's");
         TStringListTable libraries;
         const int config = CreateConfigFile(cfg.c_str(), "CreateConfig.log", libraries.List());
         Note("CreateConfigFile " + std::to_string(config) + ", " + std::to_string(ReadFile(cfg).size()) + " bytes");

@@ -76,7 +76,7 @@ void reportFailure(const char* slot, const char* what) noexcept {
     char line[512];
     std::snprintf(line, sizeof line, "ZoDebug %s: %s", slot, what);
     try {
-        g_record.Log(line, 5);
+        g_record.Log(line, kLogError);
     } catch (...) {
     }
 }
@@ -145,7 +145,7 @@ void poll(Session& s) {
         bool justConnected = false;
         if (!ensureConnected(s, justConnected) || !readAll(s, values)) {
             if (s.stop.load()) break;
-            if (!failureLogged) log(ZO_RU("Нет связи с контроллером ") + where(s), 3);
+            if (!failureLogged) log(ZO_RU("Нет связи с контроллером ") + where(s), kLogWarning);
             failureLogged = true;
             if (shown != Shown::Failure) publish(s, nullptr);
             shown = Shown::Failure;
@@ -153,7 +153,7 @@ void poll(Session& s) {
             continue;
         }
         if (justConnected) {
-            log(ZO_RU("Установлена связь с контроллером ") + where(s) + ZO_RU(", цепей: ") + std::to_string(s.nets), 2);
+            log(ZO_RU("Установлена связь с контроллером ") + where(s) + ZO_RU(", цепей: ") + std::to_string(s.nets), kLogMilestone);
             failureLogged = false;
         }
         if (shown != Shown::Values || values != last) {
@@ -194,7 +194,7 @@ static int32_t DebugStart() {
     const std::string address(g_record.IpAddress, strnlen(g_record.IpAddress, sizeof g_record.IpAddress));
     const uint16_t port = g_record.Port;
     if (address.empty() || address.size() >= sizeof g_record.IpAddress || port == 0) {
-        log(ZO_RU("Не задан адрес контроллера: ") + "\"" + address + "\":" + std::to_string(port), 5);
+        log(ZO_RU("Не задан адрес контроллера: ") + "\"" + address + "\":" + std::to_string(port), kLogError);
         return -2;
     }
     try {
@@ -208,14 +208,14 @@ static int32_t DebugStart() {
         g_session = nullptr;
         return -3;
     }
-    log(ZO_RU("Запущена отладка, контроллер ") + address + ":" + std::to_string(port), 2);
+    log(ZO_RU("Запущена отладка, контроллер ") + address + ":" + std::to_string(port), kLogMilestone);
     return 0;
 }
 
 static int32_t DebugStop() {
     if (!g_session) return -1;
     stopSession();
-    log(ZO_RU("Отладка остановлена"), 2);
+    log(ZO_RU("Отладка остановлена"), kLogMilestone);
     return 0;
 }
 

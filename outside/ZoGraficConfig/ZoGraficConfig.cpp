@@ -55,7 +55,7 @@ void reportFailure(const char* slot, const char* what) noexcept {
     char line[512];
     std::snprintf(line, sizeof line, "ZoGraficConfig %s: %s", slot, what);
     try {
-        log(line, 5);
+        log(line, kLogError);
     } catch (...) {
     }
 }
@@ -200,16 +200,16 @@ int32_t drawBlock(void** picture, const TStructInstance* block, const TStructIns
     if (!picture || !block || !display || !pins || !block->Struct || !display->Struct) return kBadArgument;
     const Callbacks cb;
     if (!cb.complete()) {
-        logLine(ZO_RU("Не заданы функции ядра для рисования блока"), 5);
+        logLine(ZO_RU("Не заданы функции ядра для рисования блока"), kLogError);
         return kNoCallbacks;
     }
     QImage* existing = static_cast<QImage*>(*picture);
     if (existing && !isOwned(existing)) {
-        logLine(ZO_RU("Изображение блока создано не библиотекой ZoGraficConfig"), 5);
+        logLine(ZO_RU("Изображение блока создано не библиотекой ZoGraficConfig"), kLogError);
         return kForeignPicture;
     }
     if (!QGuiApplication::instance()) {
-        logLine(ZO_RU("Нет приложения для рисования блока"), 5);
+        logLine(ZO_RU("Нет приложения для рисования блока"), kLogError);
         return kNoApplication;
     }
 
@@ -219,12 +219,12 @@ int32_t drawBlock(void** picture, const TStructInstance* block, const TStructIns
     QImage image;
     std::vector<TPinRecord> pinCells;
     if (paintShared(spec, image, pinCells) != zo::grafic::PaintResult::Ok) {
-        logLine(ZO_RU("Слишком большое изображение блока ") + kQuote + spec.name + kQuote, 5);
+        logLine(ZO_RU("Слишком большое изображение блока ") + kQuote + spec.name + kQuote, kLogError);
         return kTooLarge;
     }
     for (const TPinRecord& pin : pinCells) {
         if (cb.addItem(pins, &pin) != 0) {
-            logLine(ZO_RU("Ошибка добавления вывода блока ") + kQuote + spec.name + kQuote, 5);
+            logLine(ZO_RU("Ошибка добавления вывода блока ") + kQuote + spec.name + kQuote, kLogError);
             return kPinNotAdded;
         }
     }

@@ -434,7 +434,7 @@ void closeLog(const char* logName, const char* text) {
     const std::string name = nameOf(logName);
     if (!validLogName(name)) return;
     std::lock_guard lock(g_mutex);
-    if (text && *text) appendLocked(name, text, 1);
+    if (text && *text) appendLocked(name, text, kLogInformation);
     g_logs.erase(name);
 }
 

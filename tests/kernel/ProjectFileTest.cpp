@@ -79,6 +79,41 @@ TEST_F(ProjectFile, WritesTheWholeModelAsTheElementTreeWithoutDefaults) {
     EXPECT_FALSE(fs::exists(file("Struct/Canals.xml")));
 }
 
+// The file is streamed from the records; it must be the file the whole
+// document would have written, for every byte a text field can hold.
+TEST_F(ProjectFile, TheStreamedFileIsTheFileOfTheWholeDocument) {
+    newProject("Демо", 1);
+    const uint16_t s1 = addSheet("Лист 1");
+    addSheet("Лист 2");
+    sheet(s1)->Scale = 0.75f;
+    std::string everyByte;
+    for (int c = 1; c < 256; ++c) everyByte += char(c);
+    // A channel name holds 40 characters: the bytes spread over seven blocks.
+    for (int i = 0; i < 7; ++i) {
+        TBlockRecord* b = block(s1, addBlock(s1, basePath("Orvan_Out"), "Блок", 2 + 6 * i, 3));
+        setData(b, "ID", std::to_string(i * 40000 - 1));
+        const auto* data = static_cast<const TStruct*>(b->Block.Struct);
+        int16_t im = -1;
+        ASSERT_EQ(data->FindItem("IM", im), 1);
+        ASSERT_EQ(data->SetValue(b->Block.Data, im, everyByte.substr(size_t(i) * 40, 40).c_str()), 0);
+        const auto* display = static_cast<const TStruct*>(b->Display.Struct);
+        display->SetValue(b->Display.Data, 0, std::to_string(i % 2).c_str());
+    }
+    const char markup[] = "<&\"'>\t\r\n";
+    std::memcpy(block(s1, 6)->Name, markup, sizeof markup);
+    addLink(s1, 5, 4, 9, 4);
+    addLink(s1, 9, 4, 9, 8);
+
+    // The project's name is its file's: the same name in another folder.
+    const std::string streamed = file("Project/Demo.hc");
+    const std::string document = file("Configuration/Demo.hc");
+    ASSERT_EQ(SaveProject(streamed.c_str()), 0);
+    ASSERT_EQ(SaveProjectThroughDocument(document.c_str()), 0);
+    const std::string bytes = readBytes(streamed);
+    EXPECT_EQ(bytes, readBytes(document));
+    EXPECT_NE(bytes.find("Name=\"&lt;&amp;&quot;'&gt;&#9;&#13;&#10;\""), std::string::npos) << utf(bytes);
+}
+
 TEST_F(ProjectFile, ProjectWithoutSheetsHoldsOnlyItsTwoRecords) {
     newProject("Пустой");
     const auto* header = HeaderDescription();
