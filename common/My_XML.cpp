@@ -16,9 +16,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -74,15 +74,80 @@ std::string xmlSafe(const std::string& cp1251) {
     return cp1251ToUtf8(out);
 }
 
-std::string lineOfFile(const std::string& nativeName, int line) {
-    if (line < 1) return {};
-    std::ifstream in(nativeName, std::ios::binary);
+// The longest part of a bad line the parse-error box quotes.
+constexpr size_t kQuotedLineLimit = 300;
+
+// True when the file's text is UTF-8: no encoding declared, or UTF-8 declared.
+bool declaresUtf8(const std::string& head) {
+    if (head.rfind("<?xml", 0) != 0) return true;
+    const size_t end = head.find("?>");
+    const std::string declaration = head.substr(0, end);
+    const size_t at = declaration.find("encoding");
+    if (at == std::string::npos) return true;
+    const size_t quote = declaration.find_first_of("\"'", at);
+    if (quote == std::string::npos) return true;
+    std::string name = declaration.substr(quote + 1, declaration.find_first_of("\"'", quote + 1) - quote - 1);
+    for (char& c : name) c = char(std::tolower(static_cast<unsigned char>(c)));
+    return name == "utf-8" || name == "utf8";
+}
+
+// The line of the file as the box quotes it: read piece by piece, at most
+// kQuotedLineLimit bytes of it kept (the cut marked with "..."), a UTF-8
+// file's text given in Windows-1251 like every other text of the box.
+std::string lineOfFile(int fd, int line) {
+    if (fd < 0 || line < 1) return {};
+    std::string head;
     std::string text;
-    for (int i = 0; i < line && std::getline(in, text); ++i) {
+    bool cut = false;
+    bool ended = false;
+    int current = 1;
+    char buffer[65536];
+    off_t offset = 0;
+    for (;;) {
+        const ssize_t n = ::pread(fd, buffer, sizeof buffer, offset);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        offset += n;
+        if (head.size() < 256) head.append(buffer, std::min(size_t(n), 256 - head.size()));
+        const char* p = buffer;
+        const char* end = buffer + n;
+        while (p < end && current < line) {
+            const char* nl = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
+            if (!nl) {
+                p = end;
+                break;
+            }
+            p = nl + 1;
+            ++current;
+        }
+        if (current < line) continue;
+        const char* nl = static_cast<const char*>(std::memchr(p, '\n', size_t(end - p)));
+        const char* stop = nl ? nl : end;
+        const size_t room = kQuotedLineLimit + 1 - text.size();
+        text.append(p, std::min(size_t(stop - p), room));
+        ended = nl && size_t(stop - p) <= room;
+        if (nl || text.size() > kQuotedLineLimit) break;
     }
-    if (!in && text.empty()) return {};
-    if (!text.empty() && text.back() == '\r') text.pop_back();
-    return text;
+    if (current < line) return {};
+    if (ended && !text.empty() && text.back() == '\r') text.pop_back();
+    if (text.size() > kQuotedLineLimit) {
+        cut = true;
+        text.resize(kQuotedLineLimit);
+    }
+    if (!cut && !text.empty() && text.back() == '\r') text.pop_back();
+    const bool utf8 = declaresUtf8(head);
+    // A cut never splits a UTF-8 character.
+    if (cut && utf8) {
+        size_t start = text.size();
+        while (start > 0 && (static_cast<unsigned char>(text[start - 1]) & 0xC0) == 0x80) --start;
+        if (start > 0) {
+            const auto lead = static_cast<unsigned char>(text[start - 1]);
+            const size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+            if (text.size() - (start - 1) < length) text.resize(start - 1);
+        }
+    }
+    if (utf8) text = utf8ToCp1251(text);
+    return cut ? text + "..." : text;
 }
 
 // Keeps the first error of a parse: the one the user has to fix.
@@ -91,6 +156,33 @@ struct FirstError {
     xmlError error{};
     std::string message;
 };
+
+// The reader refuses documents that declare entities: no file of the system
+// needs one, and a reference to an entity is expanded again on every read of
+// the text holding it, so a small file could cost minutes and gigabytes. The
+// parse stops at the first declaration, before any reference is expanded.
+thread_local FirstError* g_reading = nullptr;
+
+void refuseEntity(void* context, const xmlChar*, int, const xmlChar*, const xmlChar*, xmlChar*) {
+    auto* ctxt = static_cast<xmlParserCtxtPtr>(context);
+    FirstError* first = g_reading;
+    if (first && !first->seen) {
+        first->seen = true;
+        first->error = xmlError{};
+        first->error.domain = XML_FROM_PARSER;
+        first->error.code = XML_ERR_USER_STOP;
+        first->error.level = XML_ERR_FATAL;
+        first->error.line = ctxt->input ? ctxt->input->line : 0;
+        first->error.int2 = ctxt->input ? ctxt->input->col : 0;
+        first->message = "Entity declarations are not allowed";
+    }
+    ctxt->wellFormed = 0;
+    xmlStopParser(ctxt);
+}
+
+void refuseUnparsedEntity(void* context, const xmlChar* name, const xmlChar*, const xmlChar*, const xmlChar*) {
+    refuseEntity(context, name, 0, nullptr, nullptr, nullptr);
+}
 
 void recordError(void* userData, xmlErrorPtr error) {
     auto* first = static_cast<FirstError*>(userData);
@@ -242,15 +334,34 @@ int TZo_XML::OpenFile(const std::string& fileName) {
     if (!Document) return -1;
     parseError_ = {};
     const std::string native = platform::nativePath(platform::withCurrentDir(fileName));
+    // Only a regular file is read, opened so that a pipe cannot block: a
+    // device, a pipe or a folder is refused as a missing file is.
+    struct stat st {};
+    const int fd = ::stat(native.c_str(), &st) == 0 && S_ISREG(st.st_mode)
+                       ? ::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)
+                       : -1;
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (fd >= 0) ::close(fd);
+        parseError_.code = XML_IO_LOAD_ERROR;
+        parseError_.url = fileName;
+        parseError_.reason = "failed to load external entity \"" + utf8ToCp1251(native) + "\"";
+        ShowParseError();
+        return -2;
+    }
     xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
     if (!ctxt) {
+        ::close(fd);
         platform::showMessage(ZO_RU("Не создан экземпляр XML_Doc"));
         return -1;
     }
     FirstError first;
+    ctxt->sax->entityDecl = refuseEntity;
+    ctxt->sax->unparsedEntityDecl = refuseUnparsedEntity;
     xmlSetStructuredErrorFunc(&first, recordError);
-    xmlDocPtr doc = xmlCtxtReadFile(ctxt, native.c_str(), nullptr,
-                                    XML_PARSE_NOBLANKS | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+    g_reading = &first;
+    xmlDocPtr doc = xmlCtxtReadFd(ctxt, fd, native.c_str(), nullptr,
+                                  XML_PARSE_NOBLANKS | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+    g_reading = nullptr;
     xmlSetStructuredErrorFunc(nullptr, nullptr);
     if (!doc || !xmlDocGetRootElement(doc) || first.seen) {
         const xmlError* err = first.seen ? &first.error : xmlCtxtGetLastError(ctxt);
@@ -260,12 +371,14 @@ int TZo_XML::OpenFile(const std::string& fileName) {
         parseError_.reason = trimEnd(utf8ToCp1251(message));
         parseError_.line = err ? err->line : 0;
         parseError_.position = err ? err->int2 : 0;
-        parseError_.text = lineOfFile(native, parseError_.line);
+        parseError_.text = lineOfFile(fd, parseError_.line);
+        ::close(fd);
         if (doc) xmlFreeDoc(doc);
         xmlFreeParserCtxt(ctxt);
         ShowParseError();
         return -2;
     }
+    ::close(fd);
     xmlFreeParserCtxt(ctxt);
     xmlFreeDoc(Document);
     Document = doc;

@@ -26,8 +26,10 @@ TGraficOptions g_record;
 std::once_flag g_filled;
 
 // Every picture this library made and has not freed yet.
-std::mutex g_mutex;
-std::unordered_set<QImage*> g_pictures;
+struct Pictures {
+    std::mutex mutex;
+    std::unordered_set<QImage*> made;
+};
 
 enum DrawResult : int32_t {
     kDrawn = 0,
@@ -65,9 +67,12 @@ constexpr auto Guarded = &zo::SlotBarrier<reportFailure, Name, Routine, Failure.
 
 std::string textOf(const char* text) { return text ? std::string(text) : std::string(); }
 
+Pictures& pictures();
+
 bool isOwned(QImage* image) {
-    std::lock_guard<std::mutex> lock(g_mutex);
-    return g_pictures.count(image) != 0;
+    Pictures& p = pictures();
+    std::lock_guard<std::mutex> lock(p.mutex);
+    return p.made.count(image) != 0;
 }
 
 // The callbacks one drawing needs, copied out of the packed record.
@@ -129,8 +134,10 @@ struct PaintedBlock {
     std::vector<TPinRecord> pins;
 };
 constexpr size_t kPaintedLimit = 512;
-std::mutex g_paintedMutex;
-std::unordered_map<std::string, PaintedBlock> g_painted;
+struct Painted {
+    std::mutex mutex;
+    std::unordered_map<std::string, PaintedBlock> blocks;
+};
 
 void appendKeyPart(std::string& key, const std::string& part) {
     key += std::to_string(part.size());
@@ -139,27 +146,60 @@ void appendKeyPart(std::string& key, const std::string& part) {
 }
 
 // The application font's key, worked out again only when the font changes.
-// The font is kept on the heap and let go by GraficDone: a font must not be
-// destroyed by a static destructor after the application has gone.
+// The font is kept on the heap behind a plain pointer and let go by
+// GraficDone: a font must not be destroyed by a static destructor after the
+// application has gone.
 std::mutex g_fontMutex;
 QFont* g_font = nullptr;
-std::string g_fontKey;
+struct Font {
+    std::string key;
+};
+
+// What the library keeps between calls, on the heap behind a plain pointer.
+// The kernel calls GraficDone from its own unloading, which a host that ends
+// without unloading the kernel runs after this library's static objects are
+// gone: GraficDone then finds the pointer emptied and works on a fresh, empty
+// state instead of destroyed containers.
+struct Kept {
+    Pictures pictures;
+    Painted painted;
+    Font font;
+};
+
+Kept* g_kept = new Kept;
+
+Kept& kept() {
+    if (!g_kept) g_kept = new Kept;
+    return *g_kept;
+}
+
+// Lets the state go when the library is unloaded or the process ends.
+struct KeptRelease {
+    KeptRelease() = default;
+    KeptRelease(const KeptRelease&) = delete;
+    KeptRelease& operator=(const KeptRelease&) = delete;
+    ~KeptRelease() {
+        delete g_kept;
+        g_kept = nullptr;
+    }
+} g_keptRelease;
 
 std::string fontKey() {
     const QFont now = QGuiApplication::font();
     std::lock_guard<std::mutex> lock(g_fontMutex);
+    Font& f = kept().font;
     if (!g_font) g_font = new QFont(now);
     else if (!(now == *g_font)) *g_font = now;
-    else return g_fontKey;
-    g_fontKey = now.key().toStdString();
-    return g_fontKey;
+    else if (!f.key.empty()) return f.key;
+    f.key = now.key().toStdString();
+    return f.key;
 }
 
 void forgetFont() {
     std::lock_guard<std::mutex> lock(g_fontMutex);
     delete g_font;
     g_font = nullptr;
-    g_fontKey.clear();
+    kept().font.key.clear();
 }
 
 std::string paintedKey(const BlockSpec& spec) {
@@ -179,9 +219,10 @@ std::string paintedKey(const BlockSpec& spec) {
 
 zo::grafic::PaintResult paintShared(const BlockSpec& spec, QImage& image, std::vector<TPinRecord>& pins) {
     const std::string key = paintedKey(spec);
+    Painted& painted = kept().painted;
     {
-        std::lock_guard<std::mutex> lock(g_paintedMutex);
-        if (const auto found = g_painted.find(key); found != g_painted.end()) {
+        std::lock_guard<std::mutex> lock(painted.mutex);
+        if (const auto found = painted.blocks.find(key); found != painted.blocks.end()) {
             image = found->second.image;
             pins = found->second.pins;
             return zo::grafic::PaintResult::Ok;
@@ -189,12 +230,14 @@ zo::grafic::PaintResult paintShared(const BlockSpec& spec, QImage& image, std::v
     }
     const zo::grafic::PaintResult result = zo::grafic::paintBlock(spec, image, pins);
     if (result == zo::grafic::PaintResult::Ok) {
-        std::lock_guard<std::mutex> lock(g_paintedMutex);
-        if (g_painted.size() >= kPaintedLimit) g_painted.clear();
-        g_painted.emplace(key, PaintedBlock{image, pins});
+        std::lock_guard<std::mutex> lock(painted.mutex);
+        if (painted.blocks.size() >= kPaintedLimit) painted.blocks.clear();
+        painted.blocks.emplace(key, PaintedBlock{image, pins});
     }
     return result;
 }
+
+Pictures& pictures() { return kept().pictures; }
 
 int32_t drawBlock(void** picture, const TStructInstance* block, const TStructInstance* display, void* pins) {
     if (!picture || !block || !display || !pins || !block->Struct || !display->Struct) return kBadArgument;
@@ -229,15 +272,16 @@ int32_t drawBlock(void** picture, const TStructInstance* block, const TStructIns
         }
     }
 
-    std::lock_guard<std::mutex> lock(g_mutex);
+    Pictures& owned = pictures();
+    std::lock_guard<std::mutex> lock(owned.mutex);
     if (existing) {
         // Redrawn in place: the holder keeps its reference.
-        if (!g_pictures.count(existing)) return kForeignPicture;
+        if (!owned.made.count(existing)) return kForeignPicture;
         *existing = std::move(image);
         return kDrawn;
     }
     QImage* made = new QImage(std::move(image));
-    g_pictures.insert(made);
+    owned.made.insert(made);
     *picture = made;
     return kDrawn;
 }
@@ -251,8 +295,9 @@ int32_t ReleasePicture(void** picture) {
     QImage* image = static_cast<QImage*>(*picture);
     if (!image) return 0;
     {
-        std::lock_guard<std::mutex> lock(g_mutex);
-        if (g_pictures.erase(image) == 0) return -2;
+        Pictures& owned = pictures();
+        std::lock_guard<std::mutex> lock(owned.mutex);
+        if (owned.made.erase(image) == 0) return -2;
     }
     delete image;
     *picture = nullptr;
@@ -266,14 +311,16 @@ int32_t GraficInit(TGraficOptions* record) {
 
 int32_t GraficDone() {
     {
-        std::lock_guard<std::mutex> lock(g_paintedMutex);
-        g_painted.clear();
+        Painted& painted = kept().painted;
+        std::lock_guard<std::mutex> lock(painted.mutex);
+        painted.blocks.clear();
     }
     forgetFont();
     std::unordered_set<QImage*> left;
     {
-        std::lock_guard<std::mutex> lock(g_mutex);
-        left.swap(g_pictures);
+        Pictures& owned = pictures();
+        std::lock_guard<std::mutex> lock(owned.mutex);
+        left.swap(owned.made);
     }
     for (QImage* image : left) delete image;
     return int32_t(left.size());

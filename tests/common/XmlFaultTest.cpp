@@ -1,5 +1,5 @@
 // What the XML layer does with files that other tools, older versions and
-// broken disks wrote: entity references, names and texts that Windows-1251
+// broken disks wrote: names and texts that Windows-1251
 // cannot hold, prefixed names, values that are no value of their field, and
 // text between elements.
 
@@ -64,21 +64,6 @@ protected:
     TempDir dir_;
     UiRecorder ui_;
 };
-
-TEST_F(XmlFaults, TheChildrenOfAnEntityReferenceAreNeitherWalkedNorRemoved) {
-    const std::string file = path("e.xml");
-    writeBytes(file, "<?xml version=\"1.0\"?>\n<!DOCTYPE r [ <!ENTITY e \"text<b/>\"> ]>\n<r>&e;<s/></r>\n");
-    TZo_XML xml;
-    ASSERT_EQ(xml.OpenFile(file), 0);
-    xml.GoRoot();
-    ASSERT_EQ(xml.GoFirstChild(), 0);  // the reference itself
-    EXPECT_EQ(xml.GoFirstChild(), -4);
-    EXPECT_EQ(xml.RemoveChildren(), -2);
-    EXPECT_EQ(xml.AddChild("x"), -2);
-    // The document is whole: it saves and reads again with the reference.
-    ASSERT_EQ(xml.SaveFile(path("saved.xml")), 0);
-    EXPECT_NE(readBytes(path("saved.xml")).find("&e;"), std::string::npos);
-}
 
 TEST_F(XmlFaults, ADocumentWithNamesOrMarkupWindows1251CannotHoldIsNotSaved) {
     // Such text would be written as character references where XML has none:
