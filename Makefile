@@ -3,6 +3,10 @@
 # make fuzz  - builds the fuzz targets and runs each for FUZZ_SECONDS (default 300) or
 #              for FUZZ_RUNS executions, FUZZ_PROCESSES processes a target, targets in
 #              parallel; reports executions (and their total over runs) and findings per target.
+# make run   - installs missing packages, builds, and starts the program on an example
+#              project (RUN_PROJECT to choose another); without a display it runs under
+#              xvfb-run for RUN_SECONDS (default 20), saves build/screenshot.png and ends it
+#              with SIGTERM, failing unless it opened the project and shut down in order.
 # make bench - builds the kernel's and the editing windows' benchmarks in release mode (own build folder,
 #              no sanitizers) and prints their table.
 BUILD_DIR ?= build
@@ -14,7 +18,7 @@ JOBS ?= $(shell nproc)
 # optimises (its bug 105329); every other warning stays an error.
 BENCH_FLAGS ?= -O2 -DNDEBUG -Wno-restrict
 
-.PHONY: test deps configure build clean bench fuzz-configure fuzz-build fuzz fuzz-check
+.PHONY: test deps configure build clean run bench fuzz-configure fuzz-build fuzz fuzz-check
 
 deps:
 	@bash scripts/deps.sh
@@ -28,6 +32,9 @@ build: configure
 test: build fuzz-build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS) --timeout 600
 	$(MAKE) --no-print-directory fuzz-check
+
+run: build
+	BUILD_DIR=$(BUILD_DIR) bash scripts/run.sh
 
 fuzz-configure: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZO_FUZZ=ON

@@ -4,6 +4,8 @@
 #include "configurator/link/SchemeLink.h"
 #include "configurator/shell/MainForm.h"
 #include "configurator/shell/MessageBoxServices.h"
+#include "configurator/shell/StartUp.h"
+#include "configurator/windows/CustomDockForm.h"
 #include "configurator/windows/SchemForm.h"
 #include "platform/DialogHook.h"
 
@@ -17,6 +19,8 @@ int main(int argc, char** argv) {
     zo::configurator::TMessageBoxServices messageBoxes;
     zo::platform::setUiServices(&messageBoxes);
     zo::platform::setDialogRunner([](QDialog& dialog) { return dialog.exec(); });
+    // SIGTERM ends the program through its event loop, in the order of a close.
+    zo::configurator::InstallTerminateSignals();
 
     int result = 0;
     {
@@ -24,12 +28,16 @@ int main(int argc, char** argv) {
         zo::configurator::SchemeLink schemeLink(&zo::KernelOptionsPtr);
         zo::configurator::TMainForm mainForm(zo::configurator::schemeFormFactory(schemeLink));
         mainForm.FormCreate();
-        // Maximized also where no window manager maximizes (a virtual screen).
-        if (QScreen* screen = QGuiApplication::primaryScreen()) mainForm.setGeometry(screen->availableGeometry());
-        mainForm.showMaximized();
-        mainForm.FormShow();
-        result = QApplication::exec();
+        if (!mainForm.SetupRan()) {
+            // Maximized also where no window manager maximizes (a virtual screen).
+            if (QScreen* screen = QGuiApplication::primaryScreen()) mainForm.setGeometry(screen->availableGeometry());
+            mainForm.showMaximized();
+            mainForm.FormShow();
+            // A SIGTERM during start-up (a box of FormShow open) ends the program here.
+            if (!zo::configurator::TerminatedBySignal()) result = QApplication::exec();
+        }
     }
+    zo::configurator::ReleaseDockForms();
     zo::platform::setDialogRunner({});
     zo::platform::setUiServices(nullptr);
     return result;

@@ -7,13 +7,19 @@
 #include "configurator/link/KroLog.h"
 #include "configurator/link/LogLink.h"
 #include "configurator/shell/PanelLogForm.h"
+#include "configurator/shell/ProgramFrame.h"
 #include "configurator/shell/SchemeWindowServices.h"
+#include "configurator/windows/CustomDockForm.h"
+#include "configurator/windows/FrameSite.h"
 #include "platform/Cp1251.h"
 #include "platform/Paths.h"
+#include "platform/Registry.h"
+#include "platform/UiServices.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDir>
 #include <QDockWidget>
 #include <QLabel>
@@ -116,6 +122,7 @@ TMainForm::TMainForm(SchemeWindowFactory factory, QWidget* parent)
     mdiArea_->setObjectName("MdiArea");
     mdiArea_->setBackground(QColor(0xC0, 0xC0, 0xC0));
     setCentralWidget(mdiArea_);
+    frame_ = new TProgramFrame(*this);
     createActions();
     createStatusBar();
     createLogPanel();
@@ -180,9 +187,9 @@ void TMainForm::createStatusBar() {
 
 void TMainForm::createLogPanel() {
     logPanel_ = new TPanelLogForm(ProgramLogLink());
-    logDock_ = new QDockWidget(this);
+    logDock_ = new TCustomDockFormCep(this);
     logDock_->setObjectName("PanelLogDock");
-    logDock_->setWidget(logPanel_);
+    static_cast<TCustomDockFormEx*>(logDock_)->AddDockClient(logPanel_);
     logDock_->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
     connect(logPanel_, &QWidget::windowTitleChanged, logDock_, &QWidget::setWindowTitle);
     addDockWidget(Qt::BottomDockWidgetArea, logDock_);
@@ -210,19 +217,42 @@ void TMainForm::setActionIcons(const QVector<QIcon>& icons) {
 void TMainForm::FormCreate(const QString& folderGiven) {
     if (created_) return;
     created_ = true;
+    // The command line is read in the folder the program was started in: a
+    // relative project path is made absolute before the program's folder becomes current.
+    const TCommandLine commandLine = ParseCommandLine(QCoreApplication::arguments().mid(1), QDir::currentPath());
     // The program folder is the folder of the program file, and the current folder.
     QString programFolder = folderGiven.isEmpty() ? QCoreApplication::applicationDirPath() : folderGiven;
     if (!programFolder.endsWith('/')) programFolder += '/';
+    if (programFolder == "/") programFolder = QString::fromStdString(platform::registryProgramPath()) + "/";
     QDir::setCurrent(programFolder);
     LoadLogsLibrary("\\system", qApp, nullptr);
-    if (LogsOptionsPtr && LogsOptionsPtr->OpenLog) LogsOptionsPtr->OpenLog(kProgramLogName, 20000);
+    if (!LogsOptionsPtr)
+        platform::showMessage(ZO_RU("Не возможно загрузить библиотеку ") + "\"ZoLogs.so\"", {},
+                              platform::MessageKind::Error);
+    else if (LogsOptionsPtr->OpenLog)
+        LogsOptionsPtr->OpenLog(kProgramLogName, 20000);
+    if (commandLine.Setup) {
+        // "/Setup" registers the program and ends it; nothing else is bound.
+        RunSetup(programFolder, QCoreApplication::applicationFilePath(), &WriteLog);
+        hide();
+        UnloadLogsLibrary();
+        setupRan_ = true;
+        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+        return;
+    }
     const std::string folder = platform::qstringToCp1251(programFolder);
     WriteLog((ZO_RU("Запуск конструктора  Путь: ") + "\"" + folder + "\"").c_str(), LogLevel::Information);
     LoadConvertLibrary("\\system", &WriteLog);
     LoadKernelLibrary("\\system", qApp, nullptr, &WriteLog);
     kernel_.setRecord(KernelOptionsPtr);
     setWindowTitle(kCaption);
+    FillImageLists(frame_->ImageLists);
     setActionIcons(iconsOfStrip(LoadResourceBitmap("Icon32")));
+    setWindowIconText("Configurator");
+    OpenProjectFolder = commandLine.ProjectFolder;
+    OpenProjectName = commandLine.ProjectName;
+    // The terminate step runs as the application quits, before the windows go.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &TMainForm::TerminateHandler);
 }
 
 void TMainForm::FormShow() {
@@ -236,18 +266,39 @@ void TMainForm::FormShow() {
         kernel_.writeHostSlots();
         if (ConvertOptionsPtr) k.ConvertOptions = ConvertOptionsPtr;
         kernel_.init();
+        TProgramFrame::LoadOptions();
+        frame_->OpenCommandLineProject(OpenProjectFolder, OpenProjectName);
+    } else if (!OpenProjectName.isEmpty()) {
+        OpenProjectFolder.clear();
+        OpenProjectName.clear();
     }
+    frame_->FrameSiteBottom->Dock(static_cast<TCustomDockFormEx*>(logDock_));
     UpdateActionStates();
     logPanel_->PanelLogFormCanResize();
 }
 
-void TMainForm::FormDestroy() {
-    if (destroyed_ || !created_) return;
-    destroyed_ = true;
-    if (kernel_.bound()) {
-        if (kernel_.record()->CloseProject) kernel_.record()->CloseProject("");
-        CloseAllSchemeWindows();
+void TMainForm::closeEvent(QCloseEvent* event) {
+    const QString project = OpenProjectName.isEmpty() ? QString() : OpenProjectFolder + OpenProjectName + ".hc";
+    if (!TProgramFrame::ConfirmProjectClose(project)) {
+        event->ignore();
+        return;
     }
+    WriteLog("TMainForm.FormClose", LogLevel::Information);
+    QMainWindow::closeEvent(event);
+}
+
+void TMainForm::TerminateHandler() {
+    if (!created_ || setupRan_) return;
+    frame_->Terminate(&WriteLog, [this] { CloseAllSchemeWindows(); });
+}
+
+void TMainForm::FormDestroy() {
+    if (destroyed_ || !created_ || setupRan_) return;
+    destroyed_ = true;
+    // The project and the scheme windows are closed here unless the quit did it.
+    TerminateHandler();
+    // The option blocks are the only thing saved at exit.
+    if (kernel_.bound()) TProgramFrame::SaveOptions();
     // Windows closed above are deleted before the libraries they may call go.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     if (HostServices() == this) SetHostServices(nullptr);

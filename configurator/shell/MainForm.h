@@ -29,6 +29,7 @@ class QMdiArea;
 namespace zo::configurator {
 
 class TPanelLogForm;
+class TProgramFrame;
 class TSchemeWindowServices;
 
 class TMainForm : public QMainWindow, public IHostServices {
@@ -64,6 +65,12 @@ public:
     void FormShow();
     // Shut-down: closes the scheme windows, unbinds the libraries in reverse order.
     void FormDestroy();
+    // As the application quits: the project and every scheme window closed, once.
+    void TerminateHandler();
+    // True after FormCreate ran the "/Setup" branch: the program then ends at once.
+    bool SetupRan() const { return setupRan_; }
+    // The dock sites, the panels' frames, the image lists and the command line.
+    TProgramFrame& frame() { return *frame_; }
 
     // The host services (IHostServices).
     int ShowSchemeWindow(const QString& caption) override;
@@ -80,6 +87,10 @@ public:
     // The queued repaint: every scheme window fetches its picture again.
     void RepaintSF();
 
+protected:
+    // Closing asks only when the open project differs from its file.
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void createActions();
     void createStatusBar();
@@ -95,6 +106,8 @@ private:
     QList<QAction*> actionList_;
     QActionGroup* modeGroup_ = nullptr;
     std::atomic<bool> repaintPending_{false};
+    TProgramFrame* frame_ = nullptr;
+    bool setupRan_ = false;
     bool created_ = false;
     bool shown_ = false;
     bool destroyed_ = false;

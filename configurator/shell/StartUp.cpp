@@ -5,9 +5,12 @@
 #include "common/ResourceBitmap.h"
 #include "configurator/shell/Associations.h"
 #include "platform/Cp1251.h"
+#include "platform/DialogHook.h"
 #include "platform/UiServices.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -106,7 +109,14 @@ void InstallTerminateSignals() {
         notifier->setEnabled(false);
         char byte = 0;
         [[maybe_unused]] const ssize_t n = ::read(signalPipe[0], &byte, 1);
-        QCoreApplication::quit();
+        // Nobody is asked any more: boxes and dialogs take their safe answers,
+        // the one open now is rejected, and every event loop ends (exit, not
+        // quit: a box that refuses to close must not keep the program alive).
+        platform::setUiServices(nullptr);
+        platform::setDialogRunner({});
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<QDialog*>(w); dialog && dialog->isVisible()) dialog->reject();
+        QCoreApplication::exit(0);
     });
     struct sigaction action {};
     action.sa_handler = onSignal;
