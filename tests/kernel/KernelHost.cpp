@@ -43,6 +43,8 @@ ProgramFolder::ProgramFolder(bool withProgram) : path_(dir_.str()) {
     if (withProgram) writeBytes(path_ + "/Configurator", "");
     for (const char* d : {"Runtime", "Configuration", "Upload", "Device", "Project"}) fs::create_directory(path_ + "/" + d);
     fs::copy(std::string(ZO_PROGRAM_DIR) + "/Struct", path_ + "/Struct", fs::copy_options::recursive);
+    // The settings a run of the built program left there are not shipped.
+    fs::remove(path_ + "/Struct/Configurator.xml");
     fs::create_directory_symlink(std::string(ZO_PROGRAM_DIR) + "/System", path_ + "/System");
 }
 
