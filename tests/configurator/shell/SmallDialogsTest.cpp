@@ -6,7 +6,7 @@
 #include "configurator/shell/InputWithFileListDialog.h"
 #include "configurator/shell/MessageDlgWithCaptions.h"
 #include "configurator/shell/SafeFileName.h"
-#include "configurator/shell/SpecialFolders.h"
+#include "configurator/shell/ShellFolders.h"
 
 #include "platform/DialogHook.h"
 #include "support/TestSupport.h"

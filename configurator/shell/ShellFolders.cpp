@@ -1,4 +1,4 @@
-#include "configurator/shell/SpecialFolders.h"
+#include "configurator/shell/ShellFolders.h"
 
 #include "platform/Cp1251.h"
 
