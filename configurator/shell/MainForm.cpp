@@ -6,6 +6,7 @@
 #include "configurator/link/KroConvert.h"
 #include "configurator/link/KroLog.h"
 #include "configurator/link/LogLink.h"
+#include "configurator/shell/MainMenus.h"
 #include "configurator/shell/PanelLogForm.h"
 #include "configurator/shell/ProgramFrame.h"
 #include "configurator/shell/SchemeWindowServices.h"
@@ -76,6 +77,7 @@ const ActionSpec kActions[] = {
     {"WinCascade", "Каскадом схемы", nullptr, nullptr, 19, false, nullptr},
     {"WinHorizontal", "Расположить схемы", nullptr, nullptr, 20, false, nullptr},
     {"WinMinimize", "Свернуть схемы", nullptr, nullptr, 21, false, nullptr},
+    {"Options", "Настройки", nullptr, nullptr, 22, false, nullptr},
 };
 
 // Enabled exactly while a project is open (NewProject and OpenProject the opposite way).
@@ -94,7 +96,8 @@ const char* const kToolBar[] = {"NewProject",   "OpenProject",    "SaveProject",
                                 "EditRedo",     nullptr,          "ReginSelect",      "RegimSoeden", "RegimDebug",
                                 nullptr,        "ProjectParam",   "ProjectAddList",   "ProjectCreateCFG",
                                 "ProjectUpload", nullptr,         "ScaleMi",          "ScalePl",     "Scale100",
-                                nullptr,        "WinCascade",     "WinHorizontal",    "WinMinimize"};
+                                nullptr,        "WinCascade",     "WinHorizontal",    "WinMinimize",
+                                nullptr,        "Options"};
 
 constexpr char kCaption[] = "Orvanta configurator";
 
@@ -126,6 +129,7 @@ TMainForm::TMainForm(SchemeWindowFactory factory, QWidget* parent)
     createActions();
     createStatusBar();
     createLogPanel();
+    BuildMainMenus(*this);
     // Activating a child (a scheme window or another) changes the view actions.
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this] { UpdateActionStates(); });
     UpdateActionStates();

@@ -4,6 +4,7 @@
 #include "configurator/link/CursorTable.h"
 #include "configurator/link/KeyTable.h"
 #include "configurator/windows/DragMimeType.h"
+#include "configurator/windows/SchemActions.h"
 #include "configurator/windows/XPHintWindow.h"
 
 #include <QApplication>
@@ -104,6 +105,7 @@ TSchemForm::TSchemForm(SchemeLink& link, QWidget* parent)
 
     canvas_->resize(kDesignWidth, kDesignHeight);
     resize(sizeHint().expandedTo(QSize(kDesignWidth, kDesignHeight)));
+    commands_ = new TSchemActions(*this);
 }
 
 TSchemForm::~TSchemForm() {

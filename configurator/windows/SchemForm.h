@@ -33,6 +33,7 @@ class QDropEvent;
 
 namespace zo::configurator {
 
+class TSchemActions;
 class TSchemForm;
 class TXPHintWindow;
 
@@ -105,6 +106,9 @@ public:
     QString currentHint() const { return hint_; }
     // The context menu opened: the press that closes it does nothing else.
     void notePopupOpened() { popupOpen_ = true; }
+    // The link the window's commands reach the kernel through, and the commands and context menu.
+    SchemeLink& link() const { return link_; }
+    TSchemActions* commands() const { return commands_; }
 
 private:
     friend class TSchemCanvas;
@@ -157,6 +161,7 @@ private:
     bool popupOpen_ = false;
     bool appCursorPushed_ = false;
     bool settingBars_ = false;
+    TSchemActions* commands_ = nullptr;
 };
 
 // The factory the main window is given: a new attached TSchemForm in the area.

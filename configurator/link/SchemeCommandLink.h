@@ -1,0 +1,45 @@
+#pragma once
+// The scheme window's commands' link to the kernel: edit keystrokes, the hit
+// test at the pointer, the block's path, library and description picture,
+// the folders of the device's runtime and the kernel's log. Texts are
+// Windows-1251 on the kernel side; the link converts.
+
+#include "common/abi/KernelOptions.h"
+
+#include <QImage>
+#include <QString>
+
+#include <string>
+
+namespace zo::configurator {
+
+class TSchemeCommandLink {
+public:
+    explicit TSchemeCommandLink(TKernelOptions* record = nullptr) : record_(record) {}
+    void setRecord(TKernelOptions* record) { record_ = record; }
+    bool bound() const { return record_ != nullptr; }
+
+    struct Hit {
+        int32_t selectedBlocks = 0;
+        int32_t selectedLinks = 0;
+        int32_t blockIndex = -1;
+        int32_t linkIndex = -1;
+    };
+    // SheetKeyDown; changed is set from the kernel's answer (it starts at 1).
+    int32_t keyDown(const QString& sheet, uint16_t key, uint8_t shift, bool& changed) const;
+    int32_t hitTest(const QString& sheet, int32_t x, int32_t y, Hit& hit) const;
+    // Windows-1251 texts; empty for nil.
+    std::string blockPath(const QString& sheet, int32_t blockIndex) const;
+    std::string blockLibrary(const QString& sheet, int32_t blockIndex) const;
+    // The description picture of a block (a copy); null when the kernel gives none.
+    QImage blockInfoBitmap(const std::string& blockPath) const;
+    std::string programFolder() const;
+    std::string deviceRuntimeFolder() const;
+    std::string deviceProgram() const;
+    void log(const std::string& text, uint8_t level) const;
+
+private:
+    TKernelOptions* record_;
+};
+
+}  // namespace zo::configurator

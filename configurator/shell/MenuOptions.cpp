@@ -1,0 +1,36 @@
+#include "configurator/shell/MenuOptions.h"
+
+#include "configurator/shell/MenuXml.h"
+#include "configurator/shell/Options.h"
+#include "configurator/shell/OptionsMenu.h"
+#include "platform/Cp1251.h"
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QScreen>
+
+namespace zo::configurator {
+
+TMenuOptions::TMenuOptions(QMenu* menu, TKernelLink& kernel, QWidget* dialogParent)
+    : QObject(menu), menu_(menu), kernel_(kernel), dialogParent_(dialogParent) {
+    connect(menu_, &QMenu::aboutToShow, this, &TMenuOptions::MenuOptionsClick);
+}
+
+void TMenuOptions::MenuOptionsClick() {
+    menu_->clear();
+    LoadMenuFromXml(OptionsDialogFile(), menu_, [this](QAction* item) { OptinsClick(item); });
+    if (updatePart_) updatePart_(menu_);
+}
+
+void TMenuOptions::OptinsClick(QAction* sender) {
+    const int tag = sender ? MenuItemTag(sender) : -1;
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QSize size = screen ? screen->size() : QSize(1024, 768);
+    const TOptionsRect rect = OptionsDialogRect(size.width(), size.height());
+    link_.setRecord(kernel_.record());
+    ShowOptionsDialog(ZO_RU("Параметры Configurator").c_str(), OptionsDialogFile().c_str(), tag,
+                      &GetOptionBlock, rect.Left, rect.Top, rect.Right, rect.Bottom, link_, dialogParent_);
+}
+
+}  // namespace zo::configurator

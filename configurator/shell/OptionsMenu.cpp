@@ -1,0 +1,263 @@
+#include "configurator/shell/OptionsMenu.h"
+
+#include "common/My_XML.h"
+#include "platform/Cp1251.h"
+#include "platform/DialogHook.h"
+
+#include <QAction>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <QVBoxLayout>
+
+namespace zo::configurator {
+
+namespace {
+
+// Opens the file and makes MENU the current element.
+int openMenu(TZo_XML& xml, const std::string& file) {
+    if (xml.OpenFile(file) != 0) return kOptionsMenuNotOpened;
+    xml.GoRoot();
+    xml.SetMark();
+    if (xml.CountFromMark("MENU") != 1 || xml.FindFromMark("MENU") != 0) return kOptionsMenuBadMenu;
+    return kOptionsMenuOk;
+}
+
+bool isElement(const TZo_XML& xml) { return xml.CurrentElement && xml.CurrentElement->type == XML_ELEMENT_NODE; }
+
+// True when the current element holds a named TREENODE (so its item needs a submenu).
+bool hasNamedNode(TZo_XML& xml) {
+    bool found = false;
+    if (xml.GoFirstChild() != 0) return false;
+    while (isElement(xml) && !found) {
+        found = xml.GetNodeName() == "TREENODE" && !xml.GetAttribute("NAME").empty();
+        if (xml.GoNextSibling() != 0) break;
+    }
+    xml.GoParent();
+    return found;
+}
+
+struct MenuWalk {
+    TZo_XML& xml;
+    const MenuClickHandler& handler;
+    int counter = 0;
+
+    void level(QMenu* parent) {
+        if (xml.GoFirstChild() != 0) return;
+        while (isElement(xml)) {
+            const std::string name = xml.GetAttribute("NAME");
+            if (xml.GetNodeName() == "TREENODE" && !name.empty()) {
+                const bool withBlock = !xml.GetAttribute("STRUCT").empty();
+                const QString caption = platform::cp1251ToQString(name);
+                QAction* item;
+                QMenu* sub = nullptr;
+                if (hasNamedNode(xml)) {
+                    sub = parent->addMenu(caption);
+                    item = sub->menuAction();
+                } else {
+                    item = parent->addAction(caption);
+                }
+                item->setProperty(kMenuTagProperty, withBlock ? counter : -1);
+                if (withBlock && handler && !sub)
+                    QObject::connect(item, &QAction::triggered, item, [h = handler, item] { h(item); });
+                ++counter;
+                if (sub) level(sub);
+            }
+            if (xml.GoNextSibling() != 0) break;
+        }
+        xml.GoParent();
+    }
+};
+
+struct TreeWalk {
+    TZo_XML& xml;
+    QTreeWidget* tree;
+    std::string prefix;  // <options file>/OPTIONS/STRUCT/
+    bool failed = false;
+
+    void level(QTreeWidgetItem* parent) {
+        if (xml.GoFirstChild() != 0) return;
+        while (isElement(xml) && !failed) {
+            const std::string name = xml.GetAttribute("NAME");
+            if (xml.GetNodeName() == "TREENODE" && !name.empty()) {
+                auto* node = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tree);
+                node->setText(0, platform::cp1251ToQString(name));
+                const std::string block = xml.GetAttribute("STRUCT");
+                if (!block.empty()) {
+                    const std::string path = prefix + block;
+                    if (path.size() > kMaxDescriptionPath) {
+                        failed = true;  // cut, it would name another block
+                        break;
+                    }
+                    node->setData(0, kDescriptionPathRole, QByteArray::fromStdString(path));
+                }
+                level(node);
+            }
+            if (xml.GoNextSibling() != 0) break;
+        }
+        xml.GoParent();
+    }
+};
+
+}  // namespace
+
+int LoadMenuFromXml(const std::string& optionsFile, QMenu* parent, const MenuClickHandler& handler) {
+    if (!parent) return kOptionsMenuNotOpened;
+    TZo_XML xml;
+    const int at = openMenu(xml, optionsFile);
+    if (at != kOptionsMenuOk) return at;
+    MenuWalk walk{xml, handler};
+    walk.level(parent);
+    return kOptionsMenuOk;
+}
+
+int LoadOptionsTree(const std::string& optionsFile, QTreeWidget* tree) {
+    if (!tree) return kOptionsMenuNotOpened;
+    TZo_XML xml;
+    const int at = openMenu(xml, optionsFile);
+    if (at != kOptionsMenuOk) return at;
+    TreeWalk walk{xml, tree, std::string(xml.GetFileName()) + "/OPTIONS/STRUCT/"};
+    if (std::string(xml.GetFileName()) != optionsFile) return kOptionsMenuWalkFailed;  // the name did not fit
+    walk.level(nullptr);
+    if (walk.failed) {
+        tree->clear();
+        return kOptionsMenuWalkFailed;
+    }
+    return kOptionsMenuOk;
+}
+
+TOptionsDialog::TOptionsDialog(const TOptionsLink& link, TOptionBlockLookup lookup, QWidget* parent)
+    : QDialog(parent), link_(link), lookup_(lookup) {
+    setObjectName("OptionsDialog");
+    TreeView1 = new QTreeWidget(this);
+    TreeView1->setObjectName("TreeView1");
+    TreeView1->setHeaderHidden(true);
+    InspectorCaption = new QLabel(this);
+    InspectorCaption->setObjectName("InspectorCaption");
+    Inspector = new QTableWidget(0, 2, this);
+    Inspector->setObjectName("Inspector");
+    Inspector->horizontalHeader()->setVisible(false);
+    Inspector->verticalHeader()->setVisible(false);
+    Inspector->horizontalHeader()->setStretchLastSection(true);
+    Close = new QPushButton(QString::fromUtf8("Закрыть"), this);
+    Close->setObjectName("Close");
+    Button2 = new QPushButton(QString::fromUtf8("Применить"), this);
+    Button2->setObjectName("Button2");
+    Button3 = new QPushButton(QString::fromUtf8("Востановить первоночальные  >>"), this);
+    Button3->setObjectName("Button3");
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(InspectorCaption);
+    right->addWidget(Inspector, 1);
+    auto* top = new QHBoxLayout;
+    top->addWidget(TreeView1);
+    top->addLayout(right, 2);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(Button3);
+    buttons->addStretch(1);
+    buttons->addWidget(Button2);
+    buttons->addWidget(Close);
+    auto* all = new QVBoxLayout(this);
+    all->addLayout(top, 1);
+    all->addLayout(buttons);
+
+    connect(Close, &QPushButton::clicked, this, &QDialog::accept);
+    connect(Button2, &QPushButton::clicked, this, &QDialog::accept);
+    connect(TreeView1, &QTreeWidget::itemClicked, this, [this] { TreeView1Click(); });
+    connect(TreeView1, &QTreeWidget::currentItemChanged, this, [this] { TreeView1Click(); });
+    connect(Inspector, &QTableWidget::cellChanged, this, &TOptionsDialog::rowEdited);
+}
+
+void TOptionsDialog::selectNode(int index) {
+    int number = 0;
+    for (QTreeWidgetItemIterator it(TreeView1); *it; ++it, ++number) {
+        if (number == index) {
+            TreeView1->setCurrentItem(*it);
+            return;
+        }
+    }
+}
+
+void TOptionsDialog::clearRows() {
+    filling_ = true;
+    Inspector->setRowCount(0);
+    InspectorCaption->clear();
+    filling_ = false;
+    instance_ = {nullptr, nullptr};
+}
+
+void TOptionsDialog::TreeView1Click() {
+    clearRows();
+    QTreeWidgetItem* node = TreeView1->currentItem();
+    if (!node) return;
+    const QByteArray path = node->data(0, kDescriptionPathRole).toByteArray();
+    if (path.isEmpty() && !lookup_) return;
+    void* structRef = nullptr;
+    int32_t descriptionSize = 0;
+    if (link_.GetStructDescription(path.toStdString(), &structRef, &descriptionSize) != 0 || !structRef) return;
+    if (!lookup_) return;
+    TStructInstance described{structRef, nullptr};
+    void* data = nullptr;
+    int32_t blockSize = 0;
+    int32_t reserved = 0;
+    const std::string name = link_.GetStructName(described);
+    if (lookup_(name.c_str(), &data, &blockSize, &reserved) != 0) return;
+    if (blockSize != descriptionSize) data = nullptr;  // the rows then have no record behind them
+    instance_ = {structRef, data};
+    filling_ = true;
+    InspectorCaption->setText(platform::cp1251ToQString(link_.GetStructCaption(instance_)));
+    const int count = link_.ItemCount(instance_);
+    Inspector->setRowCount(count);
+    for (int row = 0; row < count; ++row) {
+        const auto index = static_cast<uint16_t>(row);
+        auto* caption = new QTableWidgetItem(platform::cp1251ToQString(link_.ItemCaption(instance_, index)));
+        caption->setFlags(Qt::ItemIsEnabled);
+        Inspector->setItem(row, 0, caption);
+        auto* value = new QTableWidgetItem(data ? platform::cp1251ToQString(link_.ItemValue(instance_, index)) : QString());
+        value->setFlags(data ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable : Qt::ItemIsEnabled);
+        Inspector->setItem(row, 1, value);
+    }
+    filling_ = false;
+}
+
+void TOptionsDialog::rowEdited(int row, int column) {
+    if (filling_ || column != 1 || !instance_.Struct || !instance_.Data) return;
+    const auto index = static_cast<uint16_t>(row);
+    QTableWidgetItem* item = Inspector->item(row, 1);
+    if (!item) return;
+    link_.SetItemValue(instance_, index, platform::qstringToCp1251(item->text()));
+    // The block shows what it holds now (a refused text gives the old value back).
+    filling_ = true;
+    item->setText(platform::cp1251ToQString(link_.ItemValue(instance_, index)));
+    filling_ = false;
+}
+
+void TOptionsDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (TreeView1->currentItem()) {
+        TreeView1->setFocus();
+        TreeView1Click();
+    }
+}
+
+int ShowOptionsDialog(const char* caption, const char* optionsFile, int selectedIndex, TOptionBlockLookup lookup,
+                      int left, int top, int right, int bottom, const TOptionsLink& link, QWidget* parent) {
+    if (!caption || !optionsFile) return -1;
+    TOptionsDialog dialog(link, lookup, parent);
+    if (LoadOptionsTree(optionsFile, dialog.TreeView1) != kOptionsMenuOk) return -2;
+    dialog.setGeometry(left, top, std::max(right - left, 200), std::max(bottom - top, 150));
+    dialog.TreeView1->setFixedWidth(dialog.width() / 3);
+    dialog.setWindowTitle(platform::cp1251ToQString(caption));
+    dialog.selectNode(selectedIndex);
+    dialog.TreeView1Click();
+    platform::runDialog(dialog);
+    return 0;
+}
+
+}  // namespace zo::configurator

@@ -1,0 +1,134 @@
+// The help menu and the update list built from their XML files, and the
+// lookups of a clicked item's link or entry.
+#include "configurator/shell/MenuXml.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QMenu>
+
+#include <fstream>
+
+namespace zo::configurator {
+namespace {
+
+std::string writeXml(const test::TempDir& dir, const std::string& name, const std::string& body) {
+    const std::string file = dir.file(name);
+    std::ofstream(file) << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n" << body;
+    return file;
+}
+
+const char kHelp[] = R"(<DOC><HELP>
+  <Link NAME="Первая" URL="a.html"/>
+  <Link NAME="Без адреса"/>
+  <Group IM="Группа">
+    <Link NAME="Вторая" URL="b.html"/>
+    <Inner>
+      <Link URL="c.html" IM="Третья"/>
+    </Inner>
+  </Group>
+  <Link NAME="Четвёртая" URL="d.html"/>
+</HELP></DOC>)";
+
+struct Item {
+    std::string caption;
+    int tag;
+    bool submenu;
+};
+
+std::vector<Item> itemsOf(const QMenu& menu) {
+    std::vector<Item> items;
+    for (QAction* a : menu.actions()) items.push_back({a->text().toStdString(), MenuItemTag(a), a->menu() != nullptr});
+    return items;
+}
+
+TEST(HelpMenuXml, LinksNumberedAcrossSubmenusPlainItemsTagZero) {
+    test::TempDir dir;
+    const std::string file = writeXml(dir, "Help.xml", kHelp);
+    ASSERT_TRUE(HelpMenuExists(file));
+    QMenu menu;
+    std::vector<int> clicked;
+    ASSERT_EQ(LoadHelpMenu(file, &menu, [&](QAction* a) { clicked.push_back(MenuItemTag(a)); }), kMenuXmlOk);
+    const auto top = itemsOf(menu);
+    ASSERT_EQ(top.size(), 4u);
+    EXPECT_EQ(top[0].caption, "Первая");
+    EXPECT_EQ(top[0].tag, 1);
+    EXPECT_EQ(top[1].caption, "Без адреса");  // a Link without URL is a plain item and takes no number
+    EXPECT_EQ(top[1].tag, 0);
+    EXPECT_EQ(top[2].caption, "Группа");
+    EXPECT_TRUE(top[2].submenu);
+    EXPECT_EQ(top[3].tag, 4);
+    QMenu* group = menu.actions()[2]->menu();
+    const auto second = itemsOf(*group);
+    ASSERT_EQ(second.size(), 2u);
+    EXPECT_EQ(second[0].tag, 2);
+    EXPECT_EQ(second[1].caption, "Inner");  // neither NAME nor IM: the node name
+    const auto third = itemsOf(*group->actions()[1]->menu());
+    ASSERT_EQ(third.size(), 1u);
+    EXPECT_EQ(third[0].caption, "Третья");
+    EXPECT_EQ(third[0].tag, 3);
+
+    group->actions()[1]->menu()->actions()[0]->trigger();
+    menu.actions()[1]->trigger();  // plain: no handler
+    EXPECT_EQ(clicked, std::vector<int>{3});
+
+    std::string url = "old";
+    for (const auto& [index, expected] : std::vector<std::pair<int, std::string>>{
+             {1, "a.html"}, {2, "b.html"}, {3, "c.html"}, {4, "d.html"}}) {
+        EXPECT_EQ(GetHelpLink(file, index, &url), kMenuXmlOk);
+        EXPECT_EQ(url, expected);
+    }
+    for (int missing : {0, 5, -1}) {
+        url = "old";
+        EXPECT_EQ(GetHelpLink(file, missing, &url), kMenuXmlNotFound) << missing;
+        EXPECT_EQ(url, "");
+    }
+}
+
+TEST(HelpMenuXml, RootCountsAndMissingFiles) {
+    test::UiRecorder ui;
+    test::TempDir dir;
+    const std::string twice = writeXml(dir, "two.xml", "<R><HELP><Link URL=\"a\"/></HELP><HELP/></R>");
+    const std::string empty = writeXml(dir, "empty.xml", "<HELP/>");
+    QMenu menu;
+    EXPECT_FALSE(HelpMenuExists(twice));
+    EXPECT_EQ(LoadHelpMenu(twice, &menu, {}), kMenuXmlBadRoot);
+    EXPECT_FALSE(HelpMenuExists(empty));
+    EXPECT_EQ(LoadHelpMenu(empty, &menu, {}), kMenuXmlOk);
+    EXPECT_FALSE(HelpMenuExists(dir.file("none.xml")));
+    EXPECT_TRUE(ui.messages.empty());  // the exists-test looks before it opens
+    EXPECT_EQ(LoadHelpMenu(dir.file("none.xml"), &menu, {}), kMenuXmlNotOpened);
+    EXPECT_TRUE(menu.actions().isEmpty());
+}
+
+TEST(UpdateMenuXml, OneItemPerEntryKeepingItsName) {
+    test::TempDir dir;
+    const std::string file =
+        writeXml(dir, "update.xml", R"(<UPDATE><Configurator IM="Программа"/><Library/><Device IM="Устройства"><Sub/></Device></UPDATE>)");
+    ASSERT_TRUE(UpdateMenuExists(file));
+    QMenu menu;
+    QStringList clicked;
+    ASSERT_EQ(LoadUpdateMenu(file, &menu, [&](QAction* a) { clicked << a->property(kUpdateEntryProperty).toString(); }),
+              kMenuXmlOk);
+    const auto items = itemsOf(menu);
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(items[0].caption, "Программа");
+    EXPECT_EQ(items[1].caption, "Library");
+    EXPECT_FALSE(items[2].submenu);  // not recursive
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(items[i].tag, i);
+    menu.actions()[2]->trigger();
+    EXPECT_EQ(clicked, QStringList{"Device"});
+
+    std::string name = "old";
+    EXPECT_EQ(GetUpdateEntryName(file, 1, &name), kMenuXmlOk);
+    EXPECT_EQ(name, "Library");
+    name = "old";
+    EXPECT_EQ(GetUpdateEntryName(file, 3, &name), kMenuXmlNotFound);
+    EXPECT_EQ(name, "");
+    EXPECT_FALSE(UpdateMenuExists(writeXml(dir, "two.xml", "<R><UPDATE><A/></UPDATE><UPDATE/></R>")));
+    EXPECT_EQ(LoadUpdateMenu(dir.file("two.xml"), &menu, {}), kMenuXmlBadRoot);
+}
+
+}  // namespace
+}  // namespace zo::configurator

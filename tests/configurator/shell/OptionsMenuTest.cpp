@@ -1,0 +1,202 @@
+// The options menu and the options dialog built from the MENU tree of the
+// options file: numbering aligned between both, the chosen node's block shown.
+#include "configurator/shell/OptionsMenu.h"
+#include "platform/DialogHook.h"
+#include "support/FakeKernel.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QTableWidget>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+
+#include <cstring>
+#include <fstream>
+
+namespace zo::configurator {
+namespace {
+
+using test::FakeKernel;
+
+const char kOptions[] = R"(<?xml version="1.0" encoding="UTF-8"?>
+<OPTIONS><MENU>
+  <TREENODE NAME="Программа">
+    <TREENODE NAME="Отображение" STRUCT="Visible"/>
+    <TREENODE STRUCT="Hidden"><TREENODE NAME="Внутри" STRUCT="Inner"/></TREENODE>
+    <COMMENTED NAME="Чужой" STRUCT="Other"/>
+    <TREENODE NAME="Обновление" STRUCT="Update"/>
+  </TREENODE>
+  <TREENODE NAME="Сборка" STRUCT="Build"/>
+</MENU></OPTIONS>)";
+
+std::string writeFile(const test::TempDir& dir, const std::string& name, const std::string& text) {
+    const std::string file = dir.file(name);
+    std::ofstream(file) << text;
+    return file;
+}
+
+// Pre-order list of (caption, tag) of a menu.
+void flatten(const QMenu& menu, std::vector<std::pair<std::string, int>>& out) {
+    for (QAction* a : menu.actions()) {
+        out.emplace_back(a->text().toStdString(), MenuItemTag(a));
+        if (a->menu()) flatten(*a->menu(), out);
+    }
+}
+
+TEST(OptionsMenu, UnnamedNodeLeftOutOfMenuAndTreeWithNumberingAligned) {
+    test::TempDir dir;
+    const std::string file = writeFile(dir, "Options.xml", kOptions);
+    QMenu menu;
+    std::vector<int> clicked;
+    ASSERT_EQ(LoadMenuFromXml(file, &menu, [&](QAction* a) { clicked.push_back(MenuItemTag(a)); }), kOptionsMenuOk);
+    std::vector<std::pair<std::string, int>> items;
+    flatten(menu, items);
+    const std::vector<std::pair<std::string, int>> expected = {
+        {"Программа", -1}, {"Отображение", 1}, {"Обновление", 2}, {"Сборка", 3}};
+    EXPECT_EQ(items, expected);
+
+    QTreeWidget tree;
+    ASSERT_EQ(LoadOptionsTree(file, &tree), kOptionsMenuOk);
+    std::vector<std::string> nodes;
+    std::vector<std::string> paths;
+    for (QTreeWidgetItemIterator it(&tree); *it; ++it) {
+        nodes.push_back((*it)->text(0).toStdString());
+        paths.push_back((*it)->data(0, kDescriptionPathRole).toByteArray().toStdString());
+    }
+    EXPECT_EQ(nodes, (std::vector<std::string>{"Программа", "Отображение", "Обновление", "Сборка"}));
+    EXPECT_EQ(paths, (std::vector<std::string>{"", file + "/OPTIONS/STRUCT/Visible", file + "/OPTIONS/STRUCT/Update",
+                                               file + "/OPTIONS/STRUCT/Build"}));
+    menu.actions()[1]->trigger();
+    menu.actions()[0]->menu()->actions()[1]->trigger();
+    EXPECT_EQ(clicked, (std::vector<int>{3, 2}));
+}
+
+TEST(OptionsMenu, FailuresHaveTheirOwnCodes) {
+    test::UiRecorder ui;
+    test::TempDir dir;
+    QMenu menu;
+    QTreeWidget tree;
+    const std::string twice =
+        writeFile(dir, "two.xml", "<OPTIONS><MENU><TREENODE NAME=\"a\"/></MENU><X><MENU/></X></OPTIONS>");
+    EXPECT_EQ(LoadMenuFromXml(twice, &menu, {}), kOptionsMenuBadMenu);
+    EXPECT_EQ(LoadOptionsTree(twice, &tree), kOptionsMenuBadMenu);
+    EXPECT_EQ(LoadMenuFromXml(dir.file("none.xml"), &menu, {}), kOptionsMenuNotOpened);
+    EXPECT_EQ(LoadOptionsTree(dir.file("none.xml"), &tree), kOptionsMenuNotOpened);
+    EXPECT_TRUE(menu.actions().isEmpty());
+    // A description path longer than its field is refused, not cut.
+    const std::string longName(260, 'B');
+    const std::string tooLong =
+        writeFile(dir, "long.xml", "<OPTIONS><MENU><TREENODE NAME=\"a\" STRUCT=\"" + longName + "\"/></MENU></OPTIONS>");
+    EXPECT_EQ(LoadOptionsTree(tooLong, &tree), kOptionsMenuWalkFailed);
+    EXPECT_EQ(tree.topLevelItemCount(), 0);
+    EXPECT_EQ(ShowOptionsDialog("c", twice.c_str(), 0, nullptr, 0, 0, 600, 300, TOptionsLink()), -2);
+    EXPECT_EQ(ShowOptionsDialog(nullptr, twice.c_str(), 0, nullptr, 0, 0, 600, 300, TOptionsLink()), -1);
+}
+
+// The blocks the dialog's lookup knows: "Update" stored at its described size, "Build" at another.
+uint8_t updateBlock[8];
+uint8_t buildBlock[3];
+int32_t lookup(const char* name, void** data, int32_t* size, int32_t* reserved) {
+    *reserved = 0;
+    if (std::strcmp(name, "Update") == 0) {
+        *data = updateBlock;
+        *size = sizeof updateBlock;
+        return 0;
+    }
+    if (std::strcmp(name, "Build") == 0) {
+        *data = buildBlock;
+        *size = sizeof buildBlock;
+        return 0;
+    }
+    return -1;
+}
+
+// Descriptions: the struct pointer is the block name's own static text.
+const char kUpdate[] = "Update";
+const char kBuild[] = "Build";
+
+struct DialogSeen {
+    QString title;
+    QString selected;
+    QString caption;
+    QStringList values;
+    int treeWidth = 0;
+    int width = 0;
+};
+
+DialogSeen showAt(FakeKernel& fake, const std::string& file, int index) {
+    DialogSeen seen;
+    const auto previous = platform::setDialogRunner([&](QDialog& dialog) {
+        auto& options = static_cast<TOptionsDialog&>(dialog);
+        dialog.show();
+        seen.title = dialog.windowTitle();
+        seen.width = dialog.width();
+        seen.treeWidth = options.TreeView1->width();
+        if (options.TreeView1->currentItem()) seen.selected = options.TreeView1->currentItem()->text(0);
+        seen.caption = options.InspectorCaption->text();
+        for (int row = 0; row < options.Inspector->rowCount(); ++row)
+            seen.values << options.Inspector->item(row, 0)->text() + "=" + options.Inspector->item(row, 1)->text();
+        return int(QDialog::Accepted);
+    });
+    TOptionsLink link(&fake.record());
+    EXPECT_EQ(ShowOptionsDialog(test::cp("Параметры").c_str(), file.c_str(), index, &lookup, 10, 20, 610, 320, link), 0);
+    platform::setDialogRunner(previous);
+    return seen;
+}
+
+TEST(OptionsDialog, ChosenNodeSelectedAndItsBlockShown) {
+    test::TempDir dir;
+    const std::string file = writeFile(dir, "Options.xml", kOptions);
+    FakeKernel fake;
+    fake.setHook<TGetStructDescriptionProc>("GetStructDescription", [&](const char* path, void** s, int32_t* size) {
+        const std::string p = path;
+        if (p == file + "/OPTIONS/STRUCT/Update") {
+            *s = const_cast<char*>(kUpdate);
+            *size = 8;
+            return 0;
+        }
+        if (p == file + "/OPTIONS/STRUCT/Build") {
+            *s = const_cast<char*>(kBuild);
+            *size = 4;  // the block holds 3
+            return 0;
+        }
+        return -1;
+    });
+    fake.setHook<TGetStructTextProc>("GetStructName",
+                                     [](const TStructInstance* i) { return static_cast<const char*>(i->Struct); });
+    fake.setHook<TGetStructTextProc>("GetStructCaption", [](const TStructInstance* i) {
+        return static_cast<const char*>(i->Struct) == kUpdate ? "Update block" : "Build block";
+    });
+    fake.setHook<TGetStructCountProc>("GetStructItemCount", [](const TStructInstance*) { return 2; });
+    fake.setHook<TGetStructItemTextProc>("GetStructItemCaption",
+                                         [](const TStructInstance*, uint16_t i) { return i == 0 ? "First" : "Second"; });
+    fake.setHook<TGetStructItemTextProc>("GetStructItemValue", [](const TStructInstance* s, uint16_t i) {
+        return s->Data ? (i == 0 ? "1" : "2") : "?";
+    });
+
+    // Node 2 in pre-order is "Обновление" (the unnamed node and its child are not counted).
+    DialogSeen seen = showAt(fake, file, 2);
+    EXPECT_EQ(seen.title, "Параметры");
+    EXPECT_EQ(seen.selected, "Обновление");
+    EXPECT_EQ(seen.caption, "Update block");
+    EXPECT_EQ(seen.values, (QStringList{"First=1", "Second=2"}));
+    EXPECT_EQ(seen.treeWidth, seen.width / 3);
+
+    // A block whose stored size differs from its description: the rows without values.
+    seen = showAt(fake, file, 3);
+    EXPECT_EQ(seen.selected, "Сборка");
+    EXPECT_EQ(seen.values, (QStringList{"First=", "Second="}));
+
+    // A node without block and an index out of range: an empty grid.
+    for (int index : {0, 9, -1}) {
+        seen = showAt(fake, file, index);
+        EXPECT_TRUE(seen.values.isEmpty()) << index;
+    }
+}
+
+}  // namespace
+}  // namespace zo::configurator
