@@ -158,8 +158,9 @@ struct Font {
 // What the library keeps between calls, on the heap behind a plain pointer.
 // The kernel calls GraficDone from its own unloading, which a host that ends
 // without unloading the kernel runs after this library's static objects are
-// gone: GraficDone then finds the pointer emptied and works on a fresh, empty
-// state instead of destroyed containers.
+// gone: GraficDone then finds the pointer emptied and has nothing left to
+// clear, instead of clearing destroyed containers (or making a state that
+// nothing would free).
 struct Kept {
     Pictures pictures;
     Painted painted;
@@ -173,14 +174,18 @@ Kept& kept() {
     return *g_kept;
 }
 
-// Lets the state go when the library is unloaded or the process ends.
+// Lets the state go, with the pictures no one gave back, when the library is
+// unloaded or the process ends.
 struct KeptRelease {
     KeptRelease() = default;
     KeptRelease(const KeptRelease&) = delete;
     KeptRelease& operator=(const KeptRelease&) = delete;
     ~KeptRelease() {
-        delete g_kept;
+        Kept* const state = g_kept;
         g_kept = nullptr;
+        if (!state) return;
+        for (QImage* image : state->pictures.made) delete image;
+        delete state;
     }
 } g_keptRelease;
 
@@ -199,7 +204,7 @@ void forgetFont() {
     std::lock_guard<std::mutex> lock(g_fontMutex);
     delete g_font;
     g_font = nullptr;
-    kept().font.key.clear();
+    if (g_kept) g_kept->font.key.clear();
 }
 
 std::string paintedKey(const BlockSpec& spec) {
@@ -310,12 +315,13 @@ int32_t GraficInit(TGraficOptions* record) {
 }
 
 int32_t GraficDone() {
+    forgetFont();
+    if (!g_kept) return 0;  // let go already, with what it held
     {
         Painted& painted = kept().painted;
         std::lock_guard<std::mutex> lock(painted.mutex);
         painted.blocks.clear();
     }
-    forgetFont();
     std::unordered_set<QImage*> left;
     {
         Pictures& owned = pictures();
