@@ -149,11 +149,15 @@ int readHeaders(TZo_XML& xml, const std::string& path) {
     TProjectRecord project{};
     StructDescription(ProjectDescriptionName())->ReadValuesFromElement(&project, &xml);
     ProjectRecordToState(project);
+    // The header record belongs to the device just named: one left from the
+    // project before would be read and written through the new device's
+    // description, whatever its size.
+    std::free(s.headerRecord);
+    s.headerRecord = nullptr;
 
     TStruct* header = HeaderDescription();
     const int size = header ? header->GetSize() : -1;
     if (size <= 0) return kProjectHeaderMissing;
-    std::free(s.headerRecord);
     s.headerRecord = std::calloc(1, size_t(size));
     if (!s.headerRecord) return kProjectHeaderMissing;
     if (xml.GoToPath(std::string(kRoot) + "/" + ZO_RU("Заголовок")) != 0) return kProjectHeaderMissing;
