@@ -6,8 +6,9 @@
 // assembler include of its table (see ConfigTable.h). "\" in paths is a folder
 // separator. Exit codes: 0 written, 1 bad command line, 2 the file cannot be
 // read, 3 it is not such a file, 4 the include cannot be written (nothing is
-// left at its path then).
+// left at its path then), 5 anything else failed (the reason on stderr).
 
+#include "common/SlotBarrier.h"
 #include "outside/Kelvart/ConfigTable.h"
 
 #include <algorithm>
@@ -29,9 +30,13 @@ int error(const std::string& text, int code) {
     return code;
 }
 
-}  // namespace
+constexpr int kFailed = 5;
 
-int main(int argc, char** argv) {
+void reportFailure(const char*, const char* what) noexcept {
+    std::fprintf(stderr, "Kelvart: error: %s\n", what);
+}
+
+int run(int argc, char** argv) {
     std::string output, input;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -68,3 +73,7 @@ int main(int argc, char** argv) {
               << table.table.size() << " bytes" << std::endl;
     return 0;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return zo::SlotBarrier<reportFailure, "Kelvart", run, kFailed>::Call(argc, argv); }

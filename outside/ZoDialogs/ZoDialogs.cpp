@@ -17,6 +17,7 @@
 // class of its own, so nothing of it runs once it is unloaded.
 
 #include "common/Canvas.h"
+#include "common/SlotBarrier.h"
 #include "common/TextForms.h"
 #include "common/abi/DialogsLibrary.h"
 #include "platform/Cp1251.h"
@@ -41,7 +42,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <exception>
 #include <string>
 
 namespace {
@@ -242,19 +242,27 @@ Editor editorOf(const char* typeName) {
     return nullptr;
 }
 
+// What a failed call tells the user: the message box of the host, or stderr
+// should even the box fail.
+void reportFailure(const char* slot, const char* what) noexcept {
+    try {
+        zo::platform::showMessage(std::string("ZoDialogs ") + slot + ": " + what, "ZoDialogs",
+                                  zo::platform::MessageKind::Error);
+    } catch (...) {
+        zo::ReportSlotFailureToStderr(slot, what);
+    }
+}
+
+int32_t openDialogOfType(void* owner, const char* typeName, void* data) {
+    const Editor edit = editorOf(typeName);
+    if (!data) return edit ? 1 : 0;
+    if (!edit || !QApplication::instance()) return kNothingChosen;
+    return edit(owner, data);
+}
+
 }  // namespace
 
 extern "C" __attribute__((visibility("default"))) int32_t OpenDialogOfType(void* owner, const char* typeName,
                                                                              void* data) {
-    try {
-        const Editor edit = editorOf(typeName);
-        if (!data) return edit ? 1 : 0;
-        if (!edit || !QApplication::instance()) return kNothingChosen;
-        return edit(owner, data);
-    } catch (const std::exception& e) {
-        zo::platform::showMessage(std::string("ZoDialogs: ") + e.what(), "ZoDialogs", zo::platform::MessageKind::Error);
-    } catch (...) {
-        zo::platform::showMessage("ZoDialogs: failure", "ZoDialogs", zo::platform::MessageKind::Error);
-    }
-    return kFailed;
+    return zo::SlotBarrier<reportFailure, "OpenDialogOfType", openDialogOfType, kFailed>::Call(owner, typeName, data);
 }

@@ -7,7 +7,9 @@
 // start of a line and after an instruction). avra's messages are printed as
 // "file:line: error: text" lines; its exit code is passed on. "\" in paths is
 // a folder separator; output paths are taken relative to the current folder.
+// Exit code 2 for a failure of its own (the reason on stderr).
 
+#include "common/SlotBarrier.h"
 #include "outside/avrasm2/AsmText.h"
 
 #include <fcntl.h>
@@ -98,33 +100,44 @@ int runAvra(const fs::path& folder, const std::vector<std::string>& args) {
     return 128 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
 }
 
-}  // namespace
+constexpr int kFailed = 2;
 
-int main(int argc, char** argv) {
+void reportFailure(const char*, const char* what) noexcept {
+    std::fprintf(stderr, "avrasm2: error: %s\n", what);
+}
+
+int run(int argc, char** argv) {
     const zo::avrasm2::Command command = zo::avrasm2::TranslateArguments(std::vector<std::string>(argv + 1, argv + argc));
     if (!command.error.empty()) {
         std::cerr << "avrasm2: error: " << command.error << std::endl;
-        return 2;
+        return kFailed;
     }
     std::error_code ec;
     const fs::path cwd = fs::current_path(ec);
     const fs::path source = fs::absolute(command.source, ec);
     if (!fs::is_regular_file(source, ec)) {
         std::cerr << "avrasm2: error: source file " << command.source << " not found" << std::endl;
-        return 2;
+        return kFailed;
     }
     char pattern[] = "/tmp/zoavrasm2.XXXXXX";
     if (!::mkdtemp(pattern)) {
         std::cerr << "avrasm2: error: no temporary folder" << std::endl;
-        return 2;
+        return kFailed;
     }
     const fs::path temp = pattern;
+    // The copies go however the run ends.
+    struct RemovedAtEnd {
+        const fs::path& folder;
+        ~RemovedAtEnd() {
+            std::error_code ignored;
+            fs::remove_all(folder, ignored);
+        }
+    } removed{temp};
     for (const fs::directory_entry& e : fs::directory_iterator(source.parent_path(), ec)) {
         if (!e.is_regular_file() || !isSource(e.path())) continue;
         if (!copyConverted(e.path(), temp / e.path().filename())) {
             std::cerr << "avrasm2: error: cannot copy " << e.path().string() << std::endl;
-            fs::remove_all(temp, ec);
-            return 2;
+            return kFailed;
         }
     }
     // Output files stay where the command line names them; includes that are
@@ -136,7 +149,6 @@ int main(int argc, char** argv) {
     }
     args.insert(args.end(), {"-I", source.parent_path().string(), source.filename().string()});
     const int rc = runAvra(temp, args);
-    fs::remove_all(temp, ec);
     // A failed run leaves no image that could pass for its result.
     if (rc != 0) {
         for (size_t i = 0; i + 1 < args.size(); ++i)
@@ -144,3 +156,7 @@ int main(int argc, char** argv) {
     }
     return rc;
 }
+
+}  // namespace
+
+int main(int argc, char** argv) { return zo::SlotBarrier<reportFailure, "avrasm2", run, kFailed>::Call(argc, argv); }

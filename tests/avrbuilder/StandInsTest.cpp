@@ -1,8 +1,15 @@
-// The text rules of the assembler wrapper and the converter's include.
+// The text rules of the assembler wrapper and the converter's include, and
+// the wrapper's end when its own work fails.
 #include "outside/Kelvart/ConfigTable.h"
 #include "outside/avrasm2/AsmText.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <QProcess>
+
+#include <algorithm>
+#include <filesystem>
 
 using namespace zo;
 
@@ -35,6 +42,27 @@ TEST(AssemblerWrapper, OptionsTranslate) {
     EXPECT_EQ(c.source, "dir/main.asm");
     EXPECT_NE(avrasm2::TranslateArguments({"-fX", "a.asm"}).error, "");
     EXPECT_NE(avrasm2::TranslateArguments({"-fI"}).error, "");
+}
+
+// What the wrapper's own work throws (here the status of a link in the
+// source's folder that points at itself) ends the run with its failure code
+// and one error line naming it, never an abort; no image is left.
+TEST(AssemblerWrapper, AFailureOfItsOwnWorkEndsWithItsCodeAndALine) {
+    test::TempDir dir;
+    test::writeBytes(dir.file("main.asm"), "\tnop\n");
+    std::filesystem::create_symlink("loop.inc", dir.file("loop.inc"));
+    QProcess run;
+    run.setWorkingDirectory(QString::fromStdString(dir.str()));
+    run.start(QString(ZO_PROGRAM_DIR "/Utility/avrasm2"), {"-fI", "-o", "main.hex", "main.asm"});
+    ASSERT_TRUE(run.waitForStarted(30000));
+    ASSERT_TRUE(run.waitForFinished(120000));
+    const std::string err = run.readAllStandardError().toStdString();
+    EXPECT_EQ(run.exitStatus(), QProcess::NormalExit) << err;
+    EXPECT_EQ(run.exitCode(), 2) << err;
+    EXPECT_EQ(err.rfind("avrasm2: error: ", 0), 0u) << err;
+    EXPECT_NE(err.find("loop.inc"), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_FALSE(std::filesystem::exists(dir.file("main.hex")));
 }
 
 TEST(Converter, TableLinesHoldAnEvenCountOfBytes) {

@@ -21,6 +21,10 @@
 
 #include <cstring>
 #include <filesystem>
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace zo::configurator {
 namespace {
@@ -211,6 +215,30 @@ TEST(DialogsLibrary, NewProjectWritesNameAndDeviceAndRefusesUnsafeNames) {
     EXPECT_EQ(test::utf(out.ProjectName), "Насос");
     EXPECT_STREQ(out.DeviceFile, "Vt.dev");
     EXPECT_TRUE(data.intact());
+}
+
+// Whatever a dialog's run throws stays in the library: the call answers -1
+// and one error box names the entry and what failed.
+TEST(DialogsLibrary, AThrowInsideADialogAnswersMinusOneWithOneBox) {
+    Dialogs d;
+    struct Case {
+        std::function<int(QDialog&)> runner;
+        const char* box;
+    };
+    const Case cases[] = {
+        {[](QDialog&) -> int { throw std::runtime_error("runner failed"); }, "ZoDialogs OpenDialogOfType: runner failed"},
+        {[](QDialog&) -> int { throw 42; }, "ZoDialogs OpenDialogOfType: unknown exception"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.box);
+        Runner runner(c.runner);
+        test::UiRecorder ui;
+        Guarded<256> text;
+        EXPECT_EQ(CallOpenDialogOfType(nullptr, "Text", text.value), -1);
+        EXPECT_EQ(text.text(), "");
+        EXPECT_TRUE(text.intact());
+        EXPECT_EQ(ui.messages, std::vector<std::string>{c.box});
+    }
 }
 
 TEST(DialogsLibrary, EveryDialogLeavesNothingOfTheLibraryRunning) {
