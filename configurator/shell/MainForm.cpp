@@ -6,10 +6,13 @@
 #include "configurator/link/KroConvert.h"
 #include "configurator/link/KroLog.h"
 #include "configurator/link/LogLink.h"
+#include "configurator/shell/BuildCommand.h"
 #include "configurator/shell/MainMenus.h"
 #include "configurator/shell/PanelLogForm.h"
 #include "configurator/shell/ProgramFrame.h"
+#include "configurator/shell/ProjectCommands.h"
 #include "configurator/shell/SchemeWindowServices.h"
+#include "configurator/shell/UploadCommands.h"
 #include "configurator/windows/CustomDockForm.h"
 #include "configurator/windows/FrameSite.h"
 #include "platform/Cp1251.h"
@@ -69,6 +72,7 @@ const ActionSpec kActions[] = {
     {"ProjectAddList", "Новый лист", nullptr, nullptr, 11, false, nullptr},
     {"ProjectCreateCFG", "Создать файл конфигураций", nullptr, nullptr, 12, false, nullptr},
     {"ProjectUpload", "Собрать проект", nullptr, nullptr, 13, false, nullptr},
+    {"ProjectOpenUpload", "Открыть созданный проект", nullptr, nullptr, -1, false, nullptr},
     {"ProjectRunUpload", "Выполнить\\Перезапустить собранный проект", nullptr, nullptr, 14, false, nullptr},
     {"ProjectStopUpload", "Остановить запущенный проект", nullptr, nullptr, 15, false, nullptr},
     {"ScaleMi", "Уменьшить", nullptr, nullptr, 16, false, nullptr},
@@ -84,7 +88,7 @@ const ActionSpec kActions[] = {
 const char* const kProjectActions[] = {
     "SaveProject",   "SaveProjectAs",    "CloseProject",     "WinMinimize",      "WinHorizontal",
     "WinCascade",    "ProjectUpload",    "ProjectParam",     "ProjectAddList",   "ProjectCreateCFG",
-    "ProjectRunUpload", "ProjectStopUpload", "ReginSelect",  "RegimSoeden",      "RegimDebug",
+    "ProjectRunUpload", "ProjectStopUpload", "ProjectOpenUpload", "ReginSelect",  "RegimSoeden",      "RegimDebug",
 };
 // Enabled only while a project is open and a scheme window is active (EditUndo
 // and EditRedo do nothing, so they stay disabled).
@@ -130,6 +134,9 @@ TMainForm::TMainForm(SchemeWindowFactory factory, QWidget* parent)
     createStatusBar();
     createLogPanel();
     BuildMainMenus(*this);
+    new TProjectCommands(*this);  // the project commands and the File and Project menus
+    new TUploadCommands(*this);   // configuration file, upload folder, run, stop, modes
+    new TBuildCommand(*this);     // the build (also the one before a run)
     // Activating a child (a scheme window or another) changes the view actions.
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this] { UpdateActionStates(); });
     UpdateActionStates();

@@ -61,7 +61,7 @@ TEST(MainFormActions, CaptionsShortcutsAndHintsFromTheTable) {
     EXPECT_EQ(form.action("EditRedo")->shortcut(), QKeySequence("Ctrl+U"));
     EXPECT_EQ(form.action("Scale100")->toolTip(), "100%");
     EXPECT_EQ(form.action("NoSuchAction"), nullptr);
-    EXPECT_EQ(form.actions().size(), 23);
+    EXPECT_EQ(form.actions().size(), 24);
 }
 
 TEST(MainFormActions, WithoutProjectOrKernelOnlyNewAndOpenAreEnabled) {

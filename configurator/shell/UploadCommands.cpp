@@ -1,0 +1,238 @@
+#include "configurator/shell/UploadCommands.h"
+
+#include "common/abi/LogsOptions.h"
+#include "configurator/link/KroLog.h"
+#include "configurator/shell/MainForm.h"
+#include "configurator/shell/Web.h"
+#include "platform/Cp1251.h"
+#include "platform/DialogHook.h"
+#include "platform/Paths.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QProcess>
+#include <QUrl>
+
+#include <dirent.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <thread>
+#include <vector>
+
+namespace zo::configurator {
+
+namespace {
+
+const char kQ = '"';
+const char kConfigLog[] = "CreateConfig.log";
+
+void log(const std::string& text, uint8_t level) { WriteLog(text.c_str(), level); }
+
+QString withSeparator(QString folder) {
+    if (!folder.endsWith('/')) folder += '/';
+    return folder;
+}
+
+// The program file of a process; empty when it cannot be read (another
+// user's process, a zombie, a kernel thread).
+std::string exeOf(pid_t pid) {
+    char buffer[4096];
+    const std::string link = "/proc/" + std::to_string(pid) + "/exe";
+    const ssize_t n = ::readlink(link.c_str(), buffer, sizeof buffer - 1);
+    if (n <= 0) return {};
+    std::string exe(buffer, size_t(n));
+    // A program file replaced while it runs is named with this mark.
+    const std::string deleted = " (deleted)";
+    if (exe.size() > deleted.size() && exe.compare(exe.size() - deleted.size(), deleted.size(), deleted) == 0)
+        exe.resize(exe.size() - deleted.size());
+    return exe;
+}
+
+// Running and not yet reaped as a zombie.
+bool alive(pid_t pid) {
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text;
+    if (!std::getline(stat, text)) return false;
+    const size_t close = text.rfind(')');
+    return close != std::string::npos && close + 2 < text.size() && text[close + 2] != 'Z' && text[close + 2] != 'X';
+}
+
+std::vector<pid_t> processes() {
+    std::vector<pid_t> list;
+    DIR* proc = ::opendir("/proc");
+    if (!proc) return list;
+    while (dirent* entry = ::readdir(proc)) {
+        char* end = nullptr;
+        const long pid = std::strtol(entry->d_name, &end, 10);
+        if (end && *end == 0 && pid > 0) list.push_back(pid_t(pid));
+    }
+    ::closedir(proc);
+    return list;
+}
+
+}  // namespace
+
+QRect ConfigLogWindowRect(QSize client) {
+    const int w = std::clamp(int(std::lround(0.6 * client.width())), 250, 1000);
+    const int h = std::clamp(int(std::lround(0.6 * client.height())), 200, 700);
+    const int left = (client.width() - w) / 2;
+    const int top = (client.height() - h) / 2;
+    return QRect(QPoint(left, top), QSize(w, h));
+}
+
+int StopUploadPrograms(const QString& uploadFolder, std::chrono::milliseconds grace) {
+    // The program files of /proc name the folder with its links resolved.
+    const QString canonical = QFileInfo(uploadFolder).canonicalFilePath();
+    const std::string folder = withSeparator(canonical.isEmpty() ? uploadFolder : canonical).toStdString();
+    const pid_t self = ::getpid();
+    std::vector<std::pair<pid_t, std::string>> ended;
+    for (pid_t pid : processes()) {
+        if (pid == self) continue;
+        const std::string exe = exeOf(pid);
+        if (exe.size() <= folder.size() || exe.compare(0, folder.size(), folder) != 0) continue;
+        if (exe.find('/', folder.size()) != std::string::npos) continue;  // a sub-folder's program stays
+        if (::kill(pid, SIGTERM) == 0) ended.emplace_back(pid, exe);
+    }
+    const auto deadline = std::chrono::steady_clock::now() + grace;
+    for (const auto& [pid, exe] : ended) {
+        while (alive(pid) && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        if (alive(pid)) ::kill(pid, SIGKILL);
+        log(ZO_RU("Остановлено : ") + platform::qstringToCp1251(QString::fromStdString(exe)), LogLevel::Information);
+    }
+    return int(ended.size());
+}
+
+TStartCommand ReadStartScript(const QString& uploadFolder) {
+    TStartCommand command;
+    QFile file(withSeparator(uploadFolder) + "autoexec.bat");
+    if (!file.open(QIODevice::ReadOnly)) return command;
+    const QString line = platform::cp1251ToQString(file.readLine(4096).toStdString()).trimmed();
+    QStringList words = line.split(' ', Qt::SkipEmptyParts);
+    if (!words.isEmpty() && words.first().compare("start", Qt::CaseInsensitive) == 0) words.removeFirst();
+    if (words.isEmpty()) return command;
+    QString program = words.takeFirst();
+    if (program.contains('/') || program.contains('\\') || program == "." || program == "..") return command;
+    QString path = withSeparator(uploadFolder) + program;
+    if (!QFileInfo(path).isFile() && program.endsWith(".exe", Qt::CaseInsensitive))
+        path.chop(4);  // "<name>.exe" is the file <name> here
+    command.program = path;
+    command.arguments = words;
+    return command;
+}
+
+int StartUploadProgram(const QString& uploadFolder, pid_t* pid) {
+    const TStartCommand command = ReadStartScript(uploadFolder);
+    if (command.program.isEmpty() || !QFileInfo(command.program).isFile()) return 2;
+    qint64 started = 0;
+    if (!QProcess::startDetached(command.program, command.arguments, uploadFolder, &started)) return 31;
+    if (pid) *pid = pid_t(started);
+    return 42;
+}
+
+TUploadCommands::TUploadCommands(TMainForm& form) : QObject(&form), form_(form) {
+    setObjectName("UploadCommands");
+    const std::pair<const char*, void (TUploadCommands::*)()> handlers[] = {
+        {"ProjectCreateCFG", &TUploadCommands::ProjectCreateCFGExecute},
+        {"ProjectOpenUpload", &TUploadCommands::ProjectOpenUploadExecute},
+        {"ProjectRunUpload", &TUploadCommands::ProjectRunUploadExecute},
+        {"ProjectStopUpload", &TUploadCommands::ProjectStopUploadExecute},
+        {"ReginSelect", &TUploadCommands::ReginSelectExecute},
+        {"RegimSoeden", &TUploadCommands::RegimSoedenExecute},
+        {"RegimDebug", &TUploadCommands::RegimDebugExecute},
+    };
+    for (const auto& [name, handler] : handlers)
+        if (QAction* a = form_.action(name)) connect(a, &QAction::triggered, this, handler);
+}
+
+QString TUploadCommands::programFolder() const {
+    TKernelOptions* k = form_.kernel().record();
+    return k && k->GetProgramFolder ? QString::fromStdString(platform::nativePath(k->GetProgramFolder())) : QString();
+}
+
+void TUploadCommands::ProjectCreateCFGExecute() {
+    TKernelOptions* k = form_.kernel().record();
+    if (!k) return;
+    const QString p = programFolder();
+    QFileDialog dialog(&form_, QString::fromUtf8("Сохранение конфигурации"), withSeparator(p) + "Configuration/");
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter("Configuration (*.cfg)");
+    dialog.setDefaultSuffix("cfg");
+    dialog.selectFile(form_.OpenProjectName + ".cfg");
+    const bool chosen = platform::runDialog(dialog) == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
+    if (chosen) {
+        QDir::setCurrent(p);
+        const std::string path = platform::qstringToCp1251(dialog.selectedFiles().first());
+        if (LogsOptionsPtr && LogsOptionsPtr->ClearLog && LogsOptionsPtr->ShowLogWindow) {
+            const QRect r = ConfigLogWindowRect(form_.centralWidget() ? form_.centralWidget()->size() : form_.size());
+            LogsOptionsPtr->ClearLog(kConfigLog);
+            LogsOptionsPtr->ShowLogWindow(kConfigLog, r.left(), r.top(), r.left() + r.width(), r.top() + r.height(),
+                                          1);
+        }
+        if (k->CreateConfigFile && k->CreateConfigFile(path.c_str(), kConfigLog, nullptr) == 0)
+            log(ZO_RU("Создан файл конфигурации ") + kQ + path + kQ, LogLevel::Milestone);
+    }
+    QDir::setCurrent(p);
+}
+
+void TUploadCommands::ProjectOpenUploadExecute() {
+    TKernelOptions* k = form_.kernel().record();
+    if (!k || !k->GetUploadFolder) return;
+    OpenUrlInBrowser(QUrl::fromLocalFile(QString::fromStdString(platform::nativePath(k->GetUploadFolder()))).toString());
+}
+
+void TUploadCommands::ProjectRunUploadExecute() {
+    TKernelOptions* k = form_.kernel().record();
+    if (!k) return;
+    const QString p = programFolder();
+    const QString upload = withSeparator(p) + "Upload/";
+    StopUploadPrograms(upload, grace_);
+    const bool built = build_ ? build_() : (k->BuildProjectFolder && k->BuildProjectFolder(kConfigLog) == 0);
+    if (!built) {
+        // Never start what an earlier build left in the folder.
+        log(ZO_RU("Запуск ") + kQ + "Upload\\autoexec.bat" + kQ + ZO_RU(" отменен: проект не собран"), LogLevel::Error);
+        QDir::setCurrent(p);
+        return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    pid_t pid = 0;
+    const int result = StartUploadProgram(upload, &pid);
+    if (result > 32) started_ = pid;
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    QDir::setCurrent(p);
+    log(ZO_RU("Запуск ") + kQ + "Upload\\autoexec.bat" + kQ + "  Result=" + std::to_string(result),
+        LogLevel::Milestone);
+    if (k->GetMode && k->GetMode() != 3 && k->SetMode) k->SetMode(3);
+    form_.UpdateActionStates();
+}
+
+void TUploadCommands::ProjectStopUploadExecute() {
+    TKernelOptions* k = form_.kernel().record();
+    if (!k) return;
+    if (k->GetMode && k->GetMode() == 3 && k->SetMode) k->SetMode(0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    const QString p = programFolder();
+    StopUploadPrograms(withSeparator(p) + "Upload/", grace_);
+    QDir::setCurrent(p);
+    form_.UpdateActionStates();
+}
+
+void TUploadCommands::setMode(int mode) {
+    TKernelOptions* k = form_.kernel().record();
+    if (k && k->SetMode) k->SetMode(uint8_t(mode));
+    form_.UpdateActionStates();
+}
+
+void TUploadCommands::ReginSelectExecute() { setMode(0); }
+void TUploadCommands::RegimSoedenExecute() { setMode(2); }
+void TUploadCommands::RegimDebugExecute() { setMode(3); }
+
+}  // namespace zo::configurator

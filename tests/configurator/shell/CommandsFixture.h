@@ -1,0 +1,48 @@
+#pragma once
+// The main window over the shared fake of the kernel record, in a temporary
+// program folder that is the current folder, with the settings in a temporary
+// home: where the tests of the project, build and upload commands start.
+
+#include "configurator/shell/MainForm.h"
+#include "platform/DialogHook.h"
+#include "support/FakeKernel.h"
+#include "support/TestSupport.h"
+
+#include <filesystem>
+#include <initializer_list>
+#include <string>
+
+namespace zo::configurator::test_support {
+
+// Installs a dialog runner for a scope; afterwards every dialog is rejected.
+struct ScopedDialogRunner {
+    explicit ScopedDialogRunner(platform::DialogRunner runner) { platform::setDialogRunner(std::move(runner)); }
+    ~ScopedDialogRunner() { platform::setDialogRunner({}); }
+    ScopedDialogRunner(const ScopedDialogRunner&) = delete;
+    ScopedDialogRunner& operator=(const ScopedDialogRunner&) = delete;
+};
+
+struct CommandsFixture {
+    test::TempDir config;
+    test::TempDir dir;
+    test::ScopedEnv env{"XDG_CONFIG_HOME", config.str()};
+    test::ScopedCurrentDir cd{dir.path()};
+    test::UiRecorder ui;
+    test::FakeKernel fake;
+    TMainForm form;
+
+    // The program folder gets these sub-folders; the fake answers it as its
+    // program folder and the window is bound to the fake.
+    explicit CommandsFixture(std::initializer_list<const char*> folders) {
+        for (const char* folder : folders) std::filesystem::create_directories(dir.path() / folder);
+        fake.setText("GetProgramFolder", dir.str());
+        form.kernel().setRecord(fake.recordPtr());
+    }
+    ~CommandsFixture() { form.kernel().setRecord(nullptr); }
+    CommandsFixture(const CommandsFixture&) = delete;
+    CommandsFixture& operator=(const CommandsFixture&) = delete;
+
+    std::string file(const std::string& relative) const { return dir.file(relative); }
+};
+
+}  // namespace zo::configurator::test_support

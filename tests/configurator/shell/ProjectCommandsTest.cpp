@@ -1,0 +1,381 @@
+// The project commands of the main window against the shared fake of the
+// kernel record: the new-project proposal and the name checks, open with
+// Cancel, save and save as with their results examined, close asking before
+// unsaved work goes, the recent projects and the File and Project menus.
+#include "common/KroKernelConfig.h"
+#include "common/abi/SheetRecord.h"
+#include "configurator/link/KroLog.h"
+#include "configurator/shell/MainForm.h"
+#include "configurator/shell/ProjectCommands.h"
+#include "configurator/shell/RecentFiles.h"
+#include "configurator/shell/Web.h"
+#include "platform/DialogHook.h"
+#include "CommandsFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+
+namespace zo::configurator {
+namespace {
+
+namespace fs = std::filesystem;
+using test::FakeKernel;
+using platform::RegistryRoot;
+
+using Runner = test_support::ScopedDialogRunner;
+
+// The program folder with Project/ and Device/ (one device file), the kernel's
+// project folder below it.
+struct Fixture : test_support::CommandsFixture {
+    TProjectCommands* commands;
+    Fixture() : CommandsFixture({"Project", "Device"}) {
+        test::writeBytes(dir.file("Device/Plc.dev"), "<Micro/>");
+        fake.setText("GetProjectFolder", dir.str() + "/Project");
+        fake.setText("GetDeviceFilePath", "\\Device\\Plc.dev");
+        commands = form.findChild<TProjectCommands*>("ProjectCommands");
+    }
+    std::vector<std::string> recent() const { return RecentFiles(RegistryRoot::CurrentUser, kClosedProjectsKey); }
+    void openAs(const std::string& name, const std::string& folder) {
+        form.OpenProjectName = QString::fromStdString(name);
+        form.OpenProjectFolder = QString::fromStdString(folder);
+        form.UpdateActionStates();
+        fake.clearCalls();
+    }
+};
+
+TEST(ProjectCommands, ConnectedToTheActionsAndMenus) {
+    Fixture f;
+    ASSERT_NE(f.commands, nullptr);
+    ASSERT_NE(f.commands->fileMenu(), nullptr);
+    EXPECT_EQ(f.commands->fileMenu()->title(), QString::fromUtf8("Файл"));
+    EXPECT_EQ(f.commands->projectMenu()->title(), QString::fromUtf8("Проект"));
+    f.openAs("P", "/x/");
+    f.form.action("ProjectAddList")->trigger();
+    f.form.action("ProjectParam")->trigger();
+    EXPECT_EQ(f.fake.slotsCalled(), (std::vector<std::string>{"AddSheet", "EditProjectHeader"}));
+}
+
+TEST(ProjectCommands, ProposedNameSkipsExistingProjects) {
+    test::TempDir dir;
+    EXPECT_EQ(ProposedProjectName(QString::fromStdString(dir.str())), "Project1");
+    test::writeBytes(dir.file("Project1.hc"), "");
+    test::writeBytes(dir.file("Project2.hc"), "");
+    test::writeBytes(dir.file("Project4.hc"), "");
+    EXPECT_EQ(ProposedProjectName(QString::fromStdString(dir.str())), "Project3");
+}
+
+TEST(ProjectCommands, NameChecks) {
+    EXPECT_EQ(ProjectNameError("Project3"), "");
+    EXPECT_EQ(ProjectNameError(test::cp("Насос 1")), "");
+    EXPECT_EQ(ProjectNameError(std::string(60, 'a')), "");
+    for (const std::string& bad : {std::string(), std::string(61, 'a'), std::string("a/b"), std::string("a\\b"),
+                                  std::string(".."), std::string("a..b"), std::string("a:b"), std::string("a.")})
+        EXPECT_NE(ProjectNameError(bad), "") << bad;
+}
+
+// Without the dialogs library the fallback asks; the kernel creates the project.
+TEST(ProjectCommands, NewProjectThroughTheFallbackDialog) {
+    Fixture f;
+    int shown = 0;
+    Runner r([&](QDialog& dialog) {
+        ++shown;
+        auto* edit = dialog.findChild<QLineEdit*>("Edit");
+        auto* list = dialog.findChild<QComboBox*>("FileList");
+        if (!edit || !list || list->count() != 1) return int(QDialog::Rejected);
+        EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8("Новый проект"));
+        edit->setText(QString::fromUtf8("Насос"));
+        list->setCurrentIndex(0);
+        dialog.findChild<QPushButton*>("OK")->click();
+        return dialog.result();
+    });
+    f.form.action("NewProject")->trigger();
+    EXPECT_EQ(shown, 1);
+    ASSERT_EQ(f.fake.count("NewProject"), 1);
+    EXPECT_EQ(f.fake.callsOf("NewProject")[0].args, (std::vector<std::string>{test::cp("Насос"), "Plc.dev"}));
+    EXPECT_EQ(f.ui.messages, std::vector<std::string>{"Проект Насос создан."});
+    EXPECT_EQ(f.form.OpenProjectName, QString::fromUtf8("Насос"));
+    EXPECT_EQ(f.form.OpenProjectFolder, "");
+    EXPECT_EQ(f.form.windowTitle(), QString::fromUtf8("Orvanta configurator - Насос  (device: Plc.dev)"));
+    EXPECT_EQ(f.form.windowIconText(), QString::fromUtf8("Насос.hc"));
+    EXPECT_EQ(f.fake.count("AddSheet"), 1);
+    EXPECT_FALSE(f.form.action("NewProject")->isEnabled());
+    EXPECT_TRUE(f.form.action("SaveProject")->isEnabled());
+}
+
+// The dialogs library's new-project dialog is offered the first free name.
+TEST(ProjectCommands, TheNewProjectDialogProposesTheFirstFreeName) {
+    Fixture f;
+    fs::create_directories(f.dir.path() / "System");
+    fs::copy_file(std::string(ZO_PROGRAM_DIR) + "/System/ZoDialogs.so", f.dir.path() / "System" / "ZoDialogs.so");
+    test::writeBytes(f.dir.file("Project/Project1.hc"), "");
+    test::writeBytes(f.dir.file("Project/Project2.hc"), "");
+    QString proposed;
+    Runner r([&](QDialog& dialog) {
+        auto* name = dialog.findChild<QLineEdit*>("ProjectName");
+        if (dialog.objectName() != "TNewConfiguratorProject" || !name) return int(QDialog::Rejected);
+        proposed = name->text();
+        return int(QDialog::Accepted);
+    });
+    f.form.action("NewProject")->trigger();
+    EXPECT_EQ(proposed, "Project3");
+    ASSERT_EQ(f.fake.count("NewProject"), 1);
+    EXPECT_EQ(f.fake.callsOf("NewProject")[0].args, (std::vector<std::string>{"Project3", "Plc.dev"}));
+    EXPECT_EQ(f.form.OpenProjectName, "Project3");
+}
+
+TEST(ProjectCommands, NewProjectRefusesBadNamesAndCancel) {
+    for (const char* name : {"../evil", "a/b", ""}) {
+        Fixture f;
+        Runner r([&](QDialog& dialog) {
+            dialog.findChild<QLineEdit*>("Edit")->setText(name);
+            dialog.findChild<QComboBox*>("FileList")->setCurrentIndex(0);
+            dialog.findChild<QPushButton*>("OK")->click();
+            return dialog.result();
+        });
+        f.form.action("NewProject")->trigger();
+        EXPECT_EQ(f.fake.count("NewProject"), 0) << name;
+        EXPECT_EQ(f.form.OpenProjectName, "") << name;
+        EXPECT_EQ(f.ui.messages.size(), std::string(name).empty() ? 0u : 1u) << name;
+    }
+    Fixture f;
+    f.form.action("NewProject")->trigger();  // no runner: the dialog is rejected
+    EXPECT_EQ(f.fake.count("NewProject"), 0);
+}
+
+TEST(ProjectCommands, OpenCancelChangesNothing) {
+    Fixture f;
+    f.openAs("Old", f.dir.str() + "/Project/");
+    f.form.setWindowTitle("before");
+    f.form.action("OpenProject")->trigger();  // rejected
+    EXPECT_EQ(f.fake.count("CloseProject"), 0);
+    EXPECT_EQ(f.fake.count("OpenProject"), 0);
+    EXPECT_EQ(f.form.OpenProjectName, "Old");
+    EXPECT_EQ(f.form.windowTitle(), "before");
+}
+
+TEST(ProjectCommands, OpenChosenFileClosesTheOldOneFirst) {
+    Fixture f;
+    const std::string file = f.dir.str() + "/Project/Pump.hc";
+    test::writeBytes(file, "");
+    f.openAs("Old", f.dir.str() + "/Project/");
+    QString title;
+    Runner r([&](QDialog& dialog) {
+        auto* chooser = qobject_cast<QFileDialog*>(&dialog);
+        if (!chooser) return int(QDialog::Rejected);
+        title = chooser->windowTitle();
+        chooser->selectFile(QString::fromStdString(file));
+        return int(QDialog::Accepted);
+    });
+    f.commands->OpenProjectExecute();
+    EXPECT_EQ(title, QString::fromUtf8("Открытие проекта \"Orvanta configurator\""));
+    EXPECT_EQ(f.fake.slotsCalled().size() >= 2, true);
+    ASSERT_EQ(f.fake.count("CloseProject"), 1);
+    EXPECT_EQ(f.fake.callsOf("CloseProject")[0].args[0], f.dir.str() + "/Project/Old.hc");
+    EXPECT_EQ(f.fake.callsOf("OpenProject")[0].args[0], file);
+    EXPECT_EQ(f.form.OpenProjectName, "Pump");
+    EXPECT_EQ(f.form.windowTitle(), QString::fromStdString("Orvanta configurator - " + file + "  (device: Plc.dev)"));
+    EXPECT_TRUE(f.recent().empty());  // opening does not touch the recent list
+
+    // A failed open logs, closes and leaves no project.
+    f.fake.setResult("OpenProject", 3);
+    f.fake.clearCalls();
+    f.commands->OpenProjectExecute();
+    EXPECT_EQ(f.form.OpenProjectName, "");
+    EXPECT_EQ(f.form.windowTitle(), "Orvanta configurator");
+    EXPECT_EQ(f.form.windowIconText(), "Configurator");
+    EXPECT_EQ(f.fake.callsOf("CloseProject").back().args[0], "");
+}
+
+TEST(ProjectCommands, SaveStoresInTheProjectFolderAndRemembersIt) {
+    Fixture f;
+    f.openAs("Pump", "");
+    f.form.action("SaveProject")->trigger();
+    const std::string path = f.dir.str() + "/Project/Pump.hc";
+    ASSERT_EQ(f.fake.count("SaveProject"), 1);
+    EXPECT_EQ(f.fake.callsOf("SaveProject")[0].args[0], path);
+    EXPECT_EQ(f.form.OpenProjectFolder.toStdString(), f.dir.str() + "/Project/");
+    EXPECT_EQ(f.recent(), std::vector<std::string>{path});
+    EXPECT_EQ(f.form.windowTitle(), QString::fromStdString("Orvanta configurator - " + path + "  (device: Plc.dev)"));
+}
+
+// The kernel's refusal (a read-only folder, a full disk) is reported and the
+// recent list, the title and the names stay as they were.
+TEST(ProjectCommands, FailedSaveChangesNothing) {
+    Fixture f;
+    f.fake.setResult("SaveProject", -2);
+    f.openAs("Pump", "");
+    f.form.setWindowTitle("before");
+    f.form.action("SaveProject")->trigger();
+    EXPECT_EQ(f.ui.messages.size(), 1u);
+    EXPECT_TRUE(f.recent().empty());
+    EXPECT_EQ(f.form.windowTitle(), "before");
+    EXPECT_EQ(f.form.OpenProjectFolder, "");
+
+    Runner r([&](QDialog& dialog) {
+        qobject_cast<QFileDialog*>(&dialog)->selectFile(QString::fromStdString(f.dir.str() + "/Other.hc"));
+        return int(QDialog::Accepted);
+    });
+    f.form.action("SaveProjectAs")->trigger();
+    EXPECT_EQ(f.ui.messages.size(), 2u);
+    EXPECT_TRUE(f.recent().empty());
+    EXPECT_EQ(f.form.OpenProjectName, "Pump");
+    EXPECT_EQ(f.form.windowTitle(), "before");
+}
+
+TEST(ProjectCommands, FirstSaveAsksBeforeReplacingAFile) {
+    Fixture f;
+    test::writeBytes(f.dir.file("Project/Pump.hc"), "old");
+    f.openAs("Pump", "");
+    f.ui.answer = platform::Answer::No;
+    f.form.action("SaveProject")->trigger();
+    EXPECT_EQ(f.ui.questions.size(), 1u);
+    EXPECT_EQ(f.fake.count("SaveProject"), 0);
+    EXPECT_EQ(f.form.OpenProjectFolder, "");
+    f.ui.answer = platform::Answer::Yes;
+    f.form.action("SaveProject")->trigger();
+    EXPECT_EQ(f.fake.count("SaveProject"), 1);
+}
+
+TEST(ProjectCommands, SaveAsTakesTheChosenFile) {
+    Fixture f;
+    f.openAs("Pump", f.dir.str() + "/Project/");
+    const std::string chosen = f.dir.str() + "/Project/Copy.hc";
+    QString proposed;
+    Runner r([&](QDialog& dialog) {
+        auto* chooser = qobject_cast<QFileDialog*>(&dialog);
+        proposed = chooser->windowTitle();
+        chooser->selectFile(QString::fromStdString(chosen));
+        return int(QDialog::Accepted);
+    });
+    f.form.action("SaveProjectAs")->trigger();
+    EXPECT_EQ(proposed, QString::fromUtf8("Сохранение проекта \"Orvanta configurator\""));
+    EXPECT_EQ(f.fake.callsOf("SaveProject")[0].args[0], chosen);
+    EXPECT_EQ(f.form.OpenProjectName, "Copy");
+    EXPECT_EQ(f.recent(), std::vector<std::string>{chosen});
+    EXPECT_EQ(f.form.windowIconText(), "Copy.hc");
+}
+
+TEST(ProjectCommands, CloseRemembersTheProjectAndCancelKeepsIt) {
+    Fixture f;
+    const std::string path = f.dir.str() + "/Project/Pump.hc";
+    test::writeBytes(path, "<x/>");
+    f.openAs("Pump", f.dir.str() + "/Project/");
+    // The unsaved-work question goes through the global kernel record.
+    KernelOptionsPtr = f.fake.recordPtr();
+    f.ui.answer = platform::Answer::Cancel;
+    f.form.action("CloseProject")->trigger();
+    EXPECT_EQ(f.ui.questions.size(), 1u);
+    EXPECT_EQ(f.fake.count("CloseProject"), 0);
+    EXPECT_EQ(f.form.OpenProjectName, "Pump");
+    f.ui.answer = platform::Answer::No;
+    f.form.action("CloseProject")->trigger();
+    KernelOptionsPtr = nullptr;
+    EXPECT_EQ(f.fake.callsOf("CloseProject").back().args[0], path);
+    EXPECT_EQ(f.form.OpenProjectName, "");
+    EXPECT_EQ(f.recent(), std::vector<std::string>{path});
+    EXPECT_EQ(f.form.windowTitle(), "Orvanta configurator");
+}
+
+// A project never saved has no file to compare with: closing it always asks,
+// and Да saves it into the project folder first.
+TEST(ProjectCommands, ClosingANeverSavedProjectAsksAndSavesIt) {
+    Fixture f;
+    f.openAs("Pump", "");
+    f.ui.answer = platform::Answer::Cancel;
+    f.form.action("CloseProject")->trigger();
+    EXPECT_EQ(f.ui.questions.size(), 1u);
+    EXPECT_EQ(f.fake.count("CloseProject"), 0);
+    EXPECT_EQ(f.form.OpenProjectName, "Pump");
+    f.ui.answer = platform::Answer::Yes;
+    f.form.action("CloseProject")->trigger();
+    const std::string path = f.dir.str() + "/Project/Pump.hc";
+    const std::vector<std::string> order = f.fake.slotsCalled();
+    const auto saved = std::find(order.begin(), order.end(), "SaveProject");
+    ASSERT_NE(saved, order.end());
+    EXPECT_NE(std::find(saved, order.end(), "CloseProject"), order.end()) << "saved before it is closed";
+    EXPECT_EQ(f.fake.callsOf("SaveProject")[0].args[0], path);
+    EXPECT_EQ(f.fake.callsOf("CloseProject")[0].args[0], path);
+    EXPECT_EQ(f.form.OpenProjectName, "");
+    EXPECT_EQ(f.recent(), std::vector<std::string>{path});
+}
+
+TEST(ProjectCommands, FileMenuListsRecentProjectsAndFastOpens) {
+    Fixture f;
+    const std::string a = f.dir.str() + "/Project/A.hc";
+    const std::string b = f.dir.str() + "/Project/B.hc";
+    test::writeBytes(a, "");
+    test::writeBytes(b, "");
+    AddRecentFile(RegistryRoot::CurrentUser, kClosedProjectsKey, a);
+    AddRecentFile(RegistryRoot::CurrentUser, kClosedProjectsKey, f.dir.str() + "/gone.hc");
+    AddRecentFile(RegistryRoot::CurrentUser, kClosedProjectsKey, b);
+    QMenu& menu = *f.commands->fileMenu();
+    f.commands->FilesClick(menu);
+    QStringList texts;
+    for (QAction* item : menu.actions()) texts << (item->isSeparator() ? "-" : item->text());
+    EXPECT_EQ(texts, (QStringList{QString::fromUtf8("Новый проект"), QString::fromUtf8("Открыть проект"),
+                                  QString::fromUtf8("Закрыть проект"), "-", QString::fromUtf8("Схранить проект"),
+                                  QString::fromUtf8("Сохранить проект как"), "-",
+                                  QString::fromStdString("0. " + b), QString::fromStdString("1. " + a), "-",
+                                  QString::fromUtf8("Выход")}));
+    f.openAs("Open", f.dir.str() + "/Project/");
+    f.commands->FilesClick(menu);
+    EXPECT_FALSE(menu.findChild<QAction*>("FileNewProject")->isEnabled());
+    EXPECT_FALSE(menu.findChild<QAction*>("FileOpenProject")->isEnabled());
+    menu.findChild<QAction*>("Recent1")->trigger();
+    EXPECT_EQ(f.fake.slotsCalled()[0], "CloseProject");
+    EXPECT_EQ(f.fake.callsOf("OpenProject")[0].args[0], a);
+    EXPECT_EQ(f.form.OpenProjectName, "A");
+}
+
+TEST(ProjectCommands, ProjectMenuSheetsFilesAndRunItemsForTheRuntimeDevice) {
+    Fixture f;
+    f.openAs("Pump", "/p/");
+    f.fake.setResult("GetSheetCount", 0x10002);  // the low 16 bits count
+    static TSheetRecord sheets[2] = {};
+    std::strcpy(sheets[0].Name, "Main");
+    std::strcpy(sheets[1].Name, "Pumps");
+    f.fake.setHook<TGetSheetProc>("GetSheet", [](int32_t i) { return &sheets[i]; });
+    f.fake.setResult("LibraryFileCount", 1);
+    f.fake.setText("GetLibraryFile", "\\Lib\\Base.xml");
+    QUrl shown;
+    SetUrlOpener([&](const QString& url) { shown = QUrl(url); return true; });
+    QMenu& menu = *f.commands->projectMenu();
+    auto configItems = [&] {
+        f.commands->project1Click(menu);
+        return menu.findChild<QMenu*>("Configuration")->actions().size();
+    };
+    EXPECT_EQ(configItems(), 3);
+    f.fake.setText("GetDeviceProgram", "VT_win.exe");
+    EXPECT_EQ(configItems(), 6);
+    QMenu* schemes = menu.findChild<QMenu*>("Shems");
+    ASSERT_NE(schemes, nullptr);
+    ASSERT_EQ(schemes->actions().size(), 2);
+    EXPECT_EQ(schemes->actions()[1]->text(), "Pumps");
+    schemes->actions()[1]->trigger();
+    EXPECT_EQ(f.fake.callsOf("OpenSheetWindow")[0].args[0], "Pumps");
+    menu.findChild<QMenu*>("LibraryFiles")->actions()[0]->trigger();
+    EXPECT_EQ(shown.toLocalFile().toStdString(), f.dir.str() + "/Lib/Base.xml");
+    SetUrlOpener({});
+}
+
+TEST(ProjectCommands, ZoomWithoutASchemeWindowDoesNothing) {
+    Fixture f;
+    f.commands->ScalePlExecute();
+    f.commands->ScaleMiExecute();
+    f.commands->Scale100Execute();
+    EXPECT_TRUE(f.fake.calls().empty());
+}
+
+}  // namespace
+}  // namespace zo::configurator
