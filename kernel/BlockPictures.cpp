@@ -20,7 +20,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <exception>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -228,28 +227,29 @@ std::unique_ptr<QImage> commentsPicture(const std::vector<std::string>& comments
 bool canDraw(const char* blockPath, void** bitmap) { return blockPath && bitmap && !*bitmap; }
 
 int32_t drawBlockPicture(const char* blockPath, std::unique_ptr<QImage>& out) {
-    if (!QGuiApplication::instance()) return -2;
+    if (!QGuiApplication::instance()) return kPictureNotMade;
     TBlockRecord block{};
     std::memcpy(block.DescriptionPath, blockPath, strnlen(blockPath, sizeof block.DescriptionPath - 1));
-    if (PrepareBlock(&block) != 0) return -2;
+    if (PrepareBlock(&block) != 0) return kPictureNotMade;
     std::unique_ptr<QImage> image;
     try {
         image = symbolPicture(block);
-    } catch (const std::exception&) {
-        image.reset();
+    } catch (...) {
+        ReleaseBlock(&block);
+        throw;
     }
-    if (ReleaseBlock(&block) != 0) return -4;
-    if (!image) return -2;
+    if (ReleaseBlock(&block) != 0) return kPictureBlockNotReleased;
+    if (!image) return kPictureNotMade;
     out = std::move(image);
-    return 0;
+    return kPictureMade;
 }
 
 int32_t drawBlockComments(const char* blockPath, std::unique_ptr<QImage>& out) {
-    if (!QGuiApplication::instance()) return -2;
+    if (!QGuiApplication::instance()) return kPictureNotMade;
     std::vector<std::string> comments;
-    if (ReadBlockComments(blockPath, &comments) != 0) return -2;
+    if (ReadBlockComments(blockPath, &comments) != 0) return kPictureNotMade;
     out = commentsPicture(comments);
-    return out ? 0 : -2;
+    return out ? kPictureMade : kPictureNotMade;
 }
 
 // The picture above the comments on light grey, two lines between them.
@@ -282,43 +282,31 @@ bool IsKernelPicture(const void* object) { return object && registry().has(objec
 using namespace zo::kernel;
 
 extern "C" int32_t DrawBlockPicture(const char* blockPath, void** bitmap) {
-    if (!canDraw(blockPath, bitmap)) return -1;
-    try {
-        std::unique_ptr<QImage> image;
-        const int32_t result = drawBlockPicture(blockPath, image);
-        if (result == 0) *bitmap = HandOutPicture(image.release());
-        return result;
-    } catch (const std::exception&) {
-        return -2;
-    }
+    if (!canDraw(blockPath, bitmap)) return kPictureBadArgument;
+    std::unique_ptr<QImage> image;
+    const int32_t result = drawBlockPicture(blockPath, image);
+    if (result == kPictureMade) *bitmap = HandOutPicture(image.release());
+    return result;
 }
 
 extern "C" int32_t DrawBlockComments(const char* blockPath, void** bitmap) {
-    if (!canDraw(blockPath, bitmap)) return -1;
-    try {
-        std::unique_ptr<QImage> image;
-        const int32_t result = drawBlockComments(blockPath, image);
-        if (result == 0) *bitmap = HandOutPicture(image.release());
-        return result;
-    } catch (const std::exception&) {
-        return -2;
-    }
+    if (!canDraw(blockPath, bitmap)) return kPictureBadArgument;
+    std::unique_ptr<QImage> image;
+    const int32_t result = drawBlockComments(blockPath, image);
+    if (result == kPictureMade) *bitmap = HandOutPicture(image.release());
+    return result;
 }
 
 extern "C" int32_t GetBlockInfoBitmap(const char* blockPath, void** bitmap) {
-    if (!canDraw(blockPath, bitmap)) return -1;
-    try {
-        std::unique_ptr<QImage> symbol, comments;
-        if (drawBlockPicture(blockPath, symbol) != 0) return -2;
-        // Comments that cannot be read leave the picture alone.
-        if (drawBlockComments(blockPath, comments) != 0) comments = std::make_unique<QImage>();
-        std::unique_ptr<QImage> info = infoPicture(*symbol, *comments);
-        if (!info) return -2;
-        *bitmap = HandOutPicture(info.release());
-        return 0;
-    } catch (const std::exception&) {
-        return -2;
-    }
+    if (!canDraw(blockPath, bitmap)) return kPictureBadArgument;
+    std::unique_ptr<QImage> symbol, comments;
+    if (drawBlockPicture(blockPath, symbol) != kPictureMade) return kPictureNotMade;
+    // Comments that cannot be read leave the picture alone.
+    if (drawBlockComments(blockPath, comments) != kPictureMade) comments = std::make_unique<QImage>();
+    std::unique_ptr<QImage> info = infoPicture(*symbol, *comments);
+    if (!info) return kPictureNotMade;
+    *bitmap = HandOutPicture(info.release());
+    return kPictureMade;
 }
 
 extern "C" void ReleaseObject(void** object) {

@@ -16,15 +16,23 @@ void* HandOutPicture(QImage* picture);
 // Whether the kernel made the object and has not freed it yet.
 bool IsKernelPicture(const void* object);
 
+// Results of GetBlockInfoBitmap, DrawBlockPicture and DrawBlockComments.
+enum BlockPictureResult : int32_t {
+    kPictureMade = 0,
+    kPictureBadArgument = -1,        // nil path, or the bitmap not nil on entry
+    kPictureNotMade = -2,            // the block could not be prepared, or its picture (comments) made
+    kPictureBlockNotReleased = -4,   // DrawBlockPicture: the prepared block could not be released
+};
+
 }  // namespace zo::kernel
 
 extern "C" {
-// 0 made; -1 nil path or bitmap not nil on entry; -2 the block picture could not be made.
+// A BlockPictureResult: made; bad argument; the block picture could not be made.
 int32_t GetBlockInfoBitmap(const char* blockPath, void** bitmap);
-// 0; -1 nil path or bitmap not nil; -2 the block could not be prepared;
-// -4 the prepared block could not be released (no picture is handed out).
+// A BlockPictureResult: made; bad argument; the block could not be prepared;
+// the prepared block could not be released (no picture is handed out).
 int32_t DrawBlockPicture(const char* blockPath, void** bitmap);
-// 0; -1 nil path or bitmap not nil; -2 the comments could not be read.
+// A BlockPictureResult: made; bad argument; the comments could not be read.
 int32_t DrawBlockComments(const char* blockPath, void** bitmap);
 // Frees a picture of the kernel and sets the variable nil; an object the
 // kernel did not make is left alone, and so is the variable.

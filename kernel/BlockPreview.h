@@ -5,12 +5,23 @@
 
 #include <cstdint>
 
+namespace zo::kernel {
+
+// Results of GetBlockPreview, and of FreeBlockPreview where it answers itself.
+enum BlockPreviewResult : int32_t {
+    kPreviewMade = 0,
+    kPreviewRefused = -1,      // get: bitmap nil or not nil on entry, nil path, or the block
+                               // cannot be prepared; free: nil bitmap
+    kPreviewNotReleased = -2,  // get: the temporary block could not be released (no picture
+                               // is handed out); free: the graphic library is not loaded
+};
+
+}  // namespace zo::kernel
+
 extern "C" {
-// 0 and bitmap := the block's picture; -1 bitmap nil or not nil on entry, nil
-// path, or the block cannot be prepared; -2 the temporary block could not be
-// released (no picture is handed out then).
+// A BlockPreviewResult; bitmap := the block's picture when made.
 int32_t GetBlockPreview(const char* blockPath, void** bitmap);
-// -1 nil bitmap; -2 the graphic library is not loaded; else the result of
-// its release entry, given the address of bitmap (nil again once freed).
+// kPreviewRefused, kPreviewNotReleased, else the result of the graphic
+// library's release entry, given the address of bitmap (nil again once freed).
 int32_t FreeBlockPreview(void** bitmap);
 }

@@ -12,7 +12,6 @@
 
 #include <charconv>
 #include <cstring>
-#include <new>
 
 namespace zo::kernel {
 
@@ -62,7 +61,7 @@ void groupUnbound(ConfigWriter& writer, int& n) {
     void* data = nullptr;
     int32_t size = 0;
     int32_t reserved = 0;
-    if (GetKernelOptionBlock(kBuilderBlockName, &data, &size, &reserved) != 0 || !data || size < 2) return;
+    if (GetKernelOptionBlock(kBuilderBlockName, &data, &size, &reserved) != kOptionBlockDone || !data || size < 2) return;
     const auto* options = static_cast<const uint8_t*>(data);
     bool changed = false;
     if (options[0] == 1 && GroupUnboundPins("IN", n) > 0) {
@@ -95,7 +94,7 @@ int networkItem(ConfigWriter& writer, const TSheetRecord& sheet, const TBlockRec
     int16_t id = -1;
     const auto missing = [&](const char* field) {
         writer.Log(BlockOnSheet(sheet, block) + ZO_RU("   не содержит поля ") + Q + field + Q, kLogError);
-        return -7;
+        return kConfigPinFieldMissing;
     };
     if (!d || !record || d->FindItem(pinField, pin) != 1) return missing(pinField);
     int32_t idValue = 0;
@@ -105,10 +104,11 @@ int networkItem(ConfigWriter& writer, const TSheetRecord& sheet, const TBlockRec
     data.assign(6, '\0');
     std::memcpy(&data[0], &pinValue, 2);
     std::memcpy(&data[2], &idValue, 4);
-    return 0;
+    return kConfigWritten;
 }
 
-// Count heads and channel items of the full layout: 0, -4 or -7.
+// Count heads and channel items of the full layout: written, channel not
+// written or pin field missing.
 int writeChannels(ConfigWriter& writer) {
     int counts[4] = {};
     forEachBlock([&](TSheetRecord&, TBlockRecord& block) {
@@ -116,13 +116,14 @@ int writeChannels(ConfigWriter& writer) {
     });
     for (size_t i = 0; i < 4; ++i) {
         if (counts[i] <= 0) continue;
-        if (counts[i] > 0x7FFF || !writer.Append(ConfigHead(kCfgHeadSize, kChannels[i].kind, counts[i], 0))) return -4;
+        if (counts[i] > 0x7FFF || !writer.Append(ConfigHead(kCfgHeadSize, kChannels[i].kind, counts[i], 0)))
+            return kConfigChannelNotWritten;
         writer.Log(platform::utf8ToCp1251(kChannels[i].countLabel) + std::to_string(counts[i]) + "  -(" +
                        std::to_string(kCfgHeadSize) + ZO_RU(" байт)"),
                    kLogInformation);
     }
     int running[4] = {};
-    int result = 0;
+    int result = kConfigWritten;
     forEachBlock([&](TSheetRecord& sheet, TBlockRecord& block) {
         const ChannelKind* c = result == 0 ? channelOf(block) : nullptr;
         if (!c) return;
@@ -131,7 +132,7 @@ int writeChannels(ConfigWriter& writer) {
             const TStruct* d = BlockDescription(block);
             const int size = d && BlockData(block) ? d->GetSize() : -1;
             if (size < 0 || size + kCfgHeadSize > 0xFFFF) {
-                result = -4;
+                result = kConfigChannelNotWritten;
                 return;
             }
             data.assign(static_cast<const char*>(BlockData(block)), size_t(size));
@@ -140,7 +141,7 @@ int writeChannels(ConfigWriter& writer) {
         }
         const int length = int(data.size()) + kCfgHeadSize;
         if (!writer.Append(ConfigHead(length, c->kind, running[c - kChannels]++, int(data.size())) + data)) {
-            result = -4;
+            result = kConfigChannelNotWritten;
             return;
         }
         writer.Log(ZO_RU("Добавлен канал ") + Q + RecordName(block.Name, sizeof block.Name) + Q + ZO_RU(" схемы ") + Q +
@@ -151,24 +152,25 @@ int writeChannels(ConfigWriter& writer) {
     return result;
 }
 
-// The connections element (or the one count byte of the simplified layout): 0, -1 or -3.
+// The connections element (or the one count byte of the simplified layout):
+// written, refused or count not written.
 int writeNetCount(ConfigWriter& writer, int n) {
     if (writer.FileType() == 2) {
         if (n > kMaxSimplifiedNets) {
             writer.Log(ZO_RU("Ошибка, большое количество соеденений (больше 254)"), kLogError);
-            return -1;
+            return kConfigRefused;
         }
-        if (!writer.Append(std::string(1, char(n)))) return -3;
+        if (!writer.Append(std::string(1, char(n)))) return kConfigCountNotWritten;
         writer.Log(ZO_RU("Добавлено описание соеденений -(1 байт)"), kLogInformation);
-        return 0;
+        return kConfigWritten;
     }
     if (n > kMaxFullNets) {
         writer.Log(ZO_RU("Ошибка, большое количество соеденений (больше ") + std::to_string(kMaxFullNets) + ")", kLogError);
-        return -1;
+        return kConfigRefused;
     }
-    if (!writer.Append(ConfigHead(kCfgHeadSize, kCfgConnections, n + 1, 0))) return -3;
+    if (!writer.Append(ConfigHead(kCfgHeadSize, kCfgConnections, n + 1, 0))) return kConfigCountNotWritten;
     writer.Log(ZO_RU("Добавлено описание соеденений -(") + std::to_string(kCfgHeadSize) + ZO_RU(" байт)"), kLogInformation);
-    return 0;
+    return kConfigWritten;
 }
 
 int createConfigFile(const std::string& cfgPath, const std::string& logName, TZoStringList* list) {
@@ -181,40 +183,40 @@ int createConfigFile(const std::string& cfgPath, const std::string& logName, TZo
     int n = IndexConnections();
     if (n < 0 || n > 65535) {
         writer.Log(ZO_RU("Ошибка индексирования соединений"), kLogError);
-        return -1;
+        return kConfigRefused;
     }
     writer.Log(ZO_RU("Индексирования соеденений: ") + std::to_string(n) + ZO_RU(" соединений"), kLogInformation);
     groupUnbound(writer, n);
-    if (!blockHeadChecked(writer)) return -1;
+    if (!blockHeadChecked(writer)) return kConfigRefused;
 
     const TStruct* header = HeaderDescription();
     const int headerSize = header ? header->GetSize() : -1;
     if (headerSize < 0) {
         writer.Log(ZO_RU("Не удается загрузить описание  ") + HeaderDescriptionPath(), kLogError);
-        return -1;
+        return kConfigRefused;
     }
-    if (headerSize > 0 && !s.headerRecord) return -2;
+    if (headerSize > 0 && !s.headerRecord) return kConfigNotCreated;
     const std::string headerBytes(static_cast<const char*>(s.headerRecord), size_t(headerSize));
-    if (!writer.Create(headerBytes)) return -2;
+    if (!writer.Create(headerBytes)) return kConfigNotCreated;
     writer.Log(ZO_RU("Добавлен заголовок -(") + std::to_string(headerSize) + ZO_RU(" байт)"), kLogInformation);
 
-    if (const int rc = writeNetCount(writer, n); rc != 0) return rc;
+    if (const int rc = writeNetCount(writer, n); rc != kConfigWritten) return rc;
     if (s.configFileType != 2) {
-        if (const int rc = writeChannels(writer); rc != 0) return rc;
+        if (const int rc = writeChannels(writer); rc != kConfigWritten) return rc;
     }
-    if (const int rc = WriteBlocksInOrder(writer, n); rc != 0) return rc;
+    if (const int rc = WriteBlocksInOrder(writer, n); rc != kConfigWritten) return rc;
     if (s.configFileType == 2) {
-        if (!writer.Append(std::string(1, '\0'))) return -3;
+        if (!writer.Append(std::string(1, '\0'))) return kConfigCountNotWritten;
         writer.Log(ZO_RU("Добавлен маркер окончания файла конфигурации -(1 байт)"), kLogInformation);
     }
     if (!writer.Commit()) {
         writer.Log(ZO_RU("Ошибка создания файла ") + Q + cfgPath + Q, kLogError);
-        return -2;
+        return kConfigNotCreated;
     }
     writer.Log(ZO_RU("Создан файл конфигураций ") + cfgPath + " -(" + std::to_string(writer.Total()) + ZO_RU(" байт)"),
                kLogInformation);
     if (auto repaint = Options().RepaintSchemeWindows) repaint();
-    return 0;
+    return kConfigWritten;
 }
 
 }  // namespace
@@ -222,9 +224,5 @@ int createConfigFile(const std::string& cfgPath, const std::string& logName, TZo
 }  // namespace zo::kernel
 
 extern "C" int32_t CreateConfigFile(const char* cfgPath, const char* logName, TZoStringList* list) {
-    try {
-        return zo::kernel::createConfigFile(cfgPath ? cfgPath : "", logName ? logName : "", list);
-    } catch (const std::bad_alloc&) {
-        return -1;
-    }
+    return zo::kernel::createConfigFile(cfgPath ? cfgPath : "", logName ? logName : "", list);
 }

@@ -9,13 +9,25 @@
 
 #include <cstdint>
 
+namespace zo::kernel {
+
+// Results of CreateConfigFile.
+enum ConfigFileResult : int32_t {
+    kConfigWritten = 0,
+    kConfigRefused = -1,            // indexing failed, a description check failed, the header
+                                    // description does not load, or more nets than the layout holds
+    kConfigNotCreated = -2,         // the file could not be created with the header
+    kConfigCountNotWritten = -3,    // the connection count or the end marker
+    kConfigChannelNotWritten = -4,  // a channel element
+    kConfigNotOrdered = -5,         // the blocks could not be ordered
+    kConfigPinFieldMissing = -7,    // a network channel lacks its pin field or "ID"
+    kConfigBlockNotWritten = -8,    // an FBD block element
+};
+
+}  // namespace zo::kernel
+
 extern "C" {
-// 0 written; -1 indexing failed, a description check failed, the header
-// description does not load, or there are more nets than the layout holds;
-// -2 the file could not be created with the header; -3 the connection count or
-// the end marker could not be written; -4 a channel element could not be
-// written; -5 the blocks could not be ordered; -7 a network channel lacks its
-// pin field or "ID"; -8 an FBD block element could not be written. A failed
-// run leaves no partial file: a file at CfgPath from an earlier run stays as it was.
+// A ConfigFileResult. A failed run leaves no partial file: a file at CfgPath
+// from an earlier run stays as it was.
 int32_t CreateConfigFile(const char* cfgPath, const char* logName, TZoStringList* list);
 }

@@ -5,6 +5,7 @@
 // blocks as the pending mark.
 
 #include "common/Struct.h"
+#include "kernel/ConfigFile.h"
 #include "kernel/ConfigWriter.h"
 #include "kernel/KernelLog.h"
 #include "kernel/KernelState.h"
@@ -158,7 +159,7 @@ int WriteBlocksInOrder(ConfigWriter& writer, int netCount) {
                 ref.block->Selected = 0;
                 markOutputs(writer, nets, ref);
             } else if (inputsReady(writer, nets, ref)) {
-                if (!take(writer, nets, ref, length)) return -8;
+                if (!take(writer, nets, ref, length)) return kConfigBlockNotWritten;
                 ++written;
             } else {
                 if (ref.block->Priority > best) {
@@ -178,16 +179,16 @@ int WriteBlocksInOrder(ConfigWriter& writer, int netCount) {
         if (cleared > 0) continue;
         if (!candidate) {
             logUnordered(writer, blocks, pending);
-            return -5;
+            return kConfigNotOrdered;
         }
         int length = 0;
-        if (!take(writer, nets, *candidate, length)) return -8;
+        if (!take(writer, nets, *candidate, length)) return kConfigBlockNotWritten;
         --pending;
         writer.Log(ZO_RU("Добавлен приоритетный блок ") + BlockOnSheet(*candidate->sheet, *candidate->block) + " -(" +
                        std::to_string(length) + ZO_RU(" байт)"),
                    kLogInformation);
     }
-    return 0;
+    return kConfigWritten;
 }
 
 int GroupUnboundPins(const char* kind, int net) {

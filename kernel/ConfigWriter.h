@@ -72,8 +72,9 @@ std::string RecordName(const char* field, size_t size);
 // Quoted names for log lines: Q + block + Q + " схемы " + Q + sheet + Q.
 std::string BlockOnSheet(const TSheetRecord& sheet, const TBlockRecord& block);
 
-// Execution order of the FBD blocks (writes them): 0; -5 not every block could
-// be ordered; -8 a block could not be written.
+// Execution order of the FBD blocks (writes them): kConfigWritten;
+// kConfigNotOrdered when not every block could be ordered;
+// kConfigBlockNotWritten when a block could not be written (ConfigFileResult).
 int WriteBlocksInOrder(ConfigWriter& writer, int nets);
 
 // Binds every pin of the kind ("IN" or "OUT") whose value is "65535" to net;

@@ -319,11 +319,11 @@ int StraightUp(const char* sheetName, TSheetRecord* sheet, int32_t x, int32_t y,
     g.layingLine = 0;
     State().layingLink.Clear();
     changed = 1;
-    if (!insideSheet(sheet, cellX, cellY) || !sameSheet) return -1;
+    if (!insideSheet(sheet, cellX, cellY) || !sameSheet) return kPointerRefused;
     g.currentX = cellX;
     g.currentY = cellY;
     const TZoSegment s = straightSegment(g.downX, g.downY, cellX, cellY);
-    if (!validSegment(s)) return -1;
+    if (!validSegment(s)) return kPointerRefused;
     Log(ZO_RU("Добавляем соединение  ") + sheet->Name + ZO_RU(" позиция-(") + std::to_string(PointX(s.first)) +
             " ," + std::to_string(PointY(s.first)) + " ," + std::to_string(PointX(s.second)) + " ," +
             std::to_string(PointY(s.second)) + ")",
@@ -333,7 +333,7 @@ int StraightUp(const char* sheetName, TSheetRecord* sheet, int32_t x, int32_t y,
     AppendLink(sheet, s.first, s.second);
     MergeLinks(sheet);
     repaintInspector();
-    return 0;
+    return kPointerDone;
 }
 
 void RoutedMove(const char* sheetName, TSheetRecord* sheet, int32_t cellX, int32_t cellY, char* hint,
@@ -393,7 +393,7 @@ int RoutedUp(const char* sheetName, TSheetRecord* sheet, int32_t x, int32_t y, u
         }
     }
     repaintInspector();
-    return 0;
+    return kPointerDone;
 }
 
 }  // namespace zo::kernel

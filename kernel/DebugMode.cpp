@@ -129,6 +129,6 @@ extern "C" uint8_t GetMode() { return State().mode; }
 
 extern "C" int32_t ForwardToDebugger(int32_t a, int32_t b, int32_t c, int32_t d, uint8_t e) {
     const TDebugOptions* debug = DebugOptions();
-    if (!debug || !debug->DebugRequest) return -1;
+    if (!debug || !debug->DebugRequest) return kDebuggerNotLoaded;
     return debug->DebugRequest(a, b, c, d, e);
 }

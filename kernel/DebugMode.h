@@ -9,6 +9,9 @@
 
 namespace zo::kernel {
 
+// ForwardToDebugger's own result (else the debugging library's).
+inline constexpr int32_t kDebuggerNotLoaded = -1;
+
 // Stops the debugging library (its thread joined), then empties the net value
 // list and unloads the library. Nothing when it is not loaded. The mode stays
 // as it is. SetMode, CloseProject and KernelDone call it.
@@ -23,6 +26,6 @@ std::string DebugConfigPath(const std::string& projectPath);
 extern "C" {
 void SetMode(uint8_t mode);
 uint8_t GetMode();
-// ZoDebug's DebugRequest with the same values; -1 when it is not loaded.
+// ZoDebug's DebugRequest with the same values; kDebuggerNotLoaded when it is not loaded.
 int32_t ForwardToDebugger(int32_t a, int32_t b, int32_t c, int32_t d, uint8_t e);
 }

@@ -14,6 +14,13 @@ inline constexpr uint8_t kModeStraight = 1;  // straight connection segments
 inline constexpr int kCellPixels = 12;        // one grid cell
 inline constexpr int32_t kOutsideSheet = 0xFFFF;  // a pointer coordinate outside the sheet
 
+// Results of the pointer slots (SheetMouseDown, -Move, -Up) and of the steps
+// that end a gesture.
+enum PointerResult : int32_t {
+    kPointerDone = 0,
+    kPointerRefused = -1,  // no such sheet, or (up) nothing was under way at that point
+};
+
 struct TGesture {
     char downSheet[61] = {};  // sheet on which the gesture started
     int32_t downX = 0;        // pixels in mode 0, cells in modes 1 and 2

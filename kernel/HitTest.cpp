@@ -22,15 +22,15 @@ bool blockHolds(const TBlockRecord& b, int32_t cx, int32_t cy) {
 
 bool onSheetGrid(int32_t cx, int32_t cy) { return cx >= 0 && cy >= 0 && cx <= 0xFFFF && cy <= 0xFFFF; }
 
-// The sheet of the name: 0, -1 nil name, -2 none, -3 no lists.
+// The sheet of the name: a HitResult.
 int sheetFor(const char* name, TSheetRecord*& sheet) {
     sheet = nullptr;
-    if (!name) return -1;
+    if (!name) return kHitNilName;
     uint16_t index = 0;
-    if (!State().sheets.FindName(index, name)) return -2;
+    if (!State().sheets.FindName(index, name)) return kHitNoSuchSheet;
     sheet = static_cast<TSheetRecord*>(State().sheets.GetItem(index));
-    if (!sheet || !sheet->Blocks || !sheet->Links) return -3;
-    return 0;
+    if (!sheet || !sheet->Blocks || !sheet->Links) return kHitNoRecord;
+    return kHitDone;
 }
 
 void findBlockAndPin(const TSheetRecord& sheet, int32_t cx, int32_t cy, TPinHit& hit) {
@@ -104,13 +104,13 @@ int FindPinAt(const char* sheetName, int32_t x, int32_t y, TPinHit& hit) {
     hit = TPinHit{};
     TSheetRecord* sheet = nullptr;
     const int found = sheetFor(sheetName, sheet);
-    if (found != 0) return found;
+    if (found != kHitDone) return found;
     hit.Sheet = sheet;
     const int32_t cx = x / kGridCell, cy = y / kGridCell;
     findBlockAndPin(*sheet, cx, cy, hit);
     findLink(*sheet, cx, cy, hit);
     if (hit.Link) findPinItem(*sheet, hit);
-    return 0;
+    return kHitDone;
 }
 
 }  // namespace zo::kernel
@@ -128,9 +128,9 @@ extern "C" int32_t SheetHitTest(const char* sheetName, int32_t x, int32_t y, int
         if (linkIndex) *linkIndex = link;
         return result;
     };
-    publish(0);
+    publish(kHitDone);
     TSheetRecord* sheet = nullptr;
-    if (const int found = sheetFor(sheetName, sheet); found != 0) return found;
+    if (const int found = sheetFor(sheetName, sheet); found != kHitDone) return found;
     const int32_t cx = x / kGridCell, cy = y / kGridCell;
     const TMenObj* blocks = sheet->Blocks;
     for (uint16_t i = 0; i < blocks->Count; ++i) {
@@ -146,7 +146,7 @@ extern "C" int32_t SheetHitTest(const char* sheetName, int32_t x, int32_t y, int
         if (l->Selected == 1) ++linksSelected;
         if (onGrid && PointOnSegment(TZoSegment{l->PointA, l->PointB}, cell)) link = i;
     }
-    return publish(0);
+    return publish(kHitDone);
 }
 
 extern "C" const char* GetBlockPath(const char* sheetName, int32_t blockIndex) {

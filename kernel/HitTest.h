@@ -15,6 +15,14 @@ struct TStructItem;
 
 namespace zo::kernel {
 
+// Results of SheetHitTest and FindPinAt.
+enum HitResult : int32_t {
+    kHitDone = 0,
+    kHitNilName = -1,
+    kHitNoSuchSheet = -2,
+    kHitNoRecord = -3,  // the sheet has no block or connection list
+};
+
 // The hit at a point. Block and Pin: the last block whose rectangle holds the
 // cell and that has its description, and its pin at that cell (nil when
 // none). Link: the first connection whose rectangle (edges included) holds
@@ -33,14 +41,13 @@ struct TPinHit {
     int32_t PinItemField = -1;
 };
 
-// 0; -1 nil name; -2 no such sheet; -3 no sheet record (no lists). The hit is
-// cleared first. X and Y are sheet pixels.
+// A HitResult. The hit is cleared first. X and Y are sheet pixels.
 int FindPinAt(const char* sheetName, int32_t x, int32_t y, TPinHit& hit);
 
 }  // namespace zo::kernel
 
 extern "C" {
-// 0; -1 nil name; -2 no such sheet; -3 no record. The outputs are set first
+// A HitResult. The outputs are set first
 // (0, 0, -1, -1): the selected blocks and connections of the sheet, the last
 // block whose rectangle holds the cell, the last connection that passes
 // strictly through it.

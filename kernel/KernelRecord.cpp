@@ -79,7 +79,7 @@ void fillStructAccess(TKernelOptions& o) {
 
 void FillKernelOptions(TKernelOptions& o) {
     o.KernelInit = ZO_KERNEL_SLOT(KernelInit);
-    o.KernelDone = ZO_KERNEL_SLOT(KernelDone, -1);
+    o.KernelDone = ZO_KERNEL_SLOT(KernelDone, kKernelDoneFailed);
     fillStructAccess(o);
     o.GetProgramFolder = ZO_KERNEL_SLOT(GetProgramFolder, kNoText);
     o.GetDeviceFolder = ZO_KERNEL_SLOT(GetDeviceFolder, kNoText);
@@ -95,17 +95,17 @@ void FillKernelOptions(TKernelOptions& o) {
     o.GetSheetCount = ZO_KERNEL_SLOT(GetSheetCount, 0);
     o.GetSheet = ZO_KERNEL_SLOT(GetSheet, nullptr);
     o.ResizeSheet = ZO_KERNEL_SLOT(ResizeSheet, kResizeRefused);
-    o.OpenSheetWindow = ZO_KERNEL_SLOT(OpenSheetWindow, -1);
+    o.OpenSheetWindow = ZO_KERNEL_SLOT(OpenSheetWindow, kOpenNoSuchSheet);
     o.AddSheet = ZO_KERNEL_SLOT(AddSheet);
     o.DeleteSheet = ZO_KERNEL_SLOT(DeleteSheet, kSheetHoldsBlocks);
     o.SetSheetWindow = ZO_KERNEL_SLOT(SetSheetWindow, kWindowNoSuchSheet);
     // -- dropping blocks, block pictures and hit testing
-    o.SheetHitTest = ZO_KERNEL_SLOT(SheetHitTest, -1);
+    o.SheetHitTest = ZO_KERNEL_SLOT(SheetHitTest, kHitNilName);
     o.GetBlockPath = ZO_KERNEL_SLOT(GetBlockPath, nullptr);
     o.GetBlockLibrary = ZO_KERNEL_SLOT(GetBlockLibrary, nullptr);
-    o.GetBlockInfoBitmap = ZO_KERNEL_SLOT(GetBlockInfoBitmap, -2);
-    o.DrawBlockPicture = ZO_KERNEL_SLOT(DrawBlockPicture, -2);
-    o.DrawBlockComments = ZO_KERNEL_SLOT(DrawBlockComments, -2);
+    o.GetBlockInfoBitmap = ZO_KERNEL_SLOT(GetBlockInfoBitmap, kPictureNotMade);
+    o.DrawBlockPicture = ZO_KERNEL_SLOT(DrawBlockPicture, kPictureNotMade);
+    o.DrawBlockComments = ZO_KERNEL_SLOT(DrawBlockComments, kPictureNotMade);
     o.ReleaseObject = ZO_KERNEL_SLOT(ReleaseObject);
     o.SheetDragOver = ZO_KERNEL_SLOT(SheetDragOver, kDragRefused);
     o.SheetDragDrop = ZO_KERNEL_SLOT(SheetDragDrop, kDragNotAppended);
@@ -117,37 +117,37 @@ void FillKernelOptions(TKernelOptions& o) {
     o.EditProjectHeader = ZO_KERNEL_SLOT(EditProjectHeader, kNoHeaderToEdit);
     // -- opening and closing, configuration file, upload folder
     o.OpenProject = ZO_KERNEL_SLOT(OpenProject, kProjectFileUnreadable);
-    o.CloseProject = ZO_KERNEL_SLOT(CloseProject, 0);
-    o.CreateConfigFile = ZO_KERNEL_SLOT(CreateConfigFile, -1);
-    o.BuildProjectFolder = ZO_KERNEL_SLOT(BuildProjectFolder, -1);
+    o.CloseProject = ZO_KERNEL_SLOT(CloseProject, kProjectClosed);
+    o.CreateConfigFile = ZO_KERNEL_SLOT(CreateConfigFile, kConfigRefused);
+    o.BuildProjectFolder = ZO_KERNEL_SLOT(BuildProjectFolder, kUploadConfigNotCreated);
     // -- modes and debugging
     o.SetMode = ZO_KERNEL_SLOT(SetMode);
     o.GetMode = ZO_KERNEL_SLOT(GetMode, 0);
-    o.ForwardToDebugger = ZO_KERNEL_SLOT(ForwardToDebugger, -1);
+    o.ForwardToDebugger = ZO_KERNEL_SLOT(ForwardToDebugger, kDebuggerNotLoaded);
     // -- mouse editing, connections, painting
     o.PaintScheme = ZO_KERNEL_SLOT(PaintScheme, kPaintFailed);
-    o.SheetMouseDown = ZO_KERNEL_SLOT(SheetMouseDown, -1);
-    o.SheetMouseMove = ZO_KERNEL_SLOT(SheetMouseMove, -1);
-    o.SheetMouseUp = ZO_KERNEL_SLOT(SheetMouseUp, -1);
+    o.SheetMouseDown = ZO_KERNEL_SLOT(SheetMouseDown, kPointerRefused);
+    o.SheetMouseMove = ZO_KERNEL_SLOT(SheetMouseMove, kPointerRefused);
+    o.SheetMouseUp = ZO_KERNEL_SLOT(SheetMouseUp, kPointerRefused);
     // -- keyboard and clipboard
-    o.SheetKeyDown = ZO_KERNEL_SLOT(SheetKeyDown, -1);
-    o.SheetKeyUp = ZO_KERNEL_SLOT(SheetKeyUp, 0);
+    o.SheetKeyDown = ZO_KERNEL_SLOT(SheetKeyDown, kKeyNoSheet);
+    o.SheetKeyUp = ZO_KERNEL_SLOT(SheetKeyUp, kKeyDone);
     // -- project tree
-    o.ProjectTreeClick = ZO_KERNEL_SLOT(ProjectTreeClick, -3);
+    o.ProjectTreeClick = ZO_KERNEL_SLOT(ProjectTreeClick, kTreeNoLists);
     o.ProjectTreeDblClick = ZO_KERNEL_SLOT(ProjectTreeDblClick);
-    o.ProjectTreeKeyUp = ZO_KERNEL_SLOT(ProjectTreeKeyUp, -3);
+    o.ProjectTreeKeyUp = ZO_KERNEL_SLOT(ProjectTreeKeyUp, kTreeNoLists);
     // -- option blocks
-    o.GetKernelOptionBlock = ZO_KERNEL_SLOT(GetKernelOptionBlock, -1);
-    o.SaveOptionBlock = ZO_KERNEL_SLOT(SaveOptionBlock, -1);
-    o.LoadOptionBlock = ZO_KERNEL_SLOT(LoadOptionBlock, -1);
-    o.GetStructDescription = ZO_KERNEL_SLOT(GetStructDescription, -2);
+    o.GetKernelOptionBlock = ZO_KERNEL_SLOT(GetKernelOptionBlock, kOptionBlockFailed);
+    o.SaveOptionBlock = ZO_KERNEL_SLOT(SaveOptionBlock, kOptionBlockFailed);
+    o.LoadOptionBlock = ZO_KERNEL_SLOT(LoadOptionBlock, kOptionBlockFailed);
+    o.GetStructDescription = ZO_KERNEL_SLOT(GetStructDescription, kOptionDescriptionNotLoaded);
     // -- previews and library files
-    o.GetBlockPreview = ZO_KERNEL_SLOT(GetBlockPreview, -1);
-    o.FreeBlockPreview = ZO_KERNEL_SLOT(FreeBlockPreview, -2);
-    o.ClearLibraryFiles = ZO_KERNEL_SLOT(ClearLibraryFiles, -1);
+    o.GetBlockPreview = ZO_KERNEL_SLOT(GetBlockPreview, kPreviewRefused);
+    o.FreeBlockPreview = ZO_KERNEL_SLOT(FreeBlockPreview, kPreviewNotReleased);
+    o.ClearLibraryFiles = ZO_KERNEL_SLOT(ClearLibraryFiles, kLibraryFilesNotCleared);
     o.LibraryFileCount = ZO_KERNEL_SLOT(LibraryFileCount, 0);
     o.GetLibraryFile = ZO_KERNEL_SLOT(GetLibraryFile, nullptr);
-    o.AddLibraryFile = ZO_KERNEL_SLOT(AddLibraryFile, -2);
+    o.AddLibraryFile = ZO_KERNEL_SLOT(AddLibraryFile, kLibraryFileNotAdded);
     fillHostDefaults(o);
 }
 

@@ -104,7 +104,7 @@ extern "C" int32_t KernelDone() {
     ClearLineTypes(&s.lineTypes);
     s.savedApplication = nullptr;
     s.savedScreen = nullptr;
-    return 0;
+    return kKernelEnded;
 }
 
 extern "C" const char* GetProgramFolder() { return State().programFolder; }

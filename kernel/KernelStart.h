@@ -5,8 +5,19 @@
 
 #include <cstdint>
 
+namespace zo::kernel {
+
+// Results of KernelDone.
+enum KernelDoneResult : int32_t {
+    kKernelEnded = 0,
+    kKernelDoneFailed = -1,
+};
+
+}  // namespace zo::kernel
+
 extern "C" {
 void KernelInit();
+// A KernelDoneResult.
 int32_t KernelDone();
 const char* GetProgramFolder();
 const char* GetDeviceFolder();

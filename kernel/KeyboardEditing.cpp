@@ -100,19 +100,19 @@ int32_t keyDown(const char* sheetName, uint16_t key, uint8_t shift, uint8_t* cha
             std::to_string(key) + ")",
         kLogInformation);
     TSheetRecord* sheet = FindSheet(sheetName);
-    if (!sheet) return -1;
-    if (State().mode != kModeSelect) return 0;
+    if (!sheet) return kKeyNoSheet;
+    if (State().mode != kModeSelect) return kKeyDone;
     const KeyAction* action = findAction(key, shift);
-    if (!action) return 0;
+    if (!action) return kKeyDone;
     action->act(sheet);
     if (changed) *changed = action->changed;
-    return 0;
+    return kKeyDone;
 }
 
 }  // namespace
 
 int DeleteSelection(TSheetRecord* sheet) {
-    if (!sheet) return -1;
+    if (!sheet) return kKeyNoSheet;
     TMenObj* blocks = sheet->Blocks;
     for (uint16_t i = blocks ? blocks->Count : 0; i-- > 0;) {
         auto* block = static_cast<TBlockRecord*>(blocks->GetItem(i));
@@ -125,7 +125,7 @@ int DeleteSelection(TSheetRecord* sheet) {
         if (static_cast<TConnectionRecord*>(links->GetItem(i))->Selected) links->DeleteItem(i);
     MergeLinks(sheet);
     RefreshProjectTree();
-    return 0;
+    return kKeyDone;
 }
 
 }  // namespace zo::kernel
@@ -137,4 +137,4 @@ extern "C" int32_t SheetKeyDown(const char* sheetName, uint16_t key, uint8_t shi
     return keyDown(sheetName, key, shift, changed);
 }
 
-extern "C" int32_t SheetKeyUp(const char*, uint16_t, uint8_t, uint8_t*) { return 0; }
+extern "C" int32_t SheetKeyUp(const char*, uint16_t, uint8_t, uint8_t*) { return kKeyDone; }

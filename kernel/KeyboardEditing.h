@@ -10,17 +10,22 @@
 
 namespace zo::kernel {
 
+// Results of SheetKeyDown, SheetKeyUp and DeleteSelection.
+enum KeyResult : int32_t {
+    kKeyDone = 0,
+    kKeyNoSheet = -1,  // no sheet of that name (nil sheet)
+};
+
 // Removes the selected blocks (each released) and connections of the sheet,
-// merges and renumbers the connections and refreshes the project tree:
-// 0; -1 nil sheet.
+// merges and renumbers the connections and refreshes the project tree: a KeyResult.
 int DeleteSelection(TSheetRecord* sheet);
 
 }  // namespace zo::kernel
 
 extern "C" {
 // Key is a key code and Shift the shift bits of common/abi/KeyCodes.h.
-// 0; -1 no sheet of that name. Changed is 1 when the host must repaint.
+// A KeyResult. Changed is 1 when the host must repaint.
 int32_t SheetKeyDown(const char* sheetName, uint16_t key, uint8_t shift, uint8_t* changed);
-// Does nothing: 0.
+// Does nothing: kKeyDone.
 int32_t SheetKeyUp(const char* sheetName, uint16_t key, uint8_t shift, uint8_t* changed);
 }

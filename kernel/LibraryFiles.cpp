@@ -3,14 +3,13 @@
 #include "kernel/KernelState.h"
 
 #include <cstring>
-#include <exception>
 #include <vector>
 
 using namespace zo::kernel;
 
 extern "C" int32_t ClearLibraryFiles() {
     State().libraryFiles.Clear();
-    return 0;
+    return kLibraryFilesDone;
 }
 
 extern "C" int32_t LibraryFileCount() { return State().libraryFiles.Count; }
@@ -23,14 +22,10 @@ extern "C" const char* GetLibraryFile(int32_t index) {
 }
 
 extern "C" int32_t AddLibraryFile(const char* path) {
-    if (!path) return -1;
-    try {
-        zo::TMenObj& files = State().libraryFiles;
-        std::vector<char> item(files.ItemSize, '\0');
-        if (item.empty()) return -2;
-        std::strncpy(item.data(), path, item.size() - 1);
-        return files.AddItem(item.data()) == 1 ? 0 : -2;
-    } catch (const std::exception&) {
-        return -2;
-    }
+    if (!path) return kLibraryFileNilPath;
+    zo::TMenObj& files = State().libraryFiles;
+    std::vector<char> item(files.ItemSize, '\0');
+    if (item.empty()) return kLibraryFileNotAdded;
+    std::strncpy(item.data(), path, item.size() - 1);
+    return files.AddItem(item.data()) == 1 ? kLibraryFilesDone : kLibraryFileNotAdded;
 }

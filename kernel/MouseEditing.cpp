@@ -103,21 +103,21 @@ bool traceLoaded() { return TraceOptions() != nullptr; }
 
 int32_t mouseDown(const char* name, int32_t x, int32_t y, uint8_t button, char* status, uint8_t* changed) {
     THit hit;
-    if (HitAt(name, x, y, hit) != 0) return -1;
+    if (HitAt(name, x, y, hit) != 0) return kPointerRefused;
     NotePointer(x, y);
     if (changed) *changed = 0;
     CopyText(status, {});
     const uint8_t mode = State().mode;
     if ((mode == kModeSelect || mode == kModeConnect) && hit.block >= 0) {
         switchMode(hit.pin >= 0 ? kModeConnect : kModeSelect);
-        if (HitAt(name, x, y, hit) != 0) return -1;  // the mode change may have called the host
+        if (HitAt(name, x, y, hit) != 0) return kPointerRefused;  // the mode change may have called the host
     }
     TGesture& g = Gesture();
     const TBlockRecord* block = hit.Block();
     const TConnectionRecord* link = hit.Link();
     g.blockWasSelected = block && block->Selected;
     g.linkWasSelected = link && link->Selected;
-    if (button != 0) return 0;
+    if (button != 0) return kPointerDone;
     TSheetRecord* sheet = hit.sheet;
     switch (State().mode) {
         case kModeSelect: {
@@ -145,7 +145,7 @@ int32_t mouseDown(const char* name, int32_t x, int32_t y, uint8_t button, char* 
         default:
             break;
     }
-    return 0;
+    return kPointerDone;
 }
 
 void bandMove(TSheetRecord* sheet, int32_t x, int32_t y, uint8_t* changed) {
@@ -172,7 +172,7 @@ int32_t mouseMove(const char* name, int32_t x, int32_t y, char* status, char* hi
     CopyText(status, {});
     CopyText(hint, {});
     THit hit;
-    if (HitAt(name, x, y, hit, true) != 0) return -1;
+    if (HitAt(name, x, y, hit, true) != 0) return kPointerRefused;
     NotePointer(x, y);
     TGesture& g = Gesture();
     // A pointer outside the sheet does not move the drag or the band there.
@@ -206,7 +206,7 @@ int32_t mouseMove(const char* name, int32_t x, int32_t y, char* status, char* hi
     if (cursor) *cursor = shape;
     if (changed) *changed = redraw;
     RepaintInspector();
-    return 0;
+    return kPointerDone;
 }
 
 // The end of a rubber band or of a drag (mode 0): 0, or -1 when neither is in
@@ -214,7 +214,7 @@ int32_t mouseMove(const char* name, int32_t x, int32_t y, char* status, char* hi
 int32_t selectUp(const THit& hit, int32_t x, int32_t y, uint8_t& redraw) {
     TGesture& g = Gesture();
     TSheetRecord* sheet = hit.sheet;
-    if (!valid(x, y) || (!g.areaSelecting && !g.dragging)) return -1;
+    if (!valid(x, y) || (!g.areaSelecting && !g.dragging)) return kPointerRefused;
     g.currentX = x;
     g.currentY = y;
     redraw = 1;
@@ -222,7 +222,7 @@ int32_t selectUp(const THit& hit, int32_t x, int32_t y, uint8_t& redraw) {
         g.areaSelecting = 0;
         SelectInRect(sheet, TZoRect{g.downX, g.downY, x, y});
         RepaintInspector();
-        return 0;
+        return kPointerDone;
     }
     g.dragging = 0;
     const int32_t dx = (g.currentX - g.downX) / kCellPixels;
@@ -236,18 +236,18 @@ int32_t selectUp(const THit& hit, int32_t x, int32_t y, uint8_t& redraw) {
     MergeLinks(sheet);
     ShowSelectionProperties(sheet);
     MoveSelection(sheet, dx, dy);
-    return 0;
+    return kPointerDone;
 }
 
 int32_t mouseUp(const char* name, int32_t x, int32_t y, uint8_t button, char* status, uint8_t* changed) {
     if (changed) *changed = 0;
     CopyText(status, {});
     THit hit;
-    if (HitAt(name, x, y, hit) != 0) return -1;
+    if (HitAt(name, x, y, hit) != 0) return kPointerRefused;
     NotePointer(x, y);
     const TGesture& g = Gesture();
     uint8_t redraw = 0;
-    int32_t result = -1;
+    int32_t result = kPointerRefused;
     if (button == 0) {
         switch (State().mode) {
             case kModeSelect:

@@ -5,6 +5,8 @@
 // selection on the grid or lays connections, and answers the status and hint
 // texts (261-byte buffers), the pointer shape and whether to repaint.
 
+#include "kernel/Gesture.h"
+
 #include <cstdint>
 
 namespace zo::kernel {
@@ -18,6 +20,7 @@ inline constexpr int16_t kCursorNo = -18;
 }  // namespace zo::kernel
 
 extern "C" {
+// Each a PointerResult (kernel/Gesture.h).
 int32_t SheetMouseDown(const char* sheetName, int32_t x, int32_t y, uint8_t button, char* statusText,
                        uint8_t* changed);
 int32_t SheetMouseMove(const char* sheetName, int32_t x, int32_t y, char* statusText, char* hintText,

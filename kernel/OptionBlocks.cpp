@@ -6,7 +6,6 @@
 #include "platform/Cp1251.h"
 
 #include <cstring>
-#include <exception>
 #include <memory>
 
 namespace zo::kernel {
@@ -48,56 +47,44 @@ std::unique_ptr<TStruct> describedBlock(const char* descriptionPath, const char*
 using namespace zo::kernel;
 
 extern "C" int32_t SaveOptionBlock(const char* descriptionPath, const char* valuePath, void* block, int32_t size) {
-    try {
-        const std::unique_ptr<zo::TStruct> description = describedBlock(descriptionPath, valuePath, block, size);
-        if (!description) return -1;
-        // The settings file is made when it is not there; one that is there
-        // but does not parse is left as it is.
-        if (description->WriteValuesToFile(block, valuePath) != 0) {
-            Log(ZO_RU("Не удалось сохранить блок параметров ") + Q + valuePath + Q, kLogError);
-            return -1;
-        }
-        return 0;
-    } catch (const std::exception&) {
-        return -1;
+    const std::unique_ptr<zo::TStruct> description = describedBlock(descriptionPath, valuePath, block, size);
+    if (!description) return kOptionBlockFailed;
+    // The settings file is made when it is not there; one that is there
+    // but does not parse is left as it is.
+    if (description->WriteValuesToFile(block, valuePath) != 0) {
+        Log(ZO_RU("Не удалось сохранить блок параметров ") + Q + valuePath + Q, kLogError);
+        return kOptionBlockFailed;
     }
+    return kOptionBlockDone;
 }
 
 extern "C" int32_t LoadOptionBlock(const char* descriptionPath, const char* valuePath, void* block, int32_t size) {
-    try {
-        const std::unique_ptr<zo::TStruct> description = describedBlock(descriptionPath, valuePath, block, size);
-        if (!description) return -1;
-        description->SetDefaults(block);
-        return description->ReadValuesFromFile(block, valuePath) == 0 ? 0 : -1;
-    } catch (const std::exception&) {
-        return -1;
-    }
+    const std::unique_ptr<zo::TStruct> description = describedBlock(descriptionPath, valuePath, block, size);
+    if (!description) return kOptionBlockFailed;
+    description->SetDefaults(block);
+    return description->ReadValuesFromFile(block, valuePath) == 0 ? kOptionBlockDone : kOptionBlockFailed;
 }
 
 extern "C" int32_t GetStructDescription(const char* descriptionPath, void** structRef, int32_t* size) {
-    if (!structRef || !size) return -1;
+    if (!structRef || !size) return kOptionBlockFailed;
     *structRef = nullptr;
     *size = 0;
-    if (!descriptionPath) return -1;
-    try {
-        KernelState& state = State();
-        if (!state.sharedDescription) state.sharedDescription = new zo::TStruct;
-        zo::TStruct& shared = *state.sharedDescription;
-        prepare(shared);
-        if (shared.LoadDescriptionByElementPath(descriptionPath) != 0) return -2;
-        *structRef = &shared;
-        *size = shared.GetSize();
-        return 0;
-    } catch (const std::exception&) {
-        return -2;
-    }
+    if (!descriptionPath) return kOptionBlockFailed;
+    KernelState& state = State();
+    if (!state.sharedDescription) state.sharedDescription = new zo::TStruct;
+    zo::TStruct& shared = *state.sharedDescription;
+    prepare(shared);
+    if (shared.LoadDescriptionByElementPath(descriptionPath) != 0) return kOptionDescriptionNotLoaded;
+    *structRef = &shared;
+    *size = shared.GetSize();
+    return kOptionBlockDone;
 }
 
 extern "C" int32_t GetKernelOptionBlock(const char* name, void** data, int32_t* size, int32_t* reserved) {
-    if (!name || std::strcmp(name, kBuilderBlockName) != 0) return -1;
-    if (!data || !size || !reserved) return -1;
+    if (!name || std::strcmp(name, kBuilderBlockName) != 0) return kOptionBlockFailed;
+    if (!data || !size || !reserved) return kOptionBlockFailed;
     *data = State().builderOptions;
     *size = kBuilderBlockSize;
     *reserved = 0;
-    return 0;
+    return kOptionBlockDone;
 }

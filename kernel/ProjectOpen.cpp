@@ -266,5 +266,5 @@ void closeProject(const char* path) {
 // model is emptied by the next close.
 extern "C" int32_t CloseProject(const char* path) {
     closeProject(path);
-    return 0;
+    return kProjectClosed;
 }

@@ -19,11 +19,14 @@ enum OpenProjectResult : int32_t {
     kProjectBlockRefused = -7,
 };
 
+// CloseProject answers it always.
+inline constexpr int32_t kProjectClosed = 0;
+
 }  // namespace zo::kernel
 
 extern "C" {
 // An OpenProjectResult.
 int32_t OpenProject(const char* path);
-// Empties the model and closes every scheme window; 0. The path is only logged.
+// Empties the model and closes every scheme window; kProjectClosed. The path is only logged.
 int32_t CloseProject(const char* path);
 }

@@ -22,14 +22,13 @@ void repaintSchemeWindows() {
     if (auto repaint = Options().RepaintSchemeWindows) repaint();
 }
 
-// The sheet of a tree node: 0 and the sheet; -1 nil name; -2 no such sheet;
-// -3 the sheet has no lists.
+// The sheet of a tree node: kTreeDone and the sheet, or why not.
 int32_t nodeSheet(const char* name, TSheetRecord*& sheet) {
     sheet = nullptr;
-    if (!name) return -1;
+    if (!name) return kTreeNilName;
     sheet = FindSheet(name);
-    if (!sheet) return -2;
-    return (sheet->Blocks && sheet->Links) ? 0 : -3;
+    if (!sheet) return kTreeNoSuchSheet;
+    return (sheet->Blocks && sheet->Links) ? kTreeDone : kTreeNoLists;
 }
 
 // Makes the block the only selected item of its sheet.
@@ -40,42 +39,42 @@ void selectOnly(TSheetRecord* sheet, uint16_t index) {
 
 int32_t treeClick(const char* name, uint32_t index) {
     TSheetRecord* sheet = nullptr;
-    if (const int32_t rc = nodeSheet(name, sheet); rc != 0) return rc;
+    if (const int32_t rc = nodeSheet(name, sheet); rc != kTreeDone) return rc;
     OpenSheetWindow(name);
     // The host may have called back while opening the window: look again.
-    if (const int32_t rc = nodeSheet(name, sheet); rc != 0) return rc;
-    if (index > kLastBlockIndex) return -4;
-    if (index >= sheet->Blocks->Count) return -5;
+    if (const int32_t rc = nodeSheet(name, sheet); rc != kTreeDone) return rc;
+    if (index > kLastBlockIndex) return kTreeNotABlock;
+    if (index >= sheet->Blocks->Count) return kTreeNoSuchBlock;
     selectOnly(sheet, uint16_t(index));
     ShowSelectionProperties(sheet);
     RepaintInspector();
     if (auto show = Options().ShowSchemeWindow) show(name);
-    return 0;
+    return kTreeDone;
 }
 
 // Delete on a block node removes that block, whatever else was selected.
 int32_t deleteBlockNode(TSheetRecord* sheet, uint32_t index) {
-    if (index >= sheet->Blocks->Count) return -5;
+    if (index >= sheet->Blocks->Count) return kTreeNoSuchBlock;
     selectOnly(sheet, uint16_t(index));
     EmptyInspector();
     DeleteSelection(sheet);
     repaintSchemeWindows();
-    return 0;
+    return kTreeDone;
 }
 
 // Delete on a sheet node removes the sheet (refused while it holds blocks) and closes its window.
 int32_t deleteSheetNode(const char* name) {
     const std::string sheetName(name);
-    if (DeleteSheet(sheetName.c_str()) == 0)
+    if (DeleteSheet(sheetName.c_str()) == kSheetDeleted)
         if (auto close = Options().CloseSchemeWindow) close(sheetName.c_str());
     RefreshProjectTree();
-    return 0;
+    return kTreeDone;
 }
 
 int32_t treeKeyUp(const char* name, uint32_t index, uint16_t key) {
     TSheetRecord* sheet = nullptr;
-    if (const int32_t rc = nodeSheet(name, sheet); rc != 0) return rc;
-    if (key != kDeleteKey) return 0;
+    if (const int32_t rc = nodeSheet(name, sheet); rc != kTreeDone) return rc;
+    if (key != kDeleteKey) return kTreeDone;
     return index <= kLastBlockIndex ? deleteBlockNode(sheet, index) : deleteSheetNode(name);
 }
 

@@ -195,11 +195,11 @@ extern "C" int32_t DeleteSheet(const char* sheetName) {
 }
 
 extern "C" int32_t OpenSheetWindow(const char* sheetName) {
-    if (!sheetName) return -1;
+    if (!sheetName) return kOpenNoSuchSheet;
     const TPathProc show = Options().ShowSchemeWindow;
-    if (show(sheetName) == 0) return 0;
+    if (show(sheetName) == 0) return kOpenAlreadyShown;
     const TSheetRecord* sheet = FindSheet(sheetName);
-    if (!sheet) return -1;
+    if (!sheet) return kOpenNoSuchSheet;
     // The host reads the placement; it gets aligned copies, since the record's
     // fields are packed and the host may call back into the kernel meanwhile.
     char name[61];

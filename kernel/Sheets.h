@@ -51,6 +51,12 @@ enum ResizeSheetResult : int32_t {
     kResizeOutOfBounds = -4,  // under 4 by 3 cells or over 65535 cells a side
 };
 
+// OpenSheetWindow's own results (else the host's CreateSchemeWindow).
+enum OpenSheetWindowResult : int32_t {
+    kOpenAlreadyShown = 0,
+    kOpenNoSuchSheet = -1,
+};
+
 // Results of SetSheetWindow.
 enum SetSheetWindowResult : int32_t {
     kSheetWindowStored = 0,
@@ -65,7 +71,8 @@ extern "C" {
 void AddSheet();
 // A DeleteSheetResult.
 int32_t DeleteSheet(const char* sheetName);
-// -1 nil name or no such sheet; 0 the host already shows it; else the host's CreateSchemeWindow.
+// kOpenNoSuchSheet for a nil name or no such sheet; kOpenAlreadyShown when the
+// host already shows it; else the host's CreateSchemeWindow.
 int32_t OpenSheetWindow(const char* sheetName);
 // Moves the canvas edges by whole cells (pixels div 12, outward positive): a
 // ResizeSheetResult.

@@ -10,7 +10,6 @@
 #include "platform/Cp1251.h"
 #include "platform/Paths.h"
 
-#include <new>
 #include <strings.h>
 #include <unistd.h>
 
@@ -79,20 +78,20 @@ int buildProjectFolder(const char* logName) {
     Log(ZO_RU("Формирование проекта в папке ") + upload, kLogMilestone);
     if (!plainFileName(name)) {
         Log(ZO_RU("Недопустимое имя проекта ") + Q + name + Q, kLogError);
-        return -1;
+        return kUploadConfigNotCreated;
     }
     if (!plainFileName(program)) {
         Log(ZO_RU("Недопустимое имя программы ") + Q + program + Q, kLogError);
-        return -2;
+        return kUploadProgramNotCopied;
     }
     const int removed = cleanFolder(upload);
     Log(ZO_RU("Очищена папка ") + Q + upload + Q + ZO_RU(" удалено ") + std::to_string(removed) + ZO_RU(" файлов"), kLogInformation);
 
     const std::string cfgPath = upload + "\\" + name + ".cfg";
     TStringListTable libraries;
-    if (CreateConfigFile(cfgPath.c_str(), logName, libraries.List()) != 0) {
+    if (CreateConfigFile(cfgPath.c_str(), logName, libraries.List()) != kConfigWritten) {
         Log(ZO_RU("Ошибка создания файла ") + Q + cfgPath + Q, kLogError);
-        return -1;
+        return kUploadConfigNotCreated;
     }
     Log(ZO_RU("Создан файл ") + Q + cfgPath + Q, kLogInformation);
 
@@ -101,7 +100,7 @@ int buildProjectFolder(const char* logName) {
     const std::string destination = upload + "\\" + programFile;
     if (!copyFile(runtime + "\\" + programFile, destination)) {
         Log(ZO_RU("Ошибка копирования файла ") + Q + destination + Q, kLogError);
-        return -2;
+        return kUploadProgramNotCopied;
     }
     Log(ZO_RU("Cкопирован файл ") + Q + destination + Q, kLogInformation);
     copyLibraries(runtime, upload, libraries.Items());
@@ -111,10 +110,10 @@ int buildProjectFolder(const char* logName) {
     if (ReplaceFileContents(platform::nativePath(platform::withCurrentDir(script)), line.data(), line.size()) !=
         kReplaceOk) {
         Log(ZO_RU("Ошибка создания файла ") + Q + script + Q, kLogError);
-        return -3;
+        return kUploadScriptNotWritten;
     }
     Log(ZO_RU("Создан файл ") + Q + script + Q, kLogInformation);
-    return 0;
+    return kProjectFolderBuilt;
 }
 
 }  // namespace
@@ -131,10 +130,4 @@ std::string StartScriptLine(const std::string& program, const std::string& proje
 
 }  // namespace zo::kernel
 
-extern "C" int32_t BuildProjectFolder(const char* logName) {
-    try {
-        return zo::kernel::buildProjectFolder(logName);
-    } catch (const std::bad_alloc&) {
-        return -1;
-    }
-}
+extern "C" int32_t BuildProjectFolder(const char* logName) { return zo::kernel::buildProjectFolder(logName); }

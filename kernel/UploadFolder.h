@@ -15,11 +15,17 @@ std::string RuntimeProgramFile(const std::string& program);
 // The start script's one line, CR LF included.
 std::string StartScriptLine(const std::string& program, const std::string& projectName);
 
+// Results of BuildProjectFolder.
+enum BuildProjectFolderResult : int32_t {
+    kProjectFolderBuilt = 0,
+    kUploadConfigNotCreated = -1,   // also: the project name is not a plain file name
+    kUploadProgramNotCopied = -2,   // also: the program's name is not a plain file name
+    kUploadScriptNotWritten = -3,
+};
+
 }  // namespace zo::kernel
 
 extern "C" {
-// 0 done; -1 the configuration file could not be created (or the project name
-// is not a plain file name); -2 the runtime program could not be copied (or
-// its name is not a plain file name); -3 the start script could not be written.
+// A BuildProjectFolderResult.
 int32_t BuildProjectFolder(const char* logName);
 }
