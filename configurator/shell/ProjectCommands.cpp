@@ -61,6 +61,12 @@ void clearReplacementLists() {
     if (TObjInspect* inspector = TObjInspect::Docked()) inspector->ClearReplacementLists();
 }
 
+// An item of its own (its own enabled state) that triggers the window's action.
+QAction* proxyItem(QMenu& menu, QAction* action) {
+    QAction* item = menu.addAction(action->icon(), action->text(), action, &QAction::trigger);
+    return item;
+}
+
 // The menu of the bar with this object name, added with the caption when missing.
 QMenu* barMenu(QMenuBar* bar, const char* objectName, const char* caption) {
     if (auto* menu = bar->findChild<QMenu*>(QString::fromLatin1(objectName), Qt::FindDirectChildrenOnly)) return menu;
@@ -404,8 +410,8 @@ void TProjectCommands::Scale100Execute() {
 void TProjectCommands::FilesClick(QMenu& menu) {
     menu.clear();
     const bool open = !form_.OpenProjectName.isEmpty();
-    QAction* neu = menu.addAction(form_.action("NewProject")->text(), form_.action("NewProject"), &QAction::trigger);
-    QAction* opn = menu.addAction(form_.action("OpenProject")->text(), form_.action("OpenProject"), &QAction::trigger);
+    QAction* neu = proxyItem(menu, form_.action("NewProject"));
+    QAction* opn = proxyItem(menu, form_.action("OpenProject"));
     neu->setObjectName("FileNewProject");
     opn->setObjectName("FileOpenProject");
     neu->setEnabled(!open);
@@ -438,8 +444,7 @@ void TProjectCommands::project1Click(QMenu& menu) {
     for (QMenu* sub : menu.findChildren<QMenu*>(Qt::FindDirectChildrenOnly)) delete sub;
     TKernelOptions* k = form_.kernel().record();
     const bool open = !form_.OpenProjectName.isEmpty();
-    QAction* add = menu.addAction(form_.action("ProjectAddList")->text(), form_.action("ProjectAddList"),
-                                  &QAction::trigger);
+    QAction* add = proxyItem(menu, form_.action("ProjectAddList"));
     add->setObjectName("ProjectMenuAddList");
     add->setEnabled(open);
     if (open && k) {
@@ -478,8 +483,7 @@ void TProjectCommands::project1Click(QMenu& menu) {
         config->addAction(form_.action("ProjectStopUpload"));
     }
     menu.addSeparator();
-    QAction* param = menu.addAction(form_.action("ProjectParam")->text(), form_.action("ProjectParam"),
-                                    &QAction::trigger);
+    QAction* param = proxyItem(menu, form_.action("ProjectParam"));
     param->setObjectName("ProjectMenuParam");
     param->setEnabled(open);
 }

@@ -191,8 +191,8 @@ void TUploadCommands::ProjectOpenUploadExecute() {
 
 void TUploadCommands::ProjectRunUploadExecute() {
     TKernelOptions* k = form_.kernel().record();
-    if (!k) return;
     const QString p = programFolder();
+    if (!k || p.isEmpty()) return;  // no program folder: no upload folder to run from
     const QString upload = withSeparator(p) + "Upload/";
     StopUploadPrograms(upload, grace_);
     const bool built = build_ ? build_() : (k->BuildProjectFolder && k->BuildProjectFolder(kConfigLog) == 0);
@@ -220,6 +220,7 @@ void TUploadCommands::ProjectStopUploadExecute() {
     if (k->GetMode && k->GetMode() == 3 && k->SetMode) k->SetMode(0);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     const QString p = programFolder();
+    if (p.isEmpty()) return;  // never "/Upload/"
     StopUploadPrograms(withSeparator(p) + "Upload/", grace_);
     QDir::setCurrent(p);
     form_.UpdateActionStates();

@@ -108,6 +108,16 @@ TEST(BuildCommand, TheBuilderSeesEveryFieldAndIsUnboundAfterwards) {
     EXPECT_EQ(f.fake.count("BuildProjectFolder"), 0);
 }
 
+// A folder longer than its field is refused, never handed on cut short.
+TEST(BuildCommand, ATextLongerThanItsFieldIsNotCut) {
+    Fixture f;
+    f.device("ConfigFileType=\"7\" Builder=\"RecordingBuilder.so\"");
+    f.fake.setText("GetUploadFolder", f.dir.str() + "/" + std::string(sizeof(TBuildParams::UploadFolder), 'u'));
+    EXPECT_FALSE(f.build->ProjectUploadExecute());
+    EXPECT_FALSE(f.builderCalled());
+    EXPECT_FALSE(BuilderLibraryBound());
+}
+
 TEST(BuildCommand, TheBuildersFailureIsTheCommandsFailure) {
     Fixture f;
     test::ScopedEnv result("ZO_BUILDER_RESULT", "-4");

@@ -20,6 +20,8 @@
 #include <QFileDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
 
 #include <unistd.h>
 
@@ -101,9 +103,26 @@ protected:
     TUploadCommands* upload() const { return form->findChild<TUploadCommands*>("UploadCommands"); }
     int mode() const { return form->kernel().record()->GetMode(); }
 
-    // A picture of the window for a person to look at, when ZO_SCREENSHOTS names a folder.
-    void screenshot(const char* name) const {
-        if (const char* folder = std::getenv("ZO_SCREENSHOTS")) form->grab().save(QString(folder) + "/" + name + ".png");
+    // A picture of the window (or one of its menus, opened) for a person to
+    // look at, when ZO_SCREENSHOTS names a folder.
+    void screenshot(const char* name, const char* menuName = nullptr) const {
+        const char* folder = std::getenv("ZO_SCREENSHOTS");
+        if (!folder) return;
+        QMenu* menu = menuName ? form->menuBar()->findChild<QMenu*>(menuName) : nullptr;
+        if (!menu) {
+            form->grab().save(QString(folder) + "/" + name + ".png");
+            return;
+        }
+        menu->popup(form->mapToGlobal(QPoint(0, form->menuBar()->height())));
+        pumpFor(200ms);
+        menu->grab().save(QString(folder) + "/" + name + ".png");
+        if (QMenu* sub = menu->findChild<QMenu*>("Configuration")) {
+            sub->popup(menu->mapToGlobal(QPoint(menu->width(), 0)));
+            pumpFor(200ms);
+            sub->grab().save(QString(folder) + "/" + name + "-configuration.png");
+            sub->close();
+        }
+        menu->close();
     }
 
     test::TempDir config;
@@ -142,6 +161,8 @@ TEST_F(MainRoad, ThePlcExampleBuildsRunsShowsLiveValuesAndStops) {
     form->action("ReginSelect")->trigger();
     EXPECT_EQ(mode(), 0);
     screenshot("plc-without-values");
+    screenshot("plc-file-menu", "Files");
+    screenshot("plc-project-menu", "project1");
 
     form->action("ProjectRunUpload")->trigger();
     EXPECT_TRUE(fs::exists(program + "/Upload/VT_win"));

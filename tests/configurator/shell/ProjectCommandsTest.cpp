@@ -332,7 +332,17 @@ TEST(ProjectCommands, FileMenuListsRecentProjectsAndFastOpens) {
     f.commands->FilesClick(menu);
     EXPECT_FALSE(menu.findChild<QAction*>("FileNewProject")->isEnabled());
     EXPECT_FALSE(menu.findChild<QAction*>("FileOpenProject")->isEnabled());
+    // The open project has no file to compare with here: the question comes first.
+    KernelOptionsPtr = f.fake.recordPtr();
+    f.ui.answer = platform::Answer::Cancel;
     menu.findChild<QAction*>("Recent1")->trigger();
+    EXPECT_EQ(f.ui.questions.size(), 1u);
+    EXPECT_EQ(f.fake.count("CloseProject"), 0);
+    EXPECT_EQ(f.form.OpenProjectName, "Open");
+    f.ui.answer = platform::Answer::No;
+    f.fake.clearCalls();
+    menu.findChild<QAction*>("Recent1")->trigger();
+    KernelOptionsPtr = nullptr;
     EXPECT_EQ(f.fake.slotsCalled()[0], "CloseProject");
     EXPECT_EQ(f.fake.callsOf("OpenProject")[0].args[0], a);
     EXPECT_EQ(f.form.OpenProjectName, "A");
