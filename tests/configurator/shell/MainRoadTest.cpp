@@ -169,6 +169,10 @@ TEST_F(MainRoad, ThePlcExampleBuildsRunsShowsLiveValuesAndStops) {
     EXPECT_TRUE(fs::exists(program + "/Upload/ExamplePLC.cfg"));
     EXPECT_EQ(test::readBytes(program + "/Upload/autoexec.bat"), "start VT_win.exe ExamplePLC.cfg\r\n");
     EXPECT_NE(log().find("Проект \"ExamplePLC\" успешно собран."), std::string::npos);
+    // The runtime's library texts the example's blocks name are shipped and copied.
+    EXPECT_EQ(log().find("Ошибка копирования файла"), std::string::npos) << log();
+    for (const char* library : {"logic.inc"})
+        EXPECT_TRUE(fs::exists(program + "/Upload/" + library)) << library;
     const pid_t pid = upload()->startedPid();
     ASSERT_GT(pid, 0);
     EXPECT_TRUE(running(pid));
