@@ -187,7 +187,13 @@ int32_t Build::assemble() {
         return fail(ZO_RU("Не заданы параметры компиляции."), kAvrAssemblerFailed);
     cmd = TrimControls(cmd);
     const size_t blank = cmd.find(' ');
-    const std::string tool = util_ + "\\" + cmd.substr(0, blank);
+    const std::string toolName = cmd.substr(0, blank);
+    // The assembler is a program of the Utility folder: a name that leaves it,
+    // or holds a quote that would end the quoted program word, is not started.
+    if (!IsNameBelowFolder(toolName) || toolName.find('"') != std::string::npos)
+        return fail(ZO_RU("Недопустимое имя утилиты ") + Q + toolName + Q + ZO_RU(": утилита должна лежать в папке Utility."),
+                    kAvrAssemblerFailed);
+    const std::string tool = util_ + "\\" + toolName;
     const std::string options = blank == std::string::npos ? std::string() : cmd.substr(blank);
 
     // A stale image is never taken for a fresh one.

@@ -44,7 +44,7 @@ else
   seconds=${FUZZ_SECONDS:-20}
 fi
 
-all_targets=(xml struct project device channelbase options settings)
+all_targets=(xml struct project device channelbase options settings library lists dock console avrbuild vectors)
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=("${all_targets[@]}")
 
@@ -54,6 +54,8 @@ max_len() {
   case "$1" in
     xml|struct) echo 16384 ;;
     device|project|options|settings|channelbase) echo 8192 ;;
+    library|avrbuild|dock|console) echo 4096 ;;
+    lists|vectors) echo 2048 ;;
   esac
 }
 

@@ -85,6 +85,14 @@ std::string TLibraryLoader::RelativeToProgram(const std::string& path, const std
 
 void TLibraryLoader::LoadSource(const std::string& caption, const std::string& pathIn) {
     const std::string path = platform::withCurrentDir(pathIn);
+    if (loadedFiles_ >= kMaxLoadedFiles) {
+        if (!boundLogged_ && services_.log)
+            services_.log(ZO_RU("Прочитано ") + std::to_string(kMaxLoadedFiles) +
+                              ZO_RU(" файлов описания FBD блоков, файл ") + path + ZO_RU(" и следующие пропущены"),
+                          3);
+        boundLogged_ = true;
+        return;
+    }
     if (Skipped(path)) return;
     const std::string key = fileKey(path);
     if (loading_.count(key)) {
@@ -92,6 +100,7 @@ void TLibraryLoader::LoadSource(const std::string& caption, const std::string& p
             services_.log(ZO_RU("Циклическое включение файла описания FBD блоков ") + path + ZO_RU(" пропущено"), 3);
         return;
     }
+    ++loadedFiles_;
     loading_.insert(key);
     struct Leave {
         std::set<std::string>& set;
@@ -130,7 +139,7 @@ void TLibraryLoader::LoadSource(const std::string& caption, const std::string& p
             _LoadBlock(top, &xml, place);
         } else if (element == "INCLUDE") {
             const std::string fileName = xml.GetAttribute("FILE_NAME");
-            if (fileName.empty()) continue;
+            if (fileName.empty() || boundLogged_) continue;
             const size_t slash = fileName.rfind('\\');
             const std::string folder = slash == std::string::npos ? std::string() : fileName.substr(0, slash);
             const std::string mask = slash == std::string::npos ? fileName : fileName.substr(slash + 1);

@@ -173,6 +173,22 @@ TEST(Build, EachFailureHasItsCodeAndLine) {
              f.writeDevice(R"(<BUILD SOURCE="main.asm"><PROGRAM FILE="main_prog.asm"/><DEVICE FILE="m128def.inc"/><COPY FILE="macros.inc"/></BUILD>)");
          },
          -7, [](const AvrFixture&) { return std::string("Не заданы параметры компиляции."); }},
+        {"assembler outside the Utility folder",
+         [](AvrFixture& f) {
+             f.writeDevice(R"(<BUILD CMD="..\..\..\bin\true -fI" SOURCE="main.asm"><PROGRAM FILE="main_prog.asm"/><DEVICE FILE="m128def.inc"/><COPY FILE="macros.inc"/></BUILD>)");
+         },
+         -7,
+         [](const AvrFixture&) {
+             return "Недопустимое имя утилиты " + Q + "..\\..\\..\\bin\\true" + Q + ": утилита должна лежать в папке Utility.";
+         }},
+        {"assembler name with a quote",
+         [](AvrFixture& f) {
+             f.writeDevice(R"(<BUILD CMD="avrasm2&quot; -fI" SOURCE="main.asm"><PROGRAM FILE="main_prog.asm"/><DEVICE FILE="m128def.inc"/><COPY FILE="macros.inc"/></BUILD>)");
+         },
+         -7,
+         [](const AvrFixture&) {
+             return "Недопустимое имя утилиты " + Q + "avrasm2\"" + Q + ": утилита должна лежать в папке Utility.";
+         }},
         {"assembler missing",
          [](AvrFixture& f) { fs::remove(f.p() + "/Utility/avrasm2"); }, -7,
          [](const AvrFixture& f) { return "Ошибка исполнения утилиты: " + Q + f.p() + "\\Utility\\avrasm2" + Q; }},

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
 
 using namespace zo;
@@ -185,6 +187,25 @@ TEST_F(LibraryFiles, AnIncludeCycleEndsAndIsLoggedOnce) {
     load("\\Ring\\A.xml");
     EXPECT_EQ(lines(), (std::vector<std::string>{"B", "  b", "a"}));
     EXPECT_EQ(logged.size(), 1u);
+}
+
+TEST_F(LibraryFiles, FilesIncludingEachOthersFolderEndAfterTheFileBound) {
+    // Nine files that each include the whole folder can be reached in 9! orders.
+    for (int i = 0; i < 9; ++i)
+        write("Mesh/F" + std::to_string(i) + ".xml",
+              library("<FBD><INCLUDE FILE_NAME=\"\\Mesh\\*.xml\"/><BLOCK NAME=\"b" + std::to_string(i) + "\"/></FBD>"));
+    const auto started = std::chrono::steady_clock::now();
+    load("\\Mesh\\F0.xml");
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(30));
+    int blocks = 0;
+    root.forEach([&](const TLibraryNode& n) { blocks += n.Record && n.Record->Path[0] ? 1 : 0; });
+    EXPECT_EQ(blocks, TLibraryLoader::kMaxLoadedFiles);
+    const std::string bound = "Прочитано " + std::to_string(TLibraryLoader::kMaxLoadedFiles) + " файлов описания FBD блоков";
+    EXPECT_EQ(std::count_if(logged.begin(), logged.end(),
+                            [&](const std::string& line) { return line.rfind(bound, 0) == 0; }),
+              1);
+    // The first files load as before: F0 with its own block after F1's subtree.
+    EXPECT_EQ(lines().front(), "F1.xml");
 }
 
 TEST_F(LibraryFiles, LongCaptionsAreCutAndBlocksWhosePathWouldBeCutAreRefused) {

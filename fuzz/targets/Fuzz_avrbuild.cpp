@@ -1,0 +1,147 @@
+// The AVR builder over a device description: its BUILD element (CMD, SOURCE,
+// PROGRAM, DEVICE and COPY entries) read through the program's XML queries as
+// the builder plug-in reads it, and the whole build run in a program folder
+// with the shipped runtime, the tools answered by the host. Whatever the
+// description names, the build writes only into the upload folder (and the
+// configuration file the host makes), every tool it starts lies in the
+// Utility folder, and a build that reports success leaves its image.
+
+#include "avrbuilder/AvrProjectBuild.h"
+#include "common/StringList.h"
+#include "configurator/shell/XmlQuery.h"
+#include "configurator/shell/ZoConsole.h"
+#include "platform/Paths.h"
+#include "support/FuzzSupport.h"
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+using namespace zo;
+using namespace zo::fuzz;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kDevice = "Mega128";
+
+// The program folder P of the build (native form).
+const std::string& folder() {
+    static const std::string f = [] {
+        const std::string p = Scratch() + "/Avr";
+        const std::string runtime = p + "/Runtime/" + kDevice;
+        for (const char* d : {"Device", "Upload", "Configuration", "Utility"}) fs::create_directories(p + "/" + d);
+        for (const char* d : {"Device", "library", "FBD/Logic"}) fs::create_directories(runtime + "/" + d);
+        WriteFile(runtime + "/main_prog.asm", "; main\r\n.include \"Include.inc\"\r\n");
+        WriteFile(runtime + "/macros.inc", "; macros\r\n");
+        WriteFile(runtime + "/library/lib_math.inc", "; library\r\n");
+        WriteFile(runtime + "/FBD/Logic/logic.inc", "iAND: ret\r\n");
+        WriteFile(runtime + "/Device/m128def.inc",
+                  "; ***** INTERRUPT VECTORS ****\r\n.equ\tINT0addr\t= 0x0002\t; External Interrupt Request 0\r\n"
+                  ".equ\tINT1addr\t= 0x0004\t; External Interrupt Request 1\r\n.equ\tINT_VECTORS_SIZE\t= 70\r\n");
+        fs::copy(std::string(ZO_PROGRAM_DIR) + "/Runtime/" + kDevice + "/Device/m128def.inc",
+                 runtime + "/Device/full.inc", fs::copy_options::overwrite_existing);
+        return p;
+    }();
+    return f;
+}
+
+// Every file below the program folder outside the upload and configuration
+// folders, with its size.
+std::map<std::string, uintmax_t> filesOutside() {
+    std::map<std::string, uintmax_t> files;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(folder(), ec); it != fs::recursive_directory_iterator();
+         it.increment(ec)) {
+        const std::string rel = it->path().lexically_relative(folder()).string();
+        if (rel.rfind("Upload", 0) == 0 || rel.rfind("Configuration", 0) == 0) continue;
+        files[rel] = it->is_regular_file(ec) ? it->file_size(ec) : uintmax_t(-1);
+    }
+    return files;
+}
+
+bool below(const std::string& path, const std::string& nativeFolder) {
+    const std::string normal = fs::path(platform::nativePath(path)).lexically_normal().string();
+    return normal.compare(0, nativeFolder.size() + 1, nativeFolder + "/") == 0;
+}
+
+class Host : public avr::IAvrBuildHost {
+public:
+    void Log(const std::string&, uint8_t) override {}
+    int32_t RunProgram(const char* workFolder, const std::string& commandLine) override {
+        const std::vector<std::string> words = configurator::SplitCommandLine(commandLine);
+        ZO_FUZZ_CHECK(!words.empty(), "an empty command line");
+        ZO_FUZZ_CHECK(below(words.front(), folder() + "/Utility"), "a tool outside the Utility folder: " + commandLine);
+        ++runs;
+        // The converter writes its -o= file, the assembler the -o file in its folder.
+        for (size_t i = 1; i < words.size(); ++i) {
+            if (words[i].rfind("-o=", 0) == 0) WriteFile(platform::nativePath(words[i].substr(3)), "; configuration\r\n");
+            if (words[i] == "-o" && i + 1 < words.size() && workFolder) {
+                const std::string image = platform::fileNameOf(words[i + 1]);
+                if (!image.empty()) WriteFile(platform::nativePath(std::string(workFolder) + image), ":00000001FF\r\n");
+            }
+        }
+        return 0;
+    }
+    int32_t ReadXmlList(const std::string& query, const char* child, const char* attr,
+                        std::vector<std::string>& items) override {
+        TStringListTable list;
+        const int32_t rc = XmlQueryListCallback(nullptr, query.c_str(), child, attr, list.List());
+        items = list.Items();
+        for (const std::string& item : items) ZO_FUZZ_CHECK(!item.empty(), "an empty list entry");
+        return rc;
+    }
+    int32_t ReadXmlValue(const std::string& query, const char* attr, std::string& value) override {
+        const char* text = nullptr;
+        const int32_t rc = XmlQueryValueCallback(nullptr, query.c_str(), attr, &text);
+        ZO_FUZZ_CHECK(text != nullptr, "no value buffer");
+        value = text;
+        ZO_FUZZ_CHECK(value.size() < configurator::kXmlQueryValueField, "a value longer than its field");
+        ZO_FUZZ_CHECK(rc == 0 || value.empty(), "a failed query with a value");
+        return rc;
+    }
+    int32_t CreateConfig(const std::string& cfgPath, const char*, std::vector<std::string>& libraries) override {
+        WriteFile(platform::nativePath(cfgPath), "cfg");
+        libraries = {"logic.inc"};
+        return 0;
+    }
+    std::string DeviceProgram() override { return kDevice; }
+
+    int runs = 0;
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    Ui();
+    folder();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::map<std::string, uintmax_t> before = filesOutside();
+    WriteFile(folder() + "/Device/Fuzz.dev", data, size);
+
+    avr::AvrBuildInputs in;
+    in.programFolder = folder();
+    in.uploadFolder = folder() + "\\Upload";
+    in.runtimeFolder = folder() + "\\Runtime\\";
+    in.deviceFile = folder() + "\\Device\\Fuzz.dev";
+    in.projectName = "Fuzz";
+    Host host;
+    const int32_t rc = avr::BuildAvrProject(in, host);
+    Note("BuildAvrProject " + std::to_string(rc) + ", tools started " + std::to_string(host.runs));
+    if (rc == avr::kAvrBuildOk) {
+        ZO_FUZZ_CHECK(host.runs == 2, "a build reported success without both tools");
+        for (const char* f : {"main.asm", "Include.inc", "Interrupt.inc", "Configuration.inc", "Fuzz.hex"})
+            ZO_FUZZ_CHECK(FileThere(folder() + "/Upload/" + f), std::string("a successful build without ") + f);
+    }
+    std::map<std::string, uintmax_t> after = filesOutside();
+    after.erase("Device/Fuzz.dev");
+    std::map<std::string, uintmax_t> expected = before;
+    expected.erase("Device/Fuzz.dev");
+    ZO_FUZZ_CHECK(after == expected, "the build wrote outside the upload folder");
+    return 0;
+}
