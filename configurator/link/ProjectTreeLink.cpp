@@ -22,6 +22,10 @@ ProjectTreeLink::ProjectTreeLink(TKernelOptions* kernel) : kernel_(kernel) {
     host_.DeleteNode = deleteNode;
 }
 
+ProjectTreeLink::~ProjectTreeLink() {
+    if (g_installed == this) g_installed = nullptr;
+}
+
 TProjectTreeHost* ProjectTreeLink::host() { return tree_ ? &host_ : nullptr; }
 
 void ProjectTreeLink::installHostSlot() {

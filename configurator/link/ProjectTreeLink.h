@@ -17,6 +17,10 @@ namespace zo::configurator {
 class ProjectTreeLink {
 public:
     explicit ProjectTreeLink(TKernelOptions* kernel = nullptr);
+    // The host slot installed by this link then answers no tree.
+    ~ProjectTreeLink();
+    ProjectTreeLink(const ProjectTreeLink&) = delete;
+    ProjectTreeLink& operator=(const ProjectTreeLink&) = delete;
     void setKernel(TKernelOptions* kernel) { kernel_ = kernel; }
     bool bound() const { return kernel_ != nullptr; }
 

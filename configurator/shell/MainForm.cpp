@@ -10,6 +10,7 @@
 #include "configurator/shell/MainMenus.h"
 #include "configurator/shell/PanelLogForm.h"
 #include "configurator/shell/ProgramFrame.h"
+#include "configurator/shell/ProgramPanels.h"
 #include "configurator/shell/ProjectCommands.h"
 #include "configurator/shell/SchemeWindowServices.h"
 #include "configurator/shell/UploadCommands.h"
@@ -126,6 +127,11 @@ TMainForm::TMainForm(SchemeWindowFactory factory, QWidget* parent)
       schemes_(std::make_unique<TSchemeWindowServices>(*mdiArea_, std::move(factory))) {
     setObjectName("MainForm");
     setWindowTitle(kCaption);
+    // The window's own font; the panels set theirs.
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPixelSize(11);
+    font.setBold(true);
+    setFont(font);
     mdiArea_->setObjectName("MdiArea");
     mdiArea_->setBackground(QColor(0xC0, 0xC0, 0xC0));
     setCentralWidget(mdiArea_);
@@ -262,6 +268,8 @@ void TMainForm::FormCreate(const QString& folderGiven) {
     setWindowIconText("Configurator");
     OpenProjectFolder = commandLine.ProjectFolder;
     OpenProjectName = commandLine.ProjectName;
+    // The element library, the project tree and the inspector come right after the window.
+    editingPanels_ = std::make_unique<TProgramPanels>(*this);
     // The terminate step runs as the application quits, before the windows go.
     connect(qApp, &QCoreApplication::aboutToQuit, this, &TMainForm::TerminateHandler);
 }
@@ -270,6 +278,7 @@ void TMainForm::FormShow() {
     if (shown_) return;
     shown_ = true;
     logPanel_->resetView(kProgramLogName);
+    if (editingPanels_) editingPanels_->Attach(kernel_.record(), &WriteLog);
     if (kernel_.bound()) {
         TKernelOptions& k = *kernel_.record();
         if (LogsOptionsPtr && k.SetLogCallback) k.SetLogCallback(kProgramLogName, LogsOptionsPtr->WriteLine);
@@ -278,11 +287,13 @@ void TMainForm::FormShow() {
         if (ConvertOptionsPtr) k.ConvertOptions = ConvertOptionsPtr;
         kernel_.init();
         TProgramFrame::LoadOptions();
-        frame_->OpenCommandLineProject(OpenProjectFolder, OpenProjectName);
+        if (frame_->OpenCommandLineProject(OpenProjectFolder, OpenProjectName) == 0 && editingPanels_)
+            editingPanels_->ReloadSource();
     } else if (!OpenProjectName.isEmpty()) {
         OpenProjectFolder.clear();
         OpenProjectName.clear();
     }
+    if (editingPanels_) editingPanels_->Dock(*frame_);
     frame_->FrameSiteBottom->Dock(static_cast<TCustomDockFormEx*>(logDock_));
     UpdateActionStates();
     logPanel_->PanelLogFormCanResize();
@@ -310,6 +321,8 @@ void TMainForm::FormDestroy() {
     TerminateHandler();
     // The option blocks are the only thing saved at exit.
     if (kernel_.bound()) TProgramFrame::SaveOptions();
+    // The panels go before the kernel they call.
+    if (editingPanels_) editingPanels_->Release();
     // Windows closed above are deleted before the libraries they may call go.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     if (HostServices() == this) SetHostServices(nullptr);

@@ -30,6 +30,7 @@ namespace zo::configurator {
 
 class TPanelLogForm;
 class TProgramFrame;
+class TProgramPanels;
 class TSchemeWindowServices;
 
 class TMainForm : public QMainWindow, public IHostServices {
@@ -71,6 +72,9 @@ public:
     bool SetupRan() const { return setupRan_; }
     // The dock sites, the panels' frames, the image lists and the command line.
     TProgramFrame& frame() { return *frame_; }
+    // The element library, project tree and inspector; nil before FormCreate
+    // (and after the "/Setup" branch).
+    TProgramPanels* editingPanels() const { return editingPanels_.get(); }
 
     // The host services (IHostServices).
     int ShowSchemeWindow(const QString& caption) override;
@@ -107,6 +111,7 @@ private:
     QActionGroup* modeGroup_ = nullptr;
     std::atomic<bool> repaintPending_{false};
     TProgramFrame* frame_ = nullptr;
+    std::unique_ptr<TProgramPanels> editingPanels_;
     bool setupRan_ = false;
     bool created_ = false;
     bool shown_ = false;

@@ -1,11 +1,14 @@
 #include "configurator/shell/StartUp.h"
 
 #include "common/Canvas.h"
+#include "common/FileReplacement.h"
 #include "common/KroKernelConfig.h"
 #include "common/ResourceBitmap.h"
 #include "configurator/shell/Associations.h"
 #include "platform/Cp1251.h"
 #include "platform/DialogHook.h"
+#include "platform/Paths.h"
+#include "configurator/link/KroLog.h"
 #include "platform/UiServices.h"
 
 #include <QApplication>
@@ -23,6 +26,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <optional>
 
 namespace zo::configurator {
 
@@ -141,22 +145,55 @@ public:
 
 }  // namespace
 
+namespace {
+
+// The kernel's lines of the comparing save go nowhere: what it saved is put back.
+extern "C" void SilentLogLine(const char*, const char*, int32_t, int32_t) {}
+
+// A regular file's bytes; nothing when it cannot be read.
+std::optional<QByteArray> bytesOf(const QString& path) {
+    if (!QFileInfo(path).isFile()) return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    return file.readAll();
+}
+
+// Puts a file back as it was: its bytes, or no file.
+bool putBack(const QString& path, const std::optional<QByteArray>& before) {
+    if (bytesOf(path) == before) return true;
+    if (!before) return QFile::remove(path);
+    return ReplaceFileContents(QFile::encodeName(path).toStdString(), before->constData(), size_t(before->size())) ==
+           kReplaceOk;
+}
+
+}  // namespace
+
 bool ProjectDiffersFromFile(const QString& projectFile) {
     if (!KernelOptionsPtr || !KernelOptionsPtr->SaveProject) return false;
-    QFile original(projectFile);
-    if (!original.open(QIODevice::ReadOnly)) return true;
-    const QByteArray stored = original.readAll();
-    QTemporaryDir dir;
-    if (!dir.isValid()) return true;
-    const QString copy = dir.filePath(QFileInfo(projectFile).fileName());
+    TKernelOptions& k = *KernelOptionsPtr;
+    const std::optional<QByteArray> stored = bytesOf(projectFile);
+    if (!stored) return true;
+    // The project is saved where it belongs: saved anywhere else, the kernel
+    // would take that file as the project's from then on and record it in the
+    // channel base. The project file and the channel base are put back byte
+    // for byte afterwards.
+    QString canals;
+    if (k.GetStructFolder && k.GetStructFolder())
+        canals = QString::fromStdString(platform::nativePath(std::string(k.GetStructFolder()) + "\\Canals.xml"));
+    const std::optional<QByteArray> canalsBefore = canals.isEmpty() ? std::nullopt : bytesOf(canals);
     TSilentServices silent;
     platform::UiServices* previous = platform::setUiServices(&silent);
-    const int32_t r = KernelOptionsPtr->SaveProject(platform::qstringToCp1251(copy).c_str());
+    const bool logsBound = LogsOptionsPtr && LogsOptionsPtr->WriteLine && k.SetLogCallback;
+    if (logsBound) k.SetLogCallback(kProgramLogName, SilentLogLine);
+    const int32_t r = k.SaveProject(platform::qstringToCp1251(projectFile).c_str());
+    if (logsBound) k.SetLogCallback(kProgramLogName, LogsOptionsPtr->WriteLine);
     platform::setUiServices(previous);
-    if (r != 0) return true;
-    QFile saved(copy);
-    if (!saved.open(QIODevice::ReadOnly)) return true;
-    return WithoutWindowPlacement(saved.readAll()) != WithoutWindowPlacement(stored);
+    const std::optional<QByteArray> saved = r == 0 ? bytesOf(projectFile) : std::nullopt;
+    // A file that cannot be put back holds the work as it is now: nothing is lost.
+    putBack(projectFile, stored);
+    if (!canals.isEmpty()) putBack(canals, canalsBefore);
+    if (!saved) return true;
+    return WithoutWindowPlacement(*saved) != WithoutWindowPlacement(*stored);
 }
 
 QByteArray WithoutWindowPlacement(const QByteArray& projectText) {

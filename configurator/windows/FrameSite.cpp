@@ -109,14 +109,17 @@ void TFrameSite::SetSize(QSize size) {
 }
 
 void TFrameSite::watch(TCustomDockFormEx* panel) {
+    // Frames that are gone leave empty pointers; they are dropped here rather
+    // than from their destroyed signal, which a widget sends while it is no
+    // longer a frame (a pointer compared then would be cast to what it has ceased to be).
+    watched_.erase(std::remove_if(watched_.begin(), watched_.end(),
+                                  [](const QPointer<TCustomDockFormEx>& p) { return p.isNull(); }),
+                   watched_.end());
     if (std::find(watched_.begin(), watched_.end(), panel) != watched_.end()) return;
     watched_.push_back(panel);
     connect(panel, &QDockWidget::topLevelChanged, this, [this](bool) { if (!Busy) PostSettle(); });
     connect(panel, &QDockWidget::dockLocationChanged, this, [this](Qt::DockWidgetArea) { if (!Busy) PostSettle(); });
     connect(panel, &QDockWidget::visibilityChanged, this, [this](bool) { if (!Busy) PostSettle(); });
-    connect(panel, &QObject::destroyed, this, [this, panel] {
-        watched_.erase(std::remove(watched_.begin(), watched_.end(), panel), watched_.end());
-    });
     panel->installEventFilter(this);
 }
 

@@ -7,10 +7,17 @@
 #include "configurator/link/KroConvert.h"
 #include "configurator/link/KroLog.h"
 #include "configurator/shell/MainForm.h"
+#include "configurator/shell/ProgramFrame.h"
+#include "configurator/windows/CustomDockForm.h"
+#include "configurator/windows/FloatTreeCep.h"
+#include "configurator/windows/ObjInspect.h"
+#include "configurator/windows/ProjectForm.h"
+#include "configurator/windows/SourceForm.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 
 #include <filesystem>
@@ -111,6 +118,60 @@ TEST(MainFormStartUp, BindsLogsServesTheKernelAndUnbindsEverything) {
     EXPECT_GT(end, unloadConvert);
     if (end < 0)
         for (const std::string& line : lines) ADD_FAILURE() << line;
+}
+
+TEST(MainFormStartUp, DocksTheThreePanelsHandedTheKernelAndFilledForTheProject) {
+    test::TempDir config;
+    test::TempDir dir;
+    test::ScopedEnv env("XDG_CONFIG_HOME", config.str());
+    test::ScopedCurrentDir cd(dir.path());
+    test::UiRecorder ui;
+    linkProgramFolder(dir.path());
+    const std::string folder = dir.str();
+    {
+        TMainForm form;
+        form.resize(1200, 800);
+        form.FormCreate(QString::fromStdString(folder));
+        ASSERT_NE(KernelOptionsPtr, nullptr);
+        // The project the command line names.
+        form.OpenProjectFolder = QString::fromStdString(folder + "/Project/");
+        form.OpenProjectName = "ExamplePLC";
+        form.show();
+        form.FormShow();
+        QApplication::processEvents();
+        ASSERT_FALSE(form.OpenProjectName.isEmpty()) << "the example project did not open";
+
+        auto* library = form.findChild<TSourceForm*>("SourceForm");
+        auto* tree = form.findChild<TProjectForm*>("ProjectForm");
+        auto* inspector = form.findChild<TObjInspect*>("ObjInspect");
+        ASSERT_NE(library, nullptr);
+        ASSERT_NE(tree, nullptr);
+        ASSERT_NE(inspector, nullptr);
+        const std::pair<QWidget*, Qt::DockWidgetArea> placed[] = {
+            {library, Qt::LeftDockWidgetArea}, {tree, Qt::LeftDockWidgetArea}, {inspector, Qt::RightDockWidgetArea}};
+        for (const auto& [panel, area] : placed) {
+            TCustomDockFormEx* frame = form.frame().FrameOf(panel);
+            ASSERT_NE(frame, nullptr) << panel->objectName().toStdString();
+            EXPECT_FALSE(frame->isFloating()) << panel->objectName().toStdString();
+            EXPECT_EQ(form.dockWidgetArea(frame), area) << panel->objectName().toStdString();
+            EXPECT_TRUE(panel->isVisibleTo(&form)) << panel->objectName().toStdString();
+        }
+        // The element library of the project's device, the project's sheets in the tree.
+        EXPECT_GT(library->TreeView1()->topLevelItemCount(), 0);
+        EXPECT_EQ(tree->TreeView1()->topLevelItemCount(), KernelOptionsPtr->GetSheetCount() & 0xFFFF);
+        EXPECT_GT(tree->TreeView1()->topLevelItemCount(), 0);
+        // The inspector reaches the kernel's inspector record and shows what the kernel hands it.
+        const TReplaceElementPropertiesProc replace = ZO_FIELD(*KernelOptionsPtr, Inspector.ReplaceElementProperties);
+        ASSERT_NE(replace, nullptr);
+        EXPECT_EQ(replace("", 0, nullptr, nullptr), -3);
+        EXPECT_EQ(inspector->OnLog, &WriteLog);
+        EXPECT_FALSE(inspector->Lists().GlobalLists.empty());
+    }
+    EXPECT_EQ(KernelOptionsPtr, nullptr);
+    EXPECT_EQ(TObjInspect::Docked(), nullptr);
+    EXPECT_EQ(TSourceForm::SourceForm(), nullptr);
+    EXPECT_EQ(TProjectForm::ProjectForm(), nullptr);
+    TFloatTreeCep::Release();
 }
 
 }  // namespace

@@ -117,6 +117,30 @@ TEST_F(WithKernel, UnsavedWorkIsAskedAboutOnlyWhenTheProjectDiffers) {
     EXPECT_TRUE(ui.questions.empty());
 }
 
+TEST_F(WithKernel, TheComparingSaveLeavesTheFileTheChannelBaseAndTheProjectsOwnFileAsTheyWere) {
+    // A full-type project never saved in this program folder: no channel base yet.
+    const std::string file = root + "/Project/ExamplePLC.hc";
+    const std::string canals = root + "/Struct/Canals.xml";
+    fs::remove(canals);
+    ASSERT_EQ(KernelOptionsPtr->OpenProject(file.c_str()), 0);
+    KernelOptionsPtr->AddSheet();
+    const std::string before = test::readBytes(file);
+    EXPECT_TRUE(ProjectDiffersFromFile(QString::fromStdString(file)));
+    EXPECT_EQ(test::readBytes(file), before);
+    EXPECT_FALSE(fs::exists(canals));
+    // The kernel still takes the project's own file for the project: a save
+    // records that file in the channel base and asks nothing.
+    ASSERT_EQ(KernelOptionsPtr->SaveProject(file.c_str()), 0);
+    const std::string base = test::readBytes(canals);
+    EXPECT_NE(base.find("File=\"" + file + "\""), std::string::npos) << base;
+    EXPECT_TRUE(ui.questions.empty());
+    // Saved, the comparison finds nothing and changes neither file.
+    const std::string saved = test::readBytes(file);
+    EXPECT_FALSE(ProjectDiffersFromFile(QString::fromStdString(file)));
+    EXPECT_EQ(test::readBytes(file), saved);
+    EXPECT_EQ(test::readBytes(canals), base);
+}
+
 TEST(ProgramFrame, PanelsDockIntoTheirSitesInFramesOfTheirOwn) {
     QMainWindow window;
     window.resize(900, 600);

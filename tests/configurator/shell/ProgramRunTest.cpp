@@ -166,6 +166,14 @@ TEST(MainFormStartUp, WithoutTheKernelTheProjectActionsAreDisabledAndTheLogPanel
         ASSERT_NE(logFrame, nullptr);
         EXPECT_EQ(form.dockWidgetArea(logFrame), Qt::BottomDockWidgetArea);
         EXPECT_EQ(form.frame().FrameSiteBottom->VisibleDockClients(), 1);
+        // The panels come up all the same, empty.
+        EXPECT_EQ(form.frame().FrameSiteLeft->VisibleDockClients(), 2);
+        EXPECT_EQ(form.frame().FrameSiteRight->VisibleDockClients(), 1);
+        for (const char* name : {"SourceForm", "ProjectForm", "ObjInspect"}) {
+            auto* panel = form.findChild<QWidget*>(name);
+            ASSERT_NE(panel, nullptr) << name;
+            EXPECT_TRUE(panel->isVisibleTo(&form)) << name;
+        }
     }
     // The missing logging library was reported once.
     ASSERT_FALSE(ui.messages.empty());
