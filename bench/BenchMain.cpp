@@ -18,6 +18,7 @@
 #include "ProjectGenerator.h"
 #include "ResultTable.h"
 #include "SchemeWindowBench.h"
+#include "StartUpBench.h"
 #include "XmlReference.h"
 
 #include "common/MenObj.h"
@@ -74,6 +75,9 @@ public:
         projectGroup(sizes_.smallProject, true);
         if (sizes_.largeProject > 0) projectGroup(sizes_.largeProject, false);
         RunAvrBuildBench(folder_, host_, sizes_.once ? 20 : 200, sizes_.once, runs_, rows_);
+        const int startUpBlocks = sizes_.largeProject > 0 ? sizes_.largeProject : sizes_.smallProject;
+        RunStartUpBench(folder_, host_, folder_.file("Project/Bench" + std::to_string(startUpBlocks) + ".hc"),
+                        count(startUpBlocks) + " blocks", sizes_.once, runs_, rows_);
     }
 
     const RunCollector& runs() const { return runs_; }
