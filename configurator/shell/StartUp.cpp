@@ -22,11 +22,13 @@
 #include <QTemporaryDir>
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <csignal>
 #include <optional>
+#include <utility>
 
 namespace zo::configurator {
 
@@ -158,6 +160,14 @@ std::optional<QByteArray> bytesOf(const QString& path) {
     return file.readAll();
 }
 
+// Which file stands at the path and when it was last written: a save
+// replaces the file, so either changes with every save.
+std::optional<std::pair<ino_t, int64_t>> fileIdentity(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return std::nullopt;
+    return std::make_pair(st.st_ino, int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec);
+}
+
 // Puts a file back as it was: its bytes, or no file.
 bool putBack(const QString& path, const std::optional<QByteArray>& before) {
     if (bytesOf(path) == before) return true;
@@ -173,6 +183,7 @@ bool ProjectDiffersFromFile(const QString& projectFile) {
     TKernelOptions& k = *KernelOptionsPtr;
     const std::optional<QByteArray> stored = bytesOf(projectFile);
     if (!stored) return true;
+    const auto identity = fileIdentity(projectFile);
     // The project is saved where it belongs: saved anywhere else, the kernel
     // would take that file as the project's from then on and record it in the
     // channel base. The project file and the channel base are put back byte
@@ -188,7 +199,9 @@ bool ProjectDiffersFromFile(const QString& projectFile) {
     const int32_t r = k.SaveProject(platform::qstringToCp1251(projectFile).c_str());
     if (logsBound) k.SetLogCallback(kProgramLogName, LogsOptionsPtr->WriteLine);
     platform::setUiServices(previous);
-    const std::optional<QByteArray> saved = r == 0 ? bytesOf(projectFile) : std::nullopt;
+    // A save that left the very file as it was wrote nothing: nothing tells the project is the same.
+    const bool written = r == 0 && fileIdentity(projectFile) != identity;
+    const std::optional<QByteArray> saved = written ? bytesOf(projectFile) : std::nullopt;
     // A file that cannot be put back holds the work as it is now: nothing is lost.
     putBack(projectFile, stored);
     if (!canals.isEmpty()) putBack(canals, canalsBefore);
