@@ -140,6 +140,14 @@ void TWindowMenu::WnViewPanelExecute(QAction* item) {
     auto* panel = qobject_cast<QWidget*>(item->property(kPanelProperty).value<QObject*>());
     if (!panel) return;
     // triggered has already toggled the check mark of a checkable item.
+    // A docked panel is shown and hidden with the frame it lies in: hidden
+    // alone it would leave an empty frame, shown alone in a closed frame it
+    // would stay out of sight.
+    if (auto* frame = qobject_cast<QDockWidget*>(panel->parentWidget())) {
+        if (item->isChecked()) panel->show();
+        frame->setVisible(item->isChecked());
+        return;
+    }
     panel->setVisible(item->isChecked());
 }
 

@@ -2,6 +2,7 @@
 // relative project path, offscreen, ended by SIGTERM; and "/Setup".
 #include "configurator/shell/Associations.h"
 #include "configurator/shell/MainForm.h"
+#include "configurator/shell/MainMenus.h"
 #include "configurator/shell/ProgramFrame.h"
 #include "configurator/windows/CustomDockForm.h"
 #include "configurator/windows/FloatTreeCep.h"
@@ -10,6 +11,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QMenu>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QThread>
@@ -178,6 +180,47 @@ TEST(MainFormStartUp, WithoutTheKernelTheProjectActionsAreDisabledAndTheLogPanel
     // The missing logging library was reported once.
     ASSERT_FALSE(ui.messages.empty());
     EXPECT_NE(ui.messages[0].find("ZoLogs.so"), std::string::npos);
+    TFloatTreeCep::Release();
+}
+
+TEST(MainFormStartUp, TheWindowMenuShowsAndHidesADockedPanelWithItsFrame) {
+    test::ScopedCurrentDir keep(std::filesystem::current_path());
+    test::UiRecorder ui;
+    {
+        TMainForm form;
+        form.FormCreate();
+        form.show();
+        form.FormShow();
+        QApplication::processEvents();
+        auto* library = form.findChild<QWidget*>("SourceForm");
+        ASSERT_NE(library, nullptr);
+        TCustomDockFormEx* frame = form.frame().FrameOf(library);
+        ASSERT_NE(frame, nullptr);
+        QMenu* menu = MainMenu(form, "Windows");
+        ASSERT_NE(menu, nullptr);
+        auto item = [&]() -> QAction* {
+            emit menu->aboutToShow();
+            for (QAction* a : menu->actions())
+                if (a->text() == library->windowTitle()) return a;
+            return nullptr;
+        };
+        // Closed by its frame's cross, the panel is unchecked and comes back with its frame.
+        frame->close();
+        QApplication::processEvents();
+        QAction* shown = item();
+        ASSERT_NE(shown, nullptr);
+        EXPECT_FALSE(shown->isChecked());
+        shown->trigger();
+        QApplication::processEvents();
+        EXPECT_TRUE(frame->isVisible());
+        EXPECT_TRUE(library->isVisible());
+        QAction* hidden = item();
+        ASSERT_NE(hidden, nullptr);
+        EXPECT_TRUE(hidden->isChecked());
+        hidden->trigger();
+        QApplication::processEvents();
+        EXPECT_FALSE(frame->isVisible());
+    }
     TFloatTreeCep::Release();
 }
 
