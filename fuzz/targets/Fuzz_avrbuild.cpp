@@ -75,10 +75,13 @@ public:
         ZO_FUZZ_CHECK(!words.empty(), "an empty command line");
         ZO_FUZZ_CHECK(below(words.front(), folder() + "/Utility"), "a tool outside the Utility folder: " + commandLine);
         ++runs;
-        // The converter writes its -o= file, the assembler the -o file in its folder.
+        // The converter writes its -o= file, the assembler the last -o file in
+        // its folder (the description's own options never make the host write).
+        const bool converter = platform::fileNameOf(words.front()) == "Kelvart";
         for (size_t i = 1; i < words.size(); ++i) {
-            if (words[i].rfind("-o=", 0) == 0) WriteFile(platform::nativePath(words[i].substr(3)), "; configuration\r\n");
-            if (words[i] == "-o" && i + 1 < words.size() && workFolder) {
+            if (converter && words[i].rfind("-o=", 0) == 0)
+                WriteFile(platform::nativePath(words[i].substr(3)), "; configuration\r\n");
+            if (!converter && i + 3 == words.size() && words[i] == "-o" && workFolder) {
                 const std::string image = platform::fileNameOf(words[i + 1]);
                 if (!image.empty()) WriteFile(platform::nativePath(std::string(workFolder) + image), ":00000001FF\r\n");
             }
