@@ -102,18 +102,21 @@ PaintResult paintBlock(const BlockSpec& spec, QImage& picture, std::vector<TPinR
     const int bodyLeft = kCell;
     const int bodyRight = w - kCell - 1;  // inclusive
     const int bodyWidth = bodyRight - bodyLeft + 1;
+    // Under the kernel's label the frame starts at the middle of the first row
+    // and the header band holds no name (the label names the block).
+    const int top = spec.kernelLabel ? kCell / 2 : 0;
     {
         QPainter painter(&image);
-        painter.fillRect(bodyLeft + 1, 1, bodyWidth - 2, kCell - 1, kHeader);
-        painter.fillRect(bodyLeft, 0, bodyWidth, 1, kFrame);
+        painter.fillRect(bodyLeft + 1, top + 1, bodyWidth - 2, kCell - top - 1, kHeader);
+        painter.fillRect(bodyLeft, top, bodyWidth, 1, kFrame);
         painter.fillRect(bodyLeft, h - 1, bodyWidth, 1, kFrame);
-        painter.fillRect(bodyLeft, 0, 1, h, kFrame);
-        painter.fillRect(bodyRight, 0, 1, h, kFrame);
+        painter.fillRect(bodyLeft, top, 1, h - top, kFrame);
+        painter.fillRect(bodyRight, top, 1, h - top, kFrame);
 
         const QRect innerRow(bodyLeft + 3, 0, bodyWidth - 6, kCell);
         painter.setPen(kText);
         painter.setFont(nameFont);
-        painter.drawText(innerRow, Qt::AlignCenter, name);
+        if (!spec.kernelLabel) painter.drawText(innerRow, Qt::AlignCenter, name);
         if (!caption.isEmpty()) {
             painter.setFont(textFont);
             painter.drawText(innerRow.translated(0, kCell), Qt::AlignCenter, caption);

@@ -27,6 +27,10 @@ struct BlockSpec {
     std::string caption;  // Windows-1251
     std::string label;    // Windows-1251; empty: no label row
     int turn = 0;         // 0 IN left; 1 IN top; 2 IN right; 3 IN bottom
+    // The display has a "Turn": the kernel writes the block's label on the
+    // sheet over the upper half of the picture's first row (before the turn),
+    // so that half stays white and the frame starts below it.
+    bool kernelLabel = false;
     std::vector<PinSpec> pins;
 };
 

@@ -121,6 +121,7 @@ int32_t readBlock(const Callbacks& cb, const TStructInstance* block, const TStru
     const std::string turn = displayValue(cb, display, "Turn", found);
     // The turn counts by its low byte, in quarter turns.
     spec.turn = found ? int((std::strtol(turn.c_str(), nullptr, 10) & 0xFF) % 4) : 0;
+    spec.kernelLabel = found;
     spec.label = displayValue(cb, display, "Label", found);
     return kDrawn;
 }
@@ -214,6 +215,7 @@ std::string paintedKey(const BlockSpec& spec) {
     appendKeyPart(key, spec.caption);
     appendKeyPart(key, spec.label);
     key += std::to_string(spec.turn);
+    key += spec.kernelLabel ? 'L' : '-';
     for (const PinSpec& pin : spec.pins) {
         key += pin.out ? 'O' : 'I';
         key += std::to_string(pin.field) + ',' + std::to_string(pin.colour) + ',';

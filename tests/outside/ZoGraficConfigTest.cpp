@@ -403,6 +403,33 @@ TEST_F(ZoGraficConfigTest, DisplayWithoutTurnOrLabelDrawsUpright) {
         EXPECT_EQ(pin.X, isIn(block_.fields[size_t(pin.FieldIndex)]) ? 0 : imageOf(picture).width() / 12 - 1);
 }
 
+// The kernel writes the label of a block with a "Turn" from seven pixels above
+// the block's top edge into its first row: that half of the row stays white,
+// at every turn, and the frame and header band start below it.
+TEST_F(ZoGraficConfigTest, ABlockWithATurnLeavesTheKernelsLabelItsHalfRow) {
+    for (const char* turn : {"0", "1"}) {
+        SCOPED_TRACE(turn);
+        displayValues_ = {turn, ""};
+        void*& picture = newPicture();
+        ASSERT_EQ(draw(picture), 0);
+        const QImage& image = imageOf(picture);
+        const bool upright = std::string(turn) == "0";
+        // Along the middle of the side the label lies over, inwards from the edge.
+        auto at = [&](int in) {
+            return upright ? image.pixelColor(image.width() / 2, in) : image.pixelColor(in, image.height() / 2);
+        };
+        for (int in = 0; in < 6; ++in) EXPECT_EQ(at(in), QColor(Qt::white)) << in;
+        EXPECT_EQ(at(6), QColor(Qt::black));
+        EXPECT_EQ(at(8), QColor(0xC8, 0xDC, 0xFF));
+    }
+    // Without a "Turn" the kernel writes no label: the frame is the picture's top edge.
+    display_ = {"Display", "", {{"VAR", "Other", "Byte"}}};
+    displayValues_ = {"0"};
+    void*& plain = newPicture();
+    ASSERT_EQ(draw(plain), 0);
+    EXPECT_EQ(imageOf(plain).pixelColor(imageOf(plain).width() / 2, 0), QColor(Qt::black));
+}
+
 // ---- redraw and release -------------------------------------------------------------
 
 TEST_F(ZoGraficConfigTest, RedrawKeepsTheReferenceAndReplacesThePicture) {
