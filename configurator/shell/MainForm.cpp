@@ -105,6 +105,8 @@ const char* const kToolBar[] = {"NewProject",   "OpenProject",    "SaveProject",
                                 nullptr,        "Options"};
 
 constexpr char kCaption[] = "Orvanta configurator";
+// The cell of the icon strips showing a sheet (the new-sheet command's icon).
+constexpr int kSheetIcon = 11;
 
 // Icons cut from a square-celled strip, each masked by the colour of its top-right pixel.
 QVector<QIcon> iconsOfStrip(const QImage& strip) {
@@ -265,6 +267,9 @@ void TMainForm::FormCreate(const QString& folderGiven) {
     setWindowTitle(kCaption);
     FillImageLists(frame_->ImageLists);
     setActionIcons(iconsOfStrip(LoadResourceBitmap("Icon32")));
+    // Scheme windows show the new-sheet icon of the small strip in their caption.
+    const QVector<QIcon> small = iconsOfStrip(LoadResourceBitmap("Icon16"));
+    if (small.size() > kSheetIcon) schemes_->setWindowIcon(small[kSheetIcon]);
     setWindowIconText("Configurator");
     OpenProjectFolder = commandLine.ProjectFolder;
     OpenProjectName = commandLine.ProjectName;

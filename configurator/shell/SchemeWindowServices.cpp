@@ -96,6 +96,7 @@ int TSchemeWindowServices::CreateSchemeWindow(const QString& sheetName, std::opt
     if (!window) return -1;
     QMdiSubWindow* child = window->subWindow();
     if (!area_.subWindowList().contains(child)) area_.addSubWindow(child);
+    if (!icon_.isNull()) child->setWindowIcon(icon_);
     window->setSchemeName(sheetName.left(kMaxSchemeName));
     if (rect) child->setGeometry(*rect);
     else child->resize(kDefaultWidth, kDefaultHeight);

@@ -7,6 +7,7 @@
 
 #include "configurator/windows/ISchemeWindow.h"
 
+#include <QIcon>
 #include <QList>
 #include <QPoint>
 #include <QRect>
@@ -23,6 +24,9 @@ public:
     TSchemeWindowServices(QMdiArea& area, SchemeWindowFactory factory);
 
     void setFactory(SchemeWindowFactory factory) { factory_ = std::move(factory); }
+    // The icon of every scheme window made from now on (the sheet of the icon
+    // strips); without one the toolkit's own logo would show in the caption.
+    void setWindowIcon(const QIcon& icon) { icon_ = icon; }
 
     // The live scheme windows in child order (closed ones awaiting deletion are left out).
     QList<ISchemeWindow*> schemeWindows() const;
@@ -48,6 +52,7 @@ private:
 
     QMdiArea& area_;
     SchemeWindowFactory factory_;
+    QIcon icon_;
 };
 
 }  // namespace zo::configurator

@@ -64,6 +64,19 @@ TEST(HostServices, CreateTakesRectangleScrollAndScale) {
     EXPECT_TRUE(w->isVisible() || !h.form.isVisible());
 }
 
+TEST(HostServices, SchemeWindowsCarryTheSheetIconOnceOneIsSet) {
+    Host h;
+    ASSERT_EQ(h.k.CreateSchemeWindow("Plain", nullptr, nullptr, nullptr), 0);
+    EXPECT_TRUE(h.window(0)->windowIcon().isNull());
+    QPixmap sheet(16, 16);
+    sheet.fill(Qt::red);
+    h.form.schemeWindows().setWindowIcon(QIcon(sheet));
+    ASSERT_EQ(h.k.CreateSchemeWindow("Iconed", nullptr, nullptr, nullptr), 0);
+    const QImage shown = h.window(1)->windowIcon().pixmap(16, 16).toImage();
+    ASSERT_FALSE(shown.isNull());
+    EXPECT_EQ(shown.pixelColor(8, 8), QColor(Qt::red));
+}
+
 TEST(HostServices, CreateWithoutPlacementOrWithBadScaleIsSafe) {
     Host h;
     EXPECT_EQ(h.k.CreateSchemeWindow(nullptr, nullptr, nullptr, nullptr), -1);
