@@ -7,6 +7,8 @@
 #              project (RUN_PROJECT to choose another); without a display it runs under
 #              xvfb-run for RUN_SECONDS (default 20), saves build/screenshot.png and ends it
 #              with SIGTERM, failing unless it opened the project and shut down in order.
+# make screenshots - builds, then photographs the program's windows under xvfb-run into
+#              build/screenshots/*.png (scripts/screenshots.sh); not part of make test.
 # make bench - builds the kernel's and the editing windows' benchmarks in release mode (own build folder,
 #              no sanitizers) and prints their table.
 BUILD_DIR ?= build
@@ -18,7 +20,7 @@ JOBS ?= $(shell nproc)
 # optimises (its bug 105329); every other warning stays an error.
 BENCH_FLAGS ?= -O2 -DNDEBUG -Wno-restrict
 
-.PHONY: test deps configure build clean run bench fuzz-configure fuzz-build fuzz fuzz-check
+.PHONY: test deps configure build clean run screenshots bench fuzz-configure fuzz-build fuzz fuzz-check
 
 deps:
 	@bash scripts/deps.sh
@@ -35,6 +37,9 @@ test: build fuzz-build
 
 run: build
 	BUILD_DIR=$(BUILD_DIR) bash scripts/run.sh
+
+screenshots: build
+	BUILD_DIR=$(BUILD_DIR) bash scripts/screenshots.sh
 
 fuzz-configure: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZO_FUZZ=ON

@@ -1,0 +1,262 @@
+// zoscreenshots: the program started as Configurator's main starts it, on the
+// project of its one argument and the program folder ZO_SHOT_FOLDER, under an
+// X server (scripts/screenshots.sh runs it in xvfb-run). It then brings up
+// what a user looks at, one scene after another, and saves the whole screen of
+// each into ZO_SHOT_OUT/<scene>.png:
+//   main-window      the main window with its panels and the open sheets
+//   scheme-200       a scheme window at 200 %
+//   library-hint     the element library with a block's picture hint
+//   inspector-list   the inspector of a selected block with a value list open
+//   floating-panel   the inspector panel floating over the main window
+//   options-dialog   the options dialog from the options action
+//   options-dialog-block  the same with its first option block shown
+//   about-box        the about box from the help menu
+// Nobody is asked anything: message boxes take their safe answer, a modal
+// dialog is shown, photographed and closed. It ends the way a close does.
+// Exit 0 when every scene was saved; 1 names on stderr the scenes that were not.
+#include "common/KroKernelConfig.h"
+#include "configurator/link/SchemeLink.h"
+#include "configurator/shell/MainForm.h"
+#include "configurator/shell/OptionsMenu.h"
+#include "configurator/windows/CustomDockForm.h"
+#include "configurator/windows/ObjInspect.h"
+#include "configurator/windows/SchemForm.h"
+#include "configurator/windows/SchemeView.h"
+#include "configurator/windows/SourceForm.h"
+#include "platform/DialogHook.h"
+#include "platform/UiServices.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QDockWidget>
+#include <QEventLoop>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <set>
+#include <string>
+
+namespace {
+
+using namespace zo::configurator;
+
+class TSafeAnswers : public zo::platform::UiServices {
+public:
+    void showMessage(const std::string& text, const std::string&, zo::platform::MessageKind) override {
+        std::fprintf(stderr, "zoscreenshots: message box: %s\n", text.c_str());
+    }
+    zo::platform::Answer ask(const std::string&, const std::string&, zo::platform::Buttons buttons) override {
+        return zo::platform::safeAnswer(buttons);
+    }
+};
+
+QString g_out;
+std::set<std::string> g_saved;
+
+// Lets the event loop run for ms milliseconds: paints, timers, hints.
+void settle(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// The whole screen as the X server shows it, popups and hints included.
+void shoot(const char* scene) {
+    settle(400);
+    QScreen* screen = QGuiApplication::primaryScreen();
+    const QString file = g_out + "/" + scene + ".png";
+    if (screen && screen->grabWindow(0).save(file)) {
+        g_saved.insert(scene);
+        std::printf("%s\n", file.toLocal8Bit().constData());
+    } else {
+        std::fprintf(stderr, "zoscreenshots: %s: the screen could not be saved\n", scene);
+    }
+}
+
+void mouse(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButton button) {
+    const Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(button);
+    QMouseEvent e(type, at, target->mapToGlobal(at), button, buttons, Qt::NoModifier);
+    QApplication::sendEvent(target, &e);
+}
+
+QDockWidget* dockOf(QWidget* w) {
+    for (; w; w = w->parentWidget())
+        if (auto* dock = qobject_cast<QDockWidget*>(w)) return dock;
+    return nullptr;
+}
+
+TSchemForm* firstScheme(TMainForm& form) {
+    for (QMdiSubWindow* w : form.mdiArea()->subWindowList())
+        if (auto* s = qobject_cast<TSchemForm*>(w)) return s;
+    return nullptr;
+}
+
+// A client point of the scheme window on the sheet point (x, y) in pixels at
+// scale 1 (the framed picture has a margin of five pixels round the sheet).
+QPoint schemePoint(TSchemForm& s, int x, int y) {
+    const SchemeLayout& l = s.layout();
+    return {l.dest.left + roundEven((x + 5 - l.source.left) * double(s.scale())),
+            l.dest.top + roundEven((y + 5 - l.source.top) * double(s.scale()))};
+}
+
+void schemeAt200(TMainForm& form) {
+    TSchemForm* s = firstScheme(form);
+    if (!s) return;
+    form.mdiArea()->setActiveSubWindow(s);
+    s->resize(900, 560);
+    s->setScale(2.0f);
+    shoot("scheme-200");
+    s->setScale(1.0f);
+    settle(200);
+}
+
+void libraryHint(TMainForm& form) {
+    auto* library = form.findChild<TSourceForm*>("SourceForm");
+    if (!library || !library->isVisible()) {
+        std::fprintf(stderr, "zoscreenshots: the element library is not shown\n");
+        return;
+    }
+    QTreeWidget* tree = library->TreeView1();
+    tree->expandAll();
+    settle(100);
+    // The first block of the tree that names a block with a picture.
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+        if ((*it)->childCount() > 0) continue;
+        const QPoint at = tree->visualItemRect(*it).center();
+        tree->scrollToItem(*it);
+        mouse(tree->viewport(), QEvent::MouseMove, at, Qt::NoButton);
+        if (!library->PreviewBitmap().isNull()) break;
+    }
+    shoot("library-hint");
+    mouse(tree->viewport(), QEvent::MouseMove, QPoint(1, tree->viewport()->height() - 2), Qt::NoButton);
+}
+
+// The first block of the first sheet selected, and the first row of the
+// inspector that edits through a value list opened.
+void inspectorList(TMainForm& form) {
+    TSchemForm* s = firstScheme(form);
+    auto* inspector = form.findChild<TObjInspect*>("ObjInspect");
+    if (!s || !inspector) {
+        std::fprintf(stderr, "zoscreenshots: no scheme window or no inspector\n");
+        return;
+    }
+    form.mdiArea()->setActiveSubWindow(s);
+    const QPoint block = schemePoint(*s, 4 * 12, 3 * 12);
+    mouse(s->canvas(), QEvent::MouseMove, block, Qt::NoButton);
+    mouse(s->canvas(), QEvent::MouseButtonPress, block, Qt::LeftButton);
+    mouse(s->canvas(), QEvent::MouseButtonRelease, block, Qt::LeftButton);
+    settle(300);
+    const TInspectorGrid& g = inspector->Grid();
+    const int rows = int(inspector->Rows().size());
+    for (int row = 0; row < rows; ++row) {
+        const QPoint at(g.NameWidth + 20, g.CaptionHeight() + 1 + (row - g.TopRow) * g.RowHeight() + g.RowHeight() / 2);
+        inspector->FormMouseMove(at);
+        inspector->FormMouseDown(at);
+        if (!inspector->CB()->isHidden()) {
+            inspector->CB()->showPopup();
+            break;
+        }
+    }
+    shoot("inspector-list");
+    inspector->CB()->hidePopup();
+    inspector->HideEditors();
+}
+
+void floatingPanel(TMainForm& form) {
+    QDockWidget* dock = dockOf(form.findChild<TObjInspect*>("ObjInspect"));
+    if (!dock) {
+        std::fprintf(stderr, "zoscreenshots: the inspector is in no panel\n");
+        return;
+    }
+    dock->setFloating(true);
+    dock->setGeometry(480, 260, 320, 460);
+    dock->show();
+    dock->raise();
+    shoot("floating-panel");
+}
+
+// A modal dialog the runner shows: photographed as this scene, then closed.
+const char* g_dialogScene = nullptr;
+
+void dialogScene(const char* scene, QAction* action) {
+    if (!action) {
+        std::fprintf(stderr, "zoscreenshots: %s: no action opens it\n", scene);
+        return;
+    }
+    g_dialogScene = scene;
+    action->trigger();
+    g_dialogScene = nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Configurator");
+    TSafeAnswers answers;
+    zo::platform::setUiServices(&answers);
+    zo::platform::setDialogRunner([](QDialog& dialog) {
+        if (!g_dialogScene) return int(QDialog::Rejected);
+        dialog.show();
+        dialog.raise();
+        shoot(g_dialogScene);
+        // The options dialog once more with the first option block it holds shown.
+        if (auto* options = qobject_cast<TOptionsDialog*>(&dialog)) {
+            options->TreeView1->expandAll();
+            for (int node = 0; node < 64 && !options->shownInstance().Struct; ++node) {
+                options->selectNode(node);
+                options->TreeView1Click();
+            }
+            shoot("options-dialog-block");
+        }
+        dialog.hide();
+        return int(QDialog::Rejected);
+    });
+    const char* folder = std::getenv("ZO_SHOT_FOLDER");
+    const char* out = std::getenv("ZO_SHOT_OUT");
+    g_out = QDir(QString::fromLocal8Bit(out ? out : ".")).absolutePath();
+    const std::set<std::string> scenes = {"main-window",    "scheme-200",     "library-hint", "inspector-list",
+                                          "floating-panel", "options-dialog", "options-dialog-block", "about-box"};
+    {
+        SchemeLink schemeLink(&zo::KernelOptionsPtr);
+        TMainForm mainForm(schemeFormFactory(schemeLink));
+        mainForm.FormCreate(folder ? QString::fromLocal8Bit(folder) : QString());
+        if (QScreen* screen = QGuiApplication::primaryScreen()) mainForm.setGeometry(screen->availableGeometry());
+        mainForm.showMaximized();
+        mainForm.FormShow();
+        // The scenes run inside the program's event loop; the close at the end
+        // ends it as a user's close does.
+        QTimer::singleShot(0, &mainForm, [&mainForm] {
+            settle(1500);
+            shoot("main-window");
+            schemeAt200(mainForm);
+            libraryHint(mainForm);
+            inspectorList(mainForm);
+            floatingPanel(mainForm);
+            dialogScene("options-dialog", mainForm.action("Options"));
+            dialogScene("about-box", mainForm.findChild<QAction*>("HelpAbout"));
+            if (!mainForm.close()) std::fprintf(stderr, "zoscreenshots: the main window refused to close\n");
+            QCoreApplication::quit();
+        });
+        QApplication::exec();
+    }
+    ReleaseDockForms();
+    zo::platform::setDialogRunner({});
+    zo::platform::setUiServices(nullptr);
+    int missing = 0;
+    for (const std::string& s : scenes)
+        if (!g_saved.count(s)) {
+            std::fprintf(stderr, "zoscreenshots: no screenshot of %s\n", s.c_str());
+            ++missing;
+        }
+    return missing == 0 ? 0 : 1;
+}
