@@ -9,8 +9,8 @@
 #              with SIGTERM, failing unless it opened the project and shut down in order.
 # make screenshots - builds, then photographs the program's windows under xvfb-run into
 #              build/screenshots/*.png (scripts/screenshots.sh); not part of make test.
-# make bench - builds the kernel's and the editing windows' benchmarks in release mode (own build folder,
-#              no sanitizers) and prints their table.
+# make bench - builds the benchmarks in release mode (own build folder, no sanitizers) and
+#              prints one table: the kernel's rows and the program's beside them.
 BUILD_DIR ?= build
 BENCH_DIR ?= build-bench
 FUZZ_BUILD_DIR ?= build-fuzz
@@ -57,9 +57,8 @@ fuzz-check:
 bench: deps
 	cmake -S . -B $(BENCH_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DZO_SANITIZE=OFF -DZO_TESTS=OFF \
 		"-DCMAKE_CXX_FLAGS_RELEASE=$(BENCH_FLAGS)"
-	cmake --build $(BENCH_DIR) -j $(JOBS) --target zobench zobench_windows
+	cmake --build $(BENCH_DIR) -j $(JOBS) --target zobench
 	$(BENCH_DIR)/bench/zobench
-	$(BENCH_DIR)/bench/configurator/zobench_windows
 
 clean:
 	rm -rf $(BUILD_DIR) $(FUZZ_BUILD_DIR) $(BENCH_DIR)

@@ -1,7 +1,9 @@
 // The kernel's benchmarks: builds a 1,000-block and a 10,000-block project
 // through the kernel's slots, measures opening, saving, connection indexing,
-// the configuration file, painting, pointer moves and hit tests on them, each
-// beside a reference measured in the same run, and prints one table. Every
+// the configuration file, painting, pointer moves and hit tests on them; then
+// the program's own rows (the scheme window's repaint, the element library's
+// loading, the inspector's fill, the AVR build), each beside a reference
+// measured in the same run, and prints one table. Every
 // time is wall-clock time per operation, the fastest of five repetitions.
 //
 // zobench [--smoke] [--small=N] [--large=N] [Google Benchmark flags]
@@ -20,6 +22,7 @@
 #include "SchemeWindowBench.h"
 #include "StartUpBench.h"
 #include "XmlReference.h"
+#include "bench/configurator/WindowsRows.h"
 
 #include "common/MenObj.h"
 
@@ -74,6 +77,7 @@ public:
         appendGroup();
         projectGroup(sizes_.smallProject, true);
         if (sizes_.largeProject > 0) projectGroup(sizes_.largeProject, false);
+        RunWindowsBench({sizes_.once, sizes_.minTimeGiven, sizes_.repetitionsGiven}, runs_, rows_);
         RunAvrBuildBench(folder_, host_, sizes_.once ? 20 : 200, sizes_.once, runs_, rows_);
         const int startUpBlocks = sizes_.largeProject > 0 ? sizes_.largeProject : sizes_.smallProject;
         RunStartUpBench(folder_, host_, folder_.file("Project/Bench" + std::to_string(startUpBlocks) + ".hc"),
