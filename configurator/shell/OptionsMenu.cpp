@@ -16,6 +16,8 @@
 #include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace zo::configurator {
 
 namespace {
@@ -145,6 +147,7 @@ TOptionsDialog::TOptionsDialog(const TOptionsLink& link, TOptionBlockLookup look
     Inspector->horizontalHeader()->setVisible(false);
     Inspector->verticalHeader()->setVisible(false);
     Inspector->horizontalHeader()->setStretchLastSection(true);
+    Inspector->setWordWrap(false);
     Close = new QPushButton(QString::fromUtf8("Закрыть"), this);
     Close->setObjectName("Close");
     Button2 = new QPushButton(QString::fromUtf8("Применить"), this);
@@ -197,7 +200,9 @@ void TOptionsDialog::TreeView1Click() {
     QTreeWidgetItem* node = TreeView1->currentItem();
     if (!node) return;
     const QByteArray path = node->data(0, kDescriptionPathRole).toByteArray();
-    if (path.isEmpty() && !lookup_) return;
+    // A node without a block (a group) shows nothing; the kernel is not asked
+    // for a description of an empty path, which it could only refuse with an error line.
+    if (path.isEmpty()) return;
     void* structRef = nullptr;
     int32_t descriptionSize = 0;
     if (link_.GetStructDescription(path.toStdString(), &structRef, &descriptionSize) != 0 || !structRef) return;
@@ -223,6 +228,11 @@ void TOptionsDialog::TreeView1Click() {
         value->setFlags(data ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable : Qt::ItemIsEnabled);
         Inspector->setItem(row, 1, value);
     }
+    // The captions whole on one line each, as far as two thirds of the grid allow.
+    Inspector->resizeColumnToContents(0);
+    const int widest = std::max(Inspector->viewport()->width() * 2 / 3, 60);
+    if (Inspector->columnWidth(0) > widest) Inspector->setColumnWidth(0, widest);
+    Inspector->resizeRowsToContents();
     filling_ = false;
 }
 

@@ -115,6 +115,8 @@ int32_t lookup(const char* name, void** data, int32_t* size, int32_t* reserved) 
     return -1;
 }
 
+int emptyPathAsked = 0;
+
 // Descriptions: the struct pointer is the block name's own static text.
 const char kUpdate[] = "Update";
 const char kBuild[] = "Build";
@@ -126,6 +128,7 @@ struct DialogSeen {
     QStringList values;
     int treeWidth = 0;
     int width = 0;
+    bool captionsWhole = true;  // every caption fits its column on one line
 };
 
 DialogSeen showAt(FakeKernel& fake, const std::string& file, int index) {
@@ -138,8 +141,12 @@ DialogSeen showAt(FakeKernel& fake, const std::string& file, int index) {
         seen.treeWidth = options.TreeView1->width();
         if (options.TreeView1->currentItem()) seen.selected = options.TreeView1->currentItem()->text(0);
         seen.caption = options.InspectorCaption->text();
-        for (int row = 0; row < options.Inspector->rowCount(); ++row)
-            seen.values << options.Inspector->item(row, 0)->text() + "=" + options.Inspector->item(row, 1)->text();
+        for (int row = 0; row < options.Inspector->rowCount(); ++row) {
+            const QTableWidgetItem* caption = options.Inspector->item(row, 0);
+            seen.values << caption->text() + "=" + options.Inspector->item(row, 1)->text();
+            const int needed = options.Inspector->fontMetrics().horizontalAdvance(caption->text());
+            seen.captionsWhole = seen.captionsWhole && options.Inspector->columnWidth(0) > needed;
+        }
         return int(QDialog::Accepted);
     });
     TOptionsLink link(&fake.record());
@@ -154,6 +161,7 @@ TEST(OptionsDialog, ChosenNodeSelectedAndItsBlockShown) {
     FakeKernel fake;
     fake.setHook<TGetStructDescriptionProc>("GetStructDescription", [&](const char* path, void** s, int32_t* size) {
         const std::string p = path;
+        if (p.empty()) ++emptyPathAsked;
         if (p == file + "/OPTIONS/STRUCT/Update") {
             *s = const_cast<char*>(kUpdate);
             *size = 8;
@@ -172,8 +180,9 @@ TEST(OptionsDialog, ChosenNodeSelectedAndItsBlockShown) {
         return static_cast<const char*>(i->Struct) == kUpdate ? "Update block" : "Build block";
     });
     fake.setHook<TGetStructCountProc>("GetStructItemCount", [](const TStructInstance*) { return 2; });
-    fake.setHook<TGetStructItemTextProc>("GetStructItemCaption",
-                                         [](const TStructInstance*, uint16_t i) { return i == 0 ? "First" : "Second"; });
+    fake.setHook<TGetStructItemTextProc>("GetStructItemCaption", [](const TStructInstance*, uint16_t i) {
+        return i == 0 ? "First" : "Second, a longer caption here";
+    });
     fake.setHook<TGetStructItemTextProc>("GetStructItemValue", [](const TStructInstance* s, uint16_t i) {
         return s->Data ? (i == 0 ? "1" : "2") : "?";
     });
@@ -183,18 +192,23 @@ TEST(OptionsDialog, ChosenNodeSelectedAndItsBlockShown) {
     EXPECT_EQ(seen.title, "Параметры");
     EXPECT_EQ(seen.selected, "Обновление");
     EXPECT_EQ(seen.caption, "Update block");
-    EXPECT_EQ(seen.values, (QStringList{"First=1", "Second=2"}));
+    const QString second = "Second, a longer caption here";
+    EXPECT_EQ(seen.values, (QStringList{"First=1", second + "=2"}));
+    EXPECT_TRUE(seen.captionsWhole) << "the captions are not cut";
     EXPECT_EQ(seen.treeWidth, seen.width / 3);
 
     // A block whose stored size differs from its description: the rows without values.
     seen = showAt(fake, file, 3);
     EXPECT_EQ(seen.selected, "Сборка");
-    EXPECT_EQ(seen.values, (QStringList{"First=", "Second="}));
+    EXPECT_EQ(seen.values, (QStringList{"First=", second + "="}));
 
-    // A node without block and an index out of range: an empty grid.
+    // A node without block and an index out of range: an empty grid; the
+    // group node asks the kernel for no description of an empty path.
     for (int index : {0, 9, -1}) {
+        emptyPathAsked = 0;
         seen = showAt(fake, file, index);
         EXPECT_TRUE(seen.values.isEmpty()) << index;
+        EXPECT_EQ(emptyPathAsked, 0) << index;
     }
 }
 
