@@ -14,7 +14,9 @@ extern "C" {
 typedef void (*TConnectLifeProc)();
 typedef void (*TConnectSettingsProc)(void* settings);
 typedef void (*TConnectStartProc)();
-typedef void (*TConnectApplyProc)(const char* targetName, const char* programFolder, const char* updateFolder);
+// Answers 0 when the update is in place (the results in ConnectSettings.h);
+// a caller that takes it for a procedure loses only the result.
+typedef int32_t (*TConnectApplyProc)(const char* targetName, const char* programFolder, const char* updateFolder);
 
 #pragma pack(push, 1)
 struct TConnectOptions {

@@ -8,6 +8,7 @@
 #include "configurator/link/LogLink.h"
 #include "configurator/shell/BuildCommand.h"
 #include "configurator/shell/MainMenus.h"
+#include "configurator/shell/ProgramUpdate.h"
 #include "configurator/shell/PanelLogForm.h"
 #include "configurator/shell/ProgramFrame.h"
 #include "configurator/shell/ProgramPanels.h"
@@ -331,6 +332,8 @@ void TMainForm::FormDestroy() {
     // Windows closed above are deleted before the libraries they may call go.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     if (HostServices() == this) SetHostServices(nullptr);
+    // No notice of the connection library reaches the window once it is gone.
+    delete findChild<TProgramUpdate*>(QStringLiteral("ProgramUpdate"));
     UnloadConnectLibrary(&WriteLog);
     kernel_.setRecord(nullptr);
     UnloadKernelLibrary(&WriteLog);

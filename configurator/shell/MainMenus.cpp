@@ -4,6 +4,7 @@
 #include "configurator/shell/HelpMenu.h"
 #include "configurator/shell/MainForm.h"
 #include "configurator/shell/MenuOptions.h"
+#include "configurator/shell/ProgramUpdate.h"
 #include "configurator/shell/WindowMenu.h"
 
 #include <QMdiArea>
@@ -30,6 +31,10 @@ void BuildMainMenus(TMainForm& form) {
     modes->addSeparator();
 
     auto* options = new TMenuOptions(MainMenu(form, "MenuOptions"), form.kernel(), &form);
+    auto* update = new TProgramUpdate(
+        form.kernel(), [&form](int panel, const QString& text) { form.SetStatusText(panel, text); }, &form);
+    update->setObjectName("ProgramUpdate");
+    options->setUpdatePart([update](QMenu* menu) { update->AddUpdateMenu(menu); });
     if (QAction* a = form.action("Options"))
         QObject::connect(a, &QAction::triggered, options, [options] { options->OptinsClick(nullptr); });
     new TWindowMenu(MainMenu(form, "Windows"), form);

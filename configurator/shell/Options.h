@@ -7,26 +7,12 @@
 
 #include "common/abi/AbiLayout.h"
 #include "common/abi/KernelOptions.h"
+#include "common/abi/ProxySettings.h"
 
 #include <cstdint>
 #include <string>
 
 namespace zo::configurator {
-
-#pragma pack(push, 1)
-// The connection block: the proxy the connection library goes through.
-struct TProxySettings {
-    uint8_t UseProxy;        // 0 off, 1 on
-    char ProxyServer[51];    // zero-terminated, at most 50 characters
-    int32_t ProxyPort;
-    char ProxyUser[51];
-    char ProxyPassword[51];
-};
-#pragma pack(pop)
-ZO_ABI_CHECK_OFFSET(TProxySettings, ProxyPort, 52, 0);
-ZO_ABI_CHECK_OFFSET(TProxySettings, ProxyUser, 56, 0);
-ZO_ABI_CHECK_OFFSET(TProxySettings, ProxyPassword, 107, 0);
-ZO_ABI_CHECK_SIZE(TProxySettings, 158, 0);
 
 inline constexpr int32_t kUpdateBlockSize = 17;   // offset 8: time of the last update applied (days)
 inline constexpr int32_t kVisibleBlockSize = 12;
