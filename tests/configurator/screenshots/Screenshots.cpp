@@ -54,8 +54,10 @@ public:
     void showMessage(const std::string& text, const std::string&, zo::platform::MessageKind) override {
         std::fprintf(stderr, "zoscreenshots: message box: %s\n", text.c_str());
     }
+    // The project is a copy the scenes changed (scale, window places): it is not saved.
     zo::platform::Answer ask(const std::string&, const std::string&, zo::platform::Buttons buttons) override {
-        return zo::platform::safeAnswer(buttons);
+        return buttons == zo::platform::Buttons::YesNoCancel ? zo::platform::Answer::No
+                                                             : zo::platform::safeAnswer(buttons);
     }
 };
 
@@ -112,7 +114,9 @@ void schemeAt200(TMainForm& form) {
     TSchemForm* s = firstScheme(form);
     if (!s) return;
     form.mdiArea()->setActiveSubWindow(s);
-    s->resize(900, 560);
+    // Within the MDI area, as a user could size it (the area shows no scroll bars).
+    s->move(0, 0);
+    s->resize(form.mdiArea()->viewport()->size().boundedTo(QSize(900, 560)));
     s->setScale(2.0f);
     shoot("scheme-200");
     s->setScale(1.0f);
@@ -137,7 +141,9 @@ void libraryHint(TMainForm& form) {
         if (!library->PreviewBitmap().isNull()) break;
     }
     shoot("library-hint");
-    mouse(tree->viewport(), QEvent::MouseMove, QPoint(1, tree->viewport()->height() - 2), Qt::NoButton);
+    // The pointer leaves the library as a user's does.
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(tree, &leave);
 }
 
 // The first block of the first sheet selected, and the first row of the
@@ -156,8 +162,10 @@ void inspectorList(TMainForm& form) {
     mouse(s->canvas(), QEvent::MouseButtonRelease, block, Qt::LeftButton);
     settle(300);
     const TInspectorGrid& g = inspector->Grid();
-    const int rows = int(inspector->Rows().size());
-    for (int row = 0; row < rows; ++row) {
+    // A click on a structure's header row folds it: only value rows are tried.
+    const std::vector<TInspectorRow> rows = inspector->Rows();
+    for (int row = 0; row < int(rows.size()); ++row) {
+        if (rows[size_t(row)].Item < 0) continue;
         const QPoint at(g.NameWidth + 20, g.CaptionHeight() + 1 + (row - g.TopRow) * g.RowHeight() + g.RowHeight() / 2);
         inspector->FormMouseMove(at);
         inspector->FormMouseDown(at);
@@ -224,6 +232,7 @@ int main(int argc, char** argv) {
     const char* folder = std::getenv("ZO_SHOT_FOLDER");
     const char* out = std::getenv("ZO_SHOT_OUT");
     g_out = QDir(QString::fromLocal8Bit(out ? out : ".")).absolutePath();
+    int loopResult = 0;
     const std::set<std::string> scenes = {"main-window",    "scheme-200",     "library-hint", "inspector-list",
                                           "floating-panel", "options-dialog", "options-dialog-block", "about-box"};
     {
@@ -244,10 +253,12 @@ int main(int argc, char** argv) {
             floatingPanel(mainForm);
             dialogScene("options-dialog", mainForm.action("Options"));
             dialogScene("about-box", mainForm.findChild<QAction*>("HelpAbout"));
-            if (!mainForm.close()) std::fprintf(stderr, "zoscreenshots: the main window refused to close\n");
-            QCoreApplication::quit();
+            // A refused close would also refuse quit(): exit() ends the loop regardless.
+            const bool closed = mainForm.close();
+            if (!closed) std::fprintf(stderr, "zoscreenshots: the main window refused to close\n");
+            QCoreApplication::exit(closed ? 0 : 2);
         });
-        QApplication::exec();
+        loopResult = QApplication::exec();
     }
     ReleaseDockForms();
     zo::platform::setDialogRunner({});
@@ -258,5 +269,5 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "zoscreenshots: no screenshot of %s\n", s.c_str());
             ++missing;
         }
-    return missing == 0 ? 0 : 1;
+    return missing == 0 && loopResult == 0 ? 0 : 1;
 }
