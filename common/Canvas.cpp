@@ -58,8 +58,14 @@ QColor systemColor(int index) {
         case 12:  // application work space
         case 16:  // button shadow
             return pal.color(QPalette::Active, QPalette::Dark);
-        case 17:  // grey text
-            return pal.color(QPalette::Disabled, QPalette::Text);
+        case 17: {  // grey text: halfway between text and button face, so it stays
+                    // readable on the faces it is drawn on (a style's disabled text
+                    // colour is meant for white and can all but vanish there)
+            const QColor text = pal.color(QPalette::Active, QPalette::Text);
+            const QColor face = pal.color(QPalette::Active, QPalette::Button);
+            return QColor((text.red() + face.red()) / 2, (text.green() + face.green()) / 2,
+                          (text.blue() + face.blue()) / 2);
+        }
         case 18:  // button text
             return pal.color(QPalette::Active, QPalette::ButtonText);
         case 19:  // inactive caption text

@@ -30,6 +30,8 @@ class TImageList;
 // 0xFF in the top byte names the system colour of its low byte (the Windows
 // colour index, e.g. 15 button face), taken from the application palette.
 QColor ToQColor(int32_t color);
+// The system colour of grey (disabled, read-only) text.
+inline constexpr int32_t kGreyText = static_cast<int32_t>(0xFF000011u);
 QRgb ToQRgb(int32_t color);  // opaque
 // Back to 0x00BBGGRR (alpha dropped).
 int32_t FromQColor(const QColor& color);

@@ -123,7 +123,7 @@ void TInspectorGrid::DrawInspectorCell(QPainter& painter, const QRect& rect, con
     painter.save();
     painter.fillRect(area, s.Selected ? s.SelectedBrush : s.Brush);
     painter.setFont(s.Font);
-    painter.setPen(s.Enabled ? s.FontColor : QGuiApplication::palette().color(QPalette::Disabled, QPalette::Text));
+    painter.setPen(s.Enabled ? s.FontColor : ToQColor(kGreyText));
     const QFontMetrics metrics(s.Font);
     const int textWidth = metrics.horizontalAdvance(text);
     int offset = 0;

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 using namespace zo;
 
 namespace {
@@ -54,6 +56,28 @@ TEST(Canvas, SystemColoursComeFromThePalette) {
     EXPECT_EQ(ToQColor(static_cast<int32_t>(0xFF00000Fu)), pal.color(QPalette::Active, QPalette::Button));
     EXPECT_EQ(ToQColor(static_cast<int32_t>(0xFF00000Du)), pal.color(QPalette::Active, QPalette::Highlight));
     EXPECT_EQ(ToQColor(static_cast<int32_t>(0xFF000005u)), pal.color(QPalette::Active, QPalette::Base));
+}
+
+// Read-only values are drawn in grey text on a button face: it must stay well
+// apart from both the face and the ordinary text, whatever the palette.
+TEST(Canvas, GreyTextStaysReadableOnTheButtonFace) {
+    const QPalette saved = QGuiApplication::palette();
+    QPalette dark = saved;
+    dark.setColor(QPalette::Active, QPalette::Button, QColor(0x35, 0x35, 0x35));
+    dark.setColor(QPalette::Active, QPalette::Text, QColor(0xF0, 0xF0, 0xF0));
+    QPalette light = saved;
+    light.setColor(QPalette::Active, QPalette::Button, QColor(0xD4, 0xD0, 0xC8));
+    light.setColor(QPalette::Active, QPalette::Text, Qt::black);
+    light.setColor(QPalette::Disabled, QPalette::Text, QColor(0xBE, 0xBE, 0xBE));  // a style's faint grey
+    for (const QPalette& pal : {light, dark}) {
+        QGuiApplication::setPalette(pal);
+        const int face = qGray(pal.color(QPalette::Active, QPalette::Button).rgb());
+        const int text = qGray(pal.color(QPalette::Active, QPalette::Text).rgb());
+        const int grey = qGray(ToQColor(kGreyText).rgb());
+        EXPECT_GE(std::abs(grey - face), std::abs(text - face) / 3) << grey;
+        EXPECT_GE(std::abs(grey - text), std::abs(text - face) / 3) << grey;
+    }
+    QGuiApplication::setPalette(saved);
 }
 
 TEST(Canvas, XorRectDrawnTwiceRestoresThePicture) {
