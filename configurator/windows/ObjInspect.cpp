@@ -500,29 +500,16 @@ bool TObjInspect::storeText(const std::string& stored) {
     return true;
 }
 
-void TObjInspect::EditValueKeyUp(int key) {
-    const TStructInstance* instance = grid_.SelectedInstance;
-    if (!instance || grid_.SelectedItem < 0 || !link_.canConvert()) return;
-    const std::string stored = lists_.TranslateToStored(link_.structPath(instance),
-                                                        InspectorLink::cp1251(editValue_->text()),
-                                                        link_.itemList(instance, grid_.SelectedItem));
-    if (key == kEnterKey) {
-        storeText(stored);
-        HideEditors();
-        FormPaint();
-        return;
-    }
-    const bool valid = link_.textIsValue(link_.itemType(instance, grid_.SelectedItem), stored);
-    QPalette pal = editValue_->palette();
-    pal.setColor(QPalette::Base, valid ? grid_.ValueStyle.SelectedBrush : QColor(0xFF, 0xDE, 0xDE));
-    editValue_->setPalette(pal);
-}
+void TObjInspect::EditValueKeyUp(int key) { editorKeyUp(key, *editValue_, editValue_->text()); }
 
-void TObjInspect::CBKeyUp(int key) {
+void TObjInspect::CBKeyUp(int key) { editorKeyUp(key, *combo_, combo_->currentText()); }
+
+// Enter stores the editor's text; any other key tints the editor by whether
+// its text would be a value of the row's type.
+void TObjInspect::editorKeyUp(int key, QWidget& editor, const QString& text) {
     const TStructInstance* instance = grid_.SelectedInstance;
     if (!instance || grid_.SelectedItem < 0 || !link_.canConvert()) return;
-    const std::string stored = lists_.TranslateToStored(link_.structPath(instance),
-                                                        InspectorLink::cp1251(combo_->currentText()),
+    const std::string stored = lists_.TranslateToStored(link_.structPath(instance), InspectorLink::cp1251(text),
                                                         link_.itemList(instance, grid_.SelectedItem));
     if (key == kEnterKey) {
         storeText(stored);
@@ -531,9 +518,9 @@ void TObjInspect::CBKeyUp(int key) {
         return;
     }
     const bool valid = link_.textIsValue(link_.itemType(instance, grid_.SelectedItem), stored);
-    QPalette pal = combo_->palette();
+    QPalette pal = editor.palette();
     pal.setColor(QPalette::Base, valid ? grid_.ValueStyle.SelectedBrush : QColor(0xFF, 0xDE, 0xDE));
-    combo_->setPalette(pal);
+    editor.setPalette(pal);
 }
 
 void TObjInspect::CBChange() {

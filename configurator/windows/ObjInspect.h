@@ -131,6 +131,7 @@ private:
     void report(const std::string& text, uint8_t level) const;
     void placeEditors();
     bool storeText(const std::string& stored);
+    void editorKeyUp(int key, QWidget& editor, const QString& text);
     const TStructInstance* hoverInstance() const;
 
     static TObjInspect* docked_;

@@ -67,14 +67,21 @@ int find(const std::vector<std::string>& lines, const std::string& prefix, int f
     return -1;
 }
 
-TEST(MainFormStartUp, BindsLogsServesTheKernelAndUnbindsEverything) {
+// A program folder of its own (the built one's files linked in), its own
+// settings and current folder, and recorded boxes.
+class MainFormStartUpInFolder : public ::testing::Test {
+protected:
+    MainFormStartUpInFolder() { linkProgramFolder(dir.path()); }
+
     test::TempDir config;
     test::TempDir dir;
-    test::ScopedEnv env("XDG_CONFIG_HOME", config.str());
-    test::ScopedCurrentDir cd(dir.path());
+    test::ScopedEnv env{"XDG_CONFIG_HOME", config.str()};
+    test::ScopedCurrentDir cd{dir.path()};
     test::UiRecorder ui;
-    linkProgramFolder(dir.path());
     const std::string folder = dir.str();
+};
+
+TEST_F(MainFormStartUpInFolder, BindsLogsServesTheKernelAndUnbindsEverything) {
     {
         TMainForm form;
         form.FormCreate(QString::fromStdString(folder));
@@ -120,14 +127,7 @@ TEST(MainFormStartUp, BindsLogsServesTheKernelAndUnbindsEverything) {
         for (const std::string& line : lines) ADD_FAILURE() << line;
 }
 
-TEST(MainFormStartUp, DocksTheThreePanelsHandedTheKernelAndFilledForTheProject) {
-    test::TempDir config;
-    test::TempDir dir;
-    test::ScopedEnv env("XDG_CONFIG_HOME", config.str());
-    test::ScopedCurrentDir cd(dir.path());
-    test::UiRecorder ui;
-    linkProgramFolder(dir.path());
-    const std::string folder = dir.str();
+TEST_F(MainFormStartUpInFolder, DocksTheThreePanelsHandedTheKernelAndFilledForTheProject) {
     {
         TMainForm form;
         form.resize(1200, 800);
