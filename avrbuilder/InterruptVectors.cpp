@@ -39,8 +39,11 @@ int WriteInterruptVectors(const std::string& uploadFolder, const std::string& de
             inSection = true;
         } else if (inSection && n > 4 && startsWith(s, ".equ")) {
             const size_t e = s.find(".equ");
-            const size_t q = s.find('=');
             const size_t c = s.find(';');
+            // An "=" inside the comment defines nothing: the name would take
+            // in the ";" and its jump would assemble as a jump to "i".
+            size_t q = s.find('=');
+            if (c != std::string::npos && q != std::string::npos && q > c) q = std::string::npos;
             std::string label, value, comment;
             // The whole span on either side of "=": a name or value written
             // without a blank before "=" or ";" keeps its last character.

@@ -146,6 +146,7 @@ clean_scratch
 totals=$build_dir/fuzz/totals
 mkdir -p "$totals"
 failed=0
+reports=()
 printf '%-12s %14s %16s  %s\n' target executions "total (fuzz)" result
 for target in "${targets[@]}"; do
   read -r _ runs result < "$build_dir/fuzz/logs/$target.$mode.$run_id.log.result"
@@ -162,6 +163,20 @@ for target in "${targets[@]}"; do
   [ "$findings" -gt 0 ] && note="$note, $findings new input(s) in $build_dir/fuzz/findings/$target"
   [ "$result" = FINDING ] && note="$note, log $build_dir/fuzz/logs/$target.$mode.$run_id.log"
   printf '%-12s %14s %16s  %s\n' "$target" "$runs" "$total" "$note"
+  [ "$result" = FINDING ] && reports+=("$target")
+done
+# A finding's report and input on the output as well: a CI machine's build
+# folder is gone once the run ends.
+for target in "${reports[@]}"; do
+  log=$build_dir/fuzz/logs/$target.$mode.$run_id.log
+  echo
+  echo "---- $target: $log"
+  grep -m 1 -A 24 -e '^==[0-9]*==.*ERROR' -e 'ERROR: libFuzzer' -e 'FUZZ CHECK FAILED' "$log" || tail -n 25 "$log"
+  find "$build_dir/fuzz/findings/$target" -type f -newer "$stamp" \( -name 'crash-*' -o -name 'leak-*' \
+    -o -name 'timeout-*' -o -name 'oom-*' \) 2>/dev/null | head -n 3 | while read -r input; do
+    echo "input $(basename "$input") ($(stat -c %s "$input") bytes), base64 of its first 4096 bytes:"
+    head -c 4096 "$input" | base64
+  done
 done
 rm -f "$stamp"
 return $failed

@@ -66,6 +66,8 @@ TEST(InterruptVectors, SectionRules) {
         {"a blank line ends the block", ";INTERRUPT VECTORS\n.equ A = 0x0002 ; a\n\n.equ B = 0x0004 ; b\n", {"iA"}},
         {"a comment line ends the block", ";INTERRUPT VECTORS\n.equ A = 0x0002 ; a\n; more\n.equ B = 0x0004 ; b\n",
          {"iA"}},
+        {"an \"=\" inside the comment defines nothing",
+         ";INTERRUPT VECTORS\n.equ ;A = 0x0002\n.equ B ; = 0x0004\n.equ C = 0x0006 ; c = d\n", {"iC"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
