@@ -44,7 +44,8 @@ else
   seconds=${FUZZ_SECONDS:-20}
 fi
 
-all_targets=(xml struct project device channelbase options settings library lists dock console avrbuild vectors)
+all_targets=(xml struct project device channelbase options settings library lists dock console avrbuild vectors
+             help update optionstree)
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=("${all_targets[@]}")
 
@@ -53,8 +54,8 @@ targets=("$@")
 max_len() {
   case "$1" in
     xml|struct) echo 16384 ;;
-    device|project|options|settings|channelbase) echo 8192 ;;
-    library|avrbuild|dock|console) echo 4096 ;;
+    device|project|options|settings|channelbase|optionstree) echo 8192 ;;
+    library|avrbuild|dock|console|help|update) echo 4096 ;;
     lists|vectors) echo 2048 ;;
   esac
 }

@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <vector>
 
 namespace zo::configurator {
 
@@ -77,35 +78,15 @@ struct MenuWalk {
     }
 };
 
-struct TreeWalk {
-    TZo_XML& xml;
-    QTreeWidget* tree;
-    std::string prefix;  // <options file>/OPTIONS/STRUCT/
-    bool failed = false;
-
-    void level(QTreeWidgetItem* parent) {
-        if (xml.GoFirstChild() != 0) return;
-        while (isElement(xml) && !failed) {
-            const std::string name = xml.GetAttribute("NAME");
-            if (xml.GetNodeName() == "TREENODE" && !name.empty()) {
-                auto* node = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tree);
-                node->setText(0, platform::cp1251ToQString(name));
-                const std::string block = xml.GetAttribute("STRUCT");
-                if (!block.empty()) {
-                    const std::string path = prefix + block;
-                    if (path.size() > kMaxDescriptionPath) {
-                        failed = true;  // cut, it would name another block
-                        break;
-                    }
-                    node->setData(0, kDescriptionPathRole, QByteArray::fromStdString(path));
-                }
-                level(node);
-            }
-            if (xml.GoNextSibling() != 0) break;
-        }
-        xml.GoParent();
+// The read nodes as items of the tree below parent (the tree's top level when nil).
+void addTreeNodes(const std::vector<TOptionsNode>& nodes, QTreeWidget* tree, QTreeWidgetItem* parent) {
+    for (const TOptionsNode& read : nodes) {
+        auto* node = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tree);
+        node->setText(0, platform::cp1251ToQString(read.Caption));
+        if (!read.Path.empty()) node->setData(0, kDescriptionPathRole, QByteArray::fromStdString(read.Path));
+        addTreeNodes(read.Nodes, tree, node);
     }
-};
+}
 
 }  // namespace
 
@@ -121,16 +102,11 @@ int LoadMenuFromXml(const std::string& optionsFile, QMenu* parent, const MenuCli
 
 int LoadOptionsTree(const std::string& optionsFile, QTreeWidget* tree) {
     if (!tree) return kOptionsMenuNotOpened;
-    TZo_XML xml;
-    const int at = openMenu(xml, optionsFile);
-    if (at != kOptionsMenuOk) return at;
-    TreeWalk walk{xml, tree, std::string(xml.GetFileName()) + "/OPTIONS/STRUCT/"};
-    if (std::string(xml.GetFileName()) != optionsFile) return kOptionsMenuWalkFailed;  // the name did not fit
-    walk.level(nullptr);
-    if (walk.failed) {
-        tree->clear();
-        return kOptionsMenuWalkFailed;
-    }
+    std::vector<TOptionsNode> nodes;
+    const int rc = ReadOptionsTree(optionsFile, &nodes);
+    if (rc == kOptionsMenuWalkFailed) tree->clear();
+    if (rc != kOptionsMenuOk) return rc;
+    addTreeNodes(nodes, tree, nullptr);
     return kOptionsMenuOk;
 }
 

@@ -26,16 +26,6 @@ class QTreeWidgetItem;
 
 namespace zo::configurator {
 
-enum OptionsMenuResult : int {
-    kOptionsMenuOk = 0,
-    kOptionsMenuNotOpened = -1,  // the file did not open (or a nil argument)
-    kOptionsMenuBadMenu = -2,    // not exactly one MENU element (the root included)
-    kOptionsMenuWalkFailed = -3, // the walk failed (e.g. a description path longer than its field)
-};
-
-// Longest description path a tree node holds (<file>/OPTIONS/STRUCT/<STRUCT>).
-inline constexpr size_t kMaxDescriptionPath = 255;
-
 // The role of a tree node's description path (a QByteArray, Windows-1251; none without STRUCT).
 inline constexpr int kDescriptionPathRole = Qt::UserRole + 1;
 

@@ -1,6 +1,7 @@
 // The help menu and the update list built from their XML files, and the
 // lookups of a clicked item's link or entry.
 #include "configurator/shell/MenuXml.h"
+#include "platform/Cp1251.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +10,8 @@
 #include <QMenu>
 
 #include <fstream>
+#include <utility>
+#include <vector>
 
 namespace zo::configurator {
 namespace {
@@ -128,6 +131,106 @@ TEST(UpdateMenuXml, OneItemPerEntryKeepingItsName) {
     EXPECT_EQ(name, "");
     EXPECT_FALSE(UpdateMenuExists(writeXml(dir, "two.xml", "<R><UPDATE><A/></UPDATE><UPDATE/></R>")));
     EXPECT_EQ(LoadUpdateMenu(dir.file("two.xml"), &menu, {}), kMenuXmlBadRoot);
+}
+
+// The items the menus are built from, read without widgets.
+TEST(HelpMenuRead, ItemsWithCaptionsNumbersAndUrls) {
+    test::TempDir dir;
+    const std::string file = writeXml(dir, "Help.xml", kHelp);
+    std::vector<THelpItem> items(1);
+    items[0].Caption = "kept";
+    ASSERT_EQ(ReadHelpMenu(file, &items), kMenuXmlOk);
+    ASSERT_EQ(items.size(), 5u);
+    EXPECT_EQ(items[0].Caption, "kept");  // appended to what the list held
+    const auto cp = [](const char* utf8) { return platform::utf8ToCp1251(utf8); };
+    EXPECT_EQ(items[1].Caption, cp("Первая"));
+    EXPECT_EQ(items[1].Tag, 1);
+    EXPECT_EQ(items[1].Url, "a.html");
+    EXPECT_FALSE(items[1].Submenu);
+    EXPECT_EQ(items[2].Tag, 0);
+    EXPECT_EQ(items[2].Url, "");
+    EXPECT_FALSE(items[2].Submenu);
+    const THelpItem& group = items[3];
+    EXPECT_EQ(group.Caption, cp("Группа"));
+    EXPECT_TRUE(group.Submenu);
+    EXPECT_EQ(group.Tag, 0);
+    ASSERT_EQ(group.Items.size(), 2u);
+    EXPECT_EQ(group.Items[0].Url, "b.html");
+    EXPECT_EQ(group.Items[0].Tag, 2);
+    EXPECT_EQ(group.Items[1].Caption, "Inner");
+    ASSERT_EQ(group.Items[1].Items.size(), 1u);
+    EXPECT_EQ(group.Items[1].Items[0].Caption, cp("Третья"));
+    EXPECT_EQ(group.Items[1].Items[0].Tag, 3);
+    EXPECT_EQ(items[4].Tag, 4);
+    EXPECT_EQ(items[4].Url, "d.html");
+}
+
+TEST(HelpMenuRead, LinkWithChildrenTextOnlySubmenuAndTheWalkEndingAtAComment) {
+    test::TempDir dir;
+    const std::string file = writeXml(
+        dir, "Help.xml",
+        R"(<HELP><Link URL="a"><Child URL="x"/></Link><Text>words</Text><Link URL="b"/><!-- end --><Link URL="c"/></HELP>)");
+    std::vector<THelpItem> items;
+    ASSERT_EQ(ReadHelpMenu(file, &items), kMenuXmlOk);
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(items[0].Tag, 1);  // a link: its children are not read
+    EXPECT_FALSE(items[0].Submenu);
+    EXPECT_TRUE(items[0].Items.empty());
+    EXPECT_TRUE(items[1].Submenu);  // children of another kind: an empty submenu
+    EXPECT_TRUE(items[1].Items.empty());
+    EXPECT_EQ(items[2].Tag, 2);
+    std::string url;
+    EXPECT_EQ(GetHelpLink(file, 2, &url), kMenuXmlOk);
+    EXPECT_EQ(url, "b");
+    EXPECT_EQ(GetHelpLink(file, 3, &url), kMenuXmlNotFound);
+    // The menu shows the same.
+    QMenu menu;
+    ASSERT_EQ(LoadHelpMenu(file, &menu, {}), kMenuXmlOk);
+    const auto shown = itemsOf(menu);
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_FALSE(shown[0].submenu);
+    EXPECT_TRUE(shown[1].submenu);
+    EXPECT_TRUE(menu.actions()[1]->menu()->actions().isEmpty());
+}
+
+TEST(MenuListRead, FailuresLeaveTheListAsItWas) {
+    test::UiRecorder ui;
+    test::TempDir dir;
+    const std::string twoHelp = writeXml(dir, "h.xml", "<R><HELP><Link URL=\"a\"/></HELP><HELP/></R>");
+    const std::string twoUpdate = writeXml(dir, "u.xml", "<R><UPDATE><A/></UPDATE><UPDATE/></R>");
+    const std::string broken = writeXml(dir, "b.xml", "<HELP><UPDATE>");
+    struct Case {
+        std::string file;
+        int help;
+        int update;
+    };
+    for (const Case& c : std::vector<Case>{{twoHelp, kMenuXmlBadRoot, kMenuXmlBadRoot},
+                                           {twoUpdate, kMenuXmlBadRoot, kMenuXmlBadRoot},
+                                           {broken, kMenuXmlNotOpened, kMenuXmlNotOpened},
+                                           {dir.file("none.xml"), kMenuXmlNotOpened, kMenuXmlNotOpened}}) {
+        std::vector<THelpItem> help(1);
+        std::vector<TUpdateItem> update(1);
+        EXPECT_EQ(ReadHelpMenu(c.file, &help), c.help) << c.file;
+        EXPECT_EQ(ReadUpdateList(c.file, &update), c.update) << c.file;
+        EXPECT_EQ(help.size(), 1u);
+        EXPECT_EQ(update.size(), 1u);
+    }
+}
+
+TEST(UpdateListRead, EntriesWithCaptionsAndPositions) {
+    test::TempDir dir;
+    const std::string file = writeXml(
+        dir, "update.xml", R"(<UPDATE><Configurator IM="Программа"/><Library/><Device><Sub/></Device><!-- end --><After/></UPDATE>)");
+    std::vector<TUpdateItem> items;
+    ASSERT_EQ(ReadUpdateList(file, &items), kMenuXmlOk);
+    ASSERT_EQ(items.size(), 3u);
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {platform::utf8ToCp1251("Программа"), "Configurator"}, {"Library", "Library"}, {"Device", "Device"}};
+    for (size_t i = 0; i < items.size(); ++i) {
+        EXPECT_EQ(items[i].Caption, expected[i].first);
+        EXPECT_EQ(items[i].Entry, expected[i].second);
+        EXPECT_EQ(items[i].Tag, int(i));
+    }
 }
 
 }  // namespace

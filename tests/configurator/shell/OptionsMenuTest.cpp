@@ -1,6 +1,7 @@
 // The options menu and the options dialog built from the MENU tree of the
 // options file: numbering aligned between both, the chosen node's block shown.
 #include "configurator/shell/OptionsMenu.h"
+#include "platform/Cp1251.h"
 #include "platform/DialogHook.h"
 #include "support/FakeKernel.h"
 #include "support/TestSupport.h"
@@ -16,6 +17,8 @@
 
 #include <cstring>
 #include <fstream>
+#include <utility>
+#include <vector>
 
 namespace zo::configurator {
 namespace {
@@ -95,6 +98,46 @@ TEST(OptionsMenu, FailuresHaveTheirOwnCodes) {
     EXPECT_EQ(tree.topLevelItemCount(), 0);
     EXPECT_EQ(ShowOptionsDialog("c", twice.c_str(), 0, nullptr, 0, 0, 600, 300, TOptionsLink()), -2);
     EXPECT_EQ(ShowOptionsDialog(nullptr, twice.c_str(), 0, nullptr, 0, 0, 600, 300, TOptionsLink()), -1);
+}
+
+// The tree the dialog shows, read without widgets: nested nodes with their
+// paths, appended to the list, which a failure leaves as it was.
+TEST(OptionsTreeRead, NestedNodesWithPathsAndFailuresLeavingTheList) {
+    test::UiRecorder ui;
+    test::TempDir dir;
+    const std::string file = writeFile(dir, "Options.xml", kOptions);
+    std::vector<TOptionsNode> nodes(1);
+    ASSERT_EQ(ReadOptionsTree(file, &nodes), kOptionsMenuOk);
+    ASSERT_EQ(nodes.size(), 3u);
+    const TOptionsNode& program = nodes[1];
+    EXPECT_EQ(program.Caption, platform::utf8ToCp1251("Программа"));
+    EXPECT_EQ(program.Path, "");
+    ASSERT_EQ(program.Nodes.size(), 2u);  // the unnamed node and the other element left out
+    EXPECT_EQ(program.Nodes[0].Path, file + "/OPTIONS/STRUCT/Visible");
+    EXPECT_EQ(program.Nodes[1].Path, file + "/OPTIONS/STRUCT/Update");
+    EXPECT_TRUE(program.Nodes[1].Nodes.empty());
+    EXPECT_EQ(nodes[2].Path, file + "/OPTIONS/STRUCT/Build");
+
+    const std::string prefix = dir.file("o.xml") + "/OPTIONS/STRUCT/";
+    const std::string fits(kMaxDescriptionPath - prefix.size(), 'B');
+    const auto options = [&](const std::string& block) {
+        return writeFile(dir, "o.xml", "<OPTIONS><MENU><TREENODE NAME=\"a\"><TREENODE NAME=\"b\" STRUCT=\"" + block +
+                                           "\"/></TREENODE></MENU></OPTIONS>");
+    };
+    nodes.resize(1);
+    ASSERT_EQ(ReadOptionsTree(options(fits), &nodes), kOptionsMenuOk);
+    ASSERT_EQ(nodes.size(), 2u);
+    EXPECT_EQ(nodes[1].Nodes.at(0).Path.size(), kMaxDescriptionPath);
+    const std::string twice =
+        writeFile(dir, "two.xml", "<OPTIONS><MENU><TREENODE NAME=\"a\"/></MENU><X><MENU/></X></OPTIONS>");
+    for (const auto& [path, expected] : std::vector<std::pair<std::string, int>>{
+             {options(fits + "B"), kOptionsMenuWalkFailed},
+             {twice, kOptionsMenuBadMenu},
+             {dir.file("none.xml"), kOptionsMenuNotOpened}}) {
+        nodes.resize(1);
+        EXPECT_EQ(ReadOptionsTree(path, &nodes), expected) << path;
+        EXPECT_EQ(nodes.size(), 1u) << path;
+    }
 }
 
 // The blocks the dialog's lookup knows: "Update" stored at its described size, "Build" at another.
