@@ -18,9 +18,12 @@
 #include <libxml/tree.h>
 
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -30,6 +33,7 @@
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <unordered_map>
 
 namespace fs = std::filesystem;
 
@@ -151,9 +155,54 @@ const std::string& Scratch() {
     return g_scratch;
 }
 
-void WriteFile(const std::string& path, const uint8_t* data, size_t size) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (size) out.write(reinterpret_cast<const char*>(data), std::streamsize(size));
+namespace {
+
+// The file's bytes; false when it does not open or not every byte was written.
+bool writeWhole(const std::string& path, const uint8_t* data, size_t size, struct stat* st) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return false;  // as a stream that does not open: the reader finds no such file
+    size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::write(fd, data + done, size - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += size_t(n);
+    }
+    const bool whole = done == size && (!st || ::fstat(fd, st) == 0);
+    ::close(fd);
+    return whole;
+}
+
+}  // namespace
+
+void WriteFile(const std::string& path, const uint8_t* data, size_t size) { writeWhole(path, data, size, nullptr); }
+
+void WriteInputFile(const std::string& path, const uint8_t* data, size_t size) {
+    struct Written {
+        std::string bytes;
+        struct stat st;
+    };
+    static std::unordered_map<std::string, Written> written;
+    const auto same = [](const struct stat& a, const struct stat& b) {
+        return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+               a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec &&
+               a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec;
+    };
+    struct stat st {};
+    const auto it = written.find(path);
+    if (it != written.end() && it->second.bytes.size() == size &&
+        (size == 0 || std::memcmp(it->second.bytes.data(), data, size) == 0) && ::stat(path.c_str(), &st) == 0 &&
+        same(st, it->second.st))
+        return;
+    if (it != written.end()) written.erase(it);
+    if (!writeWhole(path, data, size, &st) || size > 65536) return;
+    // A few small files are kept (names an input makes up come and go).
+    if (written.size() >= 64) written.clear();
+    written.emplace(path, Written{std::string(reinterpret_cast<const char*>(data), size), st});
+}
+
+void WriteInputFile(const std::string& path, const std::string& bytes) {
+    WriteInputFile(path, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
@@ -171,8 +220,7 @@ bool FileThere(const std::string& path) {
 }
 
 void RemoveFile(const std::string& path) {
-    std::error_code ignored;
-    fs::remove(path, ignored);
+    if (::unlink(path.c_str()) != 0 && errno == EISDIR) ::rmdir(path.c_str());
 }
 
 void Note(const std::string& text) {

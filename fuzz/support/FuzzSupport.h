@@ -28,6 +28,11 @@ const std::string& Scratch();
 
 void WriteFile(const std::string& path, const uint8_t* data, size_t size);
 void WriteFile(const std::string& path, const std::string& bytes);
+// A file the code under test only reads, rewritten for each input: left as it
+// is when it still holds these bytes from the last call (same inode, size and
+// times), which saves most writes of inputs that hold several files.
+void WriteInputFile(const std::string& path, const uint8_t* data, size_t size);
+void WriteInputFile(const std::string& path, const std::string& bytes);
 // The whole file; empty when it is not there.
 std::string ReadFile(const std::string& path);
 bool FileThere(const std::string& path);

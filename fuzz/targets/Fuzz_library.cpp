@@ -92,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<std::string> files = pieces(std::string(reinterpret_cast<const char*>(data), size));
     for (size_t i = 0; i < std::size(kFiles); ++i) {
         const std::string path = folder() + "/" + kFiles[i];
-        if (i < files.size()) WriteFile(path, files[i]);
+        if (i < files.size()) WriteInputFile(path, files[i]);
         else RemoveFile(path);
     }
     if (chdir(folder().c_str()) != 0) Fail("chdir", folder());

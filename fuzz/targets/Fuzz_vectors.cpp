@@ -54,9 +54,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string handlers = at == std::string::npos ? std::string() : input.substr(at + kSeparator.size());
     const std::string devicePath = folder() + "/m.inc";
     const std::string handlerPath = folder() + "/Upload/handlers.inc";
-    WriteFile(devicePath, device);
+    WriteInputFile(devicePath, device);
     if (at == std::string::npos) RemoveFile(handlerPath);
-    else WriteFile(handlerPath, handlers);
+    else WriteInputFile(handlerPath, handlers);
 
     std::vector<std::string> lines;
     ZO_FUZZ_CHECK(zo::avr::WriteInterruptVectors(folder() + "/Upload", devicePath, lines) == 0,
