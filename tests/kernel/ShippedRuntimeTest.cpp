@@ -63,11 +63,20 @@ TEST(ShippedRuntime, EveryLibraryTextOfAFolderBuiltDeviceIsInItsRuntimeFolder) {
         const fs::path runtime = kData / "Runtime" / fs::path(program.front()).stem();
         ++devices;
 
+        // The device's own blocks and those of every file it includes, and of
+        // every file those include in turn (Logic.xml includes the timers).
         std::set<std::string> libraries;
-        for (const std::string& text : attributes(device, "Library")) libraries.insert(text);
-        for (const std::string& include : attributes(device, "FILE_NAME"))
-            for (const fs::path& file : included(include))
-                for (const std::string& text : attributes(readAll(file), "Library")) libraries.insert(text);
+        std::set<fs::path> read;
+        std::vector<std::string> texts{device};
+        while (!texts.empty()) {
+            const std::string text = texts.back();
+            texts.pop_back();
+            for (const std::string& library : attributes(text, "Library")) libraries.insert(library);
+            for (const std::string& include : attributes(text, "FILE_NAME"))
+                for (const fs::path& file : included(include))
+                    if (read.insert(fs::weakly_canonical(file)).second) texts.push_back(readAll(file));
+        }
+        EXPECT_GT(read.size(), 1u) << "the included files of " << entry.path();
         EXPECT_FALSE(libraries.empty()) << entry.path();
         for (const std::string& text : libraries)
             EXPECT_TRUE(fs::is_regular_file(runtime / text)) << runtime / text << " for " << entry.path();
