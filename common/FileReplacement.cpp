@@ -115,7 +115,9 @@ int FileReplacement::Open(int mode) {
     const bool setMode = keepMode || mode >= 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string name = parts.folder + "/." + parts.name + "." + randomSuffix();
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, setMode ? 0600 : 0644);
+        // Open for reading too, whatever mode it ends with: a writer can read
+        // back what it wrote before the file is put in place.
+        const int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, setMode ? 0600 : 0644);
         if (fd < 0) {
             if (errno == EEXIST) continue;
             return kReplaceCreateFailed;

@@ -51,6 +51,7 @@ public:
     int Commit();
 
     // The open temporary file, -1 when none (for writers that stream into it).
+    // It is open for reading as well, at the end of what was written.
     int Descriptor() const { return fd_; }
     const std::string& Target() const { return target_; }
     const std::string& TempName() const { return temp_; }

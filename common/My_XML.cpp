@@ -253,17 +253,18 @@ void rootSeen(void* context, const xmlChar*, const xmlChar*, const xmlChar*, int
 }
 
 // The text as written must read again: the saving never replaces a file with
-// one that does not parse. It is parsed as reading parses it (the document
+// one that does not parse. The bytes written to the temporary file are read
+// back from it exactly as the reader reads a file (the same reading of the
+// descriptor, so the same pieces: a parser given its input another way takes
+// some texts, very long non-ASCII names in a converted encoding, that the
+// reader of a file refuses) and parsed as reading parses them (the document
 // type's declarations taken in, so a reference to a declared entity is no
-// error), but the elements, texts and comments are only passed over, not
-// built into a second tree: a well-formed document with a root element. The
-// whole text is read as a file is read: a parser fed in pieces takes some
-// texts (very long non-ASCII names in a converted encoding) that the reader
-// of a file refuses.
-bool parsesAgain(const std::string& text) {
-    xmlParserCtxtPtr ctxt = xmlCreateMemoryParserCtxt(text.data(), int(text.size()));
+// error); the elements, texts and comments are only passed over, not built
+// into a second tree: a well-formed document with a root element.
+bool readsAgain(int fd) {
+    if (fd < 0 || ::lseek(fd, 0, SEEK_SET) != 0) return false;
+    xmlParserCtxtPtr ctxt = xmlNewParserCtxt();
     if (!ctxt) return false;
-    xmlCtxtUseOptions(ctxt, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
     xmlSAXHandler* sax = ctxt->sax;  // the context's own copy of the tree builder's handlers
     sax->startElementNs = rootSeen;
     sax->endElementNs = nullptr;
@@ -274,12 +275,19 @@ bool parsesAgain(const std::string& text) {
     sax->processingInstruction = nullptr;
     sax->reference = nullptr;
     ctxt->_private = nullptr;
-    xmlParseDocument(ctxt);
-    const bool ok = ctxt->wellFormed && ctxt->_private != nullptr;
-    if (ctxt->myDoc) xmlFreeDoc(ctxt->myDoc);
-    ctxt->myDoc = nullptr;
+    // The descriptor stays open: the file is still to be put in place.
+    xmlDocPtr doc = xmlCtxtReadFd(ctxt, fd, nullptr, nullptr, XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
+    const bool ok = doc && ctxt->wellFormed && ctxt->_private != nullptr;
+    if (doc) xmlFreeDoc(doc);
     xmlFreeParserCtxt(ctxt);
     return ok;
+}
+
+// Puts the replacement's temporary file in place when what it holds reads
+// again: 0; -3 (the previous file left as it was, the temporary file gone).
+int commitWhenReadable(FileReplacement& file) {
+    if (!readsAgain(file.Descriptor())) return -3;
+    return file.Commit() == kReplaceOk ? 0 : -3;
 }
 
 int appendText(void* text, const char* bytes, int size) {
@@ -388,18 +396,49 @@ int TZo_XML::OpenFile(const std::string& fileName) {
     return 0;
 }
 
-int TZo_XML::SaveFile(const std::string& fileName) {
+namespace {
+
+// True when the file is a regular file (not reached through a link) that
+// holds exactly the text.
+bool holdsExactly(const std::string& nativeName, const std::string& text) {
+    const int fd = ::open(nativeName.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool same = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && uint64_t(st.st_size) == text.size();
+    char buffer[65536];
+    for (size_t at = 0; same && at < text.size();) {
+        const ssize_t n = ::read(fd, buffer, std::min(sizeof buffer, text.size() - at));
+        if (n < 0 && errno == EINTR) continue;
+        same = n > 0 && std::memcmp(buffer, text.data() + at, size_t(n)) == 0;
+        at += n > 0 ? size_t(n) : 0;
+    }
+    ::close(fd);
+    return same;
+}
+
+}  // namespace
+
+int TZo_XML::SaveFile(const std::string& fileName) { return save(fileName, false); }
+
+int TZo_XML::SaveFileWhenChanged(const std::string& fileName) { return save(fileName, true); }
+
+int TZo_XML::save(const std::string& fileName, bool whenChanged) {
     if (!Document) {
         platform::showMessage(ZO_RU("Не создан экземпляр XML_Doc"));
         return -1;
     }
     if (!writableIn1251(reinterpret_cast<const xmlNode*>(Document)->children)) return -3;
     std::string text;
-    if (!dumpDocument(Document, text) || !parsesAgain(text)) return -3;
+    if (!dumpDocument(Document, text)) return -3;
+    const std::string target = platform::nativePath(platform::withCurrentDir(fileName));
+    if (whenChanged && holdsExactly(target, text)) {
+        setFileName(fileName);
+        return 0;
+    }
     // A temporary file beside the target renamed over it: a failed or
     // interrupted save leaves the previous file whole.
-    if (ReplaceFileContents(platform::nativePath(platform::withCurrentDir(fileName)), text.data(), text.size()) !=
-        kReplaceOk)
+    FileReplacement file(target);
+    if (file.Open() != kReplaceOk || !file.Write(text.data(), text.size()) || commitWhenReadable(file) != 0)
         return -3;
     setFileName(fileName);
     return 0;
@@ -680,9 +719,14 @@ namespace {
 // What each byte of a Windows-1251 attribute value becomes in the file, taken
 // once from the document writer itself, so the two cannot differ: control
 // characters made '?', markup and line ends escaped, the rest as it is.
-const std::string* attributeBytes() {
-    static const std::vector<std::string> table = [] {
-        std::vector<std::string> bytes(256);
+struct AttributeBytes {
+    std::string text[256];
+    bool same[256] = {};  // the byte stands for itself
+};
+
+const AttributeBytes& attributeBytes() {
+    static const AttributeBytes table = [] {
+        AttributeBytes bytes;
         TZo_XML xml;
         if (xml.NewDocument("t") != 0) return bytes;
         xml.GoRoot();
@@ -695,35 +739,86 @@ const std::string* attributeBytes() {
             if (start == std::string::npos) continue;
             const size_t from = start + key.size();
             const size_t end = text.find('"', from);
-            if (end != std::string::npos) bytes[size_t(b)] = text.substr(from, end - from);
+            if (end != std::string::npos) bytes.text[b] = text.substr(from, end - from);
+            bytes.same[b] = bytes.text[b] == std::string(1, char(b));
         }
         return bytes;
     }();
-    return table.data();
+    return table;
+}
+
+// The value as the file holds it, after the text: bytes that stand for
+// themselves are copied in runs.
+void appendEscaped(std::string& text, std::string_view value) {
+    const AttributeBytes& bytes = attributeBytes();
+    size_t run = 0;
+    for (size_t k = 0; k < value.size(); ++k) {
+        const auto b = static_cast<unsigned char>(value[k]);
+        if (bytes.same[b]) continue;
+        text.append(value.data() + run, k - run);
+        text += bytes.text[b];
+        run = k + 1;
+    }
+    text.append(value.data() + run, value.size() - run);
+}
+
+// A name of ASCII letters, digits, '_', '-' and '.' that starts with a letter
+// or '_': one the reader takes back (libxml2 checks such names the same way
+// before anything else).
+bool plainName(std::string_view name) {
+    const auto letter = [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_'; };
+    if (name.empty() || !letter(name[0])) return false;
+    for (const char c : name.substr(1))
+        if (!letter(c) && !(c >= '0' && c <= '9') && c != '-' && c != '.') return false;
+    return true;
 }
 
 void appendIndent(std::string& text, size_t level) { text.append(2 * level, ' '); }
 
+// What the writer holds before it goes into the file: one piece.
+constexpr size_t kPieceBytes = 64 * 1024;
+
+std::string nativeTarget(const std::string& fileName) {
+    return platform::nativePath(platform::withCurrentDir(fileName));
+}
+
 }  // namespace
 
-// Whether a name may stand as an element's or an attribute's name, once per name.
+// Whether a name may stand as an element's or an attribute's name, once per
+// name that is not plain.
 struct TZo_XMLWriter::NameCache {
-    std::unordered_map<std::string, bool> valid;
+    struct Hash {
+        using is_transparent = void;
+        size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+    };
+    std::unordered_map<std::string, bool, Hash, std::equal_to<>> valid;
+};
+
+// The temporary file the text goes into as it is written.
+struct TZo_XMLWriter::Output {
+    explicit Output(std::string target) : file(std::move(target)) {}
+    FileReplacement file;
+    bool failed = false;  // not made, or a piece not written: the save fails
 };
 
 TZo_XMLWriter::TZo_XMLWriter() : names_(new NameCache) {}
 
 TZo_XMLWriter::~TZo_XMLWriter() { delete names_; }
 
-bool TZo_XMLWriter::validName(const std::string& name) {
-    auto [it, added] = names_->valid.try_emplace(name, false);
-    if (added) it->second = writableName(cp1251ToUtf8(name));
-    return it->second;
+bool TZo_XMLWriter::validName(std::string_view name) {
+    if (plainName(name)) return true;
+    if (const auto it = names_->valid.find(name); it != names_->valid.end()) return it->second;
+    const bool valid = writableName(cp1251ToUtf8(std::string(name)));
+    names_->valid.emplace(std::string(name), valid);
+    return valid;
 }
 
 int TZo_XMLWriter::NewDocument(const std::string& rootName) {
+    output_.reset();
+    streamed_ = false;
     text_.clear();
     open_.clear();
+    pending_.clear();
     attributes_.clear();
     document_ = finished_ = broken_ = current_ = false;
     if (!validName(rootName)) return -1;
@@ -734,21 +829,36 @@ int TZo_XMLWriter::NewDocument(const std::string& rootName) {
     return 0;
 }
 
+int TZo_XMLWriter::WriteInto(const std::string& fileName) {
+    if (!document_ || finished_ || output_ || streamed_) return -1;
+    output_ = std::make_unique<Output>(nativeTarget(fileName));
+    streamed_ = true;
+    // A start tag can be longer than a piece; most are far shorter.
+    text_.reserve(2 * kPieceBytes);
+    if (output_->file.Open() != kReplaceOk) {
+        output_->failed = true;
+        return -3;
+    }
+    return 0;
+}
+
+void TZo_XMLWriter::writeOut(bool all) {
+    if (!output_ || (!all && text_.size() < kPieceBytes)) return;
+    if (!output_->failed && !output_->file.Write(text_.data(), text_.size())) output_->failed = true;
+    text_.clear();
+}
+
 void TZo_XMLWriter::startTag(bool withChildren) {
     Open& element = open_.back();
     appendIndent(text_, open_.size() - 1);
     text_ += '<';
     text_ += element.name;
-    for (const Attribute& a : attributes_) {
-        text_ += ' ';
-        text_ += a.name;
-        text_ += "=\"";
-        text_ += a.value;
-        text_ += '"';
-    }
+    text_ += pending_;
+    pending_.clear();
     attributes_.clear();
     text_ += withChildren ? ">\n" : "/>\n";
     element.started = true;
+    writeOut(false);
 }
 
 // Ends the last open element; the one before it becomes the current element.
@@ -761,6 +871,7 @@ void TZo_XMLWriter::endCurrent() {
         text_ += "</";
         text_ += element.name;
         text_ += ">\n";
+        writeOut(false);
     }
     open_.pop_back();
 }
@@ -774,35 +885,68 @@ int TZo_XMLWriter::AddChild(const std::string& name) {
     return 0;
 }
 
-int TZo_XMLWriter::SetAttribute(const std::string& name, const std::string& value) {
+std::string_view TZo_XMLWriter::attributeName(const Attribute& a) const {
+    return std::string_view(pending_).substr(a.start + 1, a.nameSize);
+}
+
+TZo_XMLWriter::Attribute* TZo_XMLWriter::findAttribute(std::string_view name) {
+    for (Attribute& a : attributes_)
+        if (attributeName(a) == name) return &a;
+    return nullptr;
+}
+
+// The attributes after this one move by delta bytes in the pending text.
+void TZo_XMLWriter::moveAttributesAfter(const Attribute& a, ptrdiff_t delta) {
+    for (size_t k = size_t(&a - attributes_.data()) + 1; k < attributes_.size(); ++k) {
+        attributes_[k].start = size_t(ptrdiff_t(attributes_[k].start) + delta);
+        attributes_[k].end = size_t(ptrdiff_t(attributes_[k].end) + delta);
+    }
+}
+
+int TZo_XMLWriter::SetAttribute(std::string_view name, std::string_view value) {
     if (!document_ || finished_ || !current_) return -2;
     if (!validName(name) || name == "xmlns") return -3;
     if (open_.back().started) {
         broken_ = true;  // its start tag is written already
         return -2;
     }
-    const std::string* bytes = attributeBytes();
-    std::string escaped;
-    escaped.reserve(value.size());
-    for (const char c : value) escaped += bytes[static_cast<unsigned char>(c)];
-    for (Attribute& a : attributes_)
-        if (a.name == name) {
-            a.value = std::move(escaped);
-            return 0;
-        }
-    attributes_.push_back({name, std::move(escaped)});
+    if (Attribute* a = findAttribute(name)) {
+        // A new value in the old one's place: the attribute keeps its position.
+        std::string escaped;
+        appendEscaped(escaped, value);
+        const size_t from = a->start + 1 + a->nameSize + 2;
+        const size_t size = a->end - 1 - from;
+        pending_.replace(from, size, escaped);
+        const ptrdiff_t delta = ptrdiff_t(escaped.size()) - ptrdiff_t(size);
+        a->end = size_t(ptrdiff_t(a->end) + delta);
+        moveAttributesAfter(*a, delta);
+        return 0;
+    }
+    Attribute a;
+    a.start = pending_.size();
+    a.nameSize = name.size();
+    pending_ += ' ';
+    pending_ += name;
+    pending_ += "=\"";
+    appendEscaped(pending_, value);
+    pending_ += '"';
+    a.end = pending_.size();
+    attributes_.push_back(a);
     return 0;
 }
 
-int TZo_XMLWriter::RemoveAttribute(const std::string& name) {
+int TZo_XMLWriter::RemoveAttribute(std::string_view name) {
     if (!document_ || finished_ || !current_) return -2;
     if (open_.back().started) {
         broken_ = true;
         return -2;
     }
-    attributes_.erase(std::remove_if(attributes_.begin(), attributes_.end(),
-                                     [&](const Attribute& a) { return a.name == name; }),
-                      attributes_.end());
+    if (Attribute* a = findAttribute(name)) {
+        const size_t size = a->end - a->start;
+        pending_.erase(a->start, size);
+        moveAttributesAfter(*a, -ptrdiff_t(size));
+        attributes_.erase(attributes_.begin() + (a - attributes_.data()));
+    }
     return 0;
 }
 
@@ -836,13 +980,21 @@ int TZo_XMLWriter::SaveFile(const std::string& fileName) {
         return -1;
     }
     finish();
-    if (broken_ || !parsesAgain(text_)) return -3;
+    const std::string target = nativeTarget(fileName);
     // Replaced as TZo_XML::SaveFile replaces it: a failed or interrupted save
-    // leaves the previous file whole.
-    if (ReplaceFileContents(platform::nativePath(platform::withCurrentDir(fileName)), text_.data(), text_.size()) !=
-        kReplaceOk)
-        return -3;
-    return 0;
+    // leaves the previous file whole, and no temporary file.
+    if (output_) {
+        std::unique_ptr<Output> output;
+        if (!broken_ && output_->file.Target() == target) writeOut(true);
+        output = std::move(output_);
+        if (broken_ || output->failed || output->file.Target() != target) return -3;
+        return commitWhenReadable(output->file);
+    }
+    // The text went into a file that was put in place or given up: it is not here any more.
+    if (broken_ || streamed_) return -3;
+    FileReplacement file(target);
+    if (file.Open() != kReplaceOk || !file.Write(text_.data(), text_.size())) return -3;
+    return commitWhenReadable(file);
 }
 
 }  // namespace zo

@@ -6,8 +6,11 @@
 
 #include <libxml/tree.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zo {
@@ -28,6 +31,9 @@ public:
     // temporary file and renamed); -1 no document; -3 the file could not be
     // written (the previous file is left as it was).
     int SaveFile(const std::string& fileName);
+    // As SaveFile, but a regular file (not a link) that already holds exactly
+    // the text is left as it is: 0, and nothing written.
+    int SaveFileWhenChanged(const std::string& fileName);
     int NewDocument(const std::string& rootName);
 
     void GoRoot();
@@ -76,14 +82,16 @@ public:
 
 private:
     void setFileName(const std::string& name);
+    int save(const std::string& fileName, bool whenChanged);
     ParseError parseError_;
 };
 
 // The text TZo_XML::SaveFile writes for a document made by NewDocument and
 // then built only with AddChild, SetAttribute, RemoveAttribute and GoParent,
-// written as the document is described, without building it: one pass and
-// one copy of the text however large the document. Each operation answers as
-// TZo_XML's does. Elements hold elements and attributes only.
+// written as the document is described, without building it: one pass, and
+// with WriteInto the text is never held whole however large the document.
+// Each operation answers as TZo_XML's does. Elements hold elements and
+// attributes only.
 class TZo_XMLWriter {
 public:
     TZo_XMLWriter();
@@ -95,24 +103,32 @@ public:
     // current element (TZo_XML's NewDocument and GoRoot). 0; -1 a root name a
     // file cannot hold.
     int NewDocument(const std::string& rootName);
+    // After NewDocument: the text goes into a temporary file beside fileName
+    // as it is written, in pieces of about 64 KB, and SaveFile with the same
+    // name checks the bytes written and puts that file in place. Without a
+    // save the temporary file is removed. 0; -1 no document or already
+    // writing into a file; -3 no temporary file could be made there (SaveFile
+    // then answers -3).
+    int WriteInto(const std::string& fileName);
     int AddChild(const std::string& name);
-    int SetAttribute(const std::string& name, const std::string& value);
-    int RemoveAttribute(const std::string& name);
+    int SetAttribute(std::string_view name, std::string_view value);
+    int RemoveAttribute(std::string_view name);
     int GoParent();
     // Ends every open element and writes the text as TZo_XML::SaveFile does:
-    // 0 saved; -1 no document; -3 the file could not be written (the
-    // previous file is left as it was).
+    // 0 saved; -1 no document; -3 the file could not be written, or is not
+    // the one WriteInto named (the previous file is left as it was).
     int SaveFile(const std::string& fileName);
     // The whole text as SaveFile writes it (every open element ended); empty
-    // without a document.
+    // without a document. After WriteInto only the part not yet in the file.
     const std::string& Text();
-    // Room for a text of this many bytes, so that it grows in one piece.
-    void Reserve(size_t bytes) { text_.reserve(bytes); }
 
 private:
+    // An attribute in pending_: ' ', its name, '="', its value as the file
+    // holds it (escaped), '"'; from start up to end.
     struct Attribute {
-        std::string name;   // Windows-1251, as the file holds it
-        std::string value;  // escaped, as the file holds it
+        size_t start = 0;
+        size_t nameSize = 0;
+        size_t end = 0;
     };
     struct Open {
         std::string name;
@@ -121,17 +137,27 @@ private:
     void startTag(bool withChildren);
     void endCurrent();
     void finish();
-    bool validName(const std::string& name);
+    // The text so far into the file of WriteInto: all of it, or once it is a piece.
+    void writeOut(bool all);
+    bool validName(std::string_view name);
+    std::string_view attributeName(const Attribute& a) const;
+    Attribute* findAttribute(std::string_view name);
+    void moveAttributesAfter(const Attribute& a, ptrdiff_t delta);
 
     std::string text_;
     std::vector<Open> open_;
-    std::vector<Attribute> attributes_;  // of the current element while its start tag is not written
+    // The attributes of the current element while its start tag is not written.
+    std::string pending_;
+    std::vector<Attribute> attributes_;
     bool current_ = false;               // the last open element is the current element
     bool document_ = false;
     bool finished_ = false;
     bool broken_ = false;  // asked for what the text can no longer hold: SaveFile refuses
+    bool streamed_ = false;  // the text goes (went) into the file of WriteInto
     struct NameCache;
     NameCache* names_;
+    struct Output;  // the temporary file of WriteInto
+    std::unique_ptr<Output> output_;
 };
 
 // The system's text for an error code (strerror here) in a message box:

@@ -109,6 +109,7 @@ const char* TStruct::conversionType(const TStructItem& item) const { return isPi
 int TStruct::Clear() {
     Items.Clear();
     offsets_.clear();
+    pins_.clear();
     defaultsKnown_ = false;
     std::memset(Path, 0, sizeof Path);
     loadedPath_.clear();
@@ -142,6 +143,7 @@ int TStruct::AddItem(const TStructItem& item) {
         return -2;
     }
     offsets_.clear();
+    pins_.clear();
     defaultsKnown_ = false;
     return Items.AddItem(&item) ? 0 : -2;
 }
@@ -333,10 +335,12 @@ int TStruct::GetItemSize(int index) const {
 const std::vector<int>& TStruct::offsets() const {
     if (offsetsConvert_ == ConvertOptions && offsets_.size() == size_t(Items.Count) + 1) return offsets_;
     offsets_.assign(size_t(Items.Count) + 1, -1);
+    pins_.assign(size_t(Items.Count), 0);
     offsetsConvert_ = ConvertOptions;
     defaultsKnown_ = false;
     int offset = 0;
     for (int i = 0; i < Items.Count; ++i) {
+        pins_[size_t(i)] = isPin(*GetItem(i)) ? 1 : 0;
         offsets_[size_t(i)] = offset;
         const int itemSize = GetItemSize(i);
         if (itemSize <= 0) return offsets_;
@@ -446,10 +450,17 @@ int TStruct::writeValues(const void* record, Xml* xml, bool all) const {
     if (!xml) return -1;
     if (!record) return -2;
     if (GetSize() <= 0) return -3;
+    // Every item has its place (the size is known): each value's text is
+    // taken straight from the conversion and handed on before the next one.
+    const std::vector<int>& at = offsets();
+    const auto* data = static_cast<const uint8_t*>(record);
     for (int i = 0; i < Items.Count; ++i) {
         const TStructItem* item = GetItem(i);
-        const std::string value = GetValue(record, i);
-        if (all || value != item->Default) xml->SetAttribute(item->Name, value);
+        const char* type = pins_[size_t(i)] ? "Word" : item->TypeName;
+        const char* value = nullptr;
+        if (ConvertOptions->ValueToText(type, data + at[size_t(i)], &value) != 0 || !value)
+            value = "";
+        if (all || std::strcmp(value, item->Default) != 0) xml->SetAttribute(item->Name, value);
         else xml->RemoveAttribute(item->Name);
     }
     return 0;

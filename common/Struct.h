@@ -120,6 +120,7 @@ private:
 
     std::string loadedPath_;
     mutable std::vector<int> offsets_;
+    mutable std::vector<uint8_t> pins_;  // with the offsets: the item is a pin (a Word)
     mutable const TConvertOptions* offsetsConvert_ = nullptr;
     mutable std::vector<uint8_t> defaults_;
     mutable bool defaultsKnown_ = false;

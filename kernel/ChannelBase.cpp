@@ -168,7 +168,8 @@ void updateChannelBase(const std::string& path, const std::string& projectPath) 
     }
     if (!takeProjectElement(xml, path, projectPath)) return;
     writeLists(xml);
-    if (xml.SaveFile(path) != 0) Log(ZO_RU("Ошибка базы каналов ") + Q + path + Q, kLogError);
+    // A base the save leaves as it was is not written again.
+    if (xml.SaveFileWhenChanged(path) != 0) Log(ZO_RU("Ошибка базы каналов ") + Q + path + Q, kLogError);
 }
 
 }  // namespace

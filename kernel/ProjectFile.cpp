@@ -232,6 +232,11 @@ int newDocument(TZo_XML& xml) {
 }
 int newDocument(TZo_XMLWriter& xml) { return xml.NewDocument("Orvanta_config"); }
 
+// The streaming writer puts the text into the file's temporary file as it
+// goes (a failure there shows when the file is saved).
+void writeInto(TZo_XML&, const std::string&) {}
+void writeInto(TZo_XMLWriter& xml, const std::string& path) { xml.WriteInto(path); }
+
 template <typename Xml>
 int saveProject(const std::string& path) {
     KernelState& s = State();
@@ -244,6 +249,7 @@ int saveProject(const std::string& path) {
 
     Xml xml;
     if (newDocument(xml) != 0) return kSaveNoDescription;
+    writeInto(xml, path);
     copyText(s.projectName, sizeof s.projectName, projectNameOf(path));
 
     TStruct* project = StructDescription(ProjectDescriptionName());
