@@ -2,6 +2,7 @@
 // over QMessageBox, the dialog runner over QDialog::exec(), and the main window.
 #include "common/KroKernelConfig.h"
 #include "configurator/link/SchemeLink.h"
+#include "configurator/shell/HeapPages.h"
 #include "configurator/shell/MainForm.h"
 #include "configurator/shell/MessageBoxServices.h"
 #include "configurator/shell/StartUp.h"
@@ -14,6 +15,8 @@
 #include <QScreen>
 
 int main(int argc, char** argv) {
+    // Before anything large is allocated.
+    zo::configurator::UseLargeHeapPages();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Configurator");
     zo::configurator::TMessageBoxServices messageBoxes;

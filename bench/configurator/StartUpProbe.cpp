@@ -7,6 +7,7 @@
 // box takes its safe answer. Exit 2 when no scheme window painted in 120 s.
 #include "common/KroKernelConfig.h"
 #include "configurator/link/SchemeLink.h"
+#include "configurator/shell/HeapPages.h"
 #include "configurator/shell/MainForm.h"
 #include "configurator/windows/CustomDockForm.h"
 #include "configurator/windows/SchemForm.h"
@@ -57,6 +58,8 @@ private:
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Before anything large is allocated.
+    zo::configurator::UseLargeHeapPages();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Configurator");
     TSafeAnswers answers;

@@ -39,33 +39,59 @@ QTreeWidget* ProjectTreeLink::treeOf(TProjectTreeHost* host) {
 
 TProjectTreeNode ProjectTreeLink::firstNode(TProjectTreeHost* host) {
     QTreeWidget* tree = treeOf(host);
-    return tree && tree->topLevelItemCount() > 0 ? tree->topLevelItem(0) : nullptr;
+    if (!tree || tree->topLevelItemCount() == 0) return nullptr;
+    return static_cast<ProjectTreeLink*>(host->Owner)->answer(tree->topLevelItem(0), 0);
+}
+
+int ProjectTreeLink::indexOf(QTreeWidget* tree, QTreeWidgetItem* item) {
+    // The kernel walks the nodes in order: the node after the last one answered
+    // is found without searching its parent's list.
+    // (The place is checked, so a tree changed in between is searched as ever.)
+    QTreeWidgetItem* parent = item->parent();
+    if (item == lastItem_ && lastIndex_ >= 0) {
+        QTreeWidgetItem* there = parent ? parent->child(lastIndex_) : tree->topLevelItem(lastIndex_);
+        if (there == item) return lastIndex_;
+    }
+    return parent ? parent->indexOfChild(item) : tree->indexOfTopLevelItem(item);
+}
+
+QTreeWidgetItem* ProjectTreeLink::answer(QTreeWidgetItem* item, int index) {
+    lastItem_ = item;
+    lastIndex_ = index;
+    return item;
 }
 
 TProjectTreeNode ProjectTreeLink::nextSibling(TProjectTreeHost* host, TProjectTreeNode node) {
     QTreeWidget* tree = treeOf(host);
     QTreeWidgetItem* item = itemOf(node);
     if (!tree || !item) return nullptr;
-    if (QTreeWidgetItem* parent = item->parent()) {
-        const int i = parent->indexOfChild(item);
-        return i >= 0 && i + 1 < parent->childCount() ? parent->child(i + 1) : nullptr;
-    }
-    const int i = tree->indexOfTopLevelItem(item);
-    return i >= 0 && i + 1 < tree->topLevelItemCount() ? tree->topLevelItem(i + 1) : nullptr;
+    auto* link = static_cast<ProjectTreeLink*>(host->Owner);
+    const int i = link->indexOf(tree, item);
+    QTreeWidgetItem* parent = item->parent();
+    const int count = parent ? parent->childCount() : tree->topLevelItemCount();
+    if (i < 0 || i + 1 >= count) return nullptr;
+    return link->answer(parent ? parent->child(i + 1) : tree->topLevelItem(i + 1), i + 1);
 }
 
 TProjectTreeNode ProjectTreeLink::firstChild(TProjectTreeHost* host, TProjectTreeNode node) {
     QTreeWidgetItem* item = itemOf(node);
-    return treeOf(host) && item && item->childCount() > 0 ? item->child(0) : nullptr;
+    if (!treeOf(host) || !item || item->childCount() == 0) return nullptr;
+    return static_cast<ProjectTreeLink*>(host->Owner)->answer(item->child(0), 0);
 }
 
 TProjectTreeNode ProjectTreeLink::addNode(TProjectTreeHost* host, TProjectTreeNode parent, const char* text) {
     QTreeWidget* tree = treeOf(host);
     if (!tree) return nullptr;
-    auto* item = parent ? new QTreeWidgetItem(itemOf(parent)) : new QTreeWidgetItem(tree);
+    // Text and data are set before the node joins the tree, so that the tree
+    // is told of a new node once instead of once more for each value.
+    auto* item = new QTreeWidgetItem;
     item->setText(0, platform::cp1251ToQString(text ? text : ""));
     item->setData(0, kDataRole, QVariant::fromValue(kProjectTreeSheetData));
-    return item;
+    if (QTreeWidgetItem* above = itemOf(parent)) above->addChild(item);
+    else tree->addTopLevelItem(item);
+    QTreeWidgetItem* inTree = item->parent();
+    const int index = inTree ? inTree->childCount() - 1 : tree->topLevelItemCount() - 1;
+    return static_cast<ProjectTreeLink*>(host->Owner)->answer(item, index);
 }
 
 void ProjectTreeLink::setNode(TProjectTreeHost* host, TProjectTreeNode node, const char* text, uint32_t data) {
@@ -76,7 +102,10 @@ void ProjectTreeLink::setNode(TProjectTreeHost* host, TProjectTreeNode node, con
 }
 
 void ProjectTreeLink::deleteNode(TProjectTreeHost* host, TProjectTreeNode node) {
-    if (treeOf(host)) delete itemOf(node);
+    if (!treeOf(host)) return;
+    // The places of the nodes after it change.
+    static_cast<ProjectTreeLink*>(host->Owner)->answer(nullptr, -1);
+    delete itemOf(node);
 }
 
 int32_t ProjectTreeLink::click(const std::string& sheetName, uint32_t blockIndex) {

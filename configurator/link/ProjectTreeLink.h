@@ -49,10 +49,15 @@ private:
     static void setNode(TProjectTreeHost* tree, TProjectTreeNode node, const char* text, uint32_t data);
     static void deleteNode(TProjectTreeHost* tree, TProjectTreeNode node);
     static QTreeWidget* treeOf(TProjectTreeHost* host);
+    // The place of a node among its siblings, and the node last answered with its place.
+    int indexOf(QTreeWidget* tree, QTreeWidgetItem* item);
+    QTreeWidgetItem* answer(QTreeWidgetItem* item, int index);
 
     TKernelOptions* kernel_;
     QPointer<QTreeWidget> tree_;
     TProjectTreeHost host_{};
+    QTreeWidgetItem* lastItem_ = nullptr;
+    int lastIndex_ = -1;
 };
 
 }  // namespace zo::configurator

@@ -1,7 +1,6 @@
 #include "configurator/shell/MainForm.h"
 
 #include "common/KroKernelConfig.h"
-#include "common/ResourceBitmap.h"
 #include "configurator/link/KroConnect.h"
 #include "configurator/link/KroConvert.h"
 #include "configurator/link/KroLog.h"
@@ -266,10 +265,10 @@ void TMainForm::FormCreate(const QString& folderGiven) {
     LoadKernelLibrary("\\system", qApp, nullptr, &WriteLog);
     kernel_.setRecord(KernelOptionsPtr);
     setWindowTitle(kCaption);
-    FillImageLists(frame_->ImageLists);
-    setActionIcons(iconsOfStrip(LoadResourceBitmap("Icon32")));
+    const TIconStrips strips = FillImageLists(frame_->ImageLists);
+    setActionIcons(iconsOfStrip(strips.Icon32));
     // Scheme windows show the new-sheet icon of the small strip in their caption.
-    const QVector<QIcon> small = iconsOfStrip(LoadResourceBitmap("Icon16"));
+    const QVector<QIcon> small = iconsOfStrip(strips.Icon16);
     if (small.size() > kSheetIcon) schemes_->setWindowIcon(small[kSheetIcon]);
     setWindowIconText("Configurator");
     OpenProjectFolder = commandLine.ProjectFolder;

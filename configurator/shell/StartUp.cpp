@@ -7,6 +7,7 @@
 #include "configurator/shell/Associations.h"
 #include "platform/Cp1251.h"
 #include "platform/DialogHook.h"
+#include "platform/DynLib.h"
 #include "platform/Paths.h"
 #include "configurator/link/KroLog.h"
 #include "platform/UiServices.h"
@@ -25,6 +26,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <optional>
@@ -70,7 +72,10 @@ bool RunSetup(const QString& programFolder, const QString& programFile, TLogProc
     return ok;
 }
 
-void FillImageLists(TProgramImageLists& lists) {
+TIconStrips FillImageLists(TProgramImageLists& lists) {
+    TIconStrips read;
+    // Held for the four strips, so that the library is loaded (and set up) once, not once a strip.
+    void* const resources = platform::loadLibrary(kResourceLibraryPath);
     struct Strip {
         const char* name;
         TImageList* list;
@@ -78,6 +83,8 @@ void FillImageLists(TProgramImageLists& lists) {
                   {"Icon24", &lists.List24}};
     for (const Strip& s : strips) {
         const QImage bitmap = LoadResourceBitmap(s.name);
+        if (s.list == &lists.List16) read.Icon16 = bitmap;
+        if (s.list == &lists.List32) read.Icon32 = bitmap;
         if (s.list == &lists.List16) {
             s.list->Clear();
             if (!bitmap.isNull()) s.list->SetSize(bitmap.height(), bitmap.height());
@@ -86,10 +93,14 @@ void FillImageLists(TProgramImageLists& lists) {
         const int cells = bitmap.width() / s.list->Width();
         for (int k = 0; k < cells; ++k) AddBitmapCell(bitmap, k * s.list->Width(), 0, *s.list);
     }
+    platform::unloadLibrary(resources);
+    return read;
 }
 
 QString ProjectCaption(const QString& folder, const QString& name, const QString& deviceFilePath) {
-    const QString device = deviceFilePath.section(QRegularExpression("[\\\\/]"), -1);
+    // The file name: what follows the last backslash or slash.
+    const qsizetype slash = std::max(deviceFilePath.lastIndexOf('\\'), deviceFilePath.lastIndexOf('/'));
+    const QString device = deviceFilePath.mid(slash + 1);
     return QString::fromLatin1(kProgramCaption) + " - " + folder + name + kProjectExtension + "  (device: " + device +
            ")";
 }

@@ -8,6 +8,7 @@
 #include "common/ImageList.h"
 #include "common/abi/LogProc.h"
 
+#include <QImage>
 #include <QString>
 #include <QStringList>
 
@@ -41,9 +42,15 @@ struct TProgramImageLists {
     TImageList List32{32, 32};
     TImageList List32dis{32, 32};
 };
+// The strips Icon16 and Icon32 as read, so that the window's icons are cut
+// from them without reading the resource library again.
+struct TIconStrips {
+    QImage Icon16;
+    QImage Icon32;
+};
 // Icon16 (cell size = the strip's height), Icon32, Icon32dis, Icon24; a
-// missing strip leaves its list empty.
-void FillImageLists(TProgramImageLists& lists);
+// missing strip leaves its list empty (and its strip null).
+TIconStrips FillImageLists(TProgramImageLists& lists);
 
 // "Orvanta configurator - <folder><name>.hc  (device: <device file>)"
 QString ProjectCaption(const QString& folder, const QString& name, const QString& deviceFilePath);

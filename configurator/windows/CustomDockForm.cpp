@@ -8,7 +8,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
-#include <QRegularExpression>
 #include <QScreen>
 #include <QTimer>
 
@@ -135,7 +134,14 @@ void TCustomDockFormEx::SetWantedVisible(uint8_t value) {
 
 void TCustomDockFormEx::AddDockClient(QWidget* client) {
     if (!client) return;
-    if (!widget()) setWindowTitle(client->windowTitle().section(QRegularExpression("[\r\n]"), 0, 0));
+    if (!widget()) {
+        // The caption's first line (a pattern match here would cost a regular
+        // expression compiled for every docked panel).
+        const QString title = client->windowTitle();
+        qsizetype end = 0;
+        while (end < title.size() && title[end] != '\r' && title[end] != '\n') ++end;
+        setWindowTitle(title.left(end));
+    }
     setWidget(client);
     if (Restoring()) {
         TFloatRecord rec;

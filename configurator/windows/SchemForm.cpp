@@ -4,6 +4,7 @@
 #include "configurator/link/CursorTable.h"
 #include "configurator/link/KeyTable.h"
 #include "configurator/windows/DragMimeType.h"
+#include "configurator/windows/PictureMemory.h"
 #include "configurator/windows/SchemActions.h"
 #include "configurator/windows/XPHintWindow.h"
 
@@ -126,7 +127,7 @@ int TSchemForm::LoadSchemeBitmap() {
     if (!picture) return -3;
     const int w = picture->width() + 2 * kFrame, h = picture->height() + 2 * kFrame;
     if (bitmap_.width() != w || bitmap_.height() != h || bitmap_.format() != QImage::Format_RGB32)
-        bitmap_ = QImage(w, h, QImage::Format_RGB32);
+        bitmap_ = NewPicture(w, h);
     DrawFrame(bitmap_);
     const QImage source = picture->format() == QImage::Format_RGB32 ? *picture
                                                                      : picture->convertToFormat(QImage::Format_RGB32);
