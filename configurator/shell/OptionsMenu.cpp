@@ -5,12 +5,16 @@
 #include "platform/DialogHook.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -88,7 +92,40 @@ void addTreeNodes(const std::vector<TOptionsNode>& nodes, QTreeWidget* tree, QTr
     }
 }
 
+// A value cell holding a secret (a password): it shows one bullet a
+// character, the character the style's password editors show; its edit role
+// (what an editor starts from and what is stored) stays the real text.
+class TSecretItem : public QTableWidgetItem {
+public:
+    using QTableWidgetItem::QTableWidgetItem;
+    QVariant data(int role) const override {
+        if (role == kSecretValueRole) return true;
+        if (role != Qt::DisplayRole) return QTableWidgetItem::data(role);
+        const qsizetype length = QTableWidgetItem::data(Qt::EditRole).toString().size();
+        const int bullet = QApplication::style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter);
+        return QString(length, QChar(char16_t(bullet)));
+    }
+    QTableWidgetItem* clone() const override { return new TSecretItem(*this); }
+};
+
+// The grid's editors: a secret value is typed unseen.
+class TValueDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto* line = qobject_cast<QLineEdit*>(editor); line && index.data(kSecretValueRole).toBool())
+            line->setEchoMode(QLineEdit::Password);
+        return editor;
+    }
+};
+
 }  // namespace
+
+bool IsSecretOption(const std::string& itemName) {
+    return QString::fromStdString(itemName).contains(QLatin1String("password"), Qt::CaseInsensitive);
+}
 
 int LoadMenuFromXml(const std::string& optionsFile, QMenu* parent, const MenuClickHandler& handler) {
     if (!parent) return kOptionsMenuNotOpened;
@@ -124,6 +161,7 @@ TOptionsDialog::TOptionsDialog(const TOptionsLink& link, TOptionBlockLookup look
     Inspector->verticalHeader()->setVisible(false);
     Inspector->horizontalHeader()->setStretchLastSection(true);
     Inspector->setWordWrap(false);
+    Inspector->setItemDelegate(new TValueDelegate(Inspector));
     Close = new QPushButton(QString::fromUtf8("Закрыть"), this);
     Close->setObjectName("Close");
     Button2 = new QPushButton(QString::fromUtf8("Применить"), this);
@@ -200,7 +238,8 @@ void TOptionsDialog::TreeView1Click() {
         auto* caption = new QTableWidgetItem(platform::cp1251ToQString(link_.ItemCaption(instance_, index)));
         caption->setFlags(Qt::ItemIsEnabled);
         Inspector->setItem(row, 0, caption);
-        auto* value = new QTableWidgetItem(data ? platform::cp1251ToQString(link_.ItemValue(instance_, index)) : QString());
+        const QString text = data ? platform::cp1251ToQString(link_.ItemValue(instance_, index)) : QString();
+        auto* value = IsSecretOption(link_.ItemName(instance_, index)) ? new TSecretItem(text) : new QTableWidgetItem(text);
         value->setFlags(data ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable : Qt::ItemIsEnabled);
         Inspector->setItem(row, 1, value);
     }
@@ -217,7 +256,8 @@ void TOptionsDialog::rowEdited(int row, int column) {
     const auto index = static_cast<uint16_t>(row);
     QTableWidgetItem* item = Inspector->item(row, 1);
     if (!item) return;
-    link_.SetItemValue(instance_, index, platform::qstringToCp1251(item->text()));
+    // The edit role: the text entered (a secret cell shows only bullets).
+    link_.SetItemValue(instance_, index, platform::qstringToCp1251(item->data(Qt::EditRole).toString()));
     // The block shows what it holds now (a refused text gives the old value back).
     filling_ = true;
     item->setText(platform::cp1251ToQString(link_.ItemValue(instance_, index)));

@@ -29,13 +29,21 @@ namespace zo::configurator {
 // The role of a tree node's description path (a QByteArray, Windows-1251; none without STRUCT).
 inline constexpr int kDescriptionPathRole = Qt::UserRole + 1;
 
+// A grid value cell answers true for this role when its text is a secret (shown as bullets).
+inline constexpr int kSecretValueRole = Qt::UserRole + 2;
+
+// An option item whose name holds "password" (in any case, e.g. ProxyPassword)
+// is a secret: the options grid shows its value masked.
+bool IsSecretOption(const std::string& itemName);
+
 int LoadMenuFromXml(const std::string& optionsFile, QMenu* parent, const MenuClickHandler& handler);
 int LoadOptionsTree(const std::string& optionsFile, QTreeWidget* tree);
 
 // The options dialog: the options tree on the left (a third of the width),
 // the selected block's rows on the right, "Закрыть" and "Применить" closing
 // it (values are written into the block as they are entered) and the restore
-// button without effect.
+// button without effect. A secret value (the proxy password) shows as bullets
+// and is typed unseen; the block and the settings file get the real text.
 class TOptionsDialog : public QDialog {
     Q_OBJECT
 public:

@@ -9,9 +9,13 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
+#include <QStyle>
 #include <QTableWidget>
+#include <QTest>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
@@ -253,6 +257,73 @@ TEST(OptionsDialog, ChosenNodeSelectedAndItsBlockShown) {
         EXPECT_TRUE(seen.values.isEmpty()) << index;
         EXPECT_EQ(emptyPathAsked, 0) << index;
     }
+}
+
+// The proxy block as the options file describes it: the password row shows
+// bullets (also after an edit), its editor takes the text unseen starting from
+// the stored one, and the block gets the real text entered.
+TEST(OptionsDialog, ProxyPasswordShownMaskedAndEditStored) {
+    test::TempDir dir;
+    const std::string file = writeFile(dir, "Options.xml", R"(<?xml version="1.0" encoding="UTF-8"?>
+<OPTIONS><MENU><TREENODE NAME="Связь" STRUCT="Update"/></MENU></OPTIONS>)");
+    const char* const names[] = {"ProxyUser", "ProxyPassword", "ProxyPort"};
+    std::vector<std::string> stored = {"operator", "s3cret", "8080"};
+    std::vector<std::pair<int, std::string>> writes;
+    FakeKernel fake;
+    fake.setHook<TGetStructDescriptionProc>("GetStructDescription", [](const char*, void** s, int32_t* size) {
+        *s = const_cast<char*>(kUpdate);
+        *size = 8;
+        return 0;
+    });
+    fake.setHook<TGetStructTextProc>("GetStructName", [](const TStructInstance*) { return kUpdate; });
+    fake.setHook<TGetStructCountProc>("GetStructItemCount", [](const TStructInstance*) { return 3; });
+    for (const char* slot : {"GetStructItemCaption", "GetStructItemName"})
+        fake.setHook<TGetStructItemTextProc>(slot, [&](const TStructInstance*, uint16_t i) { return names[i]; });
+    fake.setHook<TGetStructItemTextProc>("GetStructItemValue",
+                                         [&](const TStructInstance*, uint16_t i) { return stored[i].c_str(); });
+    fake.setHook<TSetStructItemValueProc>("SetStructItemValue", [&](const TStructInstance*, uint16_t i, const char* t) {
+        writes.emplace_back(i, t);
+        stored[i] = t;
+        return 0;
+    });
+
+    QStringList shown, shownAfterEdit;
+    QLineEdit::EchoMode echo = QLineEdit::Normal;
+    QString editorStart;
+    const auto previous = platform::setDialogRunner([&](QDialog& dialog) {
+        QTableWidget* grid = static_cast<TOptionsDialog&>(dialog).Inspector;
+        dialog.show();
+        for (int row = 0; row < grid->rowCount(); ++row) shown << grid->item(row, 1)->text();
+        grid->setCurrentCell(1, 1);
+        grid->editItem(grid->item(1, 1));
+        auto* editor = grid->viewport()->findChild<QLineEdit*>();
+        if (!editor) return int(QDialog::Rejected);
+        echo = editor->echoMode();
+        editorStart = editor->text();
+        editor->selectAll();
+        QTest::keyClicks(editor, "new pass");
+        QTest::keyClick(editor, Qt::Key_Return);
+        // The view commits a finished editor through a queued call.
+        for (int i = 0; i < 100 && writes.empty(); ++i) QTest::qWait(10);
+        for (int row = 0; row < grid->rowCount(); ++row) shownAfterEdit << grid->item(row, 1)->text();
+        return int(QDialog::Accepted);
+    });
+    TOptionsLink link(&fake.record());
+    EXPECT_EQ(ShowOptionsDialog("Options", file.c_str(), 0, &lookup, 10, 20, 610, 320, link), 0);
+    platform::setDialogRunner(previous);
+
+    const QChar bullet(char16_t(QApplication::style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter)));
+    EXPECT_EQ(shown, (QStringList{"operator", QString(6, bullet), "8080"}));
+    EXPECT_EQ(echo, QLineEdit::Password);
+    EXPECT_EQ(editorStart, "s3cret");
+    EXPECT_EQ(writes, (std::vector<std::pair<int, std::string>>{{1, "new pass"}}));
+    EXPECT_EQ(stored[1], "new pass");
+    EXPECT_EQ(shownAfterEdit, (QStringList{"operator", QString(8, bullet), "8080"}));
+}
+
+TEST(OptionsDialog, SecretOptionsAreThePasswords) {
+    for (const char* name : {"ProxyPassword", "password", "UserPASSWORD"}) EXPECT_TRUE(IsSecretOption(name)) << name;
+    for (const char* name : {"ProxyUser", "ProxyServer", "Pass", ""}) EXPECT_FALSE(IsSecretOption(name)) << name;
 }
 
 }  // namespace
