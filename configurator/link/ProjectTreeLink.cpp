@@ -85,26 +85,35 @@ TProjectTreeNode ProjectTreeLink::addNode(TProjectTreeHost* host, TProjectTreeNo
     // Text and data are set before the node joins the tree, so that the tree
     // is told of a new node once instead of once more for each value.
     auto* item = new QTreeWidgetItem;
-    item->setText(0, platform::cp1251ToQString(text ? text : ""));
+    auto* link = static_cast<ProjectTreeLink*>(host->Owner);
+    link->addedText_ = text ? text : "";
+    link->added_ = item;
+    item->setText(0, platform::cp1251ToQString(link->addedText_));
     item->setData(0, kDataRole, QVariant::fromValue(kProjectTreeSheetData));
     if (QTreeWidgetItem* above = itemOf(parent)) above->addChild(item);
     else tree->addTopLevelItem(item);
     QTreeWidgetItem* inTree = item->parent();
     const int index = inTree ? inTree->childCount() - 1 : tree->topLevelItemCount() - 1;
-    return static_cast<ProjectTreeLink*>(host->Owner)->answer(item, index);
+    return link->answer(item, index);
 }
 
 void ProjectTreeLink::setNode(TProjectTreeHost* host, TProjectTreeNode node, const char* text, uint32_t data) {
     QTreeWidgetItem* item = itemOf(node);
     if (!treeOf(host) || !item) return;
-    item->setText(0, platform::cp1251ToQString(text ? text : ""));
+    auto* link = static_cast<ProjectTreeLink*>(host->Owner);
+    // The kernel names a node it has just added once more: that text is there already.
+    const char* const raw = text ? text : "";
+    if (item != link->added_ || link->addedText_ != raw) item->setText(0, platform::cp1251ToQString(raw));
+    link->added_ = nullptr;
     item->setData(0, kDataRole, QVariant::fromValue(data));
 }
 
 void ProjectTreeLink::deleteNode(TProjectTreeHost* host, TProjectTreeNode node) {
     if (!treeOf(host)) return;
     // The places of the nodes after it change.
-    static_cast<ProjectTreeLink*>(host->Owner)->answer(nullptr, -1);
+    auto* link = static_cast<ProjectTreeLink*>(host->Owner);
+    link->answer(nullptr, -1);
+    if (link->added_ == itemOf(node)) link->added_ = nullptr;
     delete itemOf(node);
 }
 

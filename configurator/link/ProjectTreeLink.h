@@ -58,6 +58,8 @@ private:
     TProjectTreeHost host_{};
     QTreeWidgetItem* lastItem_ = nullptr;
     int lastIndex_ = -1;
+    QTreeWidgetItem* added_ = nullptr;  // the node added last, with the text it was given
+    std::string addedText_;
 };
 
 }  // namespace zo::configurator

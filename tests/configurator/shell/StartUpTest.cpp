@@ -38,6 +38,10 @@ TEST(Captions, ProjectAndDevice) {
               "Orvanta configurator - /p/Plant.hc  (device: OrvantaPLC.dev)");
     EXPECT_EQ(ProjectCaption("/p/", "Plant", "\\Device\\OrvantaAVR.dev"),
               "Orvanta configurator - /p/Plant.hc  (device: OrvantaAVR.dev)");
+    EXPECT_EQ(ProjectCaption("/p/", "Plant", "Device\\sub/OrvantaAVR.dev"),
+              "Orvanta configurator - /p/Plant.hc  (device: OrvantaAVR.dev)");
+    EXPECT_EQ(ProjectCaption("/p/", "Plant", "Plain.dev"), "Orvanta configurator - /p/Plant.hc  (device: Plain.dev)");
+    EXPECT_EQ(ProjectCaption("/p/", "Plant", ""), "Orvanta configurator - /p/Plant.hc  (device: )");
 }
 
 TEST(UnsavedWork, WindowPlacementIsNotWork) {
@@ -83,8 +87,13 @@ TEST(Setup, AFailureIsLoggedAtLevelThree) {
 TEST(ImageLists, FilledFromTheResourceStrips) {
     test::ScopedCurrentDir here(ZO_PROGRAM_DIR);
     TProgramImageLists lists;
-    FillImageLists(lists);
+    const TIconStrips strips = FillImageLists(lists);
     EXPECT_GT(lists.List16.Count(), 0);
+    // The strips read for the lists are handed on for the window's icons.
+    EXPECT_EQ(strips.Icon16.height(), lists.List16.Height());
+    EXPECT_EQ(strips.Icon16.width() / strips.Icon16.height(), lists.List16.Count());
+    EXPECT_EQ(strips.Icon32.height(), 32);
+    EXPECT_EQ(strips.Icon32.width() / 32, lists.List32.Count());
     EXPECT_EQ(lists.List16.Width(), lists.List16.Height());
     EXPECT_GT(lists.List32.Count(), 0);
     EXPECT_EQ(lists.List32.Count(), lists.List32dis.Count());
@@ -96,8 +105,10 @@ TEST(ImageLists, WithoutTheResourceLibraryTheyStayEmpty) {
     test::TempDir dir;
     test::ScopedCurrentDir here(dir.path());
     TProgramImageLists lists;
-    FillImageLists(lists);
+    const TIconStrips strips = FillImageLists(lists);
     EXPECT_EQ(lists.List16.Count() + lists.List24.Count() + lists.List32.Count() + lists.List32dis.Count(), 0);
+    EXPECT_TRUE(strips.Icon16.isNull());
+    EXPECT_TRUE(strips.Icon32.isNull());
 }
 
 }  // namespace

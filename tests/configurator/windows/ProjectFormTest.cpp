@@ -87,6 +87,54 @@ TEST(ProjectTree, NodesPassTheirSheetNameAndBlockIndex) {
     EXPECT_EQ(g_calls.size(), 4u);
 }
 
+// The host walks the nodes in order also when the tree changed between two
+// calls (nodes put in or taken out by others), and a node renamed right after
+// it was added takes the new name.
+TEST(ProjectTree, WalkFollowsTheTreeAsItIsNow) {
+    TKernelOptions kernel = recordingKernel();
+    ProjectTreeLink link(&kernel);
+    TProjectForm form(link);
+    TProjectTreeHost* host = link.host();
+    ASSERT_TRUE(host);
+    auto text = [](TProjectTreeNode node) { return static_cast<QTreeWidgetItem*>(node)->text(0).toStdString(); };
+    auto data = [](TProjectTreeNode node) {
+        return static_cast<QTreeWidgetItem*>(node)->data(0, ProjectTreeLink::kDataRole).value<uint32_t>();
+    };
+    TProjectTreeNode sheet = host->AddNode(host, nullptr, "S");
+    host->SetNode(host, sheet, "S", kProjectTreeSheetData);
+    const char* const names[] = {"a", "b", "c", "d"};
+    for (uint32_t i = 0; i < 4; ++i) {
+        TProjectTreeNode node = host->AddNode(host, sheet, names[i]);
+        // The last one is renamed as it is set.
+        host->SetNode(host, node, i == 3 ? "renamed" : names[i], i);
+    }
+    TProjectTreeNode a = host->FirstChild(host, sheet);
+    TProjectTreeNode b = host->NextSibling(host, a);
+    ASSERT_TRUE(b);
+    EXPECT_EQ(text(b), "b");
+    EXPECT_EQ(data(b), 1u);
+
+    // Two nodes put in before b and a taken out: b's follower is still c.
+    auto* parent = static_cast<QTreeWidgetItem*>(sheet);
+    parent->insertChild(0, new QTreeWidgetItem(QStringList{"x"}));
+    parent->insertChild(0, new QTreeWidgetItem(QStringList{"y"}));
+    delete static_cast<QTreeWidgetItem*>(a);
+    TProjectTreeNode c = host->NextSibling(host, b);
+    ASSERT_TRUE(c);
+    EXPECT_EQ(text(c), "c");
+    TProjectTreeNode d = host->NextSibling(host, c);
+    ASSERT_TRUE(d);
+    EXPECT_EQ(text(d), "renamed");
+    EXPECT_EQ(data(d), 3u);
+    EXPECT_EQ(host->NextSibling(host, d), nullptr);
+
+    // Taken out through the host, the node after b's place is d.
+    host->DeleteNode(host, c);
+    EXPECT_EQ(host->NextSibling(host, b), d);
+    EXPECT_EQ(host->NextSibling(host, sheet), nullptr);
+    EXPECT_EQ(parent->childCount(), 4);
+}
+
 TEST(ProjectTree, AClosedWindowLeavesTheKernelNoTree) {
     TKernelOptions kernel = recordingKernel();
     ProjectTreeLink link(&kernel);
