@@ -10,12 +10,15 @@
 //   floating-panel   the inspector panel floating over the main window
 //   options-dialog   the options dialog from the options action
 //   options-dialog-block  the same with its first option block shown
+//   options-dialog-proxy  the same with the block holding the proxy password,
+//                    a password typed in (it shows as bullets)
 //   about-box        the about box from the help menu
 // Nobody is asked anything: message boxes take their safe answer, a modal
 // dialog is shown, photographed and closed. It ends the way a close does.
 // Exit 0 when every scene was saved; 1 names on stderr the scenes that were not.
 #include "common/KroKernelConfig.h"
 #include "configurator/link/SchemeLink.h"
+#include "configurator/shell/HeapPages.h"
 #include "configurator/shell/MainForm.h"
 #include "configurator/shell/OptionsMenu.h"
 #include "configurator/windows/CustomDockForm.h"
@@ -28,6 +31,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QTableWidget>
 #include <QDialog>
 #include <QDir>
 #include <QDockWidget>
@@ -208,6 +212,7 @@ void dialogScene(const char* scene, QAction* action) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    zo::configurator::UseLargeHeapPages();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Configurator");
     TSafeAnswers answers;
@@ -225,6 +230,22 @@ int main(int argc, char** argv) {
                 options->TreeView1Click();
             }
             shoot("options-dialog-block");
+            // The block with a secret row, a password entered into it (the copy
+            // of the program folder keeps it, nobody else).
+            for (int node = 0; node < 64; ++node) {
+                options->selectNode(node);
+                options->TreeView1Click();
+                QTableWidgetItem* secret = nullptr;
+                for (int row = 0; row < options->Inspector->rowCount() && !secret; ++row) {
+                    QTableWidgetItem* value = options->Inspector->item(row, 1);
+                    if (value && value->data(kSecretValueRole).toBool()) secret = value;
+                }
+                if (!secret) continue;
+                secret->setData(Qt::EditRole, QStringLiteral("proxy-pass"));
+                settle(200);
+                shoot("options-dialog-proxy");
+                break;
+            }
         }
         dialog.hide();
         return int(QDialog::Rejected);
@@ -234,7 +255,8 @@ int main(int argc, char** argv) {
     g_out = QDir(QString::fromLocal8Bit(out ? out : ".")).absolutePath();
     int loopResult = 0;
     const std::set<std::string> scenes = {"main-window",    "scheme-200",     "library-hint", "inspector-list",
-                                          "floating-panel", "options-dialog", "options-dialog-block", "about-box"};
+                                          "floating-panel", "options-dialog", "options-dialog-block", "options-dialog-proxy",
+                                          "about-box"};
     {
         SchemeLink schemeLink(&zo::KernelOptionsPtr);
         TMainForm mainForm(schemeFormFactory(schemeLink));
