@@ -81,6 +81,11 @@ run_target() {
   local seeds=$source_dir/fuzz/corpus/$target regressions=$source_dir/fuzz/regressions/$target
   local dict=$source_dir/fuzz/dict/$target.dict
   mkdir -p "$findings" "$(dirname "$log")" "$regressions"
+  # A target runs in a folder of its own: a tool a target stands in for may
+  # write files named relative to the current folder (the avrbuild target's
+  # fake assembler writes its -o names as given).
+  local cwd=$build_dir/fuzz/cwd/$target
+  mkdir -p "$cwd" && cd "$cwd" || return
   if [ ! -x "$binary" ]; then
     echo "$target: no binary $binary" > "$log"
     echo "$target 0 missing" > "$log.result"
