@@ -100,6 +100,9 @@ void TLibraryLoader::LoadSource(const std::string& caption, const std::string& p
             services_.log(ZO_RU("Циклическое включение файла описания FBD блоков ") + path + ZO_RU(" пропущено"), 3);
         return;
     }
+    // Every included file becomes a top-level node, so a file reached again
+    // through another INCLUDE would only repeat its groups in the tree.
+    if (!loaded_.insert(key).second) return;
     ++loadedFiles_;
     loading_.insert(key);
     struct Leave {

@@ -70,15 +70,15 @@ public:
     // program folder in front.
     static std::string RelativeToProgram(const std::string& path, const std::string& programFolder);
 
-    // Files one loader reads at most. Files that include each other's folders
-    // would otherwise be read once per order they can be reached in, which
-    // grows without bound with the number of files.
+    // Files one loader reads at most (each file is read once; a folder of many
+    // library files ends here).
     static constexpr int kMaxLoadedFiles = 256;
 
 private:
     TLibraryNode& root_;
     TLibraryServices services_;
     std::set<std::string> loading_;  // files being loaded (an INCLUDE cycle ends here)
+    std::set<std::string> loaded_;   // files read or being read by this loader
     std::set<std::string> cycles_;   // cycles already logged
     int loadedFiles_ = 0;            // files read by this loader
     bool boundLogged_ = false;       // files past kMaxLoadedFiles were left out (logged once)
