@@ -5,6 +5,16 @@
 
 namespace zo::configurator {
 
+bool isElement(const TZo_XML& xml) { return xml.CurrentElement && xml.CurrentElement->type == XML_ELEMENT_NODE; }
+
+int openMenu(TZo_XML& xml, const std::string& file) {
+    if (xml.OpenFile(file) != 0) return kOptionsMenuNotOpened;
+    xml.GoRoot();
+    xml.SetMark();
+    if (xml.CountFromMark("MENU") != 1 || xml.FindFromMark("MENU") != 0) return kOptionsMenuBadMenu;
+    return kOptionsMenuOk;
+}
+
 namespace {
 
 // Opens the file and goes to the first child of its one root element.
@@ -18,8 +28,6 @@ int openAtRoot(TZo_XML& xml, const std::string& file, const char* root) {
     if (xml.GoFirstChild() != 0) return 1;
     return 0;
 }
-
-bool isElement(const TZo_XML& xml) { return xml.CurrentElement && xml.CurrentElement->type == XML_ELEMENT_NODE; }
 
 std::string helpCaption(const TZo_XML& xml) {
     std::string caption = xml.GetAttribute("NAME");
@@ -63,15 +71,6 @@ bool findLink(TZo_XML& xml, int index, int& number, std::string* url) {
         if (xml.GoNextSibling() != 0) break;
     }
     return false;
-}
-
-// Opens the file and makes MENU the current element.
-int openMenu(TZo_XML& xml, const std::string& file) {
-    if (xml.OpenFile(file) != 0) return kOptionsMenuNotOpened;
-    xml.GoRoot();
-    xml.SetMark();
-    if (xml.CountFromMark("MENU") != 1 || xml.FindFromMark("MENU") != 0) return kOptionsMenuBadMenu;
-    return kOptionsMenuOk;
 }
 
 struct TreeWalk {

@@ -26,6 +26,10 @@
 #include <string>
 #include <vector>
 
+namespace zo {
+class TZo_XML;
+}
+
 namespace zo::configurator {
 
 enum MenuXmlResult : int {
@@ -80,6 +84,12 @@ bool UpdateMenuExists(const std::string& file);
 int ReadUpdateList(const std::string& file, std::vector<TUpdateItem>* items);
 // The node name of the index-th child of UPDATE (from 0) into name; kMenuXmlNotFound (name emptied) when none.
 int GetUpdateEntryName(const std::string& file, int index, std::string* name);
+
+// True when the current node of xml is an element (a walk over siblings ends at the first that is not).
+bool isElement(const TZo_XML& xml);
+// Opens the options file and makes its one MENU element current: kOptionsMenuOk,
+// kOptionsMenuNotOpened or kOptionsMenuBadMenu.
+int openMenu(TZo_XML& xml, const std::string& file);
 
 // The options tree appended to nodes. kOptionsMenuNotOpened, kOptionsMenuBadMenu,
 // kOptionsMenuWalkFailed (a path longer than kMaxDescriptionPath, or a file

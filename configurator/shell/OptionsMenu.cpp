@@ -1,4 +1,5 @@
 #include "configurator/shell/OptionsMenu.h"
+#include "configurator/shell/MenuXmlRead.h"
 
 #include "common/My_XML.h"
 #include "platform/Cp1251.h"
@@ -26,17 +27,6 @@
 namespace zo::configurator {
 
 namespace {
-
-// Opens the file and makes MENU the current element.
-int openMenu(TZo_XML& xml, const std::string& file) {
-    if (xml.OpenFile(file) != 0) return kOptionsMenuNotOpened;
-    xml.GoRoot();
-    xml.SetMark();
-    if (xml.CountFromMark("MENU") != 1 || xml.FindFromMark("MENU") != 0) return kOptionsMenuBadMenu;
-    return kOptionsMenuOk;
-}
-
-bool isElement(const TZo_XML& xml) { return xml.CurrentElement && xml.CurrentElement->type == XML_ELEMENT_NODE; }
 
 // True when the current element holds a named TREENODE (so its item needs a submenu).
 bool hasNamedNode(TZo_XML& xml) {
