@@ -129,6 +129,17 @@ bool below(const std::string& path, const std::string& nativeFolder) {
     return normal.compare(0, nativeFolder.size() + 1, nativeFolder + "/") == 0;
 }
 
+// What a fake tool writes: a relative name is taken in the tool's work folder
+// (the program folder under test when it has none, standing for the current
+// directory); a name outside that folder is left unwritten, as the harness must
+// not write anywhere else on the machine.
+void ToolWrites(const char* workFolder, const std::string& name, const std::string& text) {
+    if (name.empty()) return;
+    const bool absolute = name[0] == '/' || name[0] == '\\' || (name.size() > 1 && name[1] == ':');
+    const std::string path = absolute ? name : (workFolder ? std::string(workFolder) : folder() + "/") + name;
+    if (below(path, folder())) WriteFile(platform::nativePath(path), text);
+}
+
 class Host : public avr::IAvrBuildHost {
 public:
     void Log(const std::string&, uint8_t) override {}
@@ -141,12 +152,9 @@ public:
         // its folder (the description's own options never make the host write).
         const bool converter = platform::fileNameOf(words.front()) == "Kelvart";
         for (size_t i = 1; i < words.size(); ++i) {
-            if (converter && words[i].rfind("-o=", 0) == 0)
-                WriteFile(platform::nativePath(words[i].substr(3)), "; configuration\r\n");
-            if (!converter && i + 3 == words.size() && words[i] == "-o" && workFolder) {
-                const std::string image = platform::fileNameOf(words[i + 1]);
-                if (!image.empty()) WriteFile(platform::nativePath(std::string(workFolder) + image), ":00000001FF\r\n");
-            }
+            if (converter && words[i].rfind("-o=", 0) == 0) ToolWrites(workFolder, words[i].substr(3), "; configuration\r\n");
+            if (!converter && i + 3 == words.size() && words[i] == "-o" && workFolder)
+                ToolWrites(workFolder, platform::fileNameOf(words[i + 1]), ":00000001FF\r\n");
         }
         return 0;
     }
