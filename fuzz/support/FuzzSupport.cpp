@@ -283,6 +283,10 @@ const TConvertOptions* Convert() {
 
 std::string Cp(const std::string& utf8) { return platform::utf8ToCp1251(utf8); }
 
+bool ShownAlike(const std::string& cp1251) {
+    return platform::qstringToCp1251(platform::cp1251ToQString(cp1251)) == cp1251;
+}
+
 const char* const kFixtureDeviceUtf8 = R"(<?xml version="1.0" encoding="windows-1251"?>
 <Micro Program="VT_win.exe" ConfigFileType="1">
   <Structure>

@@ -72,6 +72,10 @@ const TConvertOptions* Convert();
 // UTF-8 source text as Windows-1251.
 std::string Cp(const std::string& utf8);
 
+// True when a Windows-1251 text comes back unchanged from the text a widget
+// shows for it (menus and trees keep the text they show).
+bool ShownAlike(const std::string& cp1251);
+
 // The program folder below Scratch(): the program file, the six folders,
 // Struct/ copied from the build with the fixture files added, System/ linked
 // to the built libraries. Native path.

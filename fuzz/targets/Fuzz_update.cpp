@@ -7,7 +7,6 @@
 // file that does not read gives no items and no entry.
 
 #include "configurator/shell/MenuXmlRead.h"
-#include "platform/Cp1251.h"
 #include "support/FuzzSupport.h"
 
 #include <algorithm>
@@ -23,10 +22,6 @@ namespace {
 const std::string& file() {
     static const std::string f = Scratch() + "/update.xml";
     return f;
-}
-
-bool shownAlike(const std::string& text) {
-    return platform::qstringToCp1251(platform::cp1251ToQString(text)) == text;
 }
 
 }  // namespace
@@ -57,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const TUpdateItem& item = items[i];
         ZO_FUZZ_CHECK(!item.Caption.empty() && !item.Entry.empty(), "an item without a caption or entry");
         ZO_FUZZ_CHECK(item.Tag == int(i), "an item out of its position: " + item.Entry);
-        ZO_FUZZ_CHECK(shownAlike(item.Caption) && shownAlike(item.Entry), "a text the menu keeps otherwise: " + item.Entry);
+        ZO_FUZZ_CHECK(ShownAlike(item.Caption) && ShownAlike(item.Entry), "a text the menu keeps otherwise: " + item.Entry);
     }
     // The lookup of a clicked item reads the file again and gives the entry at its
     // position: asked for the first, a middle and the last entry, and one past the last.

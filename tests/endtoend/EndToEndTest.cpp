@@ -25,6 +25,7 @@
 #include "platform/DialogHook.h"
 #include "support/RuntimeProcess.h"
 #include "support/TestSupport.h"
+#include "support/WindowDriving.h"
 
 #include "Firmware.h"
 
@@ -45,12 +46,9 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <functional>
 #include <memory>
 #include <set>
 #include <sstream>
-#include <thread>
 
 namespace zo::configurator {
 namespace {
@@ -58,36 +56,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-// Handles the window's events until done (bounded).
-bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 15000ms) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        // What the program's event loop would delete by now (closed windows).
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        if (done()) return true;
-        std::this_thread::sleep_for(10ms);
-    }
-    return done();
-}
-
-void pumpFor(std::chrono::milliseconds span) { pumpUntil([] { return false; }, span); }
-
-bool running(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text;
-    if (!std::getline(stat, text)) return false;
-    const size_t close = text.rfind(')');
-    return close != std::string::npos && close + 2 < text.size() && text[close + 2] != 'Z';
-}
-
-// Installs a dialog runner for a scope; afterwards every dialog is rejected.
-struct ScopedDialogRunner {
-    explicit ScopedDialogRunner(platform::DialogRunner runner) { platform::setDialogRunner(std::move(runner)); }
-    ~ScopedDialogRunner() { platform::setDialogRunner({}); }
-    ScopedDialogRunner(const ScopedDialogRunner&) = delete;
-    ScopedDialogRunner& operator=(const ScopedDialogRunner&) = delete;
-};
+using test::pumpFor;
+using test::pumpUntil;
 
 // What the kernel holds of the project, in text: every sheet with its size,
 // its blocks (name, description, place and every value) and its connections.
@@ -270,12 +240,7 @@ protected:
 
     // Opens a project file through the open command's chooser.
     void open(const std::string& file) {
-        ScopedDialogRunner r([&](QDialog& dialog) {
-            auto* chooser = qobject_cast<QFileDialog*>(&dialog);
-            if (!chooser) return int(QDialog::Rejected);
-            chooser->selectFile(QString::fromStdString(file));
-            return int(QDialog::Accepted);
-        });
+        test::ScopedDialogRunner r(test::chooseFile(file));
         form->action("OpenProject")->trigger();
         pumpFor(100ms);
     }
@@ -561,7 +526,7 @@ TEST_F(EndToEnd, FromStartToFirmware) {
     ASSERT_NE(upload, nullptr);
     const pid_t pid = upload->startedPid();
     ASSERT_GT(pid, 0) << log();
-    EXPECT_TRUE(running(pid));
+    EXPECT_TRUE(test::processRunning(pid));
     EXPECT_EQ(k().GetMode(), 3);
     ASSERT_TRUE(pumpUntil([&] { return log().find("Установлена связь с контроллером") != std::string::npos; }))
         << log();
@@ -577,7 +542,7 @@ TEST_F(EndToEnd, FromStartToFirmware) {
     form->grab().save(QString(ZO_BUILD_DIR) + "/endtoend-live.png");
     form->action("ProjectStopUpload")->trigger();
     EXPECT_EQ(k().GetMode(), 0);
-    EXPECT_TRUE(pumpUntil([&] { return !running(pid); }, 5000ms)) << "the runtime still runs";
+    EXPECT_TRUE(pumpUntil([&] { return !test::processRunning(pid); }, 5000ms)) << "the runtime still runs";
 
     // ---- the AVR example built into its image, which runs as an AND gate
     // Built, run and debugged, the saved project is as its file: closed without a question.

@@ -7,6 +7,7 @@
 #include "platform/DialogHook.h"
 #include "support/FakeKernel.h"
 #include "support/TestSupport.h"
+#include "support/WindowDriving.h"
 
 #include <filesystem>
 #include <initializer_list>
@@ -14,13 +15,7 @@
 
 namespace zo::configurator::test_support {
 
-// Installs a dialog runner for a scope; afterwards every dialog is rejected.
-struct ScopedDialogRunner {
-    explicit ScopedDialogRunner(platform::DialogRunner runner) { platform::setDialogRunner(std::move(runner)); }
-    ~ScopedDialogRunner() { platform::setDialogRunner({}); }
-    ScopedDialogRunner(const ScopedDialogRunner&) = delete;
-    ScopedDialogRunner& operator=(const ScopedDialogRunner&) = delete;
-};
+using ScopedDialogRunner = test::ScopedDialogRunner;
 
 struct CommandsFixture {
     test::TempDir config;

@@ -28,9 +28,6 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <functional>
-#include <thread>
 
 namespace zo::configurator {
 namespace {
@@ -39,28 +36,8 @@ namespace fs = std::filesystem;
 using Runner = test_support::ScopedDialogRunner;
 using namespace std::chrono_literals;
 
-bool running(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text;
-    if (!std::getline(stat, text)) return false;
-    const size_t close = text.rfind(')');
-    return close != std::string::npos && close + 2 < text.size() && text[close + 2] != 'Z';
-}
-
-// Handles the window's events until done (bounded).
-bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 15000ms) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        if (done()) return true;
-        std::this_thread::sleep_for(10ms);
-    }
-    return done();
-}
-
-void pumpFor(std::chrono::milliseconds span) {
-    pumpUntil([] { return false; }, span);
-}
+using test::pumpFor;
+using test::pumpUntil;
 
 // The main window as the program makes it, started in a copy of the program
 // folder (its own logging library writes the log below the copy).
@@ -86,12 +63,7 @@ protected:
 
     // Opens the project file through the open command's chooser.
     void open(const std::string& file) {
-        Runner r([&](QDialog& dialog) {
-            auto* chooser = qobject_cast<QFileDialog*>(&dialog);
-            if (!chooser) return int(QDialog::Rejected);
-            chooser->selectFile(QString::fromStdString(file));
-            return int(QDialog::Accepted);
-        });
+        Runner r(test::chooseFile(file));
         form->action("OpenProject")->trigger();
         pumpFor(100ms);
     }
@@ -175,7 +147,7 @@ TEST_F(MainRoad, ThePlcExampleBuildsRunsShowsLiveValuesAndStops) {
         EXPECT_TRUE(fs::exists(program + "/Upload/" + library)) << library;
     const pid_t pid = upload()->startedPid();
     ASSERT_GT(pid, 0);
-    EXPECT_TRUE(running(pid));
+    EXPECT_TRUE(test::processRunning(pid));
     EXPECT_EQ(fs::read_symlink("/proc/" + std::to_string(pid) + "/exe"), fs::canonical(program + "/Upload/VT_win"));
     EXPECT_EQ(mode(), 3);
     EXPECT_TRUE(form->action("RegimDebug")->isChecked());
@@ -196,7 +168,7 @@ TEST_F(MainRoad, ThePlcExampleBuildsRunsShowsLiveValuesAndStops) {
 
     form->action("ProjectStopUpload")->trigger();
     EXPECT_EQ(mode(), 0);
-    EXPECT_TRUE(pumpUntil([&] { return !running(pid); }, 5000ms)) << "the runtime still runs";
+    EXPECT_TRUE(pumpUntil([&] { return !test::processRunning(pid); }, 5000ms)) << "the runtime still runs";
     EXPECT_EQ(other.state(), QProcess::Running);
     EXPECT_NE(log().find("Остановлено : " + fs::canonical(program + "/Upload").string() + "/VT_win"),
               std::string::npos);

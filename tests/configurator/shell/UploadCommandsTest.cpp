@@ -15,7 +15,6 @@
 #include <signal.h>
 
 #include <filesystem>
-#include <fstream>
 #include <thread>
 
 namespace zo::configurator {
@@ -25,17 +24,9 @@ namespace fs = std::filesystem;
 
 using Runner = test_support::ScopedDialogRunner;
 
-bool running(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text;
-    if (!std::getline(stat, text)) return false;
-    const size_t close = text.rfind(')');
-    return close != std::string::npos && text[close + 2] != 'Z';
-}
-
 bool waitGone(pid_t pid) {
-    for (int i = 0; i < 300 && running(pid); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    return !running(pid);
+    for (int i = 0; i < 300 && test::processRunning(pid); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return !test::processRunning(pid);
 }
 
 // A program folder with Upload/ holding a copy of sleep and the start script.
@@ -52,7 +43,7 @@ struct Fixture : test_support::CommandsFixture {
         commands->setGrace(std::chrono::milliseconds(500));
     }
     ~Fixture() {
-        if (commands->startedPid() > 0 && running(commands->startedPid())) ::kill(commands->startedPid(), SIGKILL);
+        if (commands->startedPid() > 0 && test::processRunning(commands->startedPid())) ::kill(commands->startedPid(), SIGKILL);
     }
 };
 
@@ -136,7 +127,7 @@ TEST(UploadCommands, RunStartsTheUploadProgramAndStopEndsOnlyIt) {
     EXPECT_EQ(builds, 1);
     const pid_t pid = f.commands->startedPid();
     ASSERT_GT(pid, 0);
-    EXPECT_TRUE(running(pid));
+    EXPECT_TRUE(test::processRunning(pid));
     ASSERT_EQ(f.fake.count("SetMode"), 1);
     EXPECT_EQ(f.fake.callsOf("SetMode")[0].args[0], "3");
 
@@ -147,7 +138,7 @@ TEST(UploadCommands, RunStartsTheUploadProgramAndStopEndsOnlyIt) {
     EXPECT_TRUE(waitGone(pid));
     const pid_t second = f.commands->startedPid();
     EXPECT_NE(second, pid);
-    EXPECT_TRUE(running(second));
+    EXPECT_TRUE(test::processRunning(second));
     EXPECT_EQ(f.fake.count("SetMode"), 0);
 
     f.form.action("ProjectStopUpload")->trigger();
