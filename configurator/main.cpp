@@ -1,6 +1,6 @@
 // The program Configurator: the windowing application, the UI-services hook
 // over QMessageBox, the dialog runner over QDialog::exec(), and the main window.
-#include "common/KroKernelConfig.h"
+#include "configurator/link/ProjectSession.h"
 #include "configurator/link/SchemeLink.h"
 #include "configurator/shell/HeapPages.h"
 #include "configurator/shell/MainForm.h"
@@ -27,9 +27,10 @@ int main(int argc, char** argv) {
 
     int result = 0;
     {
-        // The scheme windows reach whatever kernel is bound at the moment.
-        zo::configurator::SchemeLink schemeLink(&zo::KernelOptionsPtr);
-        zo::configurator::TMainForm mainForm(zo::configurator::schemeFormFactory(schemeLink));
+        // The one project session; the scheme windows reach whatever kernel it holds at the moment.
+        zo::configurator::TProjectSession session;
+        zo::configurator::SchemeLink schemeLink(session);
+        zo::configurator::TMainForm mainForm(session, zo::configurator::schemeFormFactory(schemeLink));
         mainForm.FormCreate();
         if (!mainForm.SetupRan()) {
             // Maximized also where no window manager maximizes (a virtual screen).

@@ -6,6 +6,7 @@
 // nanoseconds) and ends the way a close does. Nobody is asked anything: every
 // box takes its safe answer. Exit 2 when no scheme window painted in 120 s.
 #include "common/KroKernelConfig.h"
+#include "configurator/link/ProjectSession.h"
 #include "configurator/link/SchemeLink.h"
 #include "configurator/shell/HeapPages.h"
 #include "configurator/shell/MainForm.h"
@@ -70,8 +71,9 @@ int main(int argc, char** argv) {
     const char* folder = std::getenv("ZO_STARTUP_FOLDER");
     int result = 2;
     {
-        zo::configurator::SchemeLink schemeLink(&zo::KernelOptionsPtr);
-        zo::configurator::TMainForm mainForm(zo::configurator::schemeFormFactory(schemeLink));
+        zo::configurator::TProjectSession session;
+        zo::configurator::SchemeLink schemeLink(session);
+        zo::configurator::TMainForm mainForm(session, zo::configurator::schemeFormFactory(schemeLink));
         mainForm.FormCreate(folder ? QString::fromLocal8Bit(folder) : QString());
         if (QScreen* screen = QGuiApplication::primaryScreen()) mainForm.setGeometry(screen->availableGeometry());
         mainForm.showMaximized();

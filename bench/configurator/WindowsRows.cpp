@@ -177,7 +177,7 @@ void RunWindowsBench(const WindowsBenchSettings& given, RunCollector& runs, std:
     add(s, "ReplaceElementProperties/" + std::to_string(s.selection), [&](benchmark::State& state) {
         if (loaded != 0) state.SkipWithError("AND description not loaded");
         for (auto _ : state)
-            if (TObjInspect::ReplaceElementProperties("AND", int32_t(selection.size()), selection.data(), nullptr) != 0)
+            if (inspector->ReplaceElementProperties("AND", int32_t(selection.size()), selection.data(), nullptr) != 0)
                 state.SkipWithError("refused");
     });
     // What filling cannot do with less: every value of the selection read as text.

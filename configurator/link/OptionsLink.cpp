@@ -1,6 +1,10 @@
 #include "configurator/link/OptionsLink.h"
 
+#include "configurator/link/ProjectSession.h"
+
 namespace zo::configurator {
+
+void TOptionsLink::bind(const TProjectSession& session) { record_ = session.record(); }
 
 namespace {
 

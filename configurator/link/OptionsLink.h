@@ -10,10 +10,14 @@
 
 namespace zo::configurator {
 
+class TProjectSession;
+
 class TOptionsLink {
 public:
     explicit TOptionsLink(TKernelOptions* record = nullptr) : record_(record) {}
     void setRecord(TKernelOptions* record) { record_ = record; }
+    // The kernel the session holds now.
+    void bind(const TProjectSession& session);
     bool bound() const { return record_ != nullptr; }
 
     // 0 when the description was loaded into the kernel's one shared description.

@@ -1,8 +1,12 @@
 #include "configurator/link/SchemeCommandLink.h"
 
+#include "configurator/link/SchemeLink.h"
+
 #include "platform/Cp1251.h"
 
 namespace zo::configurator {
+
+TSchemeCommandLink::TSchemeCommandLink(const SchemeLink& scheme) : record_(scheme.record()) {}
 
 namespace {
 

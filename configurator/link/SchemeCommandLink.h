@@ -13,9 +13,13 @@
 
 namespace zo::configurator {
 
+class SchemeLink;
+
 class TSchemeCommandLink {
 public:
     explicit TSchemeCommandLink(TKernelOptions* record = nullptr) : record_(record) {}
+    // The record the scheme window's link reaches now.
+    explicit TSchemeCommandLink(const SchemeLink& scheme);
     void setRecord(TKernelOptions* record) { record_ = record; }
     bool bound() const { return record_ != nullptr; }
 

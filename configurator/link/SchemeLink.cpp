@@ -1,5 +1,7 @@
 #include "configurator/link/SchemeLink.h"
 
+#include "configurator/link/ProjectSession.h"
+
 #include "common/abi/KernelOptions.h"
 #include "platform/Cp1251.h"
 
@@ -9,6 +11,8 @@
 #include <string>
 
 namespace zo::configurator {
+
+SchemeLink::SchemeLink(const TProjectSession& session) : source_(session.recordSource()) {}
 
 namespace {
 

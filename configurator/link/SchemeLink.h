@@ -14,6 +14,8 @@ struct TKernelOptions;
 
 namespace zo::configurator {
 
+class TProjectSession;
+
 class SchemeLink {
 public:
     // Result of a call that found no kernel record or no slot to call.
@@ -24,6 +26,8 @@ public:
     // every call takes the record the variable holds at that moment, so a kernel
     // bound later or unbound again is never called through a stale address.
     explicit SchemeLink(TKernelOptions* const* source) : source_(source) {}
+    // A link that follows the session's record.
+    explicit SchemeLink(const TProjectSession& session);
     SchemeLink(const SchemeLink&) = delete;
     SchemeLink& operator=(const SchemeLink&) = delete;
 

@@ -1,11 +1,10 @@
 #include "configurator/shell/BuildCommand.h"
 
-#include "configurator/link/KernelBuildLink.h"
 #include "configurator/link/KroBuilder.h"
 #include "configurator/link/KroLog.h"
+#include "configurator/link/ProjectSession.h"
+#include "configurator/shell/Actions.h"
 #include "configurator/shell/BuildInternal.h"
-#include "configurator/shell/MainForm.h"
-#include "configurator/shell/UploadCommands.h"
 #include "configurator/shell/XmlQuery.h"
 #include "configurator/shell/ZoConsole.h"
 #include "platform/Cp1251.h"
@@ -22,11 +21,6 @@ const char kQ = '"';
 const char kConfigLog[] = "CreateConfig.log";
 
 void log(const std::string& text, uint8_t level) { WriteLog(text.c_str(), level); }
-
-std::string text(TGetTextProc slot) {
-    const char* t = slot ? slot() : nullptr;
-    return t ? std::string(t) : std::string();
-}
 
 // Copies value into a field of N bytes; false (and an empty field) when it does not fit.
 template <size_t N>
@@ -74,44 +68,40 @@ std::string DevicePathForBuilder(const std::string& device, const std::string& p
     return relative;
 }
 
-bool FillBuildParams(TBuildParams& p, TKernelOptions& k, const std::string& projectName, uint8_t type) {
+bool FillBuildParams(TBuildParams& p, const TBuildInputs& in, uint8_t type) {
     p.Log = &WriteLog;
     p.RunProgram = &RunProcessCallback;
     p.ReadXmlList = &XmlQueryListCallback;
     p.ReadXmlValue = &XmlQueryValueCallback;
-    p.CreateConfig = k.CreateConfigFile;
-    const std::string program = text(k.GetProgramFolder);
-    bool ok = put(p.ProjectName, projectName, "ProjectName");
-    ok = put(p.DeviceFilePath, DevicePathForBuilder(text(k.GetDeviceFilePath), program), "DeviceFilePath") && ok;
-    ok = put(p.DeviceProgram, text(k.GetDeviceProgram), "DeviceProgram") && ok;
+    p.CreateConfig = in.CreateConfig;
+    bool ok = put(p.ProjectName, in.ProjectName, "ProjectName");
+    ok = put(p.DeviceFilePath, DevicePathForBuilder(in.DeviceFilePath, in.ProgramFolder), "DeviceFilePath") && ok;
+    ok = put(p.DeviceProgram, in.DeviceProgram, "DeviceProgram") && ok;
     p.ConfigFileType = type;
-    ok = put(p.ProgramFolder, program, "ProgramFolder") && ok;
-    ok = put(p.DeviceFolder, text(k.GetDeviceFolder), "DeviceFolder") && ok;
-    ok = put(p.DeviceRuntimeFolder, text(k.GetDeviceRuntimeFolder), "DeviceRuntimeFolder") && ok;
-    ok = put(p.ConfigurationFolder, text(k.GetConfigurationFolder), "ConfigurationFolder") && ok;
-    ok = put(p.UploadFolder, text(k.GetUploadFolder), "UploadFolder") && ok;
+    ok = put(p.ProgramFolder, in.ProgramFolder, "ProgramFolder") && ok;
+    ok = put(p.DeviceFolder, in.DeviceFolder, "DeviceFolder") && ok;
+    ok = put(p.DeviceRuntimeFolder, in.DeviceRuntimeFolder, "DeviceRuntimeFolder") && ok;
+    ok = put(p.ConfigurationFolder, in.ConfigurationFolder, "ConfigurationFolder") && ok;
+    ok = put(p.UploadFolder, in.UploadFolder, "UploadFolder") && ok;
     return ok;
 }
 
-TBuildCommand::TBuildCommand(TMainForm& form) : QObject(&form), form_(form) {
+TBuildCommand::TBuildCommand(TProjectSession& session, TActions& actions, QObject* parent)
+    : QObject(parent), session_(session) {
     setObjectName("BuildCommand");
-    if (QAction* a = form_.action("ProjectUpload"))
-        connect(a, &QAction::triggered, this, [this] { ProjectUploadExecute(); });
-    if (auto* upload = form_.findChild<TUploadCommands*>("UploadCommands"))
-        upload->setBuild([this] { return ProjectUploadExecute(); });
+    actions.Connect(ActionId::ProjectUpload, this, [this] { ProjectUploadExecute(); });
 }
 
-int32_t TBuildCommand::runInternalBuild() {
+int32_t TBuildCommand::runInternalBuild(const TBuildInputs& inputs) {
     if (internalBuild_) return internalBuild_();
-    link::TKernelBuildLink kernel(form_.kernel().record());
-    return shell::BuildInternal(kernel.bound() ? &kernel : nullptr, platform::qstringToCp1251(form_.OpenProjectName),
-                                shell::ProgramBuildServices(&WriteLog));
+    return BuildInternal(session_, inputs, &WriteLog);
 }
 
 bool TBuildCommand::ProjectUploadExecute() {
-    TKernelOptions* k = form_.kernel().record();
-    if (!k) return false;
-    const std::string name = platform::qstringToCp1251(form_.OpenProjectName);
+    if (!session_.bound()) return false;
+    // What the build reads of the project and its device, read once.
+    const TBuildInputs inputs = session_.BuildInputs();
+    const std::string& name = inputs.ProjectName;
     log("********** " + ZO_RU("Сборка проекта: ") + kQ + name + kQ + " **********", LogLevel::Information);
     // Every way of building ends with its result in the log.
     auto finish = [&](bool built) {
@@ -119,8 +109,8 @@ bool TBuildCommand::ProjectUploadExecute() {
         else log(ZO_RU("Проект ") + kQ + name + kQ + ZO_RU(" собрать не удалось."), LogLevel::Error);
         return built;
     };
-    auto folderBuild = [&] { return finish(k->BuildProjectFolder && k->BuildProjectFolder(kConfigLog) == 0); };
-    const std::string device = text(k->GetDeviceFilePath);
+    auto folderBuild = [&] { return finish(session_.BuildProjectFolder(kConfigLog) == SessionResult::Done); };
+    const std::string& device = inputs.DeviceFilePath;
     const std::string query = device + "/Micro/";
     std::string type;
     const int32_t typeRead = XmlQueryValue(nullptr, query.c_str(), "ConfigFileType", &type);
@@ -137,7 +127,7 @@ bool TBuildCommand::ProjectUploadExecute() {
         return finish(false);
     }
     if (kind == 0) {
-        if (type == "2") return finish(runInternalBuild() == 0);
+        if (type == "2") return finish(runInternalBuild(inputs) == 0);
         return folderBuild();
     }
     uint8_t typeNumber = 0;
@@ -148,7 +138,7 @@ bool TBuildCommand::ProjectUploadExecute() {
     }
     LoadBuilderLibrary("\\system", builder, &WriteLog);
     TBuildParams params{};
-    const bool filled = FillBuildParams(params, *k, name, typeNumber);
+    const bool filled = FillBuildParams(params, inputs, typeNumber);
     const int32_t result = filled ? CallBuild(&params) : -1;
     finish(result == 0);
     UnloadBuilderLibrary(&WriteLog);

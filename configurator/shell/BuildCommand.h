@@ -6,7 +6,6 @@
 // upload-folder build.
 
 #include "common/abi/BuildParams.h"
-#include "common/abi/KernelOptions.h"
 
 #include <QObject>
 #include <QString>
@@ -17,7 +16,9 @@
 
 namespace zo::configurator {
 
-class TMainForm;
+class TActions;
+class TProjectSession;
+struct TBuildInputs;
 
 // ConfigFileType as a number 0..255; false for anything else (not a plain
 // decimal number, or too large).
@@ -32,14 +33,14 @@ int ClassifyBuilder(const std::string& builder);
 // ("\Device\<file>") when it lies below it, else as it is.
 std::string DevicePathForBuilder(const std::string& deviceFilePath, const std::string& programFolder);
 
-// Fills every field but Reserved from the kernel and the program. false when
-// a text does not fit its field (logged).
-bool FillBuildParams(TBuildParams& params, TKernelOptions& kernel, const std::string& projectName, uint8_t type);
+// Fills every field but Reserved from the build's inputs and the program's
+// callbacks. false when a text does not fit its field (logged).
+bool FillBuildParams(TBuildParams& params, const TBuildInputs& inputs, uint8_t type);
 
 class TBuildCommand : public QObject {
     Q_OBJECT
 public:
-    explicit TBuildCommand(TMainForm& form);
+    TBuildCommand(TProjectSession& session, TActions& actions, QObject* parent);
 
     // The whole build; true when it succeeded.
     bool ProjectUploadExecute();
@@ -48,9 +49,9 @@ public:
     void setInternalBuild(std::function<int32_t()> build) { internalBuild_ = std::move(build); }
 
 private:
-    int32_t runInternalBuild();
+    int32_t runInternalBuild(const TBuildInputs& inputs);
 
-    TMainForm& form_;
+    TProjectSession& session_;
     std::function<int32_t()> internalBuild_;
 };
 

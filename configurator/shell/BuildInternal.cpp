@@ -1,75 +1,60 @@
 #include "configurator/shell/BuildInternal.h"
 
 #include "avrbuilder/AvrProjectBuild.h"
+#include "configurator/link/ProjectSession.h"
 #include "configurator/shell/XmlQuery.h"
 #include "configurator/shell/ZoConsole.h"
 
-namespace zo::shell {
+namespace zo::configurator {
 
 namespace {
 
-class ProgramHost : public avr::IAvrBuildHost {
+// The one adapter between the shared build and the program.
+class ProgramBuildHost : public avr::IAvrBuildHost {
 public:
-    ProgramHost(IBuildKernel& kernel, const BuildServices& services) : kernel_(kernel), s_(services) {}
+    ProgramBuildHost(const TProjectSession& session, TLogProc log) : session_(session), log_(log) {}
 
     void Log(const std::string& text, uint8_t level) override {
-        if (s_.writeLog) s_.writeLog(text, level);
+        if (log_) log_(text.c_str(), level);
     }
     int32_t RunProgram(const char* workFolder, const std::string& commandLine) override {
-        return s_.runConsole ? s_.runConsole(workFolder, commandLine) : -1;
+        return RunConsoleProcess(workFolder, commandLine.c_str(), log_);
     }
     int32_t ReadXmlList(const std::string& query, const char* child, const char* attr,
                         std::vector<std::string>& items) override {
         items.clear();
-        return s_.xmlQueryList ? s_.xmlQueryList(query, child, attr, items) : -1;
+        return XmlQueryList(nullptr, query.c_str(), child, &items, attr);
     }
     int32_t ReadXmlValue(const std::string& query, const char* attr, std::string& value) override {
         value.clear();
-        return s_.xmlQueryValue ? s_.xmlQueryValue(query, attr, value) : -1;
+        return XmlQueryValue(nullptr, query.c_str(), attr, &value);
     }
     int32_t CreateConfig(const std::string& cfgPath, const char* logName,
                          std::vector<std::string>& libraries) override {
-        return kernel_.CreateConfigFile(cfgPath, logName, libraries);
+        const SessionResult r = session_.CreateConfigFile(cfgPath, logName, &libraries);
+        return r == SessionResult::Done ? 0 : r == SessionResult::NotBound ? -1 : 1;
     }
-    std::string DeviceProgram() override { return kernel_.DeviceProgram(); }
+    std::string DeviceProgram() override { return session_.DeviceProgramText(); }
 
 private:
-    IBuildKernel& kernel_;
-    const BuildServices& s_;
+    const TProjectSession& session_;
+    TLogProc log_;
 };
 
 }  // namespace
 
-BuildServices ProgramBuildServices(TLogProc writeLog) {
-    BuildServices s;
-    s.writeLog = [writeLog](const std::string& text, uint8_t level) {
-        if (writeLog) writeLog(text.c_str(), level);
-    };
-    s.runConsole = [writeLog](const char* workFolder, const std::string& commandLine) {
-        return configurator::RunConsoleProcess(workFolder, commandLine.c_str(), writeLog);
-    };
-    s.xmlQueryList = [](const std::string& query, const char* child, const char* attr,
-                        std::vector<std::string>& items) {
-        return configurator::XmlQueryList(nullptr, query.c_str(), child, &items, attr);
-    };
-    s.xmlQueryValue = [](const std::string& query, const char* attr, std::string& value) {
-        return configurator::XmlQueryValue(nullptr, query.c_str(), attr, &value);
-    };
-    return s;
-}
-
-int32_t BuildInternal(IBuildKernel* kernel, const std::string& openProjectName, const BuildServices& services) {
-    if (!kernel) return -1;
+int32_t BuildInternal(const TProjectSession& session, const TBuildInputs& inputs, TLogProc log) {
+    if (!session.bound()) return -1;
     avr::AvrBuildInputs in;
-    in.uploadFolder = kernel->UploadFolder();
-    in.runtimeFolder = kernel->DeviceRuntimeFolder();
-    in.programFolder = kernel->ProgramFolder();
-    in.deviceFile = kernel->DeviceFilePath();
-    in.projectName = openProjectName;
+    in.uploadFolder = inputs.UploadFolder;
+    in.runtimeFolder = inputs.DeviceRuntimeFolder;
+    in.programFolder = inputs.ProgramFolder;
+    in.deviceFile = inputs.DeviceFilePath;
+    in.projectName = inputs.ProjectName;
     in.mainHeader = "//This file was created with Configurator.exe program. ";
     in.interruptVectors = false;
-    ProgramHost host(*kernel, services);
+    ProgramBuildHost host(session, log);
     return avr::BuildAvrProject(in, host);
 }
 
-}  // namespace zo::shell
+}  // namespace zo::configurator

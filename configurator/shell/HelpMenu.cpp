@@ -2,7 +2,7 @@
 
 #include "configurator/shell/About.h"
 #include "configurator/shell/MenuXml.h"
-#include "configurator/shell/Web.h"
+#include "platform/Web.h"
 #include "platform/Cp1251.h"
 
 #include <QAction>
@@ -38,11 +38,11 @@ void THelpMenu::HelpMenuClick(QAction* sender) {
     if (helpFile_.empty() || tag <= 0) return;
     std::string url;
     if (GetHelpLink(helpFile_, tag, &url) != kMenuXmlOk) return;
-    OpenUrlInBrowser(SiteAddress() + "/" + platform::cp1251ToQString(url));
+    platform::OpenUrlInBrowser(platform::SiteAddress() + "/" + platform::cp1251ToQString(url));
 }
 
-void THelpMenu::HelpAboutWebExecute() { OpenUrlInBrowser(SiteAddress()); }
+void THelpMenu::HelpAboutWebExecute() { platform::OpenUrlInBrowser(platform::SiteAddress()); }
 
-void THelpMenu::HelpForumExecute() { OpenUrlInBrowser(SiteAddress() + "/forum"); }
+void THelpMenu::HelpForumExecute() { platform::OpenUrlInBrowser(platform::SiteAddress() + "/forum"); }
 
 }  // namespace zo::configurator

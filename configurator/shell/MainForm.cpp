@@ -1,28 +1,30 @@
 #include "configurator/shell/MainForm.h"
 
-#include "common/KroKernelConfig.h"
 #include "configurator/link/KroConnect.h"
 #include "configurator/link/KroConvert.h"
 #include "configurator/link/KroLog.h"
 #include "configurator/link/LogLink.h"
+#include "configurator/link/ProjectSession.h"
+#include "configurator/shell/Actions.h"
 #include "configurator/shell/BuildCommand.h"
 #include "configurator/shell/MainMenus.h"
 #include "configurator/shell/ProgramUpdate.h"
 #include "configurator/shell/PanelLogForm.h"
 #include "configurator/shell/ProgramFrame.h"
-#include "configurator/shell/ProgramPanels.h"
 #include "configurator/shell/ProjectCommands.h"
 #include "configurator/shell/SchemeWindowServices.h"
 #include "configurator/shell/UploadCommands.h"
 #include "configurator/windows/CustomDockForm.h"
 #include "configurator/windows/FrameSite.h"
+#include "configurator/windows/ObjInspect.h"
+#include "configurator/windows/ProjectForm.h"
+#include "configurator/windows/SourceForm.h"
 #include "platform/Cp1251.h"
 #include "platform/Paths.h"
 #include "platform/Registry.h"
 #include "platform/UiServices.h"
 
 #include <QAction>
-#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
@@ -42,67 +44,6 @@
 namespace zo::configurator {
 
 namespace {
-
-using Handler = void (TMainForm::*)();
-
-// One action of the main window. Captions and hints are UTF-8 literals.
-struct ActionSpec {
-    const char* name;
-    const char* caption;
-    const char* hint;      // nullptr: the caption
-    const char* shortcut;  // nullptr: none
-    int icon;              // cell of the tool-bar icon strips, -1 none
-    bool checkable;
-    Handler handler;       // nullptr: executing does nothing (yet)
-};
-
-// The actions, made once from this table; the project, build and window
-// commands connect their handlers here.
-const ActionSpec kActions[] = {
-    {"NewProject", "Новый проект", nullptr, nullptr, 0, false, nullptr},
-    {"OpenProject", "Открыть проект", nullptr, nullptr, 1, false, nullptr},
-    {"SaveProject", "Схранить проект", nullptr, nullptr, 2, false, nullptr},
-    {"SaveProjectAs", "Сохранить проект как", nullptr, nullptr, 3, false, nullptr},
-    {"CloseProject", "Закрыть проект", nullptr, nullptr, 4, false, nullptr},
-    {"EditUndo", "Отменить", nullptr, "Ctrl+Z", 5, false, nullptr},  // does nothing, stays disabled
-    {"EditRedo", "Повторить", nullptr, "Ctrl+U", 6, false, nullptr},  // does nothing, stays disabled
-    {"ReginSelect", "Режим выбора", nullptr, nullptr, 7, true, nullptr},
-    {"RegimSoeden", "Режим соединения", nullptr, nullptr, 8, true, nullptr},
-    {"RegimDebug", "Режим отладка", nullptr, nullptr, 9, true, nullptr},
-    {"ProjectParam", "Параметры пректа", nullptr, nullptr, 10, false, nullptr},
-    {"ProjectAddList", "Новый лист", nullptr, nullptr, 11, false, nullptr},
-    {"ProjectCreateCFG", "Создать файл конфигураций", nullptr, nullptr, 12, false, nullptr},
-    {"ProjectUpload", "Собрать проект", nullptr, nullptr, 13, false, nullptr},
-    {"ProjectOpenUpload", "Открыть созданный проект", nullptr, nullptr, -1, false, nullptr},
-    {"ProjectRunUpload", "Выполнить\\Перезапустить собранный проект", nullptr, nullptr, 14, false, nullptr},
-    {"ProjectStopUpload", "Остановить запущенный проект", nullptr, nullptr, 15, false, nullptr},
-    {"ScaleMi", "Уменьшить", nullptr, nullptr, 16, false, nullptr},
-    {"ScalePl", "Увеличить", nullptr, nullptr, 17, false, nullptr},
-    {"Scale100", "Scale100", "100%", nullptr, 18, false, nullptr},
-    {"WinCascade", "Каскадом схемы", nullptr, nullptr, 19, false, nullptr},
-    {"WinHorizontal", "Расположить схемы", nullptr, nullptr, 20, false, nullptr},
-    {"WinMinimize", "Свернуть схемы", nullptr, nullptr, 21, false, nullptr},
-    {"Options", "Настройки", nullptr, nullptr, 22, false, nullptr},
-};
-
-// Enabled exactly while a project is open (NewProject and OpenProject the opposite way).
-const char* const kProjectActions[] = {
-    "SaveProject",   "SaveProjectAs",    "CloseProject",     "WinMinimize",      "WinHorizontal",
-    "WinCascade",    "ProjectUpload",    "ProjectParam",     "ProjectAddList",   "ProjectCreateCFG",
-    "ProjectRunUpload", "ProjectStopUpload", "ProjectOpenUpload", "ReginSelect",  "RegimSoeden",      "RegimDebug",
-};
-// Enabled only while a project is open and a scheme window is active (EditUndo
-// and EditRedo do nothing, so they stay disabled).
-const char* const kViewActions[] = {"ScalePl", "ScaleMi", "Scale100"};
-const char* const kNeverEnabled[] = {"EditUndo", "EditRedo"};
-
-// The tool bar's groups.
-const char* const kToolBar[] = {"NewProject",   "OpenProject",    "SaveProject",      nullptr,       "EditUndo",
-                                "EditRedo",     nullptr,          "ReginSelect",      "RegimSoeden", "RegimDebug",
-                                nullptr,        "ProjectParam",   "ProjectAddList",   "ProjectCreateCFG",
-                                "ProjectUpload", nullptr,         "ScaleMi",          "ScalePl",     "Scale100",
-                                nullptr,        "WinCascade",     "WinHorizontal",    "WinMinimize",
-                                nullptr,        "Options"};
 
 constexpr char kCaption[] = "Orvanta configurator";
 // The cell of the icon strips showing a sheet (the new-sheet command's icon).
@@ -124,8 +65,8 @@ QVector<QIcon> iconsOfStrip(const QImage& strip) {
 
 }  // namespace
 
-TMainForm::TMainForm(SchemeWindowFactory factory, QWidget* parent)
-    : QMainWindow(parent), mdiArea_(new QMdiArea(this)),
+TMainForm::TMainForm(TProjectSession& session, SchemeWindowFactory factory, QWidget* parent)
+    : QMainWindow(parent), session_(session), mdiArea_(new QMdiArea(this)), actions_(new TActions(*this)),
       schemes_(std::make_unique<TSchemeWindowServices>(*mdiArea_, std::move(factory))) {
     setObjectName("MainForm");
     setWindowTitle(kCaption);
@@ -138,13 +79,17 @@ TMainForm::TMainForm(SchemeWindowFactory factory, QWidget* parent)
     mdiArea_->setBackground(QColor(0xC0, 0xC0, 0xC0));
     setCentralWidget(mdiArea_);
     frame_ = new TProgramFrame(*this);
-    createActions();
+    createToolBar();
     createStatusBar();
     createLogPanel();
-    BuildMainMenus(*this);
-    new TProjectCommands(*this);  // the project commands and the File and Project menus
-    new TUploadCommands(*this);   // configuration file, upload folder, run, stop, modes
-    new TBuildCommand(*this);     // the build (also the one before a run)
+    createCommands();
+    // The titles follow the session's project; the element library follows its device.
+    connect(&session_, &TProjectSession::Opened, this, [this] {
+        showProjectTitles();
+        editing_.ReloadSource();
+    });
+    connect(&session_, &TProjectSession::Renamed, this, &TMainForm::showProjectTitles);
+    connect(&session_, &TProjectSession::Closed, this, &TMainForm::showProjectTitles);
     // Activating a child (a scheme window or another) changes the view actions.
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this] { UpdateActionStates(); });
     UpdateActionStates();
@@ -153,34 +98,46 @@ TMainForm::TMainForm(SchemeWindowFactory factory, QWidget* parent)
 TMainForm::~TMainForm() {
     // The children go after this body; their signals must not reach a half-destroyed window.
     disconnect(mdiArea_, nullptr, this, nullptr);
+    disconnect(&session_, nullptr, this, nullptr);
     FormDestroy();
     if (HostServices() == this) SetHostServices(nullptr);
 }
 
-void TMainForm::createActions() {
-    modeGroup_ = new QActionGroup(this);
-    modeGroup_->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
-    for (const ActionSpec& spec : kActions) {
-        auto* a = new QAction(QString::fromUtf8(spec.caption), this);
-        a->setObjectName(spec.name);
-        a->setToolTip(QString::fromUtf8(spec.hint ? spec.hint : spec.caption));
-        a->setStatusTip(a->toolTip());
-        if (spec.shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(spec.shortcut)));
-        a->setCheckable(spec.checkable);
-        a->setProperty("iconIndex", spec.icon);
-        if (spec.checkable) modeGroup_->addAction(a);
-        if (spec.handler) connect(a, &QAction::triggered, this, spec.handler);
-        actions_.insert(spec.name, a);
-        actionList_.append(a);
-        addAction(a);  // shortcuts work without a menu
+void TMainForm::createToolBar() {
+    toolBar_ = addToolBar(QString::fromUtf8("Панель инструментов"));
+    toolBar_->setObjectName("ToolBarMain");
+    toolBar_->setIconSize(QSize(32, 32));
+    for (ActionId id : kToolBarActions) {
+        if (id == ActionId::Count) toolBar_->addSeparator();
+        else toolBar_->addAction(action(id));
     }
-    auto* bar = addToolBar(QString::fromUtf8("Панель инструментов"));
-    bar->setObjectName("ToolBarMain");
-    bar->setIconSize(QSize(32, 32));
-    for (const char* name : kToolBar) {
-        if (!name) bar->addSeparator();
-        else bar->addAction(action(name));
+}
+
+void TMainForm::createCommands() {
+    TWindowMenuParts windowParts;
+    windowParts.panels = [this] {
+        QVector<QWidget*> list;
+        list << editing_.ProjectForm() << editing_.SourceForm() << editing_.ObjInspect() << logDock_ << toolBar_
+             << statusBar();
+        return list;
+    };
+    windowParts.clearedPanels = {panels_[0], panels_[1], panels_[2]};
+    const TMainMenus menus = BuildMainMenus(*this, session_, *actions_, *this, *mdiArea_, std::move(windowParts));
+    update_ = menus.update;
+    buildCommand_ = new TBuildCommand(session_, *actions_, this);
+    uploadCommands_ = new TUploadCommands(session_, *actions_, *this, *buildCommand_, *this);
+    projectCommands_ = new TProjectCommands(session_, *actions_, *this, editing_, *mdiArea_, *this, *menus.files,
+                                            *menus.project);
+}
+
+void TMainForm::showProjectTitles() {
+    if (!session_.IsOpen()) {
+        setWindowTitle(kCaption);
+        setWindowIconText("Configurator");
+        return;
     }
+    setWindowTitle(ProjectCaption(session_.ShownPath(), session_.DeviceFilePath()));
+    setWindowIconText(session_.Name() + kProjectExtension);
 }
 
 void TMainForm::createStatusBar() {
@@ -219,16 +176,10 @@ QLabel* TMainForm::statusPanel(int index) const {
     return index >= 0 && index < kStatusPanels ? panels_[index] : nullptr;
 }
 
-QAction* TMainForm::action(const QString& name) const { return actions_.value(name, nullptr); }
+QAction* TMainForm::action(ActionId id) const { return actions_->get(id); }
+QAction* TMainForm::action(const QString& name) const { return actions_->byName(name); }
 
 void TMainForm::setSchemeWindowFactory(SchemeWindowFactory factory) { schemes_->setFactory(std::move(factory)); }
-
-void TMainForm::setActionIcons(const QVector<QIcon>& icons) {
-    for (QAction* a : actionList_) {
-        const int index = a->property("iconIndex").toInt();
-        if (index >= 0 && index < icons.size()) a->setIcon(icons[index]);
-    }
-}
 
 // ---------------------------------------------------------------------------------------------
 // Start-up and shut-down
@@ -262,19 +213,17 @@ void TMainForm::FormCreate(const QString& folderGiven) {
     const std::string folder = platform::qstringToCp1251(programFolder);
     WriteLog((ZO_RU("Запуск конструктора  Путь: ") + "\"" + folder + "\"").c_str(), LogLevel::Information);
     LoadConvertLibrary("\\system", &WriteLog);
-    LoadKernelLibrary("\\system", qApp, nullptr, &WriteLog);
-    kernel_.setRecord(KernelOptionsPtr);
+    session_.BindKernel(qApp, &WriteLog);
     setWindowTitle(kCaption);
     const TIconStrips strips = FillImageLists(frame_->ImageLists);
-    setActionIcons(iconsOfStrip(strips.Icon32));
+    actions_->SetIcons(iconsOfStrip(strips.Icon32));
     // Scheme windows show the new-sheet icon of the small strip in their caption.
     const QVector<QIcon> small = iconsOfStrip(strips.Icon16);
     if (small.size() > kSheetIcon) schemes_->setWindowIcon(small[kSheetIcon]);
     setWindowIconText("Configurator");
-    OpenProjectFolder = commandLine.ProjectFolder;
-    OpenProjectName = commandLine.ProjectName;
+    session_.Assign(commandLine.ProjectFolder, commandLine.ProjectName);
     // The element library, the project tree and the inspector come right after the window.
-    editingPanels_ = std::make_unique<TProgramPanels>(*this);
+    editing_.Create(*this);
     // The terminate step runs as the application quits, before the windows go.
     connect(qApp, &QCoreApplication::aboutToQuit, this, &TMainForm::TerminateHandler);
 }
@@ -283,30 +232,22 @@ void TMainForm::FormShow() {
     if (shown_) return;
     shown_ = true;
     logPanel_->resetView(kProgramLogName);
-    if (editingPanels_) editingPanels_->Attach(kernel_.record(), &WriteLog);
-    if (kernel_.bound()) {
-        TKernelOptions& k = *kernel_.record();
-        if (LogsOptionsPtr && k.SetLogCallback) k.SetLogCallback(kProgramLogName, LogsOptionsPtr->WriteLine);
-        SetHostServices(this);
-        kernel_.writeHostSlots();
-        if (ConvertOptionsPtr) k.ConvertOptions = ConvertOptionsPtr;
-        kernel_.init();
-        TProgramFrame::LoadOptions();
-        if (frame_->OpenCommandLineProject(OpenProjectFolder, OpenProjectName) == 0 && editingPanels_)
-            editingPanels_->ReloadSource();
-    } else if (!OpenProjectName.isEmpty()) {
-        OpenProjectFolder.clear();
-        OpenProjectName.clear();
+    if (editing_.Created()) editing_.Attach(session_, &WriteLog);
+    if (session_.bound()) {
+        session_.Start(this);
+        frame_->LoadOptions(session_);
+        if (session_.IsOpen()) session_.OpenAssigned();
+    } else if (session_.IsOpen()) {
+        session_.Assign({}, {});
     }
-    if (editingPanels_) editingPanels_->Dock(*frame_);
+    if (editing_.Created()) editing_.Dock(*frame_);
     frame_->FrameSiteBottom->Dock(static_cast<TCustomDockFormEx*>(logDock_));
     UpdateActionStates();
     logPanel_->PanelLogFormCanResize();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-    const QString project = OpenProjectName.isEmpty() ? QString() : OpenProjectFolder + OpenProjectName + ".hc";
-    if (!TProgramFrame::ConfirmProjectClose(project)) {
+    if (!ConfirmProjectClose(session_)) {
         event->ignore();
         return;
     }
@@ -316,7 +257,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 void TMainForm::TerminateHandler() {
     if (!created_ || setupRan_) return;
-    frame_->Terminate(&WriteLog, [this] { CloseAllSchemeWindows(); });
+    frame_->Terminate(&WriteLog, session_, [this] { CloseAllSchemeWindows(); });
 }
 
 void TMainForm::FormDestroy() {
@@ -325,17 +266,17 @@ void TMainForm::FormDestroy() {
     // The project and the scheme windows are closed here unless the quit did it.
     TerminateHandler();
     // The option blocks are the only thing saved at exit.
-    if (kernel_.bound()) TProgramFrame::SaveOptions();
+    if (session_.bound()) frame_->SaveOptions(session_);
     // The panels go before the kernel they call.
-    if (editingPanels_) editingPanels_->Release();
+    editing_.Release();
     // Windows closed above are deleted before the libraries they may call go.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     if (HostServices() == this) SetHostServices(nullptr);
     // No notice of the connection library reaches the window once it is gone.
-    delete findChild<TProgramUpdate*>(QStringLiteral("ProgramUpdate"));
+    delete update_;
+    update_ = nullptr;
     UnloadConnectLibrary(&WriteLog);
-    kernel_.setRecord(nullptr);
-    UnloadKernelLibrary(&WriteLog);
+    session_.UnbindKernel(&WriteLog);
     UnloadConvertLibrary(&WriteLog);
     if (LogsOptionsPtr) {
         if (LogsOptionsPtr->WriteLine)
@@ -370,7 +311,7 @@ void TMainForm::RepaintSchemeWindows() {
 
 void TMainForm::RepaintSF() {
     repaintPending_.store(false);
-    if (kernel_.bound()) schemes_->RefreshAll();
+    if (session_.bound()) schemes_->RefreshAll();
 }
 
 int TMainForm::SetStatusText(int panel, const QString& text) {
@@ -385,20 +326,21 @@ int TMainForm::SetStatusText(int panel, const QString& text) {
 }
 
 void TMainForm::UpdateActionStates() {
-    const bool open = !OpenProjectName.isEmpty();
-    action("NewProject")->setEnabled(!open);
-    action("OpenProject")->setEnabled(!open);
-    for (const char* name : kProjectActions) action(name)->setEnabled(open);
+    const bool open = session_.IsOpen();
+    action(ActionId::NewProject)->setEnabled(!open);
+    action(ActionId::OpenProject)->setEnabled(!open);
+    for (ActionId id : kProjectActions) action(id)->setEnabled(open);
     const bool schemeActive = open && schemes_->activeSchemeWindow() != nullptr;
-    for (const char* name : kViewActions) action(name)->setEnabled(schemeActive);
-    for (const char* name : kNeverEnabled) action(name)->setEnabled(false);
+    for (ActionId id : kViewActions) action(id)->setEnabled(schemeActive);
+    // The actions no command handles (EditUndo, EditRedo) do nothing and stay disabled.
+    for (std::size_t i = 0; i < kActionCount; ++i)
+        if (!ActionSpec(ActionId(i)).handled) action(ActionId(i))->setEnabled(false);
     if (!open) return;
-    QAction* modes[] = {action("ReginSelect"), action("RegimSoeden"), action("RegimDebug")};
-    for (QAction* a : modes) a->setChecked(false);
-    switch (kernel_.mode()) {
-    case int(KernelMode::Select): modes[0]->setChecked(true); break;
-    case int(KernelMode::Connect): modes[1]->setChecked(true); break;
-    case int(KernelMode::Debug): modes[2]->setChecked(true); break;
+    for (ActionId id : kModeActions) action(id)->setChecked(false);
+    switch (session_.Mode()) {
+    case int(KernelMode::Select): action(kModeActions[0])->setChecked(true); break;
+    case int(KernelMode::Connect): action(kModeActions[1])->setChecked(true); break;
+    case int(KernelMode::Debug): action(kModeActions[2])->setChecked(true); break;
     default: break;
     }
 }

@@ -4,14 +4,14 @@
 // implements the host services the kernel calls back through (link/HostSlots.h)
 // and owns the start-up steps FormCreate / FormShow and the shut-down.
 //
-// The actions are made once from the table in MainForm.cpp (name, caption,
-// hint, shortcut, icon index, handler); action(name) finds one by its name.
+// It is handed the project session it works on; it makes the actions
+// (declared once in Actions.cpp), the panels and the commands, and hands each
+// command the collaborators it needs.
 
 #include "configurator/link/HostSlots.h"
-#include "configurator/link/KernelLink.h"
+#include "configurator/shell/ProgramPanels.h"
 #include "configurator/windows/ISchemeWindow.h"
 
-#include <QHash>
 #include <QIcon>
 #include <QMainWindow>
 #include <QString>
@@ -21,17 +21,23 @@
 #include <memory>
 
 class QAction;
-class QActionGroup;
 class QDockWidget;
 class QLabel;
 class QMdiArea;
+class QToolBar;
 
 namespace zo::configurator {
 
+class TActions;
+class TBuildCommand;
 class TPanelLogForm;
 class TProgramFrame;
-class TProgramPanels;
+class TProgramUpdate;
+class TProjectCommands;
+class TProjectSession;
 class TSchemeWindowServices;
+class TUploadCommands;
+enum class ActionId;
 
 class TMainForm : public QMainWindow, public IHostServices {
     Q_OBJECT
@@ -39,25 +45,25 @@ public:
     // The number of status-bar panels (0 150 px, 1 100 px, 2 stretching, 3 90 px).
     static constexpr int kStatusPanels = 4;
 
-    explicit TMainForm(SchemeWindowFactory factory = {}, QWidget* parent = nullptr);
+    explicit TMainForm(TProjectSession& session, SchemeWindowFactory factory = {}, QWidget* parent = nullptr);
     ~TMainForm() override;
 
     QMdiArea* mdiArea() const { return mdiArea_; }
     QLabel* statusPanel(int index) const;
-    // The action of the table with this name (e.g. "SaveProject"), or nullptr.
+    TActions& actions() const { return *actions_; }
+    QAction* action(ActionId id) const;
+    // The action with this object name (e.g. "SaveProject"), or nullptr.
     QAction* action(const QString& name) const;
-    QList<QAction*> actions() const { return actionList_; }
-    TKernelLink& kernel() { return kernel_; }
+    TProjectSession& session() const { return session_; }
     TPanelLogForm* logPanel() const { return logPanel_; }
     QDockWidget* logDock() const { return logDock_; }
+    QToolBar* toolBar() const { return toolBar_; }
     TSchemeWindowServices& schemeWindows() { return *schemes_; }
     void setSchemeWindowFactory(SchemeWindowFactory factory);
-    // Gives each action the icon of its index (the tool-bar strip's cells).
-    void setActionIcons(const QVector<QIcon>& icons);
-
-    // The open project (file = OpenProjectFolder + OpenProjectName + ".hc"); none while the name is empty.
-    QString OpenProjectName;
-    QString OpenProjectFolder;
+    TProjectCommands& projectCommands() const { return *projectCommands_; }
+    TBuildCommand& buildCommand() const { return *buildCommand_; }
+    TUploadCommands& uploadCommands() const { return *uploadCommands_; }
+    TProgramUpdate* programUpdate() const { return update_; }
 
     // Start-up: makes the program folder (by default the program file's folder)
     // current, binds the libraries (logging, conversion, kernel) and sets the caption.
@@ -74,7 +80,7 @@ public:
     TProgramFrame& frame() { return *frame_; }
     // The element library, project tree and inspector; nil before FormCreate
     // (and after the "/Setup" branch).
-    TProgramPanels* editingPanels() const { return editingPanels_.get(); }
+    TProgramPanels* editingPanels() { return editing_.Created() ? &editing_ : nullptr; }
 
     // The host services (IHostServices).
     int ShowSchemeWindow(const QString& caption) override;
@@ -96,22 +102,28 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void createActions();
+    void createToolBar();
     void createStatusBar();
     void createLogPanel();
+    void createCommands();
+    // The caption and the application's title of the session's project (or of none).
+    void showProjectTitles();
 
-    TKernelLink kernel_;
+    TProjectSession& session_;
     QMdiArea* mdiArea_;
+    TActions* actions_;
     std::unique_ptr<TSchemeWindowServices> schemes_;
     TPanelLogForm* logPanel_ = nullptr;
     QDockWidget* logDock_ = nullptr;
     QLabel* panels_[kStatusPanels] = {};
-    QHash<QString, QAction*> actions_;
-    QList<QAction*> actionList_;
-    QActionGroup* modeGroup_ = nullptr;
+    QToolBar* toolBar_ = nullptr;
     std::atomic<bool> repaintPending_{false};
     TProgramFrame* frame_ = nullptr;
-    std::unique_ptr<TProgramPanels> editingPanels_;
+    TProgramPanels editing_;
+    TBuildCommand* buildCommand_ = nullptr;
+    TUploadCommands* uploadCommands_ = nullptr;
+    TProjectCommands* projectCommands_ = nullptr;
+    TProgramUpdate* update_ = nullptr;
     bool setupRan_ = false;
     bool created_ = false;
     bool shown_ = false;

@@ -1,20 +1,24 @@
 #include "configurator/shell/MainMenus.h"
 
-#include "configurator/link/ProgramFolders.h"
+#include "configurator/link/HostSlots.h"
+#include "configurator/link/ProjectSession.h"
+#include "configurator/shell/Actions.h"
 #include "configurator/shell/HelpMenu.h"
-#include "configurator/shell/MainForm.h"
 #include "configurator/shell/MenuOptions.h"
 #include "configurator/shell/ProgramUpdate.h"
 #include "configurator/shell/WindowMenu.h"
 
+#include <QAction>
+#include <QMainWindow>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 
 namespace zo::configurator {
 
-void BuildMainMenus(TMainForm& form) {
-    QMenuBar* bar = form.menuBar();
+TMainMenus BuildMainMenus(QMainWindow& window, TProjectSession& session, TActions& actions, IHostServices& host,
+                          QMdiArea& area, TWindowMenuParts windowParts) {
+    QMenuBar* bar = window.menuBar();
     bar->setObjectName("MainMenu1");
     const struct {
         const char* name;
@@ -25,32 +29,38 @@ void BuildMainMenus(TMainForm& form) {
         QMenu* menu = bar->addMenu(QString::fromUtf8(spec.caption));
         menu->setObjectName(spec.name);
     }
-    QMenu* modes = MainMenu(form, "N2");
-    for (const char* name : {"ReginSelect", "RegimSoeden", "RegimDebug"})
-        if (QAction* a = form.action(name)) modes->addAction(a);
+    TMainMenus made;
+    made.files = MainMenu(window, "Files");
+    made.project = MainMenu(window, "project1");
+    QMenu* modes = MainMenu(window, "N2");
+    for (ActionId id : kModeActions) modes->addAction(actions[id]);
     modes->addSeparator();
 
-    auto* options = new TMenuOptions(MainMenu(form, "MenuOptions"), form.kernel(), &form);
-    auto* update = new TProgramUpdate(
-        form.kernel(), [&form](int panel, const QString& text) { form.SetStatusText(panel, text); }, &form);
-    update->setObjectName("ProgramUpdate");
-    options->setUpdatePart([update](QMenu* menu) { update->AddUpdateMenu(menu); });
-    if (QAction* a = form.action("Options"))
-        QObject::connect(a, &QAction::triggered, options, [options] { options->OptinsClick(nullptr); });
-    new TWindowMenu(MainMenu(form, "Windows"), form);
-    QMdiArea* area = form.mdiArea();
+    made.options = new TMenuOptions(MainMenu(window, "MenuOptions"), session, &window);
+    made.update = new TProgramUpdate(
+        session, [&host](int panel, const QString& text) { host.SetStatusText(panel, text); }, &window);
+    made.update->setObjectName("ProgramUpdate");
+    TProgramUpdate* update = made.update;
+    made.options->setUpdatePart([update](QMenu* menu) { update->AddUpdateMenu(menu); });
+    TMenuOptions* options = made.options;
+    actions.Connect(ActionId::Options, options, [options] { options->OptinsClick(nullptr); });
+    made.windows = new TWindowMenu(MainMenu(window, "Windows"), window, area, std::move(windowParts.panels),
+                                   windowParts.clearedPanels);
     const struct {
-        const char* name;
+        ActionId id;
         void (*command)(QMdiArea&);
-    } arrange[] = {{"WinHorizontal", &WinHorizontal}, {"WinCascade", &WinCascade}, {"WinMinimize", &WinMinimize}};
+    } arrange[] = {{ActionId::WinHorizontal, &WinHorizontal},
+                   {ActionId::WinCascade, &WinCascade},
+                   {ActionId::WinMinimize, &WinMinimize}};
     for (const auto& entry : arrange)
-        if (QAction* a = form.action(entry.name))
-            QObject::connect(a, &QAction::triggered, area, [area, command = entry.command] { command(*area); });
-    new THelpMenu(MainMenu(form, "MenuHelp"), [&form] { return KernelProgramFolder(form.kernel()); }, &form);
+        actions.Connect(entry.id, &area, [&area, command = entry.command] { command(area); });
+    made.help = new THelpMenu(
+        MainMenu(window, "MenuHelp"), [&session] { return session.FolderText(KernelFolder::Program); }, &window);
+    return made;
 }
 
-QMenu* MainMenu(const TMainForm& form, const char* objectName) {
-    QMenuBar* bar = form.menuBar();
+QMenu* MainMenu(const QMainWindow& window, const char* objectName) {
+    QMenuBar* bar = window.menuBar();
     return bar ? bar->findChild<QMenu*>(QString::fromLatin1(objectName), Qt::FindDirectChildrenOnly) : nullptr;
 }
 

@@ -12,14 +12,14 @@
 
 namespace zo::configurator {
 
-TMenuOptions::TMenuOptions(QMenu* menu, TKernelLink& kernel, QWidget* dialogParent)
-    : QObject(menu), menu_(menu), kernel_(kernel), dialogParent_(dialogParent) {
+TMenuOptions::TMenuOptions(QMenu* menu, TProjectSession& session, QWidget* dialogParent)
+    : QObject(menu), menu_(menu), session_(session), dialogParent_(dialogParent) {
     connect(menu_, &QMenu::aboutToShow, this, &TMenuOptions::MenuOptionsClick);
 }
 
 void TMenuOptions::MenuOptionsClick() {
     menu_->clear();
-    LoadMenuFromXml(OptionsDialogFile(), menu_, [this](QAction* item) { OptinsClick(item); });
+    LoadMenuFromXml(OptionsDialogFile(session_), menu_, [this](QAction* item) { OptinsClick(item); });
     if (updatePart_) updatePart_(menu_);
 }
 
@@ -28,8 +28,8 @@ void TMenuOptions::OptinsClick(QAction* sender) {
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QSize size = screen ? screen->size() : QSize(1024, 768);
     const TOptionsRect rect = OptionsDialogRect(size.width(), size.height());
-    link_.setRecord(kernel_.record());
-    ShowOptionsDialog(ZO_RU("Параметры Configurator").c_str(), OptionsDialogFile().c_str(), tag,
+    link_.bind(session_);
+    ShowOptionsDialog(ZO_RU("Параметры Configurator").c_str(), OptionsDialogFile(session_).c_str(), tag,
                       &GetOptionBlock, rect.Left, rect.Top, rect.Right, rect.Bottom, link_, dialogParent_);
 }
 

@@ -3,7 +3,7 @@
 // tree of Options.xml (each item opening the options dialog at its node),
 // then the update entries. OptinsClick also serves the tool bar's "Настройки".
 
-#include "configurator/link/KernelLink.h"
+#include "configurator/link/ProjectSession.h"
 #include "configurator/link/OptionsLink.h"
 
 #include <QObject>
@@ -19,7 +19,7 @@ namespace zo::configurator {
 class TMenuOptions : public QObject {
     Q_OBJECT
 public:
-    TMenuOptions(QMenu* menu, TKernelLink& kernel, QWidget* dialogParent);
+    TMenuOptions(QMenu* menu, TProjectSession& session, QWidget* dialogParent);
 
     QMenu* menu() const { return menu_; }
     void MenuOptionsClick();
@@ -31,7 +31,7 @@ public:
 
 private:
     QMenu* menu_;
-    TKernelLink& kernel_;
+    TProjectSession& session_;
     QWidget* dialogParent_;
     TOptionsLink link_;
     std::function<void(QMenu*)> updatePart_;

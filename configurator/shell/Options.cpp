@@ -1,6 +1,7 @@
 #include "configurator/shell/Options.h"
 
-#include "common/KroKernelConfig.h"
+#include "configurator/link/OptionBlockLink.h"
+#include "configurator/link/ProjectSession.h"
 #include "common/My_XML.h"
 #include "platform/Paths.h"
 
@@ -30,8 +31,7 @@ int32_t GetOptionBlock(const char* name, void** data, int32_t* size, int32_t* re
     if (std::strcmp(name, "ConfiguratorUpdate") == 0) return give(b.Update, kUpdateBlockSize);
     if (std::strcmp(name, "ConfiguratorVisible") == 0) return give(b.Visible, kVisibleBlockSize);
     if (std::strcmp(name, "ConfiguratorConnect") == 0) return give(&b.Connect, int32_t(sizeof(TProxySettings)));
-    if (!KernelOptionsPtr || !KernelOptionsPtr->GetKernelOptionBlock) return -1;
-    return KernelOptionsPtr->GetKernelOptionBlock(name, data, size, reserved);
+    return KernelOptionBlock(name, data, size, reserved);
 }
 
 namespace {
@@ -81,14 +81,11 @@ int32_t walkOptions(const char* optionsFile, const char* settingsPath, TOptionBl
     return walk.failed ? kOptionsBadFileOrTransfer : 0;
 }
 
-std::string structFolder() {
-    if (KernelOptionsPtr && KernelOptionsPtr->GetStructFolder) {
-        const char* folder = KernelOptionsPtr->GetStructFolder();
-        std::string text = folder ? folder : "";
-        if (!text.empty() && text.back() != '\\' && text.back() != '/') text += '\\';
-        return text;
-    }
-    return "Struct\\";
+std::string structFolder(const TProjectSession& session) {
+    if (!session.bound()) return "Struct\\";
+    std::string text = session.FolderText(KernelFolder::Struct);
+    if (!text.empty() && text.back() != '\\' && text.back() != '/') text += '\\';
+    return text;
 }
 
 }  // namespace
@@ -129,9 +126,11 @@ TOptionsRect OptionsDialogRect(int screenWidth, int screenHeight) {
     return {screenWidth / 2 - w / 2, screenHeight / 2 - h / 2, screenWidth / 2 + w / 2, screenHeight / 2 + h / 2};
 }
 
-std::string OptionsDialogFile() { return OptionsFilePath(); }
+std::string OptionsDialogFile(const TProjectSession& session) { return OptionsFilePath(session); }
 
-std::string OptionsFilePath() { return structFolder() + "Options.xml"; }
-std::string SettingsPath() { return structFolder() + "Configurator.xml/setings"; }
+std::string OptionsFilePath(const TProjectSession& session) { return structFolder(session) + "Options.xml"; }
+std::string SettingsPath(const TProjectSession& session) {
+    return structFolder(session) + "Configurator.xml/setings";
+}
 
 }  // namespace zo::configurator

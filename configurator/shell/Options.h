@@ -6,13 +6,14 @@
 // through the kernel's LoadOptionBlock / SaveOptionBlock.
 
 #include "common/abi/AbiLayout.h"
-#include "common/abi/KernelOptions.h"
 #include "common/abi/ProxySettings.h"
 
 #include <cstdint>
 #include <string>
 
 namespace zo::configurator {
+
+class TProjectSession;
 
 inline constexpr int32_t kUpdateBlockSize = 17;   // offset 8: time of the last update applied (days)
 inline constexpr int32_t kVisibleBlockSize = 12;
@@ -30,6 +31,8 @@ TProgramOptionBlocks& ProgramOptionBlocks();
 int32_t GetOptionBlock(const char* name, void** data, int32_t* size, int32_t* reserved);
 
 using TOptionBlockLookup = int32_t (*)(const char* name, void** data, int32_t* size, int32_t* reserved);
+// The kernel's block transfer (LoadOptionBlock / SaveOptionBlock).
+using TOptionBlockProc = int32_t (*)(const char* descriptionPath, const char* valuePath, void* block, int32_t size);
 
 // Results of the walks.
 inline constexpr int32_t kOptionsNilArgument = -1;
@@ -61,8 +64,8 @@ bool PrepareSettingsFile(const std::string& settingsPath);
 // The two paths the program gives the walks: <Struct folder>\Options.xml and
 // <Struct folder>\Configurator.xml/setings; from "Struct\" of the current
 // folder when the kernel is not bound.
-std::string OptionsFilePath();
-std::string SettingsPath();
+std::string OptionsFilePath(const TProjectSession& session);
+std::string SettingsPath(const TProjectSession& session);
 
 // Where the options dialog opens: W = min(screen width div 2, 600), H = min(screen
 // height div 2, 300), centred (left = sw div 2 - W div 2, right = sw div 2 + W div 2,
@@ -74,6 +77,6 @@ struct TOptionsRect {
 TOptionsRect OptionsDialogRect(int screenWidth, int screenHeight);
 // The options file of the options commands: the Struct folder's Options.xml,
 // "Struct\Options.xml" of the current folder when the kernel is not bound.
-std::string OptionsDialogFile();
+std::string OptionsDialogFile(const TProjectSession& session);
 
 }  // namespace zo::configurator

@@ -1,6 +1,6 @@
 #include "configurator/shell/ProgramFrame.h"
 
-#include "common/KroKernelConfig.h"
+#include "configurator/link/ProjectSession.h"
 #include "configurator/shell/Options.h"
 #include "configurator/windows/CustomDockForm.h"
 #include "configurator/windows/FrameSite.h"
@@ -43,58 +43,39 @@ TCustomDockFormEx* TProgramFrame::FrameOf(const QWidget* panel) const {
     return nullptr;
 }
 
-void TProgramFrame::LoadOptions() {
-    if (!KernelOptionsPtr || !KernelOptionsPtr->LoadOptionBlock) return;
-    const std::string options = OptionsFilePath();
-    const std::string settings = SettingsPath();
-    LoadOptionBlocks(options.c_str(), settings.c_str(), GetOptionBlock, KernelOptionsPtr->LoadOptionBlock);
+void TProgramFrame::LoadOptions(const TProjectSession& session) {
+    if (!session.LoadOptionBlockSlot()) return;
+    const std::string options = OptionsFilePath(session);
+    const std::string settings = SettingsPath(session);
+    LoadOptionBlocks(options.c_str(), settings.c_str(), GetOptionBlock, session.LoadOptionBlockSlot());
 }
 
-void TProgramFrame::SaveOptions() {
-    if (!KernelOptionsPtr || !KernelOptionsPtr->SaveOptionBlock) return;
-    const std::string options = OptionsFilePath();
-    const std::string settings = SettingsPath();
-    SaveOptionBlocks(options.c_str(), settings.c_str(), GetOptionBlock, KernelOptionsPtr->SaveOptionBlock);
+void TProgramFrame::SaveOptions(const TProjectSession& session) {
+    if (!session.SaveOptionBlockSlot()) return;
+    const std::string options = OptionsFilePath(session);
+    const std::string settings = SettingsPath(session);
+    SaveOptionBlocks(options.c_str(), settings.c_str(), GetOptionBlock, session.SaveOptionBlockSlot());
 }
 
-int TProgramFrame::OpenCommandLineProject(QString& folder, QString& name) {
-    if (name.isEmpty() || !KernelOptionsPtr || !KernelOptionsPtr->OpenProject) return 1;
-    TKernelOptions& k = *KernelOptionsPtr;
-    const QString path = folder + name + kProjectExtension;
-    const int r = k.OpenProject(platform::qstringToCp1251(path).c_str());
-    if (r == 0) {
-        const char* device = k.GetDeviceFilePath ? k.GetDeviceFilePath() : "";
-        window_.setWindowTitle(ProjectCaption(folder, name, platform::cp1251ToQString(device ? device : "")));
-        window_.setWindowIconText(name + kProjectExtension);
-        return 0;
-    }
-    // The titles the project commands give a program without a project.
-    if (k.CloseProject) k.CloseProject("");
-    window_.setWindowTitle(QString::fromLatin1(kProgramCaption));
-    window_.setWindowIconText("Configurator");
-    folder.clear();
-    name.clear();
-    return r;
-}
-
-void TProgramFrame::Terminate(TLogProc log, const std::function<void()>& closeAllSchemeWindows) {
+void TProgramFrame::Terminate(TLogProc log, TProjectSession& session,
+                              const std::function<void()>& closeAllSchemeWindows) {
     if (terminated_) return;
     terminated_ = true;
     if (log) log("Terminate Application", 1);
-    if (KernelOptionsPtr && KernelOptionsPtr->CloseProject) KernelOptionsPtr->CloseProject("");
+    session.CloseForExit();
     if (closeAllSchemeWindows) closeAllSchemeWindows();
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }
 
-bool TProgramFrame::ConfirmProjectClose(const QString& projectFile) {
-    if (TerminatedBySignal() || projectFile.isEmpty() || !KernelOptionsPtr) return true;
-    if (!ProjectDiffersFromFile(projectFile)) return true;
+bool ConfirmProjectClose(TProjectSession& session) {
+    const QString projectFile = session.FilePath();
+    if (TerminatedBySignal() || projectFile.isEmpty() || !session.bound()) return true;
+    if (!session.DiffersFromFile()) return true;
     const std::string text = ZO_RU("Проект ") + "\"" + platform::qstringToCp1251(projectFile) + "\"" +
                              ZO_RU(" изменен. Сохранить изменения?");
     switch (platform::ask(text, ZO_RU("Сохранение проекта"), platform::Buttons::YesNoCancel)) {
     case platform::Answer::Yes:
-        return KernelOptionsPtr->SaveProject &&
-               KernelOptionsPtr->SaveProject(platform::qstringToCp1251(projectFile).c_str()) == 0;
+        return session.Save(projectFile) == SessionResult::Done;
     case platform::Answer::No:
         return true;
     default:

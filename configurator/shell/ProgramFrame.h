@@ -20,6 +20,13 @@ namespace zo::configurator {
 
 class TCustomDockFormEx;
 class TFrameSite;
+class TProjectSession;
+
+// Before the window closes or another project replaces the session's: when the
+// project differs from its file, asks Да/Нет/Отмена; Да saves it. false
+// when the user cancels (or the save fails). A run ended by a signal asks
+// and saves nothing.
+bool ConfirmProjectClose(TProjectSession& session);
 
 class TProgramFrame : public QObject {
     Q_OBJECT
@@ -40,25 +47,12 @@ public:
 
     // The option blocks through the kernel: loaded at the first showing, saved
     // at destruction; nothing without the kernel.
-    static void LoadOptions();
-    static void SaveOptions();
-
-    // Opens <folder><name>.hc when a name is given and the kernel is bound. On
-    // success the caption names the project and the device and the icon text
-    // is <name>.hc; on failure the project is closed, folder and name cleared,
-    // the caption "Orvanta configurator" and the icon text "Configurator".
-    // Answers the kernel's result (1 when nothing was opened).
-    int OpenCommandLineProject(QString& folder, QString& name);
+    static void LoadOptions(const TProjectSession& session);
+    static void SaveOptions(const TProjectSession& session);
 
     // As the application quits: "Terminate Application", the project closed,
     // every scheme window closed; once.
-    void Terminate(TLogProc log, const std::function<void()>& closeAllSchemeWindows);
-
-    // Before the window closes or another project replaces this one: when the
-    // project differs from its file, asks Да/Нет/Отмена; Да saves it. false
-    // when the user cancels (or the save fails). A run ended by a signal asks
-    // and saves nothing.
-    static bool ConfirmProjectClose(const QString& projectFile);
+    void Terminate(TLogProc log, TProjectSession& session, const std::function<void()>& closeAllSchemeWindows);
 
 private:
     QMainWindow& window_;

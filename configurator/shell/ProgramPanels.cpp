@@ -2,11 +2,14 @@
 
 #include "configurator/link/InspectorCallbacks.h"
 #include "configurator/link/InspectorLink.h"
+#include "configurator/link/PanelLinks.h"
+#include "configurator/link/ProjectSession.h"
 #include "configurator/link/ProjectTreeLink.h"
 #include "configurator/link/SourceLink.h"
 #include "configurator/shell/ProgramFrame.h"
 #include "configurator/windows/CustomDockForm.h"
 #include "configurator/windows/FrameSite.h"
+#include "configurator/windows/InspectorWindows.h"
 #include "configurator/windows/ObjInspect.h"
 #include "configurator/windows/ProjectForm.h"
 #include "configurator/windows/SourceForm.h"
@@ -18,9 +21,15 @@
 
 namespace zo::configurator {
 
-TProgramPanels::TProgramPanels(QWidget& window)
+TProgramPanels::TProgramPanels()
     : sourceLink_(std::make_unique<SourceLink>()), treeLink_(std::make_unique<ProjectTreeLink>()),
-      inspectorLink_(std::make_unique<InspectorLink>()) {
+      inspectorLink_(std::make_unique<InspectorLink>()), inspectors_(std::make_unique<TInspectorWindows>()) {}
+
+TProgramPanels::~TProgramPanels() { Release(); }
+
+void TProgramPanels::Create(QWidget& window) {
+    if (created_) return;
+    created_ = true;
     source_ = new TSourceForm(*sourceLink_, &window);
     project_ = new TProjectForm(*treeLink_, &window);
     inspector_ = new TObjInspect(*inspectorLink_, 0, &window);
@@ -29,36 +38,37 @@ TProgramPanels::TProgramPanels(QWidget& window)
         panel->hide();
 }
 
-TProgramPanels::~TProgramPanels() { Release(); }
-
 TSourceForm* TProgramPanels::SourceForm() const { return source_; }
 TProjectForm* TProgramPanels::ProjectForm() const { return project_; }
 TObjInspect* TProgramPanels::ObjInspect() const { return inspector_; }
 
-void TProgramPanels::Attach(TKernelOptions* kernel, TLogProc log) {
+void TProgramPanels::Attach(TProjectSession& session, TLogProc log) {
     if (inspector_) inspector_->OnLog = log;
-    kernel_ = kernel;
-    if (!kernel) return;
-    sourceLink_->setKernel(kernel);
-    inspectorLink_->setRecord(&kernel->Inspector);
-    inspectorLink_->setDialogOpener(InspectorLink::DialogsLibraryOpener(log));
-    TObjInspect::SetSharedLink(inspectorLink_.get());
-    InstallInspectorCallbacks(kernel->Inspector, TObjInspect::Handlers());
-    treeLink_->setKernel(kernel);
-    treeLink_->installHostSlot();
+    if (!session.bound()) return;
+    session_ = &session;
+    inspectors_->SetDocked(inspector_, inspectorLink_.get());
+    AttachPanelLinks(session, *sourceLink_, *treeLink_, *inspectorLink_, inspectors_->Handlers(), log);
 }
 
 void TProgramPanels::ReloadSource() {
-    if (!kernel_ || !source_) return;
+    if (!session_ || !source_) return;
     const std::string device = sourceLink_->deviceFilePath();
-    if (!device.empty()) TSourceForm::ReloadSource(device);
+    if (!device.empty()) source_->ReloadSource(device);
+}
+
+void TProgramPanels::ClearSource() {
+    if (source_) source_->ClearSourceForm();
+}
+
+void TProgramPanels::ClearReplacementLists() {
+    if (inspector_) inspector_->ClearReplacementLists();
 }
 
 void TProgramPanels::Dock(TProgramFrame& frame) {
     if (source_) frame.DockPanel(source_, frame.FrameSiteLeft);
     if (project_) frame.DockPanel(project_, frame.FrameSiteLeft);
-    if (kernel_ && inspector_ && kernel_->GetStructFolder) {
-        std::string folder = kernel_->GetStructFolder() ? kernel_->GetStructFolder() : "";
+    if (session_ && inspector_) {
+        std::string folder = session_->FolderText(KernelFolder::Struct);
         while (folder.size() > 1 && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
         if (!folder.empty()) inspector_->LoadGlobalLists(folder);
     }
@@ -79,8 +89,8 @@ void TProgramPanels::Release() {
     // The kernel may still call the inspector's callbacks and ask for the tree
     // while it closes: they answer that nothing is there.
     RemoveInspectorCallbacks();
-    TObjInspect::DestroyFloating();
-    TObjInspect::SetSharedLink(nullptr);
+    inspectors_->DestroyFloating();
+    inspectors_->SetDocked(nullptr, nullptr);
     // Each panel goes with the frame it was docked in.
     for (QWidget* panel : {static_cast<QWidget*>(source_), static_cast<QWidget*>(project_),
                            static_cast<QWidget*>(inspector_)}) {
@@ -88,11 +98,8 @@ void TProgramPanels::Release() {
         if (auto* frame = qobject_cast<TCustomDockFormEx*>(panel->parentWidget())) delete frame;
         else delete panel;
     }
-    sourceLink_->setKernel(nullptr);
-    treeLink_->setKernel(nullptr);
-    inspectorLink_->setRecord(nullptr);
-    inspectorLink_->setDialogOpener({});
-    kernel_ = nullptr;
+    DetachPanelLinks(*sourceLink_, *treeLink_, *inspectorLink_);
+    session_ = nullptr;
 }
 
 }  // namespace zo::configurator

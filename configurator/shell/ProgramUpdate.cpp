@@ -3,11 +3,10 @@
 #include "common/abi/ConnectOptions.h"
 #include "configurator/link/KroConnect.h"
 #include "configurator/link/KroLog.h"
-#include "configurator/link/ProgramFolders.h"
 #include "configurator/shell/MenuXml.h"
 #include "configurator/shell/MessageDlgWithCaptions.h"
 #include "configurator/shell/Options.h"
-#include "configurator/shell/Web.h"
+#include "platform/Web.h"
 #include "platform/Cp1251.h"
 #include "platform/Paths.h"
 #include "platform/UiServices.h"
@@ -62,8 +61,8 @@ double DaysSince1899(int64_t unixSeconds) {
     return double(kEpochOffsetDays) + double(localSeconds) / 86400.0;
 }
 
-TProgramUpdate::TProgramUpdate(TKernelLink& kernel, std::function<void(int, const QString&)> status, QObject* parent)
-    : QObject(parent), kernel_(kernel), status_(std::move(status)) {
+TProgramUpdate::TProgramUpdate(TProjectSession& session, std::function<void(int, const QString&)> status, QObject* parent)
+    : QObject(parent), session_(session), status_(std::move(status)) {
     token_ = platform::RegisterMessageWindow(this, [this](uint32_t message, intptr_t wParam, intptr_t) {
         if (message == kConnectNotifyMessage) UpdateComplit(wParam);
     });
@@ -72,7 +71,7 @@ TProgramUpdate::TProgramUpdate(TKernelLink& kernel, std::function<void(int, cons
 TProgramUpdate::~TProgramUpdate() { platform::UnregisterMessageWindow(token_); }
 
 std::string TProgramUpdate::UpdateListFile() const {
-    const std::string folder = KernelProgramFolder(kernel_);
+    const std::string folder = session_.FolderText(KernelFolder::Program);
     return folder.empty() ? std::string() : folder + "\\Update\\update.xml";
 }
 
@@ -83,7 +82,7 @@ bool TProgramUpdate::StartConnectSession() {
     TConnectSettings s = fetchSettings();
     s.WindowHandle = token_;
     s.NotifyMessage = kConnectNotifyMessage;
-    const std::string folder = KernelProgramFolder(kernel_);
+    const std::string folder = session_.FolderText(KernelFolder::Program);
     setField(s.ProgramFolder, folder);
     setField(s.UpdateFolder, folder.empty() ? std::string() : folder + "\\Update");
     setField(s.TargetName, kProgramTarget);
@@ -142,7 +141,7 @@ void TProgramUpdate::UpdateClick(QAction* sender) {
 void TProgramUpdate::OpenUpdateXMLClick() {
     const std::string list = UpdateListFile();
     if (list.empty()) return;
-    OpenUrlInBrowser(QUrl::fromLocalFile(QString::fromStdString(platform::nativePath(list))).toString());
+    platform::OpenUrlInBrowser(QUrl::fromLocalFile(QString::fromStdString(platform::nativePath(list))).toString());
 }
 
 void TProgramUpdate::UpdateComplit(intptr_t kind) {

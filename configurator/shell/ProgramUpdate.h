@@ -6,7 +6,7 @@
 // as a queued call through the window token it registers (platform/WindowMessages.h).
 
 #include "common/abi/ConnectSettings.h"
-#include "configurator/link/KernelLink.h"
+#include "configurator/link/ProjectSession.h"
 
 #include <QObject>
 #include <QString>
@@ -24,7 +24,7 @@ class TProgramUpdate : public QObject {
     Q_OBJECT
 public:
     // status writes a status-bar panel (panel 3 shows the connection state).
-    TProgramUpdate(TKernelLink& kernel, std::function<void(int panel, const QString& text)> status,
+    TProgramUpdate(TProjectSession& session, std::function<void(int panel, const QString& text)> status,
                    QObject* parent = nullptr);
     ~TProgramUpdate() override;
 
@@ -49,7 +49,7 @@ public:
 private:
     void startTarget(const std::string& target);
 
-    TKernelLink& kernel_;
+    TProjectSession& session_;
     std::function<void(int, const QString&)> status_;
     uint32_t token_ = 0;
     bool asking_ = false;  // a question of UpdateComplit is open

@@ -1,32 +1,30 @@
 #include "configurator/shell/ProjectCommands.h"
 
 #include "common/abi/NewProjectData.h"
-#include "common/abi/SheetRecord.h"
+#include "configurator/link/HostSlots.h"
 #include "configurator/link/KroDialogs.h"
 #include "configurator/link/KroLog.h"
+#include "configurator/link/ProjectSession.h"
+#include "configurator/shell/Actions.h"
 #include "configurator/shell/InputWithFileListDialog.h"
-#include "configurator/shell/MainForm.h"
 #include "configurator/shell/ProgramFrame.h"
+#include "configurator/shell/ProgramPanels.h"
 #include "configurator/shell/RecentFiles.h"
 #include "configurator/shell/StartUp.h"
-#include "configurator/shell/Web.h"
-#include "configurator/windows/ObjInspect.h"
+#include "platform/Web.h"
 #include "configurator/windows/SchemForm.h"
-#include "configurator/windows/SourceForm.h"
 #include "platform/Cp1251.h"
 #include "platform/DialogHook.h"
 #include "platform/Paths.h"
 #include "platform/UiServices.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QMenuBar>
 #include <QUrl>
 
 #include <cstring>
@@ -38,11 +36,6 @@ namespace {
 constexpr int kProjectNameMax = 60;
 const char kQ = '"';
 
-// A kernel path as the file system takes it.
-QString native(const char* text) {
-    return text ? QString::fromStdString(platform::nativePath(text)) : QString();
-}
-
 std::string cp(const QString& text) { return platform::qstringToCp1251(text); }
 
 QString withSeparator(QString folder) {
@@ -50,29 +43,10 @@ QString withSeparator(QString folder) {
     return folder;
 }
 
-// The element library window shows the device's library (nothing without that window).
-void reloadSource(const char* device) {
-    if (device) TSourceForm::ReloadSource(device);
-}
-void clearSource() { TSourceForm::ClearSourceForm(); }
-
-// Description files may have changed since the docked inspector read their lists.
-void clearReplacementLists() {
-    if (TObjInspect* inspector = TObjInspect::Docked()) inspector->ClearReplacementLists();
-}
-
 // An item of its own (its own enabled state) that triggers the window's action.
 QAction* proxyItem(QMenu& menu, QAction* action) {
     QAction* item = menu.addAction(action->icon(), action->text(), action, &QAction::trigger);
     return item;
-}
-
-// The menu of the bar with this object name, added with the caption when missing.
-QMenu* barMenu(QMenuBar* bar, const char* objectName, const char* caption) {
-    if (auto* menu = bar->findChild<QMenu*>(QString::fromLatin1(objectName), Qt::FindDirectChildrenOnly)) return menu;
-    QMenu* menu = bar->addMenu(QString::fromUtf8(caption));
-    menu->setObjectName(objectName);
-    return menu;
 }
 
 // The open and save choosers: non-native, run through the dialog hook.
@@ -93,14 +67,6 @@ QString chooseFile(QWidget* owner, bool save, const QString& title, const QStrin
 }
 
 void log(const std::string& text, uint8_t level) { WriteLog(text.c_str(), level); }
-
-// The name of a kernel sheet record (empty for none).
-QString sheetName(const TSheetRecord* sheet) {
-    if (!sheet) return {};
-    char name[sizeof sheet->Name + 1] = {};
-    std::memcpy(name, sheet->Name, sizeof sheet->Name);
-    return TKernelLink::text(name);
-}
 
 }  // namespace
 
@@ -123,59 +89,43 @@ std::string ProjectNameError(const std::string& name) {
     return {};
 }
 
-QString OpenProjectFile(const TMainForm& form) {
-    if (form.OpenProjectName.isEmpty()) return {};
-    return form.OpenProjectFolder + form.OpenProjectName + kProjectExtension;
-}
 
-TProjectCommands::TProjectCommands(TMainForm& form) : QObject(&form), form_(form) {
+TProjectCommands::TProjectCommands(TProjectSession& session, TActions& actions, IHostServices& host,
+                                   TProgramPanels& panels, QMdiArea& area, QWidget& window, QMenu& fileMenu,
+                                   QMenu& projectMenu)
+    : QObject(&window), session_(session), actions_(actions), host_(host), panels_(panels), area_(area),
+      window_(window), fileMenu_(fileMenu), projectMenu_(projectMenu) {
     setObjectName("ProjectCommands");
-    const std::pair<const char*, void (TProjectCommands::*)()> handlers[] = {
-        {"NewProject", &TProjectCommands::NewProjectExecute},
-        {"OpenProject", &TProjectCommands::OpenProjectExecute},
-        {"SaveProject", &TProjectCommands::SaveProjectExecute},
-        {"SaveProjectAs", &TProjectCommands::SaveProjectAsExecute},
-        {"CloseProject", &TProjectCommands::CloseProjectExecute},
-        {"ProjectAddList", &TProjectCommands::ProjectAddListExecute},
-        {"ProjectParam", &TProjectCommands::ProjectParamExecute},
-        {"ScalePl", &TProjectCommands::ScalePlExecute},
-        {"ScaleMi", &TProjectCommands::ScaleMiExecute},
-        {"Scale100", &TProjectCommands::Scale100Execute},
+    const std::pair<ActionId, void (TProjectCommands::*)()> handlers[] = {
+        {ActionId::NewProject, &TProjectCommands::NewProjectExecute},
+        {ActionId::OpenProject, &TProjectCommands::OpenProjectExecute},
+        {ActionId::SaveProject, &TProjectCommands::SaveProjectExecute},
+        {ActionId::SaveProjectAs, &TProjectCommands::SaveProjectAsExecute},
+        {ActionId::CloseProject, &TProjectCommands::CloseProjectExecute},
+        {ActionId::ProjectAddList, &TProjectCommands::ProjectAddListExecute},
+        {ActionId::ProjectParam, &TProjectCommands::ProjectParamExecute},
+        {ActionId::ScalePl, &TProjectCommands::ScalePlExecute},
+        {ActionId::ScaleMi, &TProjectCommands::ScaleMiExecute},
+        {ActionId::Scale100, &TProjectCommands::Scale100Execute},
     };
-    for (const auto& [name, handler] : handlers)
-        if (QAction* a = form_.action(name)) connect(a, &QAction::triggered, this, handler);
-    fileMenu_ = barMenu(form_.menuBar(), "Files", "Файл");
-    connect(fileMenu_, &QMenu::aboutToShow, this, [this] { FilesClick(*fileMenu_); });
-    projectMenu_ = barMenu(form_.menuBar(), "project1", "Проект");
-    connect(projectMenu_, &QMenu::aboutToShow, this, [this] { project1Click(*projectMenu_); });
-    FilesClick(*fileMenu_);
-    project1Click(*projectMenu_);
+    for (const auto& [id, handler] : handlers) actions_.Connect(id, this, [this, handler] { (this->*handler)(); });
+    connect(&fileMenu_, &QMenu::aboutToShow, this, [this] { FilesClick(fileMenu_); });
+    connect(&projectMenu_, &QMenu::aboutToShow, this, [this] { project1Click(projectMenu_); });
+    FilesClick(fileMenu_);
+    project1Click(projectMenu_);
 }
 
 void TProjectCommands::setProgramFolderCurrent() {
-    TKernelOptions* k = form_.kernel().record();
-    if (k && k->GetProgramFolder) QDir::setCurrent(native(k->GetProgramFolder()));
-}
-
-void TProjectCommands::showNoProjectTitles() {
-    form_.setWindowTitle(QString::fromLatin1(kProgramCaption));
-    form_.setWindowIconText("Configurator");
-}
-
-void TProjectCommands::setProjectTitles(const QString& pathShown) {
-    TKernelOptions* k = form_.kernel().record();
-    const QString device = TKernelLink::text(k && k->GetDeviceFilePath ? k->GetDeviceFilePath() : nullptr);
-    form_.setWindowTitle(QString::fromLatin1(kProgramCaption) + " - " + pathShown + "  (device: " +
-                         QString::fromStdString(platform::fileNameOf(cp(device))) + ")");
-    form_.setWindowIconText(form_.OpenProjectName + kProjectExtension);
+    const QString folder = session_.FolderPath(KernelFolder::Program);
+    if (!folder.isEmpty()) QDir::setCurrent(folder);
 }
 
 bool TProjectCommands::confirmDrop() {
-    if (form_.OpenProjectName.isEmpty()) return true;
-    if (!form_.OpenProjectFolder.isEmpty()) return TProgramFrame::ConfirmProjectClose(OpenProjectFile(form_));
+    if (!session_.IsOpen()) return true;
+    if (!session_.Folder().isEmpty()) return ConfirmProjectClose(session_);
     // A project never saved has no file to compare with: it is unsaved work.
-    if (TerminatedBySignal() || !form_.kernel().bound()) return true;
-    const std::string text = ZO_RU("Проект ") + kQ + cp(form_.OpenProjectName) + kQ +
+    if (TerminatedBySignal() || !session_.bound()) return true;
+    const std::string text = ZO_RU("Проект ") + kQ + cp(session_.Name()) + kQ +
                              ZO_RU(" изменен. Сохранить изменения?");
     switch (platform::ask(text, ZO_RU("Сохранение проекта"), platform::Buttons::YesNoCancel)) {
     case platform::Answer::Yes: return saveProject();
@@ -188,9 +138,7 @@ bool TProjectCommands::confirmDrop() {
 // New, open, save, close
 
 void TProjectCommands::NewProjectExecute() {
-    TKernelOptions* k = form_.kernel().record();
-    clearReplacementLists();
-    form_.OpenProjectFolder.clear();
+    panels_.ClearReplacementLists();
     TNewProjectData data{};
     const std::string proposed = cp(ProposedProjectName(QDir::current().filePath("Project")));
     std::strncpy(data.ProjectName, proposed.c_str(), sizeof data.ProjectName - 1);
@@ -198,7 +146,7 @@ void TProjectCommands::NewProjectExecute() {
     std::string device;
     {
         ScopedDialogsLibrary dialogs("\\System", &WriteLog);
-        if (CallOpenDialogOfType(form_.window(), "TNewConfiguratorProject", &data) >= 1) {
+        if (CallOpenDialogOfType(window_.window(), "TNewConfiguratorProject", &data) >= 1) {
             name.assign(data.ProjectName, strnlen(data.ProjectName, sizeof data.ProjectName));
             device.assign(data.DeviceFile, strnlen(data.DeviceFile, sizeof data.DeviceFile));
         } else if (InputWithFileListDialog(ZO_RU("Новый проект"), ZO_RU("Имя проекта:"), ZO_RU("Устройство:"),
@@ -207,76 +155,59 @@ void TProjectCommands::NewProjectExecute() {
             device.clear();
         }
     }
-    if (name.empty() || device.empty() || !k || !k->NewProject) {
-        form_.UpdateActionStates();
+    if (name.empty() || device.empty() || !session_.bound()) {
+        host_.UpdateActionStates();
         return;
     }
     if (const std::string error = ProjectNameError(name); !error.empty()) {
         platform::showMessage(error, ZO_RU("Новый проект"), platform::MessageKind::Error);
-        form_.UpdateActionStates();
+        host_.UpdateActionStates();
         return;
     }
-    if (k->NewProject(name.c_str(), device.c_str()) == 0) {
+    if (session_.New(name, device) == SessionResult::Done) {
         platform::showMessage(ZO_RU("Проект ") + name + ZO_RU(" создан."));
-        form_.OpenProjectFolder.clear();
-        form_.OpenProjectName = platform::cp1251ToQString(name);
-        setProjectTitles(form_.OpenProjectName);
-        reloadSource(k->GetDeviceFilePath ? k->GetDeviceFilePath() : nullptr);
-        if (k->AddSheet) k->AddSheet();
+        session_.AddSheet();
     }
-    form_.UpdateActionStates();
+    host_.UpdateActionStates();
 }
 
-bool TProjectCommands::openNamedProject(bool programFolderCurrent) {
-    TKernelOptions* k = form_.kernel().record();
-    const QString path = OpenProjectFile(form_);
-    const int r = k && k->OpenProject ? k->OpenProject(cp(path).c_str()) : -1;
-    if (r != 0) {
-        log(ZO_RU("Ошибка открытия проекта ") + kQ + cp(path) + kQ, LogLevel::Error);
-        if (k && k->CloseProject) k->CloseProject("");
-        form_.OpenProjectFolder.clear();
-        form_.OpenProjectName.clear();
-        showNoProjectTitles();
+void TProjectCommands::closeForOpen() {
+    session_.Close();
+    panels_.ClearSource();
+}
+
+bool TProjectCommands::openProject(const QString& path, bool programFolderCurrent) {
+    if (!session_.bound()) {
+        session_.Assign({}, {});
         return false;
     }
-    setProjectTitles(path);
+    if (session_.Open(path) != SessionResult::Done) {
+        log(ZO_RU("Ошибка открытия проекта ") + kQ + cp(TProjectSession::ProjectFileOf(path)) + kQ, LogLevel::Error);
+        return false;
+    }
     if (programFolderCurrent) setProgramFolderCurrent();
-    reloadSource(k->GetDeviceFilePath ? k->GetDeviceFilePath() : nullptr);
     return true;
 }
 
 void TProjectCommands::OpenProjectExecute() {
-    TKernelOptions* k = form_.kernel().record();
-    const QString folder = native(k && k->GetProjectFolder ? k->GetProjectFolder() : nullptr);
+    const QString folder = session_.FolderPath(KernelFolder::Project);
     const QString title = QString::fromUtf8("Открытие проекта ") + kQ + kProgramCaption + kQ;
-    const QString file = chooseFile(&form_, false, title, folder, {});
+    const QString file = chooseFile(&window_, false, title, folder, {});
     setProgramFolderCurrent();
     // Cancel leaves the open project (if any) as it was, in the program and the kernel.
     if (file.isEmpty() || !confirmDrop()) {
-        form_.UpdateActionStates();
+        host_.UpdateActionStates();
         return;
     }
-    clearReplacementLists();
-    if (!form_.OpenProjectName.isEmpty()) {
-        if (k && k->CloseProject) k->CloseProject(cp(OpenProjectFile(form_)).c_str());
-        clearSource();
-    }
-    const QFileInfo info(file);
-    form_.OpenProjectFolder = withSeparator(info.absolutePath());
-    form_.OpenProjectName = info.completeBaseName();
-    if (k) openNamedProject(true);
-    else {
-        form_.OpenProjectFolder.clear();
-        form_.OpenProjectName.clear();
-    }
+    panels_.ClearReplacementLists();
+    if (session_.IsOpen()) closeForOpen();
+    openProject(file, true);
     setProgramFolderCurrent();
-    form_.UpdateActionStates();
+    host_.UpdateActionStates();
 }
 
 bool TProjectCommands::saveTo(const QString& path) {
-    TKernelOptions* k = form_.kernel().record();
-    const int r = k->SaveProject ? k->SaveProject(cp(path).c_str()) : -1;
-    if (r != 0) {
+    if (session_.Save(path) != SessionResult::Done) {
         platform::showMessage(ZO_RU("Не удалось сохранить проект ") + kQ + cp(path) + kQ,
                               ZO_RU("Сохранение проекта"), platform::MessageKind::Error);
         return false;
@@ -286,122 +217,88 @@ bool TProjectCommands::saveTo(const QString& path) {
 }
 
 bool TProjectCommands::saveProject() {
-    TKernelOptions* k = form_.kernel().record();
-    if (!k || form_.OpenProjectName.isEmpty()) return false;
-    QString folder = form_.OpenProjectFolder;
+    if (!session_.bound() || !session_.IsOpen()) return false;
+    QString folder = session_.Folder();
     if (folder.isEmpty()) {
-        folder = withSeparator(native(k->GetProjectFolder ? k->GetProjectFolder() : nullptr));
+        folder = withSeparator(session_.FolderPath(KernelFolder::Project));
         // A project never saved does not silently replace a file of the same name.
-        const QString path = folder + form_.OpenProjectName + kProjectExtension;
+        const QString path = folder + session_.Name() + kProjectExtension;
         if (QFileInfo::exists(path) &&
             platform::ask(ZO_RU("Файл ") + kQ + cp(path) + kQ + ZO_RU(" уже существует. Заменить его?"),
                           ZO_RU("Сохранение проекта"), platform::Buttons::YesNo) != platform::Answer::Yes)
             return false;
     }
-    const QString path = folder + form_.OpenProjectName + kProjectExtension;
-    if (!saveTo(path)) return false;
-    form_.OpenProjectFolder = folder;
-    setProjectTitles(path);
-    return true;
+    return saveTo(folder + session_.Name() + kProjectExtension);
 }
 
 void TProjectCommands::SaveProjectExecute() {
     saveProject();
-    form_.UpdateActionStates();
+    host_.UpdateActionStates();
 }
 
 void TProjectCommands::SaveProjectAsExecute() {
-    TKernelOptions* k = form_.kernel().record();
-    const QString programFolder = native(k && k->GetProgramFolder ? k->GetProgramFolder() : nullptr);
+    const QString programFolder = session_.FolderPath(KernelFolder::Program);
     const QString title = QString::fromUtf8("Сохранение проекта ") + kQ + kProgramCaption + kQ;
-    const QString file = chooseFile(&form_, true, title, withSeparator(programFolder) + "Project",
-                                    form_.OpenProjectName + kProjectExtension);
-    if (!file.isEmpty() && k) {
+    const QString file = chooseFile(&window_, true, title, withSeparator(programFolder) + "Project",
+                                    session_.Name() + kProjectExtension);
+    if (!file.isEmpty() && session_.bound()) {
         setProgramFolderCurrent();
-        const QFileInfo info(file);
-        const QString folder = withSeparator(info.absolutePath());
-        const QString name = info.completeBaseName();
-        if (const std::string error = ProjectNameError(cp(name)); !error.empty()) {
+        const QString path = TProjectSession::ProjectFileOf(file);
+        if (const std::string error = ProjectNameError(cp(QFileInfo(file).completeBaseName())); !error.empty())
             platform::showMessage(error, ZO_RU("Сохранение проекта"), platform::MessageKind::Error);
-        } else if (saveTo(folder + name + kProjectExtension)) {
-            form_.OpenProjectFolder = folder;
-            form_.OpenProjectName = name;
-            setProjectTitles(folder + name + kProjectExtension);
-        }
+        else
+            saveTo(path);
     }
-    if (k) setProgramFolderCurrent();
-    form_.UpdateActionStates();
+    if (session_.bound()) setProgramFolderCurrent();
+    host_.UpdateActionStates();
 }
 
 void TProjectCommands::CloseProjectExecute() {
-    TKernelOptions* k = form_.kernel().record();
-    if (k && (!form_.OpenProjectName.isEmpty() || !form_.OpenProjectFolder.isEmpty())) {
+    if (session_.bound() && (session_.IsOpen() || !session_.Folder().isEmpty())) {
         if (!confirmDrop()) {
-            form_.UpdateActionStates();
+            host_.UpdateActionStates();
             return;
         }
-        clearReplacementLists();
-        const QString path = form_.OpenProjectFolder + form_.OpenProjectName + kProjectExtension;
-        if (k->CloseProject) k->CloseProject(cp(path).c_str());
+        panels_.ClearReplacementLists();
+        const QString path = session_.Folder() + session_.Name() + kProjectExtension;
+        const bool saved = !session_.Folder().isEmpty();
+        session_.Close();
         // A project never saved has no file to remember.
-        if (!form_.OpenProjectFolder.isEmpty())
-            AddRecentFile(platform::RegistryRoot::CurrentUser, kClosedProjectsKey, cp(path));
-        form_.OpenProjectFolder.clear();
-        form_.OpenProjectName.clear();
-        showNoProjectTitles();
+        if (saved) AddRecentFile(platform::RegistryRoot::CurrentUser, kClosedProjectsKey, cp(path));
     }
-    clearSource();
-    form_.UpdateActionStates();
+    panels_.ClearSource();
+    host_.UpdateActionStates();
 }
 
 void TProjectCommands::FastOpenPrjClick(int tag) {
-    TKernelOptions* k = form_.kernel().record();
     const std::string path = GetRecentFile(platform::RegistryRoot::CurrentUser, kClosedProjectsKey, tag);
     if (path.empty()) return;
     if (!confirmDrop()) return;
-    clearReplacementLists();
-    if (!form_.OpenProjectName.isEmpty() || !form_.OpenProjectFolder.isEmpty()) {
-        if (k && k->CloseProject) k->CloseProject(cp(OpenProjectFile(form_)).c_str());
-        clearSource();
-    }
-    const QFileInfo info(QString::fromStdString(platform::nativePath(path)));
-    form_.OpenProjectFolder = withSeparator(info.absolutePath());
-    form_.OpenProjectName = info.completeBaseName();
-    if (k) openNamedProject(false);
-    else {
-        form_.OpenProjectFolder.clear();
-        form_.OpenProjectName.clear();
-    }
-    form_.UpdateActionStates();
+    panels_.ClearReplacementLists();
+    if (session_.IsOpen() || !session_.Folder().isEmpty()) closeForOpen();
+    openProject(QString::fromStdString(platform::nativePath(path)), false);
+    host_.UpdateActionStates();
 }
 
 // ---------------------------------------------------------------------------------------------
 // Sheets, header, zoom
 
-void TProjectCommands::ProjectAddListExecute() {
-    TKernelOptions* k = form_.kernel().record();
-    if (k && k->AddSheet) k->AddSheet();
-}
+void TProjectCommands::ProjectAddListExecute() { session_.AddSheet(); }
 
-void TProjectCommands::ProjectParamExecute() {
-    TKernelOptions* k = form_.kernel().record();
-    if (k && k->EditProjectHeader) k->EditProjectHeader();
-}
+void TProjectCommands::ProjectParamExecute() { session_.EditProjectHeader(); }
 
 namespace {
-TSchemForm* activeSchemForm(TMainForm& form) {
-    return qobject_cast<TSchemForm*>(form.mdiArea()->activeSubWindow());
-}
+TSchemForm* activeSchemForm(QMdiArea& area) { return qobject_cast<TSchemForm*>(area.activeSubWindow()); }
 }  // namespace
 
 void TProjectCommands::ScalePlExecute() {
-    if (TSchemForm* f = activeSchemForm(form_)) f->ScalePlus();
+    if (TSchemForm* f = activeSchemForm(area_)) f->ScalePlus();
 }
 void TProjectCommands::ScaleMiExecute() {
-    if (TSchemForm* f = activeSchemForm(form_)) f->ScaleMinus();
+    if (TSchemForm* f = activeSchemForm(area_)) f->ScaleMinus();
 }
 void TProjectCommands::Scale100Execute() {
-    if (TSchemForm* f = activeSchemForm(form_)) f->Scale100();
+    if (TSchemForm* f = activeSchemForm(area_)) f->Scale100();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -409,17 +306,17 @@ void TProjectCommands::Scale100Execute() {
 
 void TProjectCommands::FilesClick(QMenu& menu) {
     menu.clear();
-    const bool open = !form_.OpenProjectName.isEmpty();
-    QAction* neu = proxyItem(menu, form_.action("NewProject"));
-    QAction* opn = proxyItem(menu, form_.action("OpenProject"));
+    const bool open = session_.IsOpen();
+    QAction* neu = proxyItem(menu, actions_[ActionId::NewProject]);
+    QAction* opn = proxyItem(menu, actions_[ActionId::OpenProject]);
     neu->setObjectName("FileNewProject");
     opn->setObjectName("FileOpenProject");
     neu->setEnabled(!open);
     opn->setEnabled(!open);
-    menu.addAction(form_.action("CloseProject"));
+    menu.addAction(actions_[ActionId::CloseProject]);
     menu.addSeparator();
-    menu.addAction(form_.action("SaveProject"));
-    menu.addAction(form_.action("SaveProjectAs"));
+    menu.addAction(actions_[ActionId::SaveProject]);
+    menu.addAction(actions_[ActionId::SaveProjectAs]);
     menu.addSeparator();
     using platform::RegistryRoot;
     if (!GetRecentFile(RegistryRoot::CurrentUser, kClosedProjectsKey, 0).empty()) {
@@ -434,7 +331,7 @@ void TProjectCommands::FilesClick(QMenu& menu) {
         }
         menu.addSeparator();
     }
-    QAction* quit = menu.addAction(QString::fromUtf8("Выход"), &form_, &QWidget::close);
+    QAction* quit = menu.addAction(QString::fromUtf8("Выход"), &window_, &QWidget::close);
     quit->setObjectName("FileExit");
 }
 
@@ -442,30 +339,27 @@ void TProjectCommands::project1Click(QMenu& menu) {
     menu.clear();
     // The submenus of the last opening go with their items.
     for (QMenu* sub : menu.findChildren<QMenu*>(Qt::FindDirectChildrenOnly)) delete sub;
-    TKernelOptions* k = form_.kernel().record();
-    const bool open = !form_.OpenProjectName.isEmpty();
-    QAction* add = proxyItem(menu, form_.action("ProjectAddList"));
+    const bool open = session_.IsOpen();
+    QAction* add = proxyItem(menu, actions_[ActionId::ProjectAddList]);
     add->setObjectName("ProjectMenuAddList");
     add->setEnabled(open);
-    if (open && k) {
-        const int sheets = k->GetSheetCount ? int(k->GetSheetCount() & 0xFFFF) : 0;
+    if (open && session_.bound()) {
+        const int sheets = session_.SheetCount();
         if (sheets > 0) {
             QMenu* sub = menu.addMenu(QString::fromUtf8("Схемы"));
             sub->setObjectName("Shems");
             for (int i = 0; i < sheets; ++i) {
-                TSheetRecord* sheet = k->GetSheet ? k->GetSheet(i) : nullptr;
-                const QString name = sheetName(sheet);
-                QAction* item = sub->addAction(name);
+                QAction* item = sub->addAction(session_.SheetName(i));
                 item->setData(i);
                 connect(item, &QAction::triggered, this, [this, i] { OpenShemClick(i); });
             }
         }
-        const int files = k->LibraryFileCount ? k->LibraryFileCount() : 0;
+        const int files = session_.LibraryFileCount();
         if (files > 0) {
             QMenu* sub = menu.addMenu(QString::fromUtf8("Описание FBD"));
             sub->setObjectName("LibraryFiles");
             for (int i = 0; i < files; ++i) {
-                QAction* item = sub->addAction(TKernelLink::text(k->GetLibraryFile ? k->GetLibraryFile(i) : nullptr));
+                QAction* item = sub->addAction(session_.LibraryFile(i));
                 item->setData(i);
                 connect(item, &QAction::triggered, this, [this, i] { OpenXMLClick(i); });
             }
@@ -474,42 +368,37 @@ void TProjectCommands::project1Click(QMenu& menu) {
     menu.addSeparator();
     QMenu* config = menu.addMenu(QString::fromUtf8("Конфигурация"));
     config->setObjectName("Configuration");
-    config->addAction(form_.action("ProjectCreateCFG"));
-    config->addAction(form_.action("ProjectUpload"));
-    if (QAction* a = form_.action("ProjectOpenUpload")) config->addAction(a);
-    if (k && k->GetDeviceProgram && std::strcmp(k->GetDeviceProgram(), "VT_win.exe") == 0) {
+    config->addAction(actions_[ActionId::ProjectCreateCFG]);
+    config->addAction(actions_[ActionId::ProjectUpload]);
+    config->addAction(actions_[ActionId::ProjectOpenUpload]);
+    if (session_.DeviceProgramText() == "VT_win.exe") {
         config->addSeparator();
-        config->addAction(form_.action("ProjectRunUpload"));
-        config->addAction(form_.action("ProjectStopUpload"));
+        config->addAction(actions_[ActionId::ProjectRunUpload]);
+        config->addAction(actions_[ActionId::ProjectStopUpload]);
     }
     menu.addSeparator();
-    QAction* param = proxyItem(menu, form_.action("ProjectParam"));
+    QAction* param = proxyItem(menu, actions_[ActionId::ProjectParam]);
     param->setObjectName("ProjectMenuParam");
     param->setEnabled(open);
 }
 
 void TProjectCommands::OpenShemClick(int tag) {
-    TKernelOptions* k = form_.kernel().record();
-    if (!k || !k->GetSheet || !k->OpenSheetWindow) return;
-    const QString name = sheetName(k->GetSheet(int16_t(tag)));
-    k->OpenSheetWindow(cp(name).c_str());
+    if (!session_.bound()) return;
+    session_.OpenSheetWindow(session_.SheetName(tag));
 }
 
 namespace {
 // A local file in the desktop's browser.
-void openUrl(const QString& path) { OpenUrlInBrowser(QUrl::fromLocalFile(path).toString()); }
+void openUrl(const QString& path) {
+    if (!path.isEmpty()) platform::OpenUrlInBrowser(QUrl::fromLocalFile(path).toString());
+}
 }  // namespace
 
 void TProjectCommands::OpenXMLClick(int tag) {
-    TKernelOptions* k = form_.kernel().record();
-    if (!k || !k->GetProgramFolder || !k->GetLibraryFile) return;
-    openUrl(QString::fromStdString(platform::nativePath(std::string(k->GetProgramFolder()) + k->GetLibraryFile(tag))));
+    if (session_.LibraryFile(tag).isEmpty()) return;
+    openUrl(session_.ProgramPath(cp(session_.LibraryFile(tag))));
 }
 
-void TProjectCommands::OpenUpdateXMLClick() {
-    TKernelOptions* k = form_.kernel().record();
-    if (!k || !k->GetProgramFolder) return;
-    openUrl(QString::fromStdString(platform::nativePath(std::string(k->GetProgramFolder()) + "\\Update\\Update.xml")));
-}
+void TProjectCommands::OpenUpdateXMLClick() { openUrl(session_.ProgramPath("\\Update\\Update.xml")); }
 
 }  // namespace zo::configurator

@@ -3,7 +3,7 @@
 // the File and Project menus rebuilt at each opening, the recent projects,
 // the sheet and library-file items, the zoom of the active scheme window, a
 // new sheet and the project header. They reach the kernel only through the
-// window's kernel link and do nothing with it while it is unbound.
+// project session and do nothing with it while it is unbound.
 
 #include <QObject>
 #include <QString>
@@ -11,11 +11,16 @@
 #include <functional>
 #include <string>
 
+class QMdiArea;
 class QMenu;
+class QWidget;
 
 namespace zo::configurator {
 
-class TMainForm;
+class IHostServices;
+class TActions;
+class TProgramPanels;
+class TProjectSession;
 
 // "Project" + the first N from 1 for which <folder>/Project<N>.hc does not exist.
 QString ProposedProjectName(const QString& projectFolder);
@@ -27,10 +32,11 @@ std::string ProjectNameError(const std::string& name);
 class TProjectCommands : public QObject {
     Q_OBJECT
 public:
-    // Connects the commands to the window's actions and fills the menus
-    // "Файл" (object name "Files") and "Проект" ("project1") of its menu bar,
-    // adding them when the bar has none yet.
-    explicit TProjectCommands(TMainForm& form);
+    // Connects the commands to their actions and fills the two menus "Файл"
+    // and "Проект" at each opening. The zoom commands act on the active child
+    // of area; dialogs are owned by window.
+    TProjectCommands(TProjectSession& session, TActions& actions, IHostServices& host, TProgramPanels& panels,
+                     QMdiArea& area, QWidget& window, QMenu& fileMenu, QMenu& projectMenu);
 
     void NewProjectExecute();
     void OpenProjectExecute();
@@ -50,31 +56,30 @@ public:
     void OpenXMLClick(int tag);
     void OpenUpdateXMLClick();
 
-    QMenu* fileMenu() const { return fileMenu_; }
-    QMenu* projectMenu() const { return projectMenu_; }
-
-    // Both titles of a program without a project.
-    void showNoProjectTitles();
+    QMenu* fileMenu() const { return &fileMenu_; }
+    QMenu* projectMenu() const { return &projectMenu_; }
 
 private:
-    // Opens OpenProjectFolder + OpenProjectName + ".hc" (open and fast open);
-    // false (and no project) on failure.
-    bool openNamedProject(bool programFolderCurrent);
+    // Opens path (open and fast open); false (and no project) on failure.
+    bool openProject(const QString& path, bool programFolderCurrent);
+    // The open project closed before another is opened.
+    void closeForOpen();
     // Save: to the project's file, or (never saved) into the kernel's project
     // folder, asking before it replaces a file there; false when not saved.
     bool saveProject();
     // Saves to path; a failure is reported and changes nothing else.
     bool saveTo(const QString& path);
-    void setProjectTitles(const QString& pathShown);
     bool confirmDrop();
     void setProgramFolderCurrent();
 
-    TMainForm& form_;
-    QMenu* fileMenu_ = nullptr;
-    QMenu* projectMenu_ = nullptr;
+    TProjectSession& session_;
+    TActions& actions_;
+    IHostServices& host_;
+    TProgramPanels& panels_;
+    QMdiArea& area_;
+    QWidget& window_;
+    QMenu& fileMenu_;
+    QMenu& projectMenu_;
 };
-
-// The project file of the window's open project (empty when none).
-QString OpenProjectFile(const TMainForm& form);
 
 }  // namespace zo::configurator

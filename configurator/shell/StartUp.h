@@ -52,24 +52,15 @@ struct TIconStrips {
 // missing strip leaves its list empty (and its strip null).
 TIconStrips FillImageLists(TProgramImageLists& lists);
 
-// "Orvanta configurator - <folder><name>.hc  (device: <device file>)"
-QString ProjectCaption(const QString& folder, const QString& name, const QString& deviceFilePath);
+// The caption of an open project: "Orvanta configurator - <path shown>  (device:
+// <device file name>)", the path shown being the project file, or the name
+// alone for a project never saved.
+QString ProjectCaption(const QString& pathShown, const QString& deviceFilePath);
 inline constexpr const char* kProgramCaption = "Orvanta configurator";
 
 // SIGTERM (and SIGINT) end the program as closing it would, through the event
 // loop, so every shut-down step runs; a run ended so asks nothing.
 void InstallTerminateSignals();
 bool TerminatedBySignal();
-
-// Saves the open project over its own file, compares, and puts the file (and
-// the channel base the save updates) back byte for byte: true when the project
-// differs from its file (or the file cannot be read). A save anywhere else
-// would make the kernel take that file as the project's from then on.
-// Questions the kernel asks during that save are answered No, its log lines
-// are dropped. The placement of the scheme windows (open, edges, scale,
-// scroll) is not compared: it follows the windows, not the user's work.
-bool ProjectDiffersFromFile(const QString& projectFile);
-// A project file's text without the window placement of its sheets.
-QByteArray WithoutWindowPlacement(const QByteArray& projectText);
 
 }  // namespace zo::configurator

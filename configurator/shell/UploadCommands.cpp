@@ -2,8 +2,11 @@
 
 #include "common/abi/LogsOptions.h"
 #include "configurator/link/KroLog.h"
-#include "configurator/shell/MainForm.h"
-#include "configurator/shell/Web.h"
+#include "configurator/link/HostSlots.h"
+#include "configurator/link/ProjectSession.h"
+#include "configurator/shell/Actions.h"
+#include "configurator/shell/BuildCommand.h"
+#include "platform/Web.h"
 #include "platform/Cp1251.h"
 #include "platform/DialogHook.h"
 #include "platform/Paths.h"
@@ -13,6 +16,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMainWindow>
 #include <QProcess>
 #include <QUrl>
 
@@ -137,65 +141,64 @@ int StartUploadProgram(const QString& uploadFolder, pid_t* pid) {
     return 42;
 }
 
-TUploadCommands::TUploadCommands(TMainForm& form) : QObject(&form), form_(form) {
+TUploadCommands::TUploadCommands(TProjectSession& session, TActions& actions, IHostServices& host,
+                                 TBuildCommand& build, QWidget& window)
+    : QObject(&window), session_(session), host_(host), window_(window),
+      build_([&build] { return build.ProjectUploadExecute(); }) {
     setObjectName("UploadCommands");
-    const std::pair<const char*, void (TUploadCommands::*)()> handlers[] = {
-        {"ProjectCreateCFG", &TUploadCommands::ProjectCreateCFGExecute},
-        {"ProjectOpenUpload", &TUploadCommands::ProjectOpenUploadExecute},
-        {"ProjectRunUpload", &TUploadCommands::ProjectRunUploadExecute},
-        {"ProjectStopUpload", &TUploadCommands::ProjectStopUploadExecute},
-        {"ReginSelect", &TUploadCommands::ReginSelectExecute},
-        {"RegimSoeden", &TUploadCommands::RegimSoedenExecute},
-        {"RegimDebug", &TUploadCommands::RegimDebugExecute},
+    const std::pair<ActionId, void (TUploadCommands::*)()> handlers[] = {
+        {ActionId::ProjectCreateCFG, &TUploadCommands::ProjectCreateCFGExecute},
+        {ActionId::ProjectOpenUpload, &TUploadCommands::ProjectOpenUploadExecute},
+        {ActionId::ProjectRunUpload, &TUploadCommands::ProjectRunUploadExecute},
+        {ActionId::ProjectStopUpload, &TUploadCommands::ProjectStopUploadExecute},
+        {ActionId::ReginSelect, &TUploadCommands::ReginSelectExecute},
+        {ActionId::RegimSoeden, &TUploadCommands::RegimSoedenExecute},
+        {ActionId::RegimDebug, &TUploadCommands::RegimDebugExecute},
     };
-    for (const auto& [name, handler] : handlers)
-        if (QAction* a = form_.action(name)) connect(a, &QAction::triggered, this, handler);
+    for (const auto& [id, handler] : handlers) actions.Connect(id, this, [this, handler] { (this->*handler)(); });
 }
 
-QString TUploadCommands::programFolder() const {
-    TKernelOptions* k = form_.kernel().record();
-    return k && k->GetProgramFolder ? QString::fromStdString(platform::nativePath(k->GetProgramFolder())) : QString();
-}
+QString TUploadCommands::programFolder() const { return session_.FolderPath(KernelFolder::Program); }
 
 void TUploadCommands::ProjectCreateCFGExecute() {
-    TKernelOptions* k = form_.kernel().record();
-    if (!k) return;
+    if (!session_.bound()) return;
     const QString p = programFolder();
-    QFileDialog dialog(&form_, QString::fromUtf8("Сохранение конфигурации"), withSeparator(p) + "Configuration/");
+    QFileDialog dialog(&window_, QString::fromUtf8("Сохранение конфигурации"), withSeparator(p) + "Configuration/");
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter("Configuration (*.cfg)");
     dialog.setDefaultSuffix("cfg");
-    dialog.selectFile(form_.OpenProjectName + ".cfg");
+    dialog.selectFile(session_.Name() + ".cfg");
     const bool chosen = platform::runDialog(dialog) == QDialog::Accepted && !dialog.selectedFiles().isEmpty();
     if (chosen) {
         QDir::setCurrent(p);
         const std::string path = platform::qstringToCp1251(dialog.selectedFiles().first());
         if (LogsOptionsPtr && LogsOptionsPtr->ClearLog && LogsOptionsPtr->ShowLogWindow) {
-            const QRect r = ConfigLogWindowRect(form_.centralWidget() ? form_.centralWidget()->size() : form_.size());
+            auto* main = qobject_cast<QMainWindow*>(&window_);
+            QWidget* client = main && main->centralWidget() ? main->centralWidget() : &window_;
+            const QRect r = ConfigLogWindowRect(client->size());
             LogsOptionsPtr->ClearLog(kConfigLog);
             LogsOptionsPtr->ShowLogWindow(kConfigLog, r.left(), r.top(), r.left() + r.width(), r.top() + r.height(),
                                           1);
         }
-        if (k->CreateConfigFile && k->CreateConfigFile(path.c_str(), kConfigLog, nullptr) == 0)
+        if (session_.CreateConfigFile(path, kConfigLog, nullptr) == SessionResult::Done)
             log(ZO_RU("Создан файл конфигурации ") + kQ + path + kQ, LogLevel::Milestone);
     }
     QDir::setCurrent(p);
 }
 
 void TUploadCommands::ProjectOpenUploadExecute() {
-    TKernelOptions* k = form_.kernel().record();
-    if (!k || !k->GetUploadFolder) return;
-    OpenUrlInBrowser(QUrl::fromLocalFile(QString::fromStdString(platform::nativePath(k->GetUploadFolder()))).toString());
+    const QString upload = session_.FolderPath(KernelFolder::Upload);
+    if (upload.isEmpty()) return;
+    platform::OpenUrlInBrowser(QUrl::fromLocalFile(upload).toString());
 }
 
 void TUploadCommands::ProjectRunUploadExecute() {
-    TKernelOptions* k = form_.kernel().record();
     const QString p = programFolder();
-    if (!k || p.isEmpty()) return;  // no program folder: no upload folder to run from
+    if (!session_.bound() || p.isEmpty()) return;  // no program folder: no upload folder to run from
     const QString upload = withSeparator(p) + "Upload/";
     StopUploadPrograms(upload, grace_);
-    const bool built = build_ ? build_() : (k->BuildProjectFolder && k->BuildProjectFolder(kConfigLog) == 0);
+    const bool built = build_ ? build_() : session_.BuildProjectFolder(kConfigLog) == SessionResult::Done;
     if (!built) {
         // Never start what an earlier build left in the folder.
         log(ZO_RU("Запуск ") + kQ + "Upload\\autoexec.bat" + kQ + ZO_RU(" отменен: проект не собран"), LogLevel::Error);
@@ -210,30 +213,29 @@ void TUploadCommands::ProjectRunUploadExecute() {
     QDir::setCurrent(p);
     log(ZO_RU("Запуск ") + kQ + "Upload\\autoexec.bat" + kQ + "  Result=" + std::to_string(result),
         LogLevel::Milestone);
-    if (k->GetMode && k->GetMode() != 3 && k->SetMode) k->SetMode(3);
-    form_.UpdateActionStates();
+    const int mode = session_.Mode();
+    if (mode >= 0 && mode != int(KernelMode::Debug)) session_.SetMode(KernelMode::Debug);
+    host_.UpdateActionStates();
 }
 
 void TUploadCommands::ProjectStopUploadExecute() {
-    TKernelOptions* k = form_.kernel().record();
-    if (!k) return;
-    if (k->GetMode && k->GetMode() == 3 && k->SetMode) k->SetMode(0);
+    if (!session_.bound()) return;
+    if (session_.Mode() == int(KernelMode::Debug)) session_.SetMode(KernelMode::Select);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     const QString p = programFolder();
     if (p.isEmpty()) return;  // never "/Upload/"
     StopUploadPrograms(withSeparator(p) + "Upload/", grace_);
     QDir::setCurrent(p);
-    form_.UpdateActionStates();
+    host_.UpdateActionStates();
 }
 
-void TUploadCommands::setMode(int mode) {
-    TKernelOptions* k = form_.kernel().record();
-    if (k && k->SetMode) k->SetMode(uint8_t(mode));
-    form_.UpdateActionStates();
+void TUploadCommands::setMode(KernelMode mode) {
+    session_.SetMode(mode);
+    host_.UpdateActionStates();
 }
 
-void TUploadCommands::ReginSelectExecute() { setMode(0); }
-void TUploadCommands::RegimSoedenExecute() { setMode(2); }
-void TUploadCommands::RegimDebugExecute() { setMode(3); }
+void TUploadCommands::ReginSelectExecute() { setMode(KernelMode::Select); }
+void TUploadCommands::RegimSoedenExecute() { setMode(KernelMode::Connect); }
+void TUploadCommands::RegimDebugExecute() { setMode(KernelMode::Debug); }
 
 }  // namespace zo::configurator

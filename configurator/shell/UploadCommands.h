@@ -14,9 +14,16 @@
 #include <string>
 #include <sys/types.h>
 
+class QWidget;
+
 namespace zo::configurator {
 
-class TMainForm;
+enum class KernelMode : int;
+
+class IHostServices;
+class TActions;
+class TBuildCommand;
+class TProjectSession;
 
 // The configuration log window's place in a client area of this size:
 // 0.6 of it rounded (width 250..1000, height 200..700), centred.
@@ -47,10 +54,11 @@ int StartUploadProgram(const QString& uploadFolder, pid_t* pid = nullptr);
 class TUploadCommands : public QObject {
     Q_OBJECT
 public:
-    explicit TUploadCommands(TMainForm& form);
+    // The run command builds through build before it starts; dialogs are owned by window.
+    TUploadCommands(TProjectSession& session, TActions& actions, IHostServices& host, TBuildCommand& build,
+                    QWidget& window);
 
-    // The build the run command makes before it starts (the build command);
-    // false when it failed.
+    // Another build before a run (tests); false when it failed.
     void setBuild(std::function<bool()> build) { build_ = std::move(build); }
     // Grace period of the stop before SIGKILL.
     void setGrace(std::chrono::milliseconds grace) { grace_ = grace; }
@@ -68,9 +76,11 @@ public:
 
 private:
     QString programFolder() const;
-    void setMode(int mode);
+    void setMode(KernelMode mode);
 
-    TMainForm& form_;
+    TProjectSession& session_;
+    IHostServices& host_;
+    QWidget& window_;
     std::function<bool()> build_;
     std::chrono::milliseconds grace_{2000};
     pid_t started_ = 0;

@@ -1,7 +1,6 @@
 #include "configurator/shell/WindowMenu.h"
 
 #include "configurator/shell/GridCellRect.h"
-#include "configurator/shell/MainForm.h"
 #include "configurator/windows/ISchemeWindow.h"
 
 #include <QAction>
@@ -91,23 +90,22 @@ QString PanelCaption(const QWidget& panel) {
     return text;
 }
 
-TWindowMenu::TWindowMenu(QMenu* menu, TMainForm& form) : QObject(menu), menu_(menu), form_(form) {
+TWindowMenu::TWindowMenu(QMenu* menu, QWidget& window, QMdiArea& area, std::function<QVector<QWidget*>()> panels,
+                         std::array<QLabel*, 3> clearedPanels)
+    : QObject(menu), menu_(menu), window_(window), area_(area), panels_(std::move(panels)) {
     connect(menu_, &QMenu::aboutToShow, this, &TWindowMenu::WindowsClick);
     // A pointer moving over the empty MDI area clears the first three status panels.
-    viewport_ = form_.mdiArea()->viewport();
-    for (int i = 0; i < 3; ++i) clearedPanels_[i] = form_.statusPanel(i);
+    viewport_ = area_.viewport();
+    for (int i = 0; i < 3; ++i) clearedPanels_[i] = clearedPanels[std::size_t(i)];
     viewport_->setMouseTracking(true);
     viewport_->installEventFilter(this);
 }
 
 QVector<QWidget*> TWindowMenu::panels() const {
     QVector<QWidget*> list;
-    // The docked windows are made by their own units; each is found by its object name.
-    for (const char* name : {"ProjectForm", "SourceForm", "ObjInspect"})
-        if (auto* panel = form_.findChild<QWidget*>(QString::fromLatin1(name))) list << panel;
-    if (form_.logDock()) list << form_.logDock();
-    if (auto* bar = form_.findChild<QToolBar*>(QStringLiteral("ToolBarMain"))) list << bar;
-    list << form_.statusBar();
+    if (panels_)
+        for (QWidget* panel : panels_())
+            if (panel) list << panel;
     return list;
 }
 
@@ -116,19 +114,19 @@ void TWindowMenu::WindowsClick() {
     for (QWidget* panel : panels()) {
         QAction* item = menu_->addAction(PanelCaption(*panel));
         item->setCheckable(true);
-        item->setChecked(panel->isVisibleTo(&form_));
+        item->setChecked(panel->isVisibleTo(&window_));
         item->setProperty(kPanelProperty, QVariant::fromValue(static_cast<QObject*>(panel)));
         connect(item, &QAction::triggered, this, [this, item] { WnViewPanelExecute(item); });
     }
     // The open child windows, the active one checked.
-    const QList<QMdiSubWindow*> children = form_.mdiArea()->subWindowList(QMdiArea::CreationOrder);
+    const QList<QMdiSubWindow*> children = area_.subWindowList(QMdiArea::CreationOrder);
     if (!children.isEmpty()) menu_->addSeparator();
     for (QMdiSubWindow* child : children) {
         QAction* item = menu_->addAction(child->windowTitle());
         item->setCheckable(true);
-        item->setChecked(child == form_.mdiArea()->activeSubWindow());
+        item->setChecked(child == area_.activeSubWindow());
         QPointer<QMdiSubWindow> target(child);
-        QMdiArea* area = form_.mdiArea();
+        QMdiArea* area = &area_;
         connect(item, &QAction::triggered, this, [area, target] {
             if (target) area->setActiveSubWindow(target);
         });

@@ -10,6 +10,9 @@
 #include <QPointer>
 #include <QVector>
 
+#include <array>
+#include <functional>
+
 class QAction;
 class QLabel;
 class QMdiArea;
@@ -17,8 +20,6 @@ class QMenu;
 class QWidget;
 
 namespace zo::configurator {
-
-class TMainForm;
 
 // "Расположить схемы": the k-th scheme window (child order, from 1) of N on
 // GridCellRect(area, N, k), normal state; then every other child brought forward.
@@ -35,7 +36,10 @@ QString PanelCaption(const QWidget& panel);
 class TWindowMenu : public QObject {
     Q_OBJECT
 public:
-    TWindowMenu(QMenu* menu, TMainForm& form);
+    // panels: what the menu lists, in order (absent ones left out); a pointer
+    // over the empty MDI area clears the three status panels given.
+    TWindowMenu(QMenu* menu, QWidget& window, QMdiArea& area, std::function<QVector<QWidget*>()> panels,
+                std::array<QLabel*, 3> clearedPanels);
 
     void WindowsClick();
     void WnViewPanelExecute(QAction* item);
@@ -47,7 +51,9 @@ protected:
 
 private:
     QMenu* menu_;
-    TMainForm& form_;
+    QWidget& window_;
+    QMdiArea& area_;
+    std::function<QVector<QWidget*>()> panels_;
     QPointer<QWidget> viewport_;
     QPointer<QLabel> clearedPanels_[3];
 };

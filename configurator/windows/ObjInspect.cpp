@@ -24,9 +24,6 @@
 
 namespace zo::configurator {
 
-TObjInspect* TObjInspect::docked_ = nullptr;
-TObjInspect* TObjInspect::floating_ = nullptr;
-InspectorLink* TObjInspect::sharedLink_ = nullptr;
 
 namespace {
 
@@ -185,27 +182,10 @@ TObjInspect::TObjInspect(InspectorLink& link, uint8_t mode, QWidget* parent)
     dialogButton_->hide();
     connect(dialogButton_, &QToolButton::clicked, this, &TObjInspect::BitBtndlgClick);
 
-    if (mode_ == 0) docked_ = this;
     FormPaint();
 }
 
-TObjInspect::~TObjInspect() {
-    if (docked_ == this) docked_ = nullptr;
-    if (floating_ == this) floating_ = nullptr;
-}
-
-void TObjInspect::DestroyFloating() {
-    delete floating_;
-    floating_ = nullptr;
-}
-
-InspectorHandlers TObjInspect::Handlers() {
-    InspectorHandlers h;
-    h.repaint = &TObjInspect::RepaintInspector;
-    h.show = &TObjInspect::ShowElementProperties;
-    h.replace = &TObjInspect::ReplaceElementProperties;
-    return h;
-}
+TObjInspect::~TObjInspect() = default;
 
 int TObjInspect::LoadGlobalLists(const std::string& source) {
     lists_.OnLog = [this](const std::string& text, uint8_t level) { report(text, level); };
@@ -218,9 +198,7 @@ void TObjInspect::report(const std::string& text, uint8_t level) const {
 
 // ---- the host callbacks ------------------------------------------------------------------------
 
-void TObjInspect::RepaintInspector() {
-    if (docked_) docked_->FormPaint();
-}
+void TObjInspect::RepaintInspector() { FormPaint(); }
 
 void TObjInspect::clearItems() {
     HideEditors();
@@ -241,8 +219,7 @@ void TObjInspect::setItems(const char* caption, int32_t count, const TStructInst
 
 int32_t TObjInspect::ReplaceElementProperties(const char* caption, int32_t count, const TStructInstance* items,
                                               TPropertiesChangedProc onChange) {
-    TObjInspect* self = docked_;
-    if (!self) return -1;
+    TObjInspect* self = this;
     self->clearItems();
     self->FormPaint();
     if (!caption) {
@@ -262,13 +239,8 @@ int32_t TObjInspect::ReplaceElementProperties(const char* caption, int32_t count
 int32_t TObjInspect::ShowElementProperties(const char* caption, int32_t count, const TStructInstance* items,
                                            TPropertiesChangedProc onChange, int32_t left, int32_t top, int32_t right,
                                            int32_t bottom) {
-    if (!floating_ && sharedLink_) {
-        floating_ = new TObjInspect(*sharedLink_, 1, nullptr);
-        floating_->setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint);
-        floating_->setObjectName("ElementProperties");
-    }
-    TObjInspect* self = floating_;
-    if (!caption || !self) return -1;
+    TObjInspect* self = this;
+    if (!caption) return -1;
     if (count <= 0 || !items) return -2;
     self->clearItems();
     self->setItems(caption, count, items, onChange);

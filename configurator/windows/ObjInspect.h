@@ -9,7 +9,6 @@
 // Mode 0 is the docked inspector the kernel refills as the selection changes,
 // mode 1 the floating element properties window, mode 2 the options dialog.
 
-#include "common/abi/KernelOptions.h"
 #include "configurator/link/InspectorCallbacks.h"
 #include "configurator/windows/InspectorGrid.h"
 #include "configurator/windows/ReplacementLists.h"
@@ -70,20 +69,14 @@ public:
     TObjInspect(InspectorLink& link, uint8_t mode, QWidget* parent = nullptr);
     ~TObjInspect() override;
 
-    // The host callbacks (the kernel's codes).
-    static void RepaintInspector();
-    static int32_t ShowElementProperties(const char* caption, int32_t count, const TStructInstance* items,
-                                         TPropertiesChangedProc onChange, int32_t left, int32_t top, int32_t right,
-                                         int32_t bottom);
-    static int32_t ReplaceElementProperties(const char* caption, int32_t count, const TStructInstance* items,
-                                            TPropertiesChangedProc onChange);
-    // The three callbacks bound to the inspector windows, for InstallInspectorCallbacks.
-    static InspectorHandlers Handlers();
-    static TObjInspect* Docked() { return docked_; }
-    static TObjInspect* Floating() { return floating_; }
-    // The link the floating window is made with (the docked inspector's).
-    static void SetSharedLink(InspectorLink* link) { sharedLink_ = link; }
-    static void DestroyFloating();
+    // The host callbacks (the kernel's codes): the docked inspector repaints
+    // and replaces its rows, the floating one shows a record at a place.
+    void RepaintInspector();
+    int32_t ShowElementProperties(const char* caption, int32_t count, const TStructInstance* items,
+                                  TPropertiesChangedProc onChange, int32_t left, int32_t top, int32_t right,
+                                  int32_t bottom);
+    int32_t ReplaceElementProperties(const char* caption, int32_t count, const TStructInstance* items,
+                                     TPropertiesChangedProc onChange);
 
     // Replacement lists: the global set from a folder or file, the file cache.
     int LoadGlobalLists(const std::string& source);
@@ -134,9 +127,6 @@ private:
     void editorKeyUp(int key, QWidget& editor, const QString& text);
     const TStructInstance* hoverInstance() const;
 
-    static TObjInspect* docked_;
-    static TObjInspect* floating_;
-    static InspectorLink* sharedLink_;
 
     InspectorLink& link_;
     uint8_t mode_;

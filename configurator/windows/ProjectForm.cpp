@@ -11,7 +11,6 @@
 
 namespace zo::configurator {
 
-TProjectForm* TProjectForm::instance_ = nullptr;
 
 TProjectTreeView::TProjectTreeView(QWidget* parent) : QTreeWidget(parent) {
     setObjectName("TreeView1");
@@ -55,18 +54,15 @@ TProjectForm::TProjectForm(ProjectTreeLink& link, QWidget* parent) : QWidget(par
     tree_->onDblClick = [this] { TreeView1DblClick(); };
     tree_->onKeyUp = [this](int key) { TreeView1KeyUp(KeyCode(key)); };
     link_.setTree(tree_);
-    instance_ = this;
 }
 
 TProjectForm::~TProjectForm() {
     link_.setTree(nullptr);
-    if (instance_ == this) instance_ = nullptr;
 }
 
 void TProjectForm::closeEvent(QCloseEvent* event) {
     // After closing, the kernel finds no tree to fill.
     link_.setTree(nullptr);
-    if (instance_ == this) instance_ = nullptr;
     QWidget::closeEvent(event);
 }
 

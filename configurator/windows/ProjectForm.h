@@ -34,7 +34,6 @@ public:
     explicit TProjectForm(ProjectTreeLink& link, QWidget* parent = nullptr);
     ~TProjectForm() override;
 
-    static TProjectForm* ProjectForm() { return instance_; }
     TProjectTreeView* TreeView1() const { return tree_; }
 
     void TreeView1Click();
@@ -51,7 +50,6 @@ private:
     // The selected node's sheet name and block index, copied out; false without one.
     bool selection(std::string& sheetName, uint32_t& blockIndex) const;
 
-    static TProjectForm* instance_;
     ProjectTreeLink& link_;
     TProjectTreeView* tree_ = nullptr;
 };

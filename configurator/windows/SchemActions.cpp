@@ -1,9 +1,9 @@
 #include "configurator/windows/SchemActions.h"
 
 #include "common/FileUtils.h"
-#include "configurator/shell/SafeFileName.h"
-#include "configurator/shell/ShellFolders.h"
-#include "configurator/shell/Web.h"
+#include "platform/SafeFileName.h"
+#include "platform/ShellFolders.h"
+#include "platform/Web.h"
 #include "configurator/windows/FormShowBMP.h"
 #include "configurator/windows/JpegWriter.h"
 #include "configurator/windows/SchemForm.h"
@@ -78,7 +78,7 @@ std::string fileNamePart(const std::string& path) {
 }
 
 void openFile(const std::string& path) {
-    OpenUrlInBrowser(QUrl::fromLocalFile(QString::fromStdString(platform::nativePath(path))).toString());
+    platform::OpenUrlInBrowser(QUrl::fromLocalFile(QString::fromStdString(platform::nativePath(path))).toString());
 }
 
 void report(const TSchemeCommandLink& link, const std::string& text) {
@@ -118,7 +118,7 @@ TSchemActions::TSchemActions(TSchemForm& form) : QObject(&form), form_(form), po
 }
 
 TSchemeCommandLink TSchemActions::link() const {
-    return TSchemeCommandLink(form_.hasKernel() ? form_.link().record() : nullptr);
+    return form_.hasKernel() ? TSchemeCommandLink(form_.link()) : TSchemeCommandLink();
 }
 
 void TSchemActions::editKey(uint16_t key, uint8_t shift) {
@@ -214,8 +214,8 @@ void TSchemActions::ShemHelpFBDExecute() {
         report(kernel, ZO_RU("Не задан файл исходного кода."));
         return;
     }
-    const std::string encoded = UrlEncode(platform::cp1251ToUtf8(path));
-    OpenUrlInBrowser(SiteAddress() + "/FBD/index.php?help=" + QString::fromLatin1(encoded.c_str()));
+    const std::string encoded = platform::UrlEncode(platform::cp1251ToUtf8(path));
+    platform::OpenUrlInBrowser(platform::SiteAddress() + "/FBD/index.php?help=" + QString::fromLatin1(encoded.c_str()));
 }
 
 QImage TSchemActions::StampedPicture(const QImage& view, const QString& sheetName, const QString& dateText) {
@@ -235,7 +235,7 @@ QImage TSchemActions::StampedPicture(const QImage& view, const QString& sheetNam
     font.setItalic(true);
     painter.setFont(font);
     const QFontMetrics italic(font);
-    const QString address = QString::fromLatin1(kSiteHost);
+    const QString address = QString::fromLatin1(platform::kSiteHost);
     painter.setPen(QColor(0, 0, 0xFF));
     const int width = italic.horizontalAdvance(address);
     painter.drawText(QRect(picture.width() - width - 7, picture.height() - italic.height() - 2, width, italic.height()),
@@ -251,9 +251,9 @@ void TSchemActions::SchemSaveAsExecute() {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter("jpeg (*.jpg)");
     dialog.setDefaultSuffix("jpg");
-    const std::string pictures = GetSpecialFolderPath(39);
+    const std::string pictures = platform::GetSpecialFolderPath(39);
     if (!pictures.empty()) dialog.setDirectory(QString::fromStdString(platform::nativePath(pictures)));
-    dialog.selectFile(platform::cp1251ToQString(SafeFileName(platform::qstringToCp1251(form_.schemeName() + ".jpg"))));
+    dialog.selectFile(platform::cp1251ToQString(platform::SafeFileName(platform::qstringToCp1251(form_.schemeName() + ".jpg"))));
     const TSchemeCommandLink kernel = link();
     if (!kernel.bound()) return;
     if (platform::runDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;

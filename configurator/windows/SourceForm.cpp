@@ -58,7 +58,6 @@ public:
 
 }  // namespace
 
-TSourceForm* TSourceForm::instance_ = nullptr;
 
 // ---- the tree -------------------------------------------------------------------------------
 
@@ -238,25 +237,18 @@ TSourceForm::TSourceForm(SourceLink& link, QWidget* parent) : QWidget(parent), l
     dragObject_.SourceTree = &dragTree_;
 
     OpenFile = [](const QString& nativePath) { QDesktopServices::openUrl(QUrl::fromLocalFile(nativePath)); };
-    instance_ = this;
 }
 
 TSourceForm::~TSourceForm() {
     hideHint();
     ClearSource();
-    if (instance_ == this) instance_ = nullptr;
 }
 
 int TSourceForm::ReloadSource(const std::string& path) {
-    if (!instance_) return -1;
-    instance_->ClearSource();
-    instance_->link_.clearLibraryFiles();
-    instance_->LoadSource(std::string(), path);
+    ClearSource();
+    link_.clearLibraryFiles();
+    LoadSource(std::string(), path);
     return 0;
-}
-
-void TSourceForm::ClearSourceForm() {
-    if (instance_) instance_->ClearSource();
 }
 
 void TSourceForm::ClearSource() {

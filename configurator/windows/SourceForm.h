@@ -70,11 +70,10 @@ public:
     explicit TSourceForm(SourceLink& link, QWidget* parent = nullptr);
     ~TSourceForm() override;
 
-    // -1 when there is no window; else empties the tree and the kernel's file
-    // list and loads the file (the device description); 0.
-    static int ReloadSource(const std::string& path);
-    static void ClearSourceForm();
-    static TSourceForm* SourceForm() { return instance_; }
+    // Empties the tree and the kernel's file list and loads the file (the
+    // device description); 0.
+    int ReloadSource(const std::string& path);
+    void ClearSourceForm() { ClearSource(); }
 
     void ClearSource();
     void LoadSource(const std::string& caption, const std::string& path);
@@ -113,7 +112,6 @@ private:
     void showHint(const QPoint& position);
     void hideHint();
 
-    static TSourceForm* instance_;
 
     SourceLink& link_;
     TLibraryNode library_;

@@ -13,6 +13,7 @@
 #include "common/abi/SheetRecord.h"
 #include "configurator/link/KroLog.h"
 #include "configurator/link/SchemeLink.h"
+#include "configurator/link/ProjectSession.h"
 #include "configurator/shell/MainForm.h"
 #include "configurator/shell/UploadCommands.h"
 #include "configurator/windows/CustomDockForm.h"
@@ -161,7 +162,7 @@ protected:
         ReleaseDockForms();
     }
 
-    TKernelOptions& k() { return *form->kernel().record(); }
+    TKernelOptions& k() { return *form->session().record(); }
     std::string log() const { return test::utf(test::readBytes(program + "/Log/" + kProgramLogName)); }
     TSchemForm* scheme(const QString& sheet) const {
         for (QMdiSubWindow* w : form->mdiArea()->subWindowList())
@@ -250,7 +251,8 @@ protected:
     test::ScopedEnv env{"XDG_CONFIG_HOME", config.str()};
     test::ScopedCurrentDir cd{dir.path()};
     test::UiRecorder ui;
-    SchemeLink schemeLink{&KernelOptionsPtr};
+    TProjectSession session;
+    SchemeLink schemeLink{session};
     std::string program;
     uint16_t port = 0;
     std::unique_ptr<TMainForm> form;
@@ -353,17 +355,16 @@ const char* const kRoadLog[] = {
 TEST_F(EndToEnd, FromStartToFirmware) {
     const auto started = std::chrono::steady_clock::now();
     // ---- start as main starts the program, the example named on the command line
-    form = std::make_unique<TMainForm>(schemeFormFactory(schemeLink));
+    form = std::make_unique<TMainForm>(session, schemeFormFactory(schemeLink));
     form->FormCreate(QString::fromStdString(program));
     ASSERT_FALSE(form->SetupRan());
-    ASSERT_TRUE(form->kernel().bound());
-    form->OpenProjectFolder = QString::fromStdString(program + "/Project/");
-    form->OpenProjectName = "ExamplePLC";
+    ASSERT_TRUE(form->session().bound());
+    form->session().Assign(QString::fromStdString(program + "/Project/"), "ExamplePLC");
     form->setGeometry(0, 0, 1280, 860);
     form->show();
     form->FormShow();
     pumpFor(100ms);
-    ASSERT_EQ(form->OpenProjectName, "ExamplePLC");
+    ASSERT_EQ(form->session().Name(), "ExamplePLC");
     ASSERT_NE(scheme(QString::fromUtf8("Лист 1")), nullptr);
 
     // ---- a new sheet, two blocks dragged from the element library onto it
@@ -465,7 +466,7 @@ TEST_F(EndToEnd, FromStartToFirmware) {
     EXPECT_TRUE(form->mdiArea()->subWindowList().isEmpty());
     EXPECT_EQ(k().GetSheetCount() & 0xFFFF, 0);
     open(program + "/Project/ExamplePLC.hc");
-    ASSERT_EQ(form->OpenProjectName, "ExamplePLC");
+    ASSERT_EQ(form->session().Name(), "ExamplePLC");
     EXPECT_EQ(modelText(k()), before);
     {
         // Opened, the gate's output and the timer's input are bound to one net.
@@ -522,7 +523,7 @@ TEST_F(EndToEnd, FromStartToFirmware) {
 
     // ---- run from the upload folder: live values in the scheme window, then stopped
     form->action("ProjectRunUpload")->trigger();
-    auto* upload = form->findChild<TUploadCommands*>("UploadCommands");
+    auto* upload = &form->uploadCommands();
     ASSERT_NE(upload, nullptr);
     const pid_t pid = upload->startedPid();
     ASSERT_GT(pid, 0) << log();
@@ -550,7 +551,7 @@ TEST_F(EndToEnd, FromStartToFirmware) {
     pumpFor(50ms);
     EXPECT_TRUE(ui.questions.empty()) << ui.questions.front();
     open(program + "/Project/AvrDemo.hc");
-    ASSERT_EQ(form->OpenProjectName, "AvrDemo");
+    ASSERT_EQ(form->session().Name(), "AvrDemo");
     EXPECT_TRUE(form->mdiArea()->subWindowList().isEmpty()) << "the example keeps no window open";
     {
         // Its sheet opened from the project tree with a double click.

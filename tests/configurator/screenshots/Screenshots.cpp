@@ -17,6 +17,7 @@
 // dialog is shown, photographed and closed. It ends the way a close does.
 // Exit 0 when every scene was saved; 1 names on stderr the scenes that were not.
 #include "common/KroKernelConfig.h"
+#include "configurator/link/ProjectSession.h"
 #include "configurator/link/SchemeLink.h"
 #include "configurator/shell/HeapPages.h"
 #include "configurator/shell/MainForm.h"
@@ -258,8 +259,9 @@ int main(int argc, char** argv) {
                                           "floating-panel", "options-dialog", "options-dialog-block", "options-dialog-proxy",
                                           "about-box"};
     {
-        SchemeLink schemeLink(&zo::KernelOptionsPtr);
-        TMainForm mainForm(schemeFormFactory(schemeLink));
+        TProjectSession session;
+        SchemeLink schemeLink(session);
+        TMainForm mainForm(session, schemeFormFactory(schemeLink));
         mainForm.FormCreate(folder ? QString::fromLocal8Bit(folder) : QString());
         if (QScreen* screen = QGuiApplication::primaryScreen()) mainForm.setGeometry(screen->availableGeometry());
         mainForm.showMaximized();

@@ -39,8 +39,8 @@ struct Fixture : test_support::CommandsFixture {
         fake.setText("GetDeviceRuntimeFolder", dir.str() + "/Runtime");
         fake.setText("GetConfigurationFolder", dir.str() + "/Configuration");
         fake.setText("GetUploadFolder", dir.str() + "/Upload");
-        form.OpenProjectName = "Pump";
-        build = form.findChild<TBuildCommand*>("BuildCommand");
+        form.session().Assign(form.session().Folder(), "Pump");
+        build = &form.buildCommand();
         build->setInternalBuild([this] { ++internal; return 0; });
     }
     void device(const std::string& attributes) {

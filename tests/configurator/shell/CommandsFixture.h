@@ -3,6 +3,7 @@
 // program folder that is the current folder, with the settings in a temporary
 // home: where the tests of the project, build and upload commands start.
 
+#include "configurator/link/ProjectSession.h"
 #include "configurator/shell/MainForm.h"
 #include "platform/DialogHook.h"
 #include "support/FakeKernel.h"
@@ -24,16 +25,17 @@ struct CommandsFixture {
     test::ScopedCurrentDir cd{dir.path()};
     test::UiRecorder ui;
     test::FakeKernel fake;
-    TMainForm form;
+    TProjectSession session;
+    TMainForm form{session};
 
     // The program folder gets these sub-folders; the fake answers it as its
-    // program folder and the window is bound to the fake.
+    // program folder and the session holds the fake.
     explicit CommandsFixture(std::initializer_list<const char*> folders) {
         for (const char* folder : folders) std::filesystem::create_directories(dir.path() / folder);
         fake.setText("GetProgramFolder", dir.str());
-        form.kernel().setRecord(fake.recordPtr());
+        session.setRecord(fake.recordPtr());
     }
-    ~CommandsFixture() { form.kernel().setRecord(nullptr); }
+    ~CommandsFixture() { session.setRecord(nullptr); }
     CommandsFixture(const CommandsFixture&) = delete;
     CommandsFixture& operator=(const CommandsFixture&) = delete;
 

@@ -1,10 +1,11 @@
 // The main window's help menu and the web links: rebuilt on opening from the
 // program folder's Help.xml, each link opening the site address with its path.
 #include "configurator/shell/HelpMenu.h"
+#include "configurator/link/ProjectSession.h"
 #include "configurator/shell/MainForm.h"
 #include "configurator/shell/MainMenus.h"
 #include "configurator/shell/MenuXml.h"
-#include "configurator/shell/Web.h"
+#include "platform/Web.h"
 #include "support/FakeKernel.h"
 #include "support/TestSupport.h"
 
@@ -23,12 +24,12 @@ namespace {
 struct OpenedUrls {
     QStringList urls;
     OpenedUrls() {
-        SetUrlOpener([this](const QString& url) {
+        platform::SetUrlOpener([this](const QString& url) {
             urls << url;
             return true;
         });
     }
-    ~OpenedUrls() { SetUrlOpener({}); }
+    ~OpenedUrls() { platform::SetUrlOpener({}); }
 };
 
 QStringList captions(const QMenu& menu) {
@@ -48,7 +49,7 @@ TEST(UrlEncode, BytesAsTheSiteExpectsThem) {
                 {"\xC0\xFF", "%C0%FF"},              // Windows-1251 letters: one byte each
                 {"\xD0\x90", "%D0%90"},              // UTF-8 "А": two bytes
                 {"", ""}};
-    for (const auto& row : rows) EXPECT_EQ(UrlEncode(row.text), row.encoded) << row.text;
+    for (const auto& row : rows) EXPECT_EQ(platform::UrlEncode(row.text), row.encoded) << row.text;
 }
 
 TEST(HelpMenu, WithoutHelpFileOnlyTheWebLinksAndAbout) {
@@ -58,8 +59,8 @@ TEST(HelpMenu, WithoutHelpFileOnlyTheWebLinksAndAbout) {
     EXPECT_EQ(captions(menu), (QStringList{"Страница проекта", "Форум проекта", "-", "О программе"}));
     for (QAction* a : menu.actions())
         if (a->objectName() == "HelpAboutWeb" || a->objectName() == "HelpForum") a->trigger();
-    EXPECT_EQ(opened.urls, (QStringList{SiteAddress(), SiteAddress() + "/forum"}));
-    EXPECT_TRUE(SiteAddress().startsWith("https://"));
+    EXPECT_EQ(opened.urls, (QStringList{platform::SiteAddress(), platform::SiteAddress() + "/forum"}));
+    EXPECT_TRUE(platform::SiteAddress().startsWith("https://"));
 }
 
 TEST(HelpMenu, RebuiltOnOpeningFromTheProgramFoldersHelpFile) {
@@ -77,7 +78,7 @@ TEST(HelpMenu, RebuiltOnOpeningFromTheProgramFoldersHelpFile) {
     menu.actions()[1]->trigger();  // tag 0 opens nothing
     EXPECT_TRUE(opened.urls.isEmpty());
     menu.actions()[0]->trigger();
-    EXPECT_EQ(opened.urls, QStringList{SiteAddress() + "/help/start.html"});
+    EXPECT_EQ(opened.urls, QStringList{platform::SiteAddress() + "/help/start.html"});
     emit menu.aboutToShow();  // not stacked
     EXPECT_EQ(menu.actions().size(), 7);
 }
@@ -89,8 +90,9 @@ TEST(MainMenus, SixMenusInOrderAndTheHelpMenuFromTheKernelsProgramFolder) {
     std::ofstream(dir.file("Struct/Help.xml"))
         << R"(<?xml version="1.0" encoding="UTF-8"?><HELP><Link NAME="Начало" URL="a"/></HELP>)";
     fake.setText("GetProgramFolder", dir.str());
-    TMainForm form;
-    form.kernel().setRecord(&fake.record());
+    TProjectSession session;
+    TMainForm form{session};
+    form.session().setRecord(&fake.record());
     QStringList titles;
     for (QAction* a : form.menuBar()->actions()) titles << a->text();
     EXPECT_EQ(titles, (QStringList{"Файл", "Проект", "Режим", "Параметры", "Окно", "Справка"}));

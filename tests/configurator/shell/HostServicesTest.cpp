@@ -1,6 +1,7 @@
 // The kernel's host slots as the main window serves them: scheme windows found,
 // made, shown, renamed, stored and closed; the status text; the repaint queue.
 #include "configurator/link/HostSlots.h"
+#include "configurator/link/ProjectSession.h"
 #include "configurator/shell/MainForm.h"
 #include "configurator/shell/SchemeWindowServices.h"
 #include "platform/Cp1251.h"
@@ -30,13 +31,14 @@ void flushDeletions() { QCoreApplication::sendPostedEvents(nullptr, QEvent::Defe
 // A main window over the fake kernel with its host slots written, as FormShow writes them.
 struct Host {
     FakeKernel fake;
-    TMainForm form{test::fakeSchemeWindowFactory()};
+    TProjectSession session;
+    TMainForm form{session, test::fakeSchemeWindowFactory()};
     TKernelOptions& k = fake.record();
 
     Host() {
-        form.kernel().setRecord(&k);
+        form.session().setRecord(&k);
         SetHostServices(&form);
-        form.kernel().writeHostSlots();
+        WriteHostSlots(*form.session().record());
     }
     ~Host() { SetHostServices(nullptr); }
 

@@ -6,6 +6,7 @@
 #include "configurator/link/HostSlots.h"
 #include "configurator/link/KroConvert.h"
 #include "configurator/link/KroLog.h"
+#include "configurator/link/ProjectSession.h"
 #include "configurator/shell/MainForm.h"
 #include "configurator/shell/ProgramFrame.h"
 #include "configurator/windows/CustomDockForm.h"
@@ -83,12 +84,13 @@ protected:
 
 TEST_F(MainFormStartUpInFolder, BindsLogsServesTheKernelAndUnbindsEverything) {
     {
-        TMainForm form;
+        TProjectSession session;
+        TMainForm form{session};
         form.FormCreate(QString::fromStdString(folder));
         ASSERT_NE(LogsOptionsPtr, nullptr);
         ASSERT_NE(ConvertOptionsPtr, nullptr);
         ASSERT_NE(KernelOptionsPtr, nullptr);
-        ASSERT_EQ(form.kernel().record(), KernelOptionsPtr);
+        ASSERT_EQ(form.session().record(), KernelOptionsPtr);
         form.FormShow();
         EXPECT_EQ(HostServices(), &form);
         TKernelOptions& k = *KernelOptionsPtr;
@@ -129,17 +131,17 @@ TEST_F(MainFormStartUpInFolder, BindsLogsServesTheKernelAndUnbindsEverything) {
 
 TEST_F(MainFormStartUpInFolder, DocksTheThreePanelsHandedTheKernelAndFilledForTheProject) {
     {
-        TMainForm form;
+        TProjectSession session;
+        TMainForm form{session};
         form.resize(1200, 800);
         form.FormCreate(QString::fromStdString(folder));
         ASSERT_NE(KernelOptionsPtr, nullptr);
         // The project the command line names.
-        form.OpenProjectFolder = QString::fromStdString(folder + "/Project/");
-        form.OpenProjectName = "ExamplePLC";
+        form.session().Assign(QString::fromStdString(folder + "/Project/"), "ExamplePLC");
         form.show();
         form.FormShow();
         QApplication::processEvents();
-        ASSERT_FALSE(form.OpenProjectName.isEmpty()) << "the example project did not open";
+        ASSERT_FALSE(form.session().Name().isEmpty()) << "the example project did not open";
 
         auto* library = form.findChild<TSourceForm*>("SourceForm");
         auto* tree = form.findChild<TProjectForm*>("ProjectForm");
@@ -168,9 +170,6 @@ TEST_F(MainFormStartUpInFolder, DocksTheThreePanelsHandedTheKernelAndFilledForTh
         EXPECT_FALSE(inspector->Lists().GlobalLists.empty());
     }
     EXPECT_EQ(KernelOptionsPtr, nullptr);
-    EXPECT_EQ(TObjInspect::Docked(), nullptr);
-    EXPECT_EQ(TSourceForm::SourceForm(), nullptr);
-    EXPECT_EQ(TProjectForm::ProjectForm(), nullptr);
     TFloatTreeCep::Release();
 }
 

@@ -1,5 +1,7 @@
 // The main window's actions (one table, captions as the users know them) and
 // their states with and without a project, a kernel and an active scheme window.
+#include "configurator/link/ProjectSession.h"
+#include "configurator/shell/Actions.h"
 #include "configurator/shell/MainForm.h"
 #include "configurator/shell/PanelLogForm.h"
 #include "support/FakeKernel.h"
@@ -27,7 +29,8 @@ const char* const kProject[] = {"SaveProject",   "SaveProjectAs",    "CloseProje
 const char* const kView[] = {"ScalePl", "ScaleMi", "Scale100"};
 
 TEST(MainFormActions, CaptionsShortcutsAndHintsFromTheTable) {
-    TMainForm form;
+    TProjectSession session;
+    TMainForm form{session};
     struct Row {
         const char* name;
         const char* caption;
@@ -61,11 +64,29 @@ TEST(MainFormActions, CaptionsShortcutsAndHintsFromTheTable) {
     EXPECT_EQ(form.action("EditRedo")->shortcut(), QKeySequence("Ctrl+U"));
     EXPECT_EQ(form.action("Scale100")->toolTip(), "100%");
     EXPECT_EQ(form.action("NoSuchAction"), nullptr);
-    EXPECT_EQ(form.actions().size(), 24);
+    EXPECT_EQ(form.actions().all().size(), 24);
+}
+
+// Every command declared in the table has exactly the handler it is declared
+// with once the window made its commands: the two that do nothing have none.
+TEST(MainFormActions, EveryDeclaredCommandIsHandledAndTheInertOnesAreNot) {
+    TProjectSession session;
+    TMainForm form{session};
+    EXPECT_EQ(form.actions().Unhandled(), QVector<ActionId>{});
+    for (std::size_t i = 0; i < kActionCount; ++i) {
+        const TActionSpec& spec = ActionSpec(ActionId(i));
+        ASSERT_EQ(form.action(ActionId(i)), form.action(QString::fromLatin1(spec.name))) << spec.name;
+        EXPECT_EQ(spec.handled, std::string(spec.name) != "EditUndo" && std::string(spec.name) != "EditRedo")
+            << spec.name;
+    }
+    // A further action declared but not connected is reported.
+    TActions loose(form);
+    EXPECT_EQ(loose.Unhandled().size(), qsizetype(kActionCount - 2));
 }
 
 TEST(MainFormActions, WithoutProjectOrKernelOnlyNewAndOpenAreEnabled) {
-    TMainForm form;
+    TProjectSession session;
+    TMainForm form{session};
     form.UpdateActionStates();
     EXPECT_TRUE(form.action("NewProject")->isEnabled());
     EXPECT_TRUE(form.action("OpenProject")->isEnabled());
@@ -77,9 +98,10 @@ TEST(MainFormActions, WithoutProjectOrKernelOnlyNewAndOpenAreEnabled) {
 
 TEST(MainFormActions, OpenProjectEnablesProjectActionsAndChecksTheKernelMode) {
     FakeKernel fake;
-    TMainForm form;
-    form.kernel().setRecord(&fake.record());
-    form.OpenProjectName = "Project1";
+    TProjectSession session;
+    TMainForm form{session};
+    form.session().setRecord(&fake.record());
+    form.session().Assign(form.session().Folder(), "Project1");
     const struct {
         int mode;
         const char* checked;
@@ -102,9 +124,10 @@ TEST(MainFormActions, OpenProjectEnablesProjectActionsAndChecksTheKernelMode) {
 
 TEST(MainFormActions, ViewActionsFollowTheActiveChild) {
     FakeKernel fake;
-    TMainForm form(test::fakeSchemeWindowFactory());
-    form.kernel().setRecord(&fake.record());
-    form.OpenProjectName = "Project1";
+    TProjectSession session;
+    TMainForm form(session, test::fakeSchemeWindowFactory());
+    form.session().setRecord(&fake.record());
+    form.session().Assign(form.session().Folder(), "Project1");
     form.resize(800, 600);
     form.show();
     ASSERT_EQ(form.CreateSchemeWindow("S", std::nullopt, std::nullopt, std::nullopt), 0);
@@ -118,7 +141,7 @@ TEST(MainFormActions, ViewActionsFollowTheActiveChild) {
     form.mdiArea()->setActiveSubWindow(other);
     for (const char* name : kView) EXPECT_FALSE(form.action(name)->isEnabled()) << name;
     // Without a project nothing of the view is enabled, whatever is active.
-    form.OpenProjectName.clear();
+    form.session().Assign({}, {});
     form.mdiArea()->setActiveSubWindow(scheme);
     for (const char* name : kView) EXPECT_FALSE(form.action(name)->isEnabled()) << name;
     EXPECT_TRUE(form.action("NewProject")->isEnabled());
@@ -126,11 +149,12 @@ TEST(MainFormActions, ViewActionsFollowTheActiveChild) {
 
 TEST(MainFormActions, KernelSlotUpdatesTheStates) {
     FakeKernel fake;
-    TMainForm form;
-    form.kernel().setRecord(&fake.record());
+    TProjectSession session;
+    TMainForm form{session};
+    form.session().setRecord(&fake.record());
     SetHostServices(&form);
-    form.kernel().writeHostSlots();
-    form.OpenProjectName = "P";
+    WriteHostSlots(*form.session().record());
+    form.session().Assign(form.session().Folder(), "P");
     fake.setResult("GetMode", 3);
     fake.record().UpdateActionStates();
     EXPECT_TRUE(form.action("RegimDebug")->isChecked());
@@ -139,7 +163,8 @@ TEST(MainFormActions, KernelSlotUpdatesTheStates) {
 }
 
 TEST(MainForm, HoldsTheMdiAreaTheLogPanelAndFourStatusPanels) {
-    TMainForm form;
+    TProjectSession session;
+    TMainForm form{session};
     EXPECT_EQ(form.centralWidget(), form.mdiArea());
     ASSERT_NE(form.logPanel(), nullptr);
     EXPECT_EQ(form.logDock()->widget(), form.logPanel());

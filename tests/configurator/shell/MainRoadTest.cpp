@@ -4,6 +4,7 @@
 // stopped; a save into a read-only folder refused.
 #include "common/KroKernelConfig.h"
 #include "configurator/link/KroLog.h"
+#include "configurator/link/ProjectSession.h"
 #include "configurator/link/SchemeLink.h"
 #include "configurator/shell/MainForm.h"
 #include "configurator/shell/RecentFiles.h"
@@ -49,12 +50,12 @@ protected:
         fs::remove_all(program + "/Log");
         fs::remove(program + "/Struct/Configurator.xml");
         for (const auto& entry : fs::directory_iterator(program + "/Upload")) fs::remove_all(entry.path());
-        form = std::make_unique<TMainForm>(schemeFormFactory(schemeLink));
+        form = std::make_unique<TMainForm>(session, schemeFormFactory(schemeLink));
         form->FormCreate(QString::fromStdString(program));
         form->resize(1100, 750);
         form->show();
         form->FormShow();
-        ASSERT_TRUE(form->kernel().bound());
+        ASSERT_TRUE(form->session().bound());
     }
     void TearDown() override {
         ui.answer = platform::Answer::No;
@@ -72,8 +73,8 @@ protected:
     TSchemForm* scheme() const {
         return qobject_cast<TSchemForm*>(form->mdiArea()->subWindowList().value(0));
     }
-    TUploadCommands* upload() const { return form->findChild<TUploadCommands*>("UploadCommands"); }
-    int mode() const { return form->kernel().record()->GetMode(); }
+    TUploadCommands* upload() const { return &form->uploadCommands(); }
+    int mode() const { return form->session().Mode(); }
 
     // A picture of the window (or one of its menus, opened) for a person to
     // look at, when ZO_SCREENSHOTS names a folder.
@@ -102,7 +103,8 @@ protected:
     test::ScopedEnv env{"XDG_CONFIG_HOME", config.str()};
     test::ScopedCurrentDir cd{dir.path()};
     test::UiRecorder ui;
-    SchemeLink schemeLink{&KernelOptionsPtr};
+    TProjectSession session;
+    SchemeLink schemeLink{session};
     std::string program;
     std::unique_ptr<TMainForm> form;
 };
@@ -118,7 +120,7 @@ TEST_F(MainRoad, ThePlcExampleBuildsRunsShowsLiveValuesAndStops) {
     test::writeBytes(program + "/Project/ExamplePLC.hc", text);
 
     open(program + "/Project/ExamplePLC.hc");
-    ASSERT_EQ(form->OpenProjectName, "ExamplePLC");
+    ASSERT_EQ(form->session().Name(), "ExamplePLC");
     EXPECT_EQ(form->windowTitle().toStdString(),
               "Orvanta configurator - " + program + "/Project/ExamplePLC.hc  (device: OrvantaPLC.dev)");
     ASSERT_NE(scheme(), nullptr) << "the example's sheet opens in its window";
@@ -178,7 +180,7 @@ TEST_F(MainRoad, ThePlcExampleBuildsRunsShowsLiveValuesAndStops) {
 
 TEST_F(MainRoad, TheAvrExampleBuildsItsImage) {
     open(program + "/Project/AvrDemo.hc");
-    ASSERT_EQ(form->OpenProjectName, "AvrDemo");
+    ASSERT_EQ(form->session().Name(), "AvrDemo");
     form->action("ProjectUpload")->trigger();
     EXPECT_NE(log().find("Проект \"AvrDemo\" успешно собран."), std::string::npos) << log();
     EXPECT_NE(log().find("Выгружена библиотека"), std::string::npos) << "the builder is bound for the one build";
@@ -193,7 +195,7 @@ TEST_F(MainRoad, TheAvrExampleBuildsItsImage) {
 // the recent list nor the title changes.
 TEST_F(MainRoad, SaveIntoAReadOnlyFolderChangesNothing) {
     open(program + "/Project/ExamplePLC.hc");
-    ASSERT_EQ(form->OpenProjectName, "ExamplePLC");
+    ASSERT_EQ(form->session().Name(), "ExamplePLC");
     const QString title = form->windowTitle();
     fs::create_directories(dir.str() + "/Locked");
     const std::string target = dir.str() + "/Locked/Copy.hc";
@@ -206,7 +208,7 @@ TEST_F(MainRoad, SaveIntoAReadOnlyFolderChangesNothing) {
         form->action("SaveProjectAs")->trigger();
         const bool reported = ui.messages.size() == 1 && ui.messages[0].find("Copy.hc") != std::string::npos;
         const bool recentUnchanged = RecentFiles(platform::RegistryRoot::CurrentUser, kClosedProjectsKey).empty();
-        const bool same = form->windowTitle() == title && form->OpenProjectName == "ExamplePLC";
+        const bool same = form->windowTitle() == title && form->session().Name() == "ExamplePLC";
         return (reported ? 0 : 1) | (recentUnchanged ? 0 : 2) | (same ? 0 : 4) | (fs::exists(target) ? 8 : 0);
     });
     if (child == 99) GTEST_SKIP() << "file permissions cannot be made to hold here";

@@ -1,4 +1,5 @@
 // The program's option blocks and the walk over the options tree.
+#include "configurator/link/ProjectSession.h"
 #include "configurator/shell/Options.h"
 
 #include "common/KroKernelConfig.h"
@@ -176,8 +177,9 @@ TEST(OptionsCommands, DialogRectangleAndFile) {
     EXPECT_EQ(OptionsDialogRect(1001, 501), (TOptionsRect{250, 125, 750, 375}));
     EXPECT_EQ(OptionsDialogRect(0, 0), (TOptionsRect{0, 0, 0, 0}));
     ASSERT_EQ(KernelOptionsPtr, nullptr);
-    EXPECT_EQ(OptionsDialogFile(), "Struct\\Options.xml");
-    EXPECT_EQ(SettingsPath(), "Struct\\Configurator.xml/setings");
+    const TProjectSession unbound;
+    EXPECT_EQ(OptionsDialogFile(unbound), "Struct\\Options.xml");
+    EXPECT_EQ(SettingsPath(unbound), "Struct\\Configurator.xml/setings");
 }
 
 TEST(SettingsFile, HoldsThePasswordForItsOwnerOnly) {

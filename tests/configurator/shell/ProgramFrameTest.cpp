@@ -2,6 +2,10 @@
 // its captions, the option blocks of a first start, the unsaved-work question.
 #include "configurator/shell/ProgramFrame.h"
 
+#include "configurator/link/ProjectComparison.h"
+#include "configurator/link/ProjectSession.h"
+#include "configurator/shell/MainForm.h"
+
 #include "common/KroKernelConfig.h"
 #include "configurator/shell/Options.h"
 #include "configurator/windows/CustomDockForm.h"
@@ -41,8 +45,10 @@ protected:
         ASSERT_NE(KernelOptionsPtr, nullptr);
         KernelOptionsPtr->ConvertOptions = static_cast<TConvertOptions*>(convert.record);
         KernelOptionsPtr->KernelInit();
+        session.setRecord(KernelOptionsPtr);
     }
     void TearDown() override {
+        session.setRecord(nullptr);
         if (KernelOptionsPtr && KernelOptionsPtr->CloseProject) KernelOptionsPtr->CloseProject("");
         UnloadKernelLibrary(nullptr);
         here.reset();
@@ -54,39 +60,38 @@ protected:
     std::unique_ptr<test::ScopedCurrentDir> here;
     test::LibraryRecord convert;
     test::UiRecorder ui;
+    TProjectSession session;
 };
 
 TEST_F(WithKernel, CommandLineProjectSetsTheCaptionsOrLeavesTheProjectCommandsTitles) {
-    QMainWindow window;
-    TProgramFrame frame(window);
-    QString folder = QString::fromStdString(root + "/Project/");
-    QString name = "ExamplePLC";
-    ASSERT_EQ(frame.OpenCommandLineProject(folder, name), 0);
+    TMainForm window(session);
+    const QString folder = QString::fromStdString(root + "/Project/");
+    session.Assign(folder, "ExamplePLC");
+    ASSERT_EQ(session.OpenAssigned(), SessionResult::Done);
     EXPECT_EQ(window.windowTitle(), "Orvanta configurator - " + folder + "ExamplePLC.hc  (device: OrvantaPLC.dev)");
     EXPECT_EQ(window.windowIconText(), "ExamplePLC.hc");
     ASSERT_GT(KernelOptionsPtr->GetSheetCount(), 0);
 
-    QString missingFolder = QString::fromStdString(root + "/Project/");
-    QString missing = "Nothing";
-    EXPECT_NE(frame.OpenCommandLineProject(missingFolder, missing), 0);
+    session.Assign(folder, "Nothing");
+    EXPECT_EQ(session.OpenAssigned(), SessionResult::Refused);
     EXPECT_EQ(window.windowTitle(), "Orvanta configurator");
     EXPECT_EQ(window.windowIconText(), "Configurator");
-    EXPECT_TRUE(missing.isEmpty());
-    EXPECT_TRUE(missingFolder.isEmpty());
+    EXPECT_TRUE(session.Name().isEmpty());
+    EXPECT_TRUE(session.Folder().isEmpty());
     EXPECT_EQ(KernelOptionsPtr->GetSheetCount() & 0xFFFF, 0);
 }
 
 TEST_F(WithKernel, AFirstStartGivesEveryBlockItsDefaultsAndTheExitSavesThem) {
     TProgramOptionBlocks& b = ProgramOptionBlocks();
     std::memset(&b, 0xEE, sizeof b);
-    TProgramFrame::LoadOptions();
+    TProgramFrame::LoadOptions(session);
     // Defaults of Options.xml: the proxy port 8080 and the grid colour 12632256 (0xC0C0C0).
     EXPECT_EQ(ZO_FIELD(b.Connect, ProxyPort), 8080);
     EXPECT_EQ(b.Connect.UseProxy, 0);
     int32_t grid = 0;
     std::memcpy(&grid, b.Visible + 4, 4);
     EXPECT_EQ(grid, 0xC0C0C0);
-    TProgramFrame::SaveOptions();
+    TProgramFrame::SaveOptions(session);
     const std::string text = test::readBytes(root + "/Struct/Configurator.xml");
     for (const char* block : {"ConfiguratorUpdate", "ConfiguratorVisible", "ConfiguratorConnect", "ConfiguratorBuilder"})
         EXPECT_NE(text.find(std::string("<") + block), std::string::npos) << block;
@@ -95,25 +100,25 @@ TEST_F(WithKernel, AFirstStartGivesEveryBlockItsDefaultsAndTheExitSavesThem) {
 TEST_F(WithKernel, UnsavedWorkIsAskedAboutOnlyWhenTheProjectDiffers) {
     const std::string file = root + "/Project/ExamplePLC.hc";
     ASSERT_EQ(KernelOptionsPtr->OpenProject(file.c_str()), 0);
-    const QString path = QString::fromStdString(file);
+    session.Assign(QString::fromStdString(root + "/Project/"), "ExamplePLC");
     const std::string before = test::readBytes(file);
-    EXPECT_TRUE(TProgramFrame::ConfirmProjectClose(path));
+    EXPECT_TRUE(ConfirmProjectClose(session));
     EXPECT_TRUE(ui.questions.empty());
 
     KernelOptionsPtr->AddSheet();
     ui.answer = platform::Answer::Cancel;
-    EXPECT_FALSE(TProgramFrame::ConfirmProjectClose(path));
+    EXPECT_FALSE(ConfirmProjectClose(session));
     ASSERT_EQ(ui.questions.size(), 1u);
     EXPECT_NE(ui.questions[0].find("изменен"), std::string::npos);
     ui.answer = platform::Answer::No;
-    EXPECT_TRUE(TProgramFrame::ConfirmProjectClose(path));
+    EXPECT_TRUE(ConfirmProjectClose(session));
     EXPECT_EQ(test::readBytes(file), before);
     ui.answer = platform::Answer::Yes;
-    EXPECT_TRUE(TProgramFrame::ConfirmProjectClose(path));
+    EXPECT_TRUE(ConfirmProjectClose(session));
     EXPECT_NE(test::readBytes(file), before);
     // Saved, it no longer differs.
     ui.questions.clear();
-    EXPECT_TRUE(TProgramFrame::ConfirmProjectClose(path));
+    EXPECT_TRUE(ConfirmProjectClose(session));
     EXPECT_TRUE(ui.questions.empty());
 }
 
@@ -125,7 +130,7 @@ TEST_F(WithKernel, TheComparingSaveLeavesTheFileTheChannelBaseAndTheProjectsOwnF
     ASSERT_EQ(KernelOptionsPtr->OpenProject(file.c_str()), 0);
     KernelOptionsPtr->AddSheet();
     const std::string before = test::readBytes(file);
-    EXPECT_TRUE(ProjectDiffersFromFile(QString::fromStdString(file)));
+    EXPECT_TRUE(ProjectDiffersFromFile(session.record(), QString::fromStdString(file)));
     EXPECT_EQ(test::readBytes(file), before);
     EXPECT_FALSE(fs::exists(canals));
     // The kernel still takes the project's own file for the project: a save
@@ -136,7 +141,7 @@ TEST_F(WithKernel, TheComparingSaveLeavesTheFileTheChannelBaseAndTheProjectsOwnF
     EXPECT_TRUE(ui.questions.empty());
     // Saved, the comparison finds nothing and changes neither file.
     const std::string saved = test::readBytes(file);
-    EXPECT_FALSE(ProjectDiffersFromFile(QString::fromStdString(file)));
+    EXPECT_FALSE(ProjectDiffersFromFile(session.record(), QString::fromStdString(file)));
     EXPECT_EQ(test::readBytes(file), saved);
     EXPECT_EQ(test::readBytes(canals), base);
 }

@@ -1,6 +1,7 @@
 // The program itself started as a user starts it: from another folder, with a
 // relative project path, offscreen, ended by SIGTERM; and "/Setup".
 #include "configurator/shell/Associations.h"
+#include "configurator/link/ProjectSession.h"
 #include "configurator/shell/MainForm.h"
 #include "configurator/shell/MainMenus.h"
 #include "configurator/shell/ProgramFrame.h"
@@ -150,7 +151,8 @@ TEST(MainFormStartUp, WithoutTheKernelTheProjectActionsAreDisabledAndTheLogPanel
     test::ScopedCurrentDir keep(std::filesystem::current_path());
     test::UiRecorder ui;
     {
-        TMainForm form;
+        TProjectSession session;
+        TMainForm form{session};
         form.FormCreate();
         ASSERT_FALSE(form.SetupRan());
         form.show();
@@ -163,7 +165,7 @@ TEST(MainFormStartUp, WithoutTheKernelTheProjectActionsAreDisabledAndTheLogPanel
             EXPECT_FALSE(form.action(name)->isEnabled()) << name;
         }
         EXPECT_EQ(form.windowTitle(), "Orvanta configurator");
-        EXPECT_TRUE(form.OpenProjectName.isEmpty());
+        EXPECT_TRUE(form.session().Name().isEmpty());
         auto* logFrame = qobject_cast<TCustomDockFormEx*>(form.logDock());
         ASSERT_NE(logFrame, nullptr);
         EXPECT_EQ(form.dockWidgetArea(logFrame), Qt::BottomDockWidgetArea);
@@ -187,7 +189,8 @@ TEST(MainFormStartUp, TheWindowMenuShowsAndHidesADockedPanelWithItsFrame) {
     test::ScopedCurrentDir keep(std::filesystem::current_path());
     test::UiRecorder ui;
     {
-        TMainForm form;
+        TProjectSession session;
+        TMainForm form{session};
         form.FormCreate();
         form.show();
         form.FormShow();

@@ -4,12 +4,12 @@
 // notification 1045, the two questions, the apply).
 #include "common/abi/ConnectOptions.h"
 #include "common/abi/ConnectSettings.h"
-#include "configurator/link/KernelLink.h"
+#include "configurator/link/ProjectSession.h"
 #include "configurator/link/KroConnect.h"
 #include "configurator/shell/MenuXml.h"
 #include "configurator/shell/Options.h"
 #include "configurator/shell/ProgramUpdate.h"
-#include "configurator/shell/Web.h"
+#include "platform/Web.h"
 #include "platform/DialogHook.h"
 #include "platform/WindowMessages.h"
 #include "support/FakeKernel.h"
@@ -385,7 +385,7 @@ protected:
     test::ScopedEnv config{"XDG_CONFIG_HOME", configDir.str()};
     test::ScopedCurrentDir here{ZO_PROGRAM_DIR};
     test::FakeKernel fake;
-    TKernelLink kernel;
+    TProjectSession kernel;
     Source source;
     test::TempDir program;
     test::UiRecorder ui;
@@ -509,12 +509,12 @@ TEST_F(Program, OptionsMenuPartFromTheUpdateListAndItemsKeepTheirEntry) {
     ASSERT_EQ(updates->actions().size(), 2);
     EXPECT_EQ(updates->actions()[1]->text(), "Library");
     QStringList opened;
-    SetUrlOpener([&opened](const QString& url) {
+    platform::SetUrlOpener([&opened](const QString& url) {
         opened << url;
         return true;
     });
     menu.actions()[3]->trigger();
-    SetUrlOpener({});
+    platform::SetUrlOpener({});
     EXPECT_EQ(opened, QStringList{QUrl::fromLocalFile(QString::fromStdString(program.str() + "/Update/update.xml")).toString()});
 
     // The list rewritten after the menu was built: the item still updates "Library".

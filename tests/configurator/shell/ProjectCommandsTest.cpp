@@ -5,10 +5,11 @@
 #include "common/KroKernelConfig.h"
 #include "common/abi/SheetRecord.h"
 #include "configurator/link/KroLog.h"
+#include "configurator/link/ProjectSession.h"
 #include "configurator/shell/MainForm.h"
 #include "configurator/shell/ProjectCommands.h"
 #include "configurator/shell/RecentFiles.h"
-#include "configurator/shell/Web.h"
+#include "platform/Web.h"
 #include "platform/DialogHook.h"
 #include "CommandsFixture.h"
 
@@ -43,12 +44,11 @@ struct Fixture : test_support::CommandsFixture {
         test::writeBytes(dir.file("Device/Plc.dev"), "<Micro/>");
         fake.setText("GetProjectFolder", dir.str() + "/Project");
         fake.setText("GetDeviceFilePath", "\\Device\\Plc.dev");
-        commands = form.findChild<TProjectCommands*>("ProjectCommands");
+        commands = &form.projectCommands();
     }
     std::vector<std::string> recent() const { return RecentFiles(RegistryRoot::CurrentUser, kClosedProjectsKey); }
     void openAs(const std::string& name, const std::string& folder) {
-        form.OpenProjectName = QString::fromStdString(name);
-        form.OpenProjectFolder = QString::fromStdString(folder);
+        form.session().Assign(QString::fromStdString(folder), QString::fromStdString(name));
         form.UpdateActionStates();
         fake.clearCalls();
     }
@@ -104,8 +104,8 @@ TEST(ProjectCommands, NewProjectThroughTheFallbackDialog) {
     ASSERT_EQ(f.fake.count("NewProject"), 1);
     EXPECT_EQ(f.fake.callsOf("NewProject")[0].args, (std::vector<std::string>{test::cp("Насос"), "Plc.dev"}));
     EXPECT_EQ(f.ui.messages, std::vector<std::string>{"Проект Насос создан."});
-    EXPECT_EQ(f.form.OpenProjectName, QString::fromUtf8("Насос"));
-    EXPECT_EQ(f.form.OpenProjectFolder, "");
+    EXPECT_EQ(f.form.session().Name(), QString::fromUtf8("Насос"));
+    EXPECT_EQ(f.form.session().Folder(), "");
     EXPECT_EQ(f.form.windowTitle(), QString::fromUtf8("Orvanta configurator - Насос  (device: Plc.dev)"));
     EXPECT_EQ(f.form.windowIconText(), QString::fromUtf8("Насос.hc"));
     EXPECT_EQ(f.fake.count("AddSheet"), 1);
@@ -131,7 +131,7 @@ TEST(ProjectCommands, TheNewProjectDialogProposesTheFirstFreeName) {
     EXPECT_EQ(proposed, "Project3");
     ASSERT_EQ(f.fake.count("NewProject"), 1);
     EXPECT_EQ(f.fake.callsOf("NewProject")[0].args, (std::vector<std::string>{"Project3", "Plc.dev"}));
-    EXPECT_EQ(f.form.OpenProjectName, "Project3");
+    EXPECT_EQ(f.form.session().Name(), "Project3");
 }
 
 TEST(ProjectCommands, NewProjectRefusesBadNamesAndCancel) {
@@ -145,7 +145,7 @@ TEST(ProjectCommands, NewProjectRefusesBadNamesAndCancel) {
         });
         f.form.action("NewProject")->trigger();
         EXPECT_EQ(f.fake.count("NewProject"), 0) << name;
-        EXPECT_EQ(f.form.OpenProjectName, "") << name;
+        EXPECT_EQ(f.form.session().Name(), "") << name;
         EXPECT_EQ(f.ui.messages.size(), std::string(name).empty() ? 0u : 1u) << name;
     }
     Fixture f;
@@ -160,7 +160,7 @@ TEST(ProjectCommands, OpenCancelChangesNothing) {
     f.form.action("OpenProject")->trigger();  // rejected
     EXPECT_EQ(f.fake.count("CloseProject"), 0);
     EXPECT_EQ(f.fake.count("OpenProject"), 0);
-    EXPECT_EQ(f.form.OpenProjectName, "Old");
+    EXPECT_EQ(f.form.session().Name(), "Old");
     EXPECT_EQ(f.form.windowTitle(), "before");
 }
 
@@ -169,6 +169,8 @@ TEST(ProjectCommands, OpenChosenFileClosesTheOldOneFirst) {
     const std::string file = f.dir.str() + "/Project/Pump.hc";
     test::writeBytes(file, "");
     f.openAs("Old", f.dir.str() + "/Project/");
+    // The fake's save writes nothing, so the old project counts as changed: its work is declined.
+    f.ui.answer = platform::Answer::No;
     QString title;
     Runner r([&](QDialog& dialog) {
         auto* chooser = qobject_cast<QFileDialog*>(&dialog);
@@ -183,7 +185,7 @@ TEST(ProjectCommands, OpenChosenFileClosesTheOldOneFirst) {
     ASSERT_EQ(f.fake.count("CloseProject"), 1);
     EXPECT_EQ(f.fake.callsOf("CloseProject")[0].args[0], f.dir.str() + "/Project/Old.hc");
     EXPECT_EQ(f.fake.callsOf("OpenProject")[0].args[0], file);
-    EXPECT_EQ(f.form.OpenProjectName, "Pump");
+    EXPECT_EQ(f.form.session().Name(), "Pump");
     EXPECT_EQ(f.form.windowTitle(), QString::fromStdString("Orvanta configurator - " + file + "  (device: Plc.dev)"));
     EXPECT_TRUE(f.recent().empty());  // opening does not touch the recent list
 
@@ -191,7 +193,7 @@ TEST(ProjectCommands, OpenChosenFileClosesTheOldOneFirst) {
     f.fake.setResult("OpenProject", 3);
     f.fake.clearCalls();
     f.commands->OpenProjectExecute();
-    EXPECT_EQ(f.form.OpenProjectName, "");
+    EXPECT_EQ(f.form.session().Name(), "");
     EXPECT_EQ(f.form.windowTitle(), "Orvanta configurator");
     EXPECT_EQ(f.form.windowIconText(), "Configurator");
     EXPECT_EQ(f.fake.callsOf("CloseProject").back().args[0], "");
@@ -204,7 +206,7 @@ TEST(ProjectCommands, SaveStoresInTheProjectFolderAndRemembersIt) {
     const std::string path = f.dir.str() + "/Project/Pump.hc";
     ASSERT_EQ(f.fake.count("SaveProject"), 1);
     EXPECT_EQ(f.fake.callsOf("SaveProject")[0].args[0], path);
-    EXPECT_EQ(f.form.OpenProjectFolder.toStdString(), f.dir.str() + "/Project/");
+    EXPECT_EQ(f.form.session().Folder().toStdString(), f.dir.str() + "/Project/");
     EXPECT_EQ(f.recent(), std::vector<std::string>{path});
     EXPECT_EQ(f.form.windowTitle(), QString::fromStdString("Orvanta configurator - " + path + "  (device: Plc.dev)"));
 }
@@ -220,7 +222,7 @@ TEST(ProjectCommands, FailedSaveChangesNothing) {
     EXPECT_EQ(f.ui.messages.size(), 1u);
     EXPECT_TRUE(f.recent().empty());
     EXPECT_EQ(f.form.windowTitle(), "before");
-    EXPECT_EQ(f.form.OpenProjectFolder, "");
+    EXPECT_EQ(f.form.session().Folder(), "");
 
     Runner r([&](QDialog& dialog) {
         qobject_cast<QFileDialog*>(&dialog)->selectFile(QString::fromStdString(f.dir.str() + "/Other.hc"));
@@ -229,7 +231,7 @@ TEST(ProjectCommands, FailedSaveChangesNothing) {
     f.form.action("SaveProjectAs")->trigger();
     EXPECT_EQ(f.ui.messages.size(), 2u);
     EXPECT_TRUE(f.recent().empty());
-    EXPECT_EQ(f.form.OpenProjectName, "Pump");
+    EXPECT_EQ(f.form.session().Name(), "Pump");
     EXPECT_EQ(f.form.windowTitle(), "before");
 }
 
@@ -241,7 +243,7 @@ TEST(ProjectCommands, FirstSaveAsksBeforeReplacingAFile) {
     f.form.action("SaveProject")->trigger();
     EXPECT_EQ(f.ui.questions.size(), 1u);
     EXPECT_EQ(f.fake.count("SaveProject"), 0);
-    EXPECT_EQ(f.form.OpenProjectFolder, "");
+    EXPECT_EQ(f.form.session().Folder(), "");
     f.ui.answer = platform::Answer::Yes;
     f.form.action("SaveProject")->trigger();
     EXPECT_EQ(f.fake.count("SaveProject"), 1);
@@ -261,7 +263,7 @@ TEST(ProjectCommands, SaveAsTakesTheChosenFile) {
     f.form.action("SaveProjectAs")->trigger();
     EXPECT_EQ(proposed, QString::fromUtf8("Сохранение проекта \"Orvanta configurator\""));
     EXPECT_EQ(f.fake.callsOf("SaveProject")[0].args[0], chosen);
-    EXPECT_EQ(f.form.OpenProjectName, "Copy");
+    EXPECT_EQ(f.form.session().Name(), "Copy");
     EXPECT_EQ(f.recent(), std::vector<std::string>{chosen});
     EXPECT_EQ(f.form.windowIconText(), "Copy.hc");
 }
@@ -277,12 +279,12 @@ TEST(ProjectCommands, CloseRemembersTheProjectAndCancelKeepsIt) {
     f.form.action("CloseProject")->trigger();
     EXPECT_EQ(f.ui.questions.size(), 1u);
     EXPECT_EQ(f.fake.count("CloseProject"), 0);
-    EXPECT_EQ(f.form.OpenProjectName, "Pump");
+    EXPECT_EQ(f.form.session().Name(), "Pump");
     f.ui.answer = platform::Answer::No;
     f.form.action("CloseProject")->trigger();
     KernelOptionsPtr = nullptr;
     EXPECT_EQ(f.fake.callsOf("CloseProject").back().args[0], path);
-    EXPECT_EQ(f.form.OpenProjectName, "");
+    EXPECT_EQ(f.form.session().Name(), "");
     EXPECT_EQ(f.recent(), std::vector<std::string>{path});
     EXPECT_EQ(f.form.windowTitle(), "Orvanta configurator");
 }
@@ -296,7 +298,7 @@ TEST(ProjectCommands, ClosingANeverSavedProjectAsksAndSavesIt) {
     f.form.action("CloseProject")->trigger();
     EXPECT_EQ(f.ui.questions.size(), 1u);
     EXPECT_EQ(f.fake.count("CloseProject"), 0);
-    EXPECT_EQ(f.form.OpenProjectName, "Pump");
+    EXPECT_EQ(f.form.session().Name(), "Pump");
     f.ui.answer = platform::Answer::Yes;
     f.form.action("CloseProject")->trigger();
     const std::string path = f.dir.str() + "/Project/Pump.hc";
@@ -306,7 +308,7 @@ TEST(ProjectCommands, ClosingANeverSavedProjectAsksAndSavesIt) {
     EXPECT_NE(std::find(saved, order.end(), "CloseProject"), order.end()) << "saved before it is closed";
     EXPECT_EQ(f.fake.callsOf("SaveProject")[0].args[0], path);
     EXPECT_EQ(f.fake.callsOf("CloseProject")[0].args[0], path);
-    EXPECT_EQ(f.form.OpenProjectName, "");
+    EXPECT_EQ(f.form.session().Name(), "");
     EXPECT_EQ(f.recent(), std::vector<std::string>{path});
 }
 
@@ -338,14 +340,14 @@ TEST(ProjectCommands, FileMenuListsRecentProjectsAndFastOpens) {
     menu.findChild<QAction*>("Recent1")->trigger();
     EXPECT_EQ(f.ui.questions.size(), 1u);
     EXPECT_EQ(f.fake.count("CloseProject"), 0);
-    EXPECT_EQ(f.form.OpenProjectName, "Open");
+    EXPECT_EQ(f.form.session().Name(), "Open");
     f.ui.answer = platform::Answer::No;
     f.fake.clearCalls();
     menu.findChild<QAction*>("Recent1")->trigger();
     KernelOptionsPtr = nullptr;
     EXPECT_EQ(f.fake.slotsCalled()[0], "CloseProject");
     EXPECT_EQ(f.fake.callsOf("OpenProject")[0].args[0], a);
-    EXPECT_EQ(f.form.OpenProjectName, "A");
+    EXPECT_EQ(f.form.session().Name(), "A");
 }
 
 TEST(ProjectCommands, ProjectMenuSheetsFilesAndRunItemsForTheRuntimeDevice) {
@@ -359,7 +361,7 @@ TEST(ProjectCommands, ProjectMenuSheetsFilesAndRunItemsForTheRuntimeDevice) {
     f.fake.setResult("LibraryFileCount", 1);
     f.fake.setText("GetLibraryFile", "\\Lib\\Base.xml");
     QUrl shown;
-    SetUrlOpener([&](const QString& url) { shown = QUrl(url); return true; });
+    platform::SetUrlOpener([&](const QString& url) { shown = QUrl(url); return true; });
     QMenu& menu = *f.commands->projectMenu();
     auto configItems = [&] {
         f.commands->project1Click(menu);
@@ -376,7 +378,7 @@ TEST(ProjectCommands, ProjectMenuSheetsFilesAndRunItemsForTheRuntimeDevice) {
     EXPECT_EQ(f.fake.callsOf("OpenSheetWindow")[0].args[0], "Pumps");
     menu.findChild<QMenu*>("LibraryFiles")->actions()[0]->trigger();
     EXPECT_EQ(shown.toLocalFile().toStdString(), f.dir.str() + "/Lib/Base.xml");
-    SetUrlOpener({});
+    platform::SetUrlOpener({});
 }
 
 TEST(ProjectCommands, ZoomWithoutASchemeWindowDoesNothing) {

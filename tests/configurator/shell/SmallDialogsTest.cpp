@@ -5,8 +5,8 @@
 #include "configurator/shell/GridCellRect.h"
 #include "configurator/shell/InputWithFileListDialog.h"
 #include "configurator/shell/MessageDlgWithCaptions.h"
-#include "configurator/shell/SafeFileName.h"
-#include "configurator/shell/ShellFolders.h"
+#include "platform/SafeFileName.h"
+#include "platform/ShellFolders.h"
 
 #include "platform/DialogHook.h"
 #include "support/TestSupport.h"
@@ -82,9 +82,9 @@ TEST(GridCellRect, TilesColumnsOfTheRootsWholePartWithEvenTies) {
 }
 
 TEST(SafeFileName, ReplacesTheNineForbiddenCharacters) {
-    EXPECT_EQ(SafeFileName("a\"b*c/d:e<f>g?h\\i|j.jpg"), "a_b_c_d_e_f_g_h_i_j.jpg");
-    EXPECT_EQ(SafeFileName(cp("Лист 1 (копия).jpg")), cp("Лист 1 (копия).jpg"));
-    EXPECT_EQ(SafeFileName(""), "");
+    EXPECT_EQ(zo::platform::SafeFileName("a\"b*c/d:e<f>g?h\\i|j.jpg"), "a_b_c_d_e_f_g_h_i_j.jpg");
+    EXPECT_EQ(zo::platform::SafeFileName(cp("Лист 1 (копия).jpg")), cp("Лист 1 (копия).jpg"));
+    EXPECT_EQ(zo::platform::SafeFileName(""), "");
 }
 
 TEST(SpecialFolders, ComeFromTheDesktopsFoldersAndAreMade) {
@@ -95,14 +95,14 @@ TEST(SpecialFolders, ComeFromTheDesktopsFoldersAndAreMade) {
     zo::test::writeBytes(home.file("config/user-dirs.dirs"),
                          "XDG_PICTURES_DIR=\"$HOME/Картинки\"\nXDG_DOCUMENTS_DIR=\"$HOME/" + std::string(300, 'd') +
                              "\"\n");
-    const std::string pictures = GetSpecialFolderPath(kFolderPictures);
+    const std::string pictures = zo::platform::GetSpecialFolderPath(zo::platform::kFolderPictures);
     EXPECT_EQ(pictures, cp(home.str() + "/Картинки"));
     EXPECT_TRUE(std::filesystem::is_directory(home.path() / "Картинки"));
-    EXPECT_EQ(GetSpecialFolderPath(kFolderPictures | 0x8000), pictures);
-    EXPECT_EQ(GetSpecialFolderPath(kFolderProfile), home.str());
+    EXPECT_EQ(zo::platform::GetSpecialFolderPath(zo::platform::kFolderPictures | 0x8000), pictures);
+    EXPECT_EQ(zo::platform::GetSpecialFolderPath(zo::platform::kFolderProfile), home.str());
     // Too long for the 260-character field, and unknown numbers: empty.
-    EXPECT_EQ(GetSpecialFolderPath(kFolderPersonal), "");
-    EXPECT_EQ(GetSpecialFolderPath(0x7F), "");
+    EXPECT_EQ(zo::platform::GetSpecialFolderPath(zo::platform::kFolderPersonal), "");
+    EXPECT_EQ(zo::platform::GetSpecialFolderPath(0x7F), "");
 }
 
 TEST(AverageCharSize, IsTheLettersMeanWidthAndTheirHeight) {

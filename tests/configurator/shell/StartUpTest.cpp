@@ -1,4 +1,5 @@
 // The start-up steps that stand apart from the main window.
+#include "configurator/link/ProjectComparison.h"
 #include "configurator/shell/StartUp.h"
 
 #include "configurator/shell/Associations.h"
@@ -34,14 +35,14 @@ TEST(CommandLine, SetupIsExactAndAProjectPathIsMadeAbsolute) {
 }
 
 TEST(Captions, ProjectAndDevice) {
-    EXPECT_EQ(ProjectCaption("/p/", "Plant", "/opt/c/Device/OrvantaPLC.dev"),
+    EXPECT_EQ(ProjectCaption("/p/Plant.hc", "/opt/c/Device/OrvantaPLC.dev"),
               "Orvanta configurator - /p/Plant.hc  (device: OrvantaPLC.dev)");
-    EXPECT_EQ(ProjectCaption("/p/", "Plant", "\\Device\\OrvantaAVR.dev"),
+    EXPECT_EQ(ProjectCaption("/p/Plant.hc", "\\Device\\OrvantaAVR.dev"),
               "Orvanta configurator - /p/Plant.hc  (device: OrvantaAVR.dev)");
-    EXPECT_EQ(ProjectCaption("/p/", "Plant", "Device\\sub/OrvantaAVR.dev"),
+    EXPECT_EQ(ProjectCaption("/p/Plant.hc", "Device\\sub/OrvantaAVR.dev"),
               "Orvanta configurator - /p/Plant.hc  (device: OrvantaAVR.dev)");
-    EXPECT_EQ(ProjectCaption("/p/", "Plant", "Plain.dev"), "Orvanta configurator - /p/Plant.hc  (device: Plain.dev)");
-    EXPECT_EQ(ProjectCaption("/p/", "Plant", ""), "Orvanta configurator - /p/Plant.hc  (device: )");
+    EXPECT_EQ(ProjectCaption("/p/Plant.hc", "Plain.dev"), "Orvanta configurator - /p/Plant.hc  (device: Plain.dev)");
+    EXPECT_EQ(ProjectCaption("/p/Plant.hc", ""), "Orvanta configurator - /p/Plant.hc  (device: )");
 }
 
 TEST(UnsavedWork, WindowPlacementIsNotWork) {

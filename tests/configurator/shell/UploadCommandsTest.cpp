@@ -36,10 +36,10 @@ struct Fixture : test_support::CommandsFixture {
         fs::copy_file("/bin/sleep", dir.path() / "Upload" / "VT_win");
         test::writeBytes(dir.file("Upload/autoexec.bat"), "start VT_win.exe 30\r\n");
         fake.setText("GetUploadFolder", dir.str() + "/Upload");
-        form.OpenProjectName = "Pump";
+        form.session().Assign(form.session().Folder(), "Pump");
         form.UpdateActionStates();
         fake.clearCalls();
-        commands = form.findChild<TUploadCommands*>("UploadCommands");
+        commands = &form.uploadCommands();
         commands->setGrace(std::chrono::milliseconds(500));
     }
     ~Fixture() {

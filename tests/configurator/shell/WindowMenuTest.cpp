@@ -1,5 +1,6 @@
 // The window menu (panels shown and hidden) and the arranging of the scheme
 // windows within the MDI area's viewport.
+#include "configurator/link/ProjectSession.h"
 #include "configurator/shell/MainForm.h"
 #include "configurator/shell/MainMenus.h"
 #include "configurator/shell/WindowMenu.h"
@@ -20,7 +21,8 @@ namespace zo::configurator {
 namespace {
 
 struct Fixture {
-    TMainForm form{test::fakeSchemeWindowFactory()};
+    TProjectSession session;
+    TMainForm form{session, test::fakeSchemeWindowFactory()};
     QMdiSubWindow* other = nullptr;
 
     Fixture() {

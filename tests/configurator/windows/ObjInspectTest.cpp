@@ -6,6 +6,8 @@
 #include "configurator/link/InspectorCallbacks.h"
 #include "configurator/link/InspectorLink.h"
 #include "configurator/windows/ObjInspect.h"
+
+#include "configurator/windows/InspectorWindows.h"
 #include "platform/DialogHook.h"
 #include "platform/Cp1251.h"
 #include "support/TestSupport.h"
@@ -83,16 +85,15 @@ protected:
         FillStructAccess(record_.StructAccess);
         record_.GetStructItemPtr = GetStructItemPtr;
         link_.setRecord(&record_);
-        InstallInspectorCallbacks(record_, TObjInspect::Handlers());
-        TObjInspect::SetSharedLink(&link_);
         form = std::make_unique<TObjInspect>(link_, 0);
+        windows_.SetDocked(form.get(), &link_);
+        InstallInspectorCallbacks(record_, windows_.Handlers());
         form->resize(300, 400);
     }
     void TearDown() override {
-        form.reset();
-        TObjInspect::DestroyFloating();
-        TObjInspect::SetSharedLink(nullptr);
         RemoveInspectorCallbacks();
+        windows_.DestroyFloating();
+        form.reset();
     }
     // The grid point in the middle of a row's value cell.
     QPoint rowPoint(int row) const {
@@ -113,6 +114,7 @@ protected:
     TInspectorRecord record_{};
     InspectorLink link_;
     std::unique_ptr<TObjInspect> form;
+    TInspectorWindows windows_;
     int written_ = (writeBytes(dir_.file("Desc.xml"), descriptionFile()), 0);
     Record blk_{"\\Desc.xml/STRUCT/Blk"};
 };
@@ -334,7 +336,7 @@ TEST_F(Inspector, ShowOpensTheFloatingWindowWithItsCodes) {
     EXPECT_EQ(record_.ShowElementProperties("Header", 0, &pair, nullptr, 0, 0, 10, 10), -2);
     EXPECT_EQ(record_.ShowElementProperties("Header", 1, nullptr, nullptr, 0, 0, 10, 10), -2);
     EXPECT_EQ(record_.ShowElementProperties("Header", 1, &pair, changed, 10, 20, 710, 420), 0);
-    TObjInspect* floating = TObjInspect::Floating();
+    TObjInspect* floating = windows_.Floating();
     ASSERT_TRUE(floating);
     EXPECT_EQ(floating->Mode(), 1);
     EXPECT_EQ(floating->geometry(), QRect(10, 20, 700, 400));
@@ -342,7 +344,7 @@ TEST_F(Inspector, ShowOpensTheFloatingWindowWithItsCodes) {
     EXPECT_FALSE(floating->Grid().Grouped);
     EXPECT_EQ(floating->Rows().size(), 6u);
     EXPECT_EQ(record_.ShowElementProperties("Again", 1, &pair, nullptr, 0, 0, 100, 100), 0);
-    EXPECT_EQ(TObjInspect::Floating(), floating);
+    EXPECT_EQ(windows_.Floating(), floating);
 }
 
 }  // namespace

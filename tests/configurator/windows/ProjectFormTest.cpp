@@ -144,7 +144,6 @@ TEST(ProjectTree, AClosedWindowLeavesTheKernelNoTree) {
     EXPECT_NE(kernel.GetProjectTree(), nullptr);
     form->close();
     EXPECT_EQ(kernel.GetProjectTree(), nullptr);
-    EXPECT_EQ(TProjectForm::ProjectForm(), nullptr);
 }
 
 TEST(ProjectTree, TheRealKernelFillsTheTreeAndDeleteRemovesTheNodeItStandsOn) {

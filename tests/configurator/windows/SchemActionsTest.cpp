@@ -2,7 +2,7 @@
 // pointer, the edit keystrokes, the block's source file and help page, and
 // the view saved as a JPEG picture that the window itself never shows stamped.
 #include "configurator/link/SchemeLink.h"
-#include "configurator/shell/Web.h"
+#include "platform/Web.h"
 #include "configurator/windows/SchemActions.h"
 #include "configurator/windows/SchemForm.h"
 #include "platform/DialogHook.h"
@@ -59,13 +59,13 @@ protected:
         form->SetKernel(true);
         form->setSchemeName(QString::fromUtf8("Лист:1?"));
         form->refreshScheme();
-        SetUrlOpener([this](const QString& url) {
+        platform::SetUrlOpener([this](const QString& url) {
             opened << url;
             return true;
         });
     }
     void TearDown() override {
-        SetUrlOpener({});
+        platform::SetUrlOpener({});
         delete form;
     }
     QStringList popupItems() {
@@ -146,7 +146,7 @@ TEST_F(SchemActions, BlockHelpAndSourceFile) {
     fake.setText("GetBlockPath", "\\Library\\Logic.xml/FBD/Logic/AND 2");
     form->commands()->action("ShemHelpFBD")->trigger();
     ASSERT_EQ(opened.size(), 1);
-    EXPECT_EQ(opened[0], SiteAddress() + "/FBD/index.php?help=%5CLibrary%5CLogic%2Exml%2FFBD%2FLogic%2FAND+2");
+    EXPECT_EQ(opened[0], platform::SiteAddress() + "/FBD/index.php?help=%5CLibrary%5CLogic%2Exml%2FFBD%2FLogic%2FAND+2");
 
     std::filesystem::create_directories(dir.path() / "Runtime" / "Plc" / "FBD" / "sub");
     std::ofstream(dir.file("Runtime/Plc/FBD/sub/and.c")) << "x";

@@ -127,21 +127,19 @@ protected:
 };
 
 TEST_F(SourceWindow, ReloadEmptiesTheListAndLoadsTheDeviceFile) {
-    EXPECT_EQ(TSourceForm::ReloadSource("\\Device\\Dev.dev"), 0);
-    EXPECT_EQ(TSourceForm::ReloadSource("\\Device\\Dev.dev"), 0);
+    EXPECT_EQ(form->ReloadSource("\\Device\\Dev.dev"), 0);
+    EXPECT_EQ(form->ReloadSource("\\Device\\Dev.dev"), 0);
     EXPECT_EQ(LibraryKernel::clears, 2);
     EXPECT_EQ(LibraryKernel::files, std::vector<std::string>{"\\Device\\Dev.dev"});
     EXPECT_EQ(form->TreeView1()->topLevelItemCount(), 2);
     ASSERT_TRUE(item("AND"));
     EXPECT_EQ(item("AND")->parent(), item("Logic"));
-    TSourceForm::ClearSourceForm();
+    form->ClearSourceForm();
     EXPECT_EQ(form->TreeView1()->topLevelItemCount(), 0);
-    form.reset();
-    EXPECT_EQ(TSourceForm::ReloadSource("\\Device\\Dev.dev"), -1);
 }
 
 TEST_F(SourceWindow, PointerOverABlockShowsItsTextAndPreviewAndGroupsShowNothing) {
-    TSourceForm::ReloadSource("\\Device\\Dev.dev");
+    form->ReloadSource("\\Device\\Dev.dev");
     form->TreeView1MouseMove(centre(item("OR")));
     EXPECT_EQ(LibraryKernel::status,
               (std::vector<std::string>{"0:", "1:", "2:", "2:ИЛИ (\\Device\\Dev.dev/FBD/Logic/OR)"}));
@@ -162,7 +160,7 @@ TEST_F(SourceWindow, PointerOverABlockShowsItsTextAndPreviewAndGroupsShowNothing
 }
 
 TEST_F(SourceWindow, PopupShowsTheItemsTheDeviceAndTheNodeAllow) {
-    TSourceForm::ReloadSource("\\Device\\Dev.dev");
+    form->ReloadSource("\\Device\\Dev.dev");
     QMenu* menu = form->PopupMenuElement();
     auto visible = [&](const char* name) {
         for (QAction* a : menu->actions())
@@ -191,7 +189,7 @@ TEST_F(SourceWindow, PopupShowsTheItemsTheDeviceAndTheNodeAllow) {
 }
 
 TEST_F(SourceWindow, TheBlockDescriptionOpensAPictureWindowPerRequest) {
-    TSourceForm::ReloadSource("\\Device\\Dev.dev");
+    form->ReloadSource("\\Device\\Dev.dev");
     form->TreeView1RightRelease(centre(item("AND")));
     form->SourceInfFBDClick();  // the kernel has no picture for it
     EXPECT_TRUE(form->findChildren<QWidget*>("BlockPictureWindow").isEmpty());
@@ -227,7 +225,7 @@ TEST_F(SourceWindow, GroupBarsAreAGradientInsideRoundedCornersOnSilver) {
 TEST_F(SourceWindow, TheDragPictureIsTransparentWhereItHasTheColourOfItsCorner) {
     LibraryKernel::preview.fill(QColor(1, 2, 3));
     LibraryKernel::preview.setPixel(10, 10, qRgb(200, 0, 0));
-    TSourceForm::ReloadSource("\\Device\\Dev.dev");
+    form->ReloadSource("\\Device\\Dev.dev");
     form->TreeView1MouseMove(centre(item("AND")));
     const QImage mask = form->DragPicture().mask().toImage();
     EXPECT_EQ(mask.pixelIndex(10, 10) != mask.pixelIndex(0, 0), true);
@@ -240,7 +238,7 @@ TEST(SourceDrag, ADraggedBlockNodeDropsABlockOnASheetOfTheRealKernel) {
     ASSERT_TRUE(real.bound());
     SourceLink link(&real.kernel());
     TSourceForm form(link);
-    ASSERT_EQ(TSourceForm::ReloadSource(real.kernel().GetProgramFolder() + std::string("\\Device\\OrvantaPLC.dev")), 0);
+    ASSERT_EQ(form.ReloadSource(real.kernel().GetProgramFolder() + std::string("\\Device\\OrvantaPLC.dev")), 0);
     const auto found = form.TreeView1()->findItems("AND", Qt::MatchExactly | Qt::MatchRecursive);
     ASSERT_EQ(found.size(), 1);
     const std::string sheet = real.addSheet();
@@ -274,7 +272,7 @@ TEST(SourceDrag, ADragFromTheTreeDroppedOnASchemeWindowAddsABlock) {
     ASSERT_TRUE(real.bound());
     SourceLink sourceLink(&real.kernel());
     TSourceForm source(sourceLink);
-    ASSERT_EQ(TSourceForm::ReloadSource(real.kernel().GetProgramFolder() + std::string("\\Device\\OrvantaPLC.dev")), 0);
+    ASSERT_EQ(source.ReloadSource(real.kernel().GetProgramFolder() + std::string("\\Device\\OrvantaPLC.dev")), 0);
     const auto found = source.TreeView1()->findItems("TON", Qt::MatchExactly | Qt::MatchRecursive);
     ASSERT_EQ(found.size(), 1);
     source.TreeView1()->setCurrentItem(found.front());

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace zo::configurator {
+namespace zo::platform {
 
 // Folder numbers the program knows.
 enum TSpecialFolder : int {
@@ -32,4 +32,4 @@ enum TSpecialFolder : int {
 // 0x8000 of the number is ignored: the folder is always made.
 std::string GetSpecialFolderPath(int folderId);
 
-}  // namespace zo::configurator
+}  // namespace zo::platform

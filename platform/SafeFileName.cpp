@@ -1,8 +1,8 @@
-#include "configurator/shell/SafeFileName.h"
+#include "platform/SafeFileName.h"
 
 #include <cstring>
 
-namespace zo::configurator {
+namespace zo::platform {
 
 std::string SafeFileName(const std::string& name) {
     std::string result = name;
@@ -11,4 +11,4 @@ std::string SafeFileName(const std::string& name) {
     return result;
 }
 
-}  // namespace zo::configurator
+}  // namespace zo::platform

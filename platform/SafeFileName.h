@@ -4,9 +4,9 @@
 
 #include <string>
 
-namespace zo::configurator {
+namespace zo::platform {
 
 // Each of  " * / : < > ? \ |  becomes "_"; all other characters stay.
 std::string SafeFileName(const std::string& name);
 
-}  // namespace zo::configurator
+}  // namespace zo::platform

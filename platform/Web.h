@@ -8,7 +8,7 @@
 #include <functional>
 #include <string>
 
-namespace zo::configurator {
+namespace zo::platform {
 
 // The product's web site: the host alone (the second stamp of a saved scheme
 // picture) and the address with its scheme, so the desktop opens a browser.
@@ -31,4 +31,4 @@ QString GetDefaultBrowserInfo();
 using UrlOpener = std::function<bool(const QString& url)>;
 void SetUrlOpener(UrlOpener opener);
 
-}  // namespace zo::configurator
+}  // namespace zo::platform

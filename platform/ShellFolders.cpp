@@ -1,11 +1,11 @@
-#include "configurator/shell/ShellFolders.h"
+#include "platform/ShellFolders.h"
 
 #include "platform/Cp1251.h"
 
 #include <QDir>
 #include <QStandardPaths>
 
-namespace zo::configurator {
+namespace zo::platform {
 
 namespace {
 
@@ -39,10 +39,10 @@ std::string GetSpecialFolderPath(int folderId) {
     const QString path = QStandardPaths::writableLocation(location);
     if (path.isEmpty()) return {};
     bool lossless = true;
-    std::string result = platform::qstringToCp1251(path, &lossless);
+    std::string result = qstringToCp1251(path, &lossless);
     if (!lossless || result.size() > 260) return {};
     if (!QDir().mkpath(path)) return {};
     return result;
 }
 
-}  // namespace zo::configurator
+}  // namespace zo::platform

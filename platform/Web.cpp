@@ -1,4 +1,4 @@
-#include "configurator/shell/Web.h"
+#include "platform/Web.h"
 
 #include "platform/UiServices.h"
 
@@ -6,7 +6,7 @@
 #include <QProcess>
 #include <QUrl>
 
-namespace zo::configurator {
+namespace zo::platform {
 
 namespace {
 
@@ -56,10 +56,10 @@ QString GetDefaultBrowserInfo() {
         query.kill();
         query.waitForFinished(1000);
     }
-    if (program.isEmpty()) platform::showMessage("Cannot determine the executable.");
+    if (program.isEmpty()) showMessage("Cannot determine the executable.");
     return program;
 }
 
 void SetUrlOpener(UrlOpener value) { opener() = std::move(value); }
 
-}  // namespace zo::configurator
+}  // namespace zo::platform
