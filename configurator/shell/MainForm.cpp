@@ -78,7 +78,7 @@ TMainForm::TMainForm(TProjectSession& session, SchemeWindowFactory factory, QWid
     mdiArea_->setObjectName("MdiArea");
     mdiArea_->setBackground(QColor(0xC0, 0xC0, 0xC0));
     setCentralWidget(mdiArea_);
-    frame_ = new TProgramFrame(*this);
+    frame_ = new TProgramFrame(*this, floatTree_);
     createToolBar();
     createStatusBar();
     createLogPanel();
@@ -101,6 +101,8 @@ TMainForm::~TMainForm() {
     disconnect(&session_, nullptr, this, nullptr);
     FormDestroy();
     if (HostServices() == this) SetHostServices(nullptr);
+    // The dock forms record where they float as they go: before the registry does.
+    qDeleteAll(findChildren<TCustomDockFormEx*>(Qt::FindDirectChildrenOnly));
 }
 
 void TMainForm::createToolBar() {
@@ -163,7 +165,7 @@ void TMainForm::createStatusBar() {
 
 void TMainForm::createLogPanel() {
     logPanel_ = new TPanelLogForm(ProgramLogLink());
-    logDock_ = new TCustomDockFormCep(this);
+    logDock_ = new TCustomDockFormCep(floatTree_, this);
     logDock_->setObjectName("PanelLogDock");
     static_cast<TCustomDockFormEx*>(logDock_)->AddDockClient(logPanel_);
     logDock_->setFeatures(QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);

@@ -10,6 +10,7 @@
 
 #include "configurator/link/HostSlots.h"
 #include "configurator/shell/ProgramPanels.h"
+#include "configurator/windows/FloatTreeCep.h"
 #include "configurator/windows/ISchemeWindow.h"
 
 #include <QIcon>
@@ -59,6 +60,7 @@ public:
     QDockWidget* logDock() const { return logDock_; }
     QToolBar* toolBar() const { return toolBar_; }
     TSchemeWindowServices& schemeWindows() { return *schemes_; }
+    TFloatTreeCep& floatTree() { return floatTree_; }
     void setSchemeWindowFactory(SchemeWindowFactory factory);
     TProjectCommands& projectCommands() const { return *projectCommands_; }
     TBuildCommand& buildCommand() const { return *buildCommand_; }
@@ -110,6 +112,8 @@ private:
     void showProjectTitles();
 
     TProjectSession& session_;
+    // Where the panels float; it outlives every dock form (they are deleted before it).
+    TFloatTreeCep floatTree_;
     QMdiArea* mdiArea_;
     TActions* actions_;
     std::unique_ptr<TSchemeWindowServices> schemes_;

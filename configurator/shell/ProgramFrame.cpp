@@ -14,7 +14,8 @@
 
 namespace zo::configurator {
 
-TProgramFrame::TProgramFrame(QMainWindow& window) : QObject(&window), window_(window) {
+TProgramFrame::TProgramFrame(QMainWindow& window, TFloatTreeCep& floatTree)
+    : QObject(&window), window_(window), floatTree_(floatTree) {
     setObjectName("ProgramFrame");
     FrameSiteLeft = new TFrameSite(&window, Qt::LeftDockWidgetArea, QSize(240, 400), "FrameSiteLeft");
     FrameSiteRight = new TFrameSite(&window, Qt::RightDockWidgetArea, QSize(280, 400), "FrameSiteRight");
@@ -28,7 +29,7 @@ TCustomDockFormEx* TProgramFrame::DockPanel(QWidget* panel, TFrameSite* site) {
     if (!panel || !site) return nullptr;
     TCustomDockFormEx* frame = FrameOf(panel);
     if (!frame) {
-        frame = new TCustomDockFormCep(&window_);
+        frame = new TCustomDockFormCep(floatTree_, &window_);
         frame->setObjectName(panel->objectName().isEmpty() ? QString("DockFrame") : panel->objectName() + "Frame");
         frame->AddDockClient(panel);
     }

@@ -19,6 +19,7 @@ class QWidget;
 namespace zo::configurator {
 
 class TCustomDockFormEx;
+class TFloatTreeCep;
 class TFrameSite;
 class TProjectSession;
 
@@ -31,8 +32,9 @@ bool ConfirmProjectClose(TProjectSession& session);
 class TProgramFrame : public QObject {
     Q_OBJECT
 public:
-    // Makes the three sites of the window, each of kind 1.
-    explicit TProgramFrame(QMainWindow& window);
+    // Makes the three sites of the window, each of kind 1; the dock forms it
+    // makes record where they float in floatTree.
+    TProgramFrame(QMainWindow& window, TFloatTreeCep& floatTree);
 
     TFrameSite* FrameSiteLeft;
     TFrameSite* FrameSiteRight;
@@ -56,6 +58,7 @@ public:
 
 private:
     QMainWindow& window_;
+    TFloatTreeCep& floatTree_;
     bool terminated_ = false;
 };
 

@@ -118,13 +118,14 @@ TEdges KeepOnScreen(TEdges r, int screenWidth, int screenHeight) {
 
 // ---- TCustomDockFormEx ----
 
-TCustomDockFormEx::TCustomDockFormEx(QWidget* parent) : QDockWidget(parent) {
+TCustomDockFormEx::TCustomDockFormEx(TFloatTreeCep& floatTree, QWidget* parent)
+    : QDockWidget(parent), floatTree_(floatTree) {
     setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
     connect(this, &QDockWidget::topLevelChanged, this, [this](bool) { ApplyTitleBar(); });
 }
 
 TCustomDockFormEx::~TCustomDockFormEx() {
-    if (isFloating()) TFloatTreeCep::Instance().RecordForm(this);
+    if (isFloating()) floatTree_.RecordForm(this);
 }
 
 void TCustomDockFormEx::SetWantedVisible(uint8_t value) {
@@ -145,14 +146,14 @@ void TCustomDockFormEx::AddDockClient(QWidget* client) {
     setWidget(client);
     if (Restoring()) {
         TFloatRecord rec;
-        if (!TFloatTreeCep::Instance().Find(client, &rec)) {
+        if (!floatTree_.Find(client, &rec)) {
             show();
             SetWantedVisible(1);
         }
         client->setVisible(WantedVisible != 0);
         return;
     }
-    if (isFloating()) TFloatTreeCep::Instance().Record(client, Bounds(), true);
+    if (isFloating()) floatTree_.Record(client, Bounds(), true);
 }
 
 void TCustomDockFormEx::SetFloatKind(int kind) {
@@ -189,7 +190,7 @@ void TCustomDockFormEx::hideEvent(QHideEvent* event) {
 void TCustomDockFormEx::visibilityChangedRecord(bool visible) {
     if (!widget() || !isFloating()) return;
     if (visible && Restoring()) return;
-    TFloatTreeCep::Instance().Record(widget(), Bounds(), visible);
+    floatTree_.Record(widget(), Bounds(), visible);
 }
 
 void TCustomDockFormEx::ApplyTitleBar() {
@@ -211,7 +212,8 @@ void TCustomDockFormEx::ApplyTitleBar() {
 
 // ---- TCustomDockFormCep ----
 
-TCustomDockFormCep::TCustomDockFormCep(QWidget* parent) : TCustomDockFormEx(parent) {
+TCustomDockFormCep::TCustomDockFormCep(TFloatTreeCep& floatTree, QWidget* parent)
+    : TCustomDockFormEx(floatTree, parent) {
     ++cepInstances;
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -368,7 +370,6 @@ void ReleaseDockForms() {
         t->stop();
         delete t;
     }
-    TFloatTreeCep::Release();
 }
 
 }  // namespace zo::configurator

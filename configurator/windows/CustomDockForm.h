@@ -19,6 +19,7 @@
 namespace zo::configurator {
 
 class TDockCaptionCep;
+class TFloatTreeCep;
 class TDockGrabberCep;
 
 // Outline colours of the gradient box besides a plain 0x00BBGGRR colour.
@@ -56,8 +57,10 @@ TEdges KeepOnScreen(TEdges r, int screenWidth, int screenHeight);
 class TCustomDockFormEx : public QDockWidget {
     Q_OBJECT
 public:
-    explicit TCustomDockFormEx(QWidget* parent = nullptr);
+    // floatTree records where the form floats; it outlives the form.
+    explicit TCustomDockFormEx(TFloatTreeCep& floatTree, QWidget* parent = nullptr);
     ~TCustomDockFormEx() override;
+    TFloatTreeCep& FloatTree() const { return floatTree_; }
 
     // The visibility the frame takes when the one-shot timer next fires.
     uint8_t WantedVisible = 0;
@@ -86,6 +89,7 @@ protected:
     virtual void ApplyTitleBar();
     void visibilityChangedRecord(bool visible);
 
+    TFloatTreeCep& floatTree_;
     int floatKind_ = 0;
     int siteKind_ = 0;
     bool verticalGrabber_ = false;
@@ -95,7 +99,7 @@ protected:
 class TCustomDockFormCep : public TCustomDockFormEx {
     Q_OBJECT
 public:
-    explicit TCustomDockFormCep(QWidget* parent = nullptr);
+    explicit TCustomDockFormCep(TFloatTreeCep& floatTree, QWidget* parent = nullptr);
     ~TCustomDockFormCep() override;
 
     TDockCaptionCep* CaptionBar() const { return caption_; }
@@ -135,7 +139,7 @@ private:
     QDockWidget* form_;
 };
 
-// Ends the one-shot timer and frees the floating registry; at shut-down.
+// Ends the one-shot timer; at shut-down.
 void ReleaseDockForms();
 
 }  // namespace zo::configurator

@@ -9,15 +9,6 @@
 #include <memory>
 
 namespace zo::configurator {
-namespace {
-
-std::unique_ptr<TFloatTreeCep>& registry() {
-    static std::unique_ptr<TFloatTreeCep> instance;
-    return instance;
-}
-
-}  // namespace
-
 std::string ControlKey(const QObject* control) {
     if (!control || control->objectName().isEmpty()) return {};
     QStringList names, classes;
@@ -30,13 +21,6 @@ std::string ControlKey(const QObject* control) {
     classes.prepend(qApp ? QString::fromLatin1(qApp->metaObject()->className()) : QString("QApplication"));
     return (names.join('.') + ';' + classes.join('.')).toUpper().toStdString();
 }
-
-TFloatTreeCep& TFloatTreeCep::Instance() {
-    if (!registry()) registry() = std::make_unique<TFloatTreeCep>();
-    return *registry();
-}
-
-void TFloatTreeCep::Release() { registry().reset(); }
 
 bool TFloatTreeCep::Find(const QWidget* control, TFloatRecord* record) const {
     const auto it = entries_.find(ControlKey(control));

@@ -1,7 +1,8 @@
 #pragma once
 // TFloatTreeCep: the one registry of where each floating panel was, keyed by
 // the panel's chain of parents (names and class names upper-cased, as
-// NAMES;CLASSES with the application outermost), with its stream form.
+// NAMES;CLASSES with the application outermost), with its stream form. The
+// main window holds it and hands it to every dock form it makes; it outlives them.
 
 #include "configurator/windows/DockStreams.h"
 
@@ -22,10 +23,6 @@ std::string ControlKey(const QObject* control);
 
 class TFloatTreeCep {
 public:
-    // Made on first use; Release frees it (at shut-down).
-    static TFloatTreeCep& Instance();
-    static void Release();
-
     bool Find(const QWidget* control, TFloatRecord* record) const;
     void Store(const std::string& key, const TFloatRecord& record);
     // Only while recording.

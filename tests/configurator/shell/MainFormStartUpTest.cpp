@@ -170,7 +170,6 @@ TEST_F(MainFormStartUpInFolder, DocksTheThreePanelsHandedTheKernelAndFilledForTh
         EXPECT_FALSE(inspector->Lists().GlobalLists.empty());
     }
     EXPECT_EQ(KernelOptionsPtr, nullptr);
-    TFloatTreeCep::Release();
 }
 
 }  // namespace

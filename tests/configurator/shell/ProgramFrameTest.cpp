@@ -52,7 +52,6 @@ protected:
         if (KernelOptionsPtr && KernelOptionsPtr->CloseProject) KernelOptionsPtr->CloseProject("");
         UnloadKernelLibrary(nullptr);
         here.reset();
-        TFloatTreeCep::Release();
     }
 
     test::TempDir dir;
@@ -147,9 +146,10 @@ TEST_F(WithKernel, TheComparingSaveLeavesTheFileTheChannelBaseAndTheProjectsOwnF
 }
 
 TEST(ProgramFrame, PanelsDockIntoTheirSitesInFramesOfTheirOwn) {
+    TFloatTreeCep floatTree;
     QMainWindow window;
     window.resize(900, 600);
-    TProgramFrame frame(window);
+    TProgramFrame frame(window, floatTree);
     auto* library = new QLabel("library");
     library->setObjectName("SourceForm");
     TCustomDockFormEx* dock = frame.DockPanel(library, frame.FrameSiteLeft);
@@ -164,7 +164,6 @@ TEST(ProgramFrame, PanelsDockIntoTheirSitesInFramesOfTheirOwn) {
     EXPECT_EQ(frame.FrameSiteLeft->Kind, 1);
     EXPECT_EQ(frame.FrameSiteLeft->VisibleDockClients(), 1);
     EXPECT_EQ(frame.FrameSiteRight->VisibleDockClients(), 0);
-    TFloatTreeCep::Release();
 }
 
 }  // namespace

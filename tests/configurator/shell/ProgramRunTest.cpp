@@ -182,7 +182,6 @@ TEST(MainFormStartUp, WithoutTheKernelTheProjectActionsAreDisabledAndTheLogPanel
     // The missing logging library was reported once.
     ASSERT_FALSE(ui.messages.empty());
     EXPECT_NE(ui.messages[0].find("ZoLogs.so"), std::string::npos);
-    TFloatTreeCep::Release();
 }
 
 TEST(MainFormStartUp, TheWindowMenuShowsAndHidesADockedPanelWithItsFrame) {
@@ -224,7 +223,6 @@ TEST(MainFormStartUp, TheWindowMenuShowsAndHidesADockedPanelWithItsFrame) {
         QApplication::processEvents();
         EXPECT_FALSE(frame->isVisible());
     }
-    TFloatTreeCep::Release();
 }
 
 }  // namespace

@@ -79,6 +79,7 @@ TEST(DockGeometry, GradientBoxFillsCutsCornersAndOutlines) {
 
 // A main window with named panels, as the program holds its side panels.
 struct Window {
+    TFloatTreeCep floatTree;  // outlives the forms main deletes
     QMainWindow main;
     TFrameSite* left;
     TFrameSite* right;
@@ -92,7 +93,7 @@ struct Window {
         right->SetFloatFormKind(1);
     }
     TCustomDockFormCep* panel(const char* name, const QString& text) {
-        auto* form = new TCustomDockFormCep(&main);
+        auto* form = new TCustomDockFormCep(floatTree, &main);
         form->setObjectName(name);
         auto* client = new QLabel(text);
         client->setObjectName(QString(name) + "Client");
@@ -154,7 +155,7 @@ TEST(DockForms, FloatingPanelIsRecordedAndRestoredOnTheScreen) {
     Window::settle();
     ASSERT_NE(p->CaptionBar(), nullptr);
     EXPECT_EQ(p->titleBarWidget(), p->CaptionBar());
-    TFloatTreeCep& reg = TFloatTreeCep::Instance();
+    TFloatTreeCep& reg = w.floatTree;
     TFloatRecord rec;
     ASSERT_TRUE(reg.Find(p->widget(), &rec));
     EXPECT_EQ(rec.Visible, 1);
@@ -165,11 +166,10 @@ TEST(DockForms, FloatingPanelIsRecordedAndRestoredOnTheScreen) {
     // The registry's stream holds the record.
     TZoMemoryStream ms;
     ASSERT_TRUE(reg.SaveToStream(ms.stream()));
-    TFloatTreeCep::Release();
     ms.seek(0);
-    ASSERT_TRUE(TFloatTreeCep::Instance().LoadFromStream(ms.stream()).ok);
-    EXPECT_TRUE(TFloatTreeCep::Instance().Find(p->widget(), nullptr));
-    TFloatTreeCep::Release();
+    TFloatTreeCep loaded;
+    ASSERT_TRUE(loaded.LoadFromStream(ms.stream()).ok);
+    EXPECT_TRUE(loaded.Find(p->widget(), nullptr));
 }
 
 TEST(DockForms, TheCloseCrossClosesTheFloatingForm) {
@@ -189,7 +189,6 @@ TEST(DockForms, TheCloseCrossClosesTheFloatingForm) {
     QTest::mouseRelease(bar, Qt::LeftButton, {}, at);
     Window::settle();
     EXPECT_FALSE(p->isVisible());
-    TFloatTreeCep::Release();
 }
 
 TEST(FrameSite, FloatingTheOnlyPanelCollapsesAndADropReopensAtTheSavedWidth) {
@@ -214,7 +213,6 @@ TEST(FrameSite, FloatingTheOnlyPanelCollapsesAndADropReopensAtTheSavedWidth) {
     Window::settle();
     EXPECT_EQ(w.left->Collapsed, 0);
     EXPECT_EQ(p->width(), 220);
-    TFloatTreeCep::Release();
 }
 
 TEST(FrameSite, ReopenedSizeIsAtMostTwoThirdsOfTheWindowAndAtLeastThirty) {
@@ -267,7 +265,6 @@ TEST(FrameSite, LayoutStreamDocksNamedPanelsAndFloatsTheOthers) {
     EXPECT_EQ(w.left->ReloadDockedControl(ControlKey(b)), b);
     EXPECT_EQ(w.left->ReloadDockedControl("projectform"), b);
     EXPECT_EQ(w.left->ReloadDockedControl("Gone"), nullptr);
-    TFloatTreeCep::Release();
 }
 
 TEST(FrameSite, ATrailerAloneChangesOnlyTheSize) {
@@ -282,7 +279,6 @@ TEST(FrameSite, ATrailerAloneChangesOnlyTheSize) {
     Window::settle();
     EXPECT_EQ(a->width(), 180);
     EXPECT_FALSE(a->isFloating());
-    TFloatTreeCep::Release();
 }
 
 }  // namespace
