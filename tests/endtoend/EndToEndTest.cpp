@@ -24,6 +24,7 @@
 #include "configurator/windows/SchemeView.h"
 #include "configurator/windows/SourceForm.h"
 #include "platform/DialogHook.h"
+#include "support/ProgramWindowTest.h"
 #include "support/RuntimeProcess.h"
 #include "support/TestSupport.h"
 #include "support/WindowDriving.h"
@@ -135,35 +136,24 @@ std::vector<std::string> logLines(const std::string& file) {
     return lines;
 }
 
-class EndToEnd : public ::testing::Test {
+class EndToEnd : public test::ProgramWindowTest {
 protected:
     void SetUp() override {
-        program = dir.str() + "/Program";
-        fs::copy(ZO_PROGRAM_DIR, program, fs::copy_options::recursive);
-        fs::remove_all(program + "/Log");
-        fs::remove(program + "/Struct/Configurator.xml");
-        for (const auto& entry : fs::directory_iterator(program + "/Upload")) fs::remove_all(entry.path());
+        ProgramWindowTest::SetUp();
         // The shipped examples from the source tree; the PLC's controller at a
         // free port of the loopback address.
         for (const char* name : {"ExamplePLC.hc", "AvrDemo.hc"})
             fs::copy_file(fs::path(ZO_SOURCE_DIR) / "data/Project" / name, program + "/Project/" + name,
                           fs::copy_options::overwrite_existing);
         port = test::FreeLoopbackPort();
-        std::string text = test::readBytes(program + "/Project/ExamplePLC.hc");
-        const std::string header = test::cp("<Заголовок ");
-        const size_t at = text.find(header);
-        ASSERT_NE(at, std::string::npos);
-        text.insert(at + header.size(), "IP=\"127.0.0.1\" Port=\"" + std::to_string(port) + "\" ");
-        test::writeBytes(program + "/Project/ExamplePLC.hc", text);
+        pointExampleAt(port);
     }
     void TearDown() override {
-        ui.answer = platform::Answer::No;
-        form.reset();
+        ProgramWindowTest::TearDown();
         ReleaseDockForms();
     }
 
     TKernelOptions& k() { return *form->session().record(); }
-    std::string log() const { return test::utf(test::readBytes(program + "/Log/" + kProgramLogName)); }
     TSchemForm* scheme(const QString& sheet) const {
         for (QMdiSubWindow* w : form->mdiArea()->subWindowList())
             if (auto* f = qobject_cast<TSchemForm*>(w); f && f->schemeName() == sheet) return f;
@@ -239,23 +229,7 @@ protected:
         pumpFor(50ms);
     }
 
-    // Opens a project file through the open command's chooser.
-    void open(const std::string& file) {
-        test::ScopedDialogRunner r(test::chooseFile(file));
-        form->action("OpenProject")->trigger();
-        pumpFor(100ms);
-    }
-
-    test::TempDir config;
-    test::TempDir dir;
-    test::ScopedEnv env{"XDG_CONFIG_HOME", config.str()};
-    test::ScopedCurrentDir cd{dir.path()};
-    test::UiRecorder ui;
-    TProjectSession session;
-    SchemeLink schemeLink{session};
-    std::string program;
     uint16_t port = 0;
-    std::unique_ptr<TMainForm> form;
 };
 
 const std::string kAndPath = "\\Library\\Logic.xml/FBD/Logic/AND";
@@ -355,8 +329,7 @@ const char* const kRoadLog[] = {
 TEST_F(EndToEnd, FromStartToFirmware) {
     const auto started = std::chrono::steady_clock::now();
     // ---- start as main starts the program, the example named on the command line
-    form = std::make_unique<TMainForm>(session, schemeFormFactory(schemeLink));
-    form->FormCreate(QString::fromStdString(program));
+    createProgram();
     ASSERT_FALSE(form->SetupRan());
     ASSERT_TRUE(form->session().bound());
     form->session().Assign(QString::fromStdString(program + "/Project/"), "ExamplePLC");

@@ -10,6 +10,7 @@
 #include "configurator/shell/RecentFiles.h"
 #include "configurator/shell/UploadCommands.h"
 #include "configurator/windows/SchemForm.h"
+#include "support/ProgramWindowTest.h"
 #include "support/RuntimeProcess.h"
 
 #include "CommandsFixture.h"
@@ -42,34 +43,17 @@ using test::pumpUntil;
 
 // The main window as the program makes it, started in a copy of the program
 // folder (its own logging library writes the log below the copy).
-class MainRoad : public ::testing::Test {
+class MainRoad : public test::ProgramWindowTest {
 protected:
     void SetUp() override {
-        program = dir.str() + "/Program";
-        fs::copy(ZO_PROGRAM_DIR, program, fs::copy_options::recursive);
-        fs::remove_all(program + "/Log");
-        fs::remove(program + "/Struct/Configurator.xml");
-        for (const auto& entry : fs::directory_iterator(program + "/Upload")) fs::remove_all(entry.path());
-        form = std::make_unique<TMainForm>(session, schemeFormFactory(schemeLink));
-        form->FormCreate(QString::fromStdString(program));
+        ProgramWindowTest::SetUp();
+        createProgram();
         form->resize(1100, 750);
         form->show();
         form->FormShow();
         ASSERT_TRUE(form->session().bound());
     }
-    void TearDown() override {
-        ui.answer = platform::Answer::No;
-        form.reset();
-    }
 
-    // Opens the project file through the open command's chooser.
-    void open(const std::string& file) {
-        Runner r(test::chooseFile(file));
-        form->action("OpenProject")->trigger();
-        pumpFor(100ms);
-    }
-
-    std::string log() const { return test::utf(test::readBytes(program + "/Log/" + kProgramLogName)); }
     TSchemForm* scheme() const {
         return qobject_cast<TSchemForm*>(form->mdiArea()->subWindowList().value(0));
     }
@@ -97,27 +81,12 @@ protected:
         }
         menu->close();
     }
-
-    test::TempDir config;
-    test::TempDir dir;
-    test::ScopedEnv env{"XDG_CONFIG_HOME", config.str()};
-    test::ScopedCurrentDir cd{dir.path()};
-    test::UiRecorder ui;
-    TProjectSession session;
-    SchemeLink schemeLink{session};
-    std::string program;
-    std::unique_ptr<TMainForm> form;
 };
 
 TEST_F(MainRoad, ThePlcExampleBuildsRunsShowsLiveValuesAndStops) {
     // The example's controller at a free port of the loopback address.
     const uint16_t port = test::FreeLoopbackPort();
-    std::string text = test::readBytes(program + "/Project/ExamplePLC.hc");
-    const std::string header = test::cp("<Заголовок ");
-    const size_t at = text.find(header);
-    ASSERT_NE(at, std::string::npos);
-    text.insert(at + header.size(), "IP=\"127.0.0.1\" Port=\"" + std::to_string(port) + "\" ");
-    test::writeBytes(program + "/Project/ExamplePLC.hc", text);
+    pointExampleAt(port);
 
     open(program + "/Project/ExamplePLC.hc");
     ASSERT_EQ(form->session().Name(), "ExamplePLC");

@@ -8,6 +8,7 @@
 #include "configurator/windows/CustomDockForm.h"
 #include "configurator/windows/FloatTreeCep.h"
 #include "configurator/windows/FrameSite.h"
+#include "support/ProgramFolder.h"
 #include "support/TestSupport.h"
 
 #include <QAction>
@@ -37,9 +38,7 @@ class ProgramRun : public ::testing::Test {
 protected:
     void SetUp() override {
         program = dir.file("Program Folder");
-        fs::copy(ZO_PROGRAM_DIR, program, fs::copy_options::recursive);
-        fs::remove_all(program + "/Log");
-        fs::remove(program + "/Struct/Configurator.xml");
+        test::CopyProgramFolder(program);
         fs::create_directories(dir.file("work/sub"));
         fs::copy_file(program + "/Project/ExamplePLC.hc", dir.file("work/sub/ExamplePLC.hc"));
     }
