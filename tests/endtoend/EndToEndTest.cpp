@@ -143,11 +143,12 @@ protected:
         fs::remove(program + "/Struct/Configurator.xml");
         for (const auto& entry : fs::directory_iterator(program + "/Upload")) fs::remove_all(entry.path());
         // The shipped examples from the source tree; the PLC's controller at a
-        // free port of the loopback address.
+        // loopback port held for the test.
         for (const char* name : {"ExamplePLC.hc", "AvrDemo.hc"})
             fs::copy_file(fs::path(ZO_SOURCE_DIR) / "data/Project" / name, program + "/Project/" + name,
                           fs::copy_options::overwrite_existing);
-        port = test::FreeLoopbackPort();
+        port = held.number();
+        ASSERT_NE(port, 0);
         std::string text = test::readBytes(program + "/Project/ExamplePLC.hc");
         const std::string header = test::cp("<Заголовок ");
         const size_t at = text.find(header);
@@ -252,6 +253,8 @@ protected:
     test::UiRecorder ui;
     SchemeLink schemeLink{&KernelOptionsPtr};
     std::string program;
+    // The controller's port, held while the program and its runtime live.
+    test::LoopbackPort held;
     uint16_t port = 0;
     std::unique_ptr<TMainForm> form;
 };
