@@ -225,12 +225,16 @@ TEST(Xml, SaveIntoMissingFolderGivesCode) {
     EXPECT_FALSE(std::filesystem::exists(dir.file("no")));
 }
 
+namespace {
+
 // Waits (bounded) for one byte from the child; false when none came.
 bool childSaid(int fd, char expected) {
     pollfd ready{fd, POLLIN, 0};
     char byte = 0;
     return ::poll(&ready, 1, 60000) == 1 && ::read(fd, &byte, 1) == 1 && byte == expected;
 }
+
+}  // namespace
 
 TEST(Xml, ProcessKilledWhileSavingLeavesAWholeFile) {
     TempDir dir;

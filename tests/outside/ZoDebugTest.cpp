@@ -1,6 +1,6 @@
 // The debugging library and the controller's runtime program together, as the
 // kernel uses them: ZoDebug loaded from the program folder and filled through
-// its record, the runtime started on a free loopback port.
+// its record, the runtime started on a loopback port held for the test.
 #include "common/abi/DebugOptions.h"
 #include "common/abi/RuntimeProtocol.h"
 #include "outside/Runtime/DeviceHeader.h"
