@@ -102,20 +102,30 @@ TEST_F(XmlFaults, ValuesWindows1251CannotHoldReadAsQuestionMarksAndSurviveASave)
     EXPECT_NE(readBytes(file).find("encoding=\"windows-1251\""), std::string::npos);
 }
 
-TEST_F(XmlFaults, NamesTheReaderWouldNotTakeBackAreNotWritten) {
+TEST_F(XmlFaults, NamesTheReaderWouldNotTakeBackAreNotWrittenNorControlCharacters) {
+    // Names that are no XML names or that the reader would take as namespaced.
+    for (const char* root : {"bad name", "a:b"}) EXPECT_EQ(TZo_XML().NewDocument(root), -1) << root;
     TZo_XML xml;
-    EXPECT_EQ(xml.NewDocument("a:b"), -1);
     ASSERT_EQ(xml.NewDocument("r"), 0);
     xml.GoRoot();
-    EXPECT_EQ(xml.SetAttribute("p:q", "1"), -3);
-    EXPECT_EQ(xml.SetAttribute("xmlns", "1"), -3);
-    EXPECT_EQ(xml.AddChild("p:e"), -3);
+    for (const char* child : {"1abc", "p:e"}) EXPECT_EQ(xml.AddChild(child), -3) << child;
+    for (const char* attribute : {"a b", "p:q", "xmlns"}) EXPECT_EQ(xml.SetAttribute(attribute, "1"), -3) << attribute;
     ASSERT_EQ(xml.SetAttribute("plain", "1"), 0);
+    // A control character XML cannot hold is written as "?".
+    ASSERT_EQ(xml.SetAttribute("v", std::string("a\x01z", 3)), 0);
     ASSERT_EQ(xml.SaveFile(path("n.xml")), 0);
+
     TZo_XML again;
     ASSERT_EQ(again.OpenFile(path("n.xml")), 0);
     again.GoRoot();
+    EXPECT_EQ(again.GetNodeName(), "r");
     EXPECT_EQ(again.GetAttribute("plain"), "1");
+    EXPECT_EQ(again.GetAttribute("v"), "a?z");
+    std::vector<std::string> attributes;
+    for (xmlAttrPtr a = again.CurrentElement->properties; a; a = a->next)
+        attributes.emplace_back(reinterpret_cast<const char*>(a->name));
+    EXPECT_EQ(attributes, (std::vector<std::string>{"plain", "v"}));
+    EXPECT_EQ(again.GoFirstChild(), -4) << "no refused child was written";
 }
 
 TEST_F(XmlFaults, AFileNameLongerThanItsFieldIsKeptCutAndTheFileStillOpensAndSaves) {

@@ -141,11 +141,12 @@ protected:
     void SetUp() override {
         ProgramWindowTest::SetUp();
         // The shipped examples from the source tree; the PLC's controller at a
-        // free port of the loopback address.
+        // loopback port held for the test.
         for (const char* name : {"ExamplePLC.hc", "AvrDemo.hc"})
             fs::copy_file(fs::path(ZO_SOURCE_DIR) / "data/Project" / name, program + "/Project/" + name,
                           fs::copy_options::overwrite_existing);
-        port = test::FreeLoopbackPort();
+        port = held.number();
+        ASSERT_NE(port, 0);
         pointExampleAt(port);
     }
     void TearDown() override {
@@ -229,6 +230,8 @@ protected:
         pumpFor(50ms);
     }
 
+    // The controller's port, held while the program and its runtime live.
+    test::LoopbackPort held;
     uint16_t port = 0;
 };
 

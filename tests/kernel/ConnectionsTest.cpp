@@ -152,16 +152,19 @@ TEST_F(Connections, ChainsAndNetStates) {
     addLink("S", 5, 4, 5, 9);   // three ends at (5, 4): a new chain
     addLink("S", 20, 20, 25, 20);
     ASSERT_EQ(MergeLinks(sheet("S")), 0);
+    ASSERT_EQ(links("S"), (std::vector<std::string>{"1,1-5,1", "5,1-5,4", "5,4-8,4", "5,4-5,9", "20,20-25,20"}));
+    // A chain runs through points where two ends meet and ends where three do:
+    // the first two segments make one, each branch at (5, 4) another.
     const int16_t chain = link("S", 0).Chain;
+    const auto chainOf = [&](int i) { return int64_t(link("S", i).Chain); };
+    EXPECT_EQ(chainOf(1), chain);
+    for (int i = 2; i < 5; ++i) EXPECT_NE(chainOf(i), chain) << i;
+    EXPECT_NE(chainOf(2), chainOf(3));
     ASSERT_EQ(SelectChain(sheet("S"), chain), 0);
-    int selected = 0;
+    std::set<std::string> selected;
     for (int i = 0; i < sheet("S")->Links->Count; ++i)
-        if (link("S", i).Selected) {
-            ++selected;
-            EXPECT_EQ(int64_t(link("S", i).Chain), chain);
-        }
-    EXPECT_GE(selected, 2);
-    EXPECT_LT(selected, 5);
+        if (link("S", i).Selected) selected.insert(links("S")[size_t(i)]);
+    EXPECT_EQ(selected, (std::set<std::string>{"1,1-5,1", "5,1-5,4"}));
     EXPECT_EQ(SelectChain(nullptr, 0), -1);
 
     const int16_t net = link("S", 4).NetIndex;

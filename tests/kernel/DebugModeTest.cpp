@@ -1,6 +1,6 @@
 // Editing modes and on-line debugging: the kernel starts the debugging library
 // on the address of the device header, with the controller's runtime program
-// (stand-in) serving on a free loopback port.
+// (stand-in) serving on a loopback port held for the test.
 #include "ProjectModel.h"
 
 #include "common/Struct.h"
@@ -98,8 +98,8 @@ protected:
         ProjectModel::TearDown();
     }
 
-    // A saved project of the shipped device whose controller is at 127.0.0.1:port.
-    void project(uint16_t port, bool saved = true) {
+    // A saved project of the shipped device whose controller is at 127.0.0.1:controllerPort.
+    void project(uint16_t controllerPort, bool saved = true) {
         freeModel();
         KernelState& s = State();
         std::strcpy(s.deviceFileName, "OrvantaPLC.dev");
@@ -115,7 +115,7 @@ protected:
         ASSERT_EQ(header->FindItem("IP", i), 1);
         ASSERT_EQ(header->SetValue(s.headerRecord, i, "127.0.0.1"), 0);
         ASSERT_EQ(header->FindItem("Port", i), 1);
-        ASSERT_EQ(header->SetValue(s.headerRecord, i, std::to_string(port).c_str()), 0);
+        ASSERT_EQ(header->SetValue(s.headerRecord, i, std::to_string(controllerPort).c_str()), 0);
     }
 
     // Net 0 (line type Bool) from a network input, net 1 (line type Int) into
@@ -152,17 +152,29 @@ protected:
     }
 
     std::string cfgPath() const { return programPath() + "/Project/P.cfg"; }
+
+    // The saved circuit's configuration run by the controller's runtime at
+    // 127.0.0.1:port(), listening.
+    void runningController(RuntimeProcess& runtime) {
+        ASSERT_NE(port(), 0);
+        project(port());
+        circuit();
+        ASSERT_EQ(CreateConfigFile(cfgPath().c_str(), "CreateConfig.log", nullptr), 0);
+        ASSERT_TRUE(runtime.Start(cfgPath()));
+        ASSERT_TRUE(WaitForListener(port())) << runtime.Errors();
+    }
+
+    // The test's controller port: held for the test, nothing listens on it
+    // but the runtime a test starts.
+    uint16_t port() const { return port_.number(); }
+
+private:
+    LoopbackPort port_;
 };
 
 TEST_F(DebugMode, SessionShowsTheRuntimesValuesAndStopsOnModeChange) {
-    const uint16_t port = FreeLoopbackPort();
-    project(port);
-    circuit();
-    // The controller runs the project's configuration.
-    ASSERT_EQ(CreateConfigFile(cfgPath().c_str(), "CreateConfig.log", nullptr), 0);
     RuntimeProcess runtime;
-    ASSERT_TRUE(runtime.Start(cfgPath()));
-    ASSERT_TRUE(WaitForListener(port)) << runtime.Errors();
+    ASSERT_NO_FATAL_FAILURE(runningController(runtime));
 
     HostCalls::repaints = 0;
     SetMode(kModeDebug);
@@ -170,7 +182,7 @@ TEST_F(DebugMode, SessionShowsTheRuntimesValuesAndStopsOnModeChange) {
     const TDebugOptions* debug = DebugOptions();
     ASSERT_NE(debug, nullptr);
     EXPECT_STREQ(debug->IpAddress, "127.0.0.1");
-    EXPECT_EQ(ZO_FIELD(*debug, Port), port);
+    EXPECT_EQ(ZO_FIELD(*debug, Port), port());
     EXPECT_EQ(std::string(debug->DeviceFile), programPath() + "\\Device\\OrvantaPLC.dev");
     EXPECT_EQ(std::string(debug->ConfigFile), cfgPath());
     EXPECT_TRUE(log_.has("Создан файл конфигурации \"" + cfgPath() + "\""));
@@ -212,43 +224,37 @@ TEST_F(DebugMode, SessionShowsTheRuntimesValuesAndStopsOnModeChange) {
     EXPECT_EQ(runtime.Stop(), 0);
 }
 
-TEST_F(DebugMode, KernelDoneStopsARunningSession) {
-    const uint16_t port = FreeLoopbackPort();
-    project(port);
-    circuit();
-    ASSERT_EQ(CreateConfigFile(cfgPath().c_str(), "CreateConfig.log", nullptr), 0);
-    RuntimeProcess runtime;
-    ASSERT_TRUE(runtime.Start(cfgPath()));
-    ASSERT_TRUE(WaitForListener(port)) << runtime.Errors();
-    SetMode(kModeDebug);
-    ASSERT_TRUE(refreshedUntil([&] { return text(1) == "0"; }));
+// Other ways a running session ends: the kernel's end keeps the project, closing
+// the project empties it; either way the debugger is gone and the list empty.
+struct SessionEnd {
+    const char* what;
+    std::function<int32_t(const std::string& cfgPath)> end;
+    int sheetsAfter;
+};
 
-    KernelDone();
+class DebugSessionEnd : public DebugMode, public ::testing::WithParamInterface<SessionEnd> {};
+
+TEST_P(DebugSessionEnd, StopsTheRunningSession) {
+    RuntimeProcess runtime;
+    ASSERT_NO_FATAL_FAILURE(runningController(runtime));
+    SetMode(kModeDebug);
+    ASSERT_TRUE(refreshedUntil([&] { return text(0) == "0" && text(1) == "0"; })) << text(0) << " " << text(1);
+
+    EXPECT_EQ(GetParam().end(cfgPath()), 0);
     EXPECT_EQ(DebugOptions(), nullptr);
     EXPECT_EQ(NetValueCount(), 0);
+    EXPECT_EQ(State().sheets.Count, GetParam().sheetsAfter);
     EXPECT_EQ(runtime.Stop(), 0);
 }
 
-TEST_F(DebugMode, ClosingTheProjectStopsARunningSession) {
-    const uint16_t port = FreeLoopbackPort();
-    project(port);
-    circuit();
-    ASSERT_EQ(CreateConfigFile(cfgPath().c_str(), "CreateConfig.log", nullptr), 0);
-    RuntimeProcess runtime;
-    ASSERT_TRUE(runtime.Start(cfgPath()));
-    ASSERT_TRUE(WaitForListener(port)) << runtime.Errors();
-    SetMode(kModeDebug);
-    ASSERT_TRUE(refreshedUntil([&] { return text(0) == "0"; }));
-
-    EXPECT_EQ(CloseProject(cfgPath().c_str()), 0);
-    EXPECT_EQ(DebugOptions(), nullptr);
-    EXPECT_EQ(NetValueCount(), 0);
-    EXPECT_EQ(State().sheets.Count, 0);
-    EXPECT_EQ(runtime.Stop(), 0);
-}
+INSTANTIATE_TEST_SUITE_P(
+    Ends, DebugSessionEnd,
+    ::testing::Values(SessionEnd{"KernelDone", [](const std::string&) { return KernelDone(); }, 1},
+                      SessionEnd{"CloseProject", [](const std::string& cfg) { return CloseProject(cfg.c_str()); }, 0}),
+    [](const ::testing::TestParamInfo<SessionEnd>& info) { return std::string(info.param.what); });
 
 TEST_F(DebugMode, WithoutAControllerTheValuesShowErrors) {
-    project(FreeLoopbackPort());
+    project(port());
     circuit();
     SetMode(kModeDebug);
     ASSERT_NE(DebugOptions(), nullptr);
@@ -260,7 +266,7 @@ TEST_F(DebugMode, WithoutAControllerTheValuesShowErrors) {
 }
 
 TEST_F(DebugMode, AProjectNeverSavedCannotBeDebugged) {
-    project(FreeLoopbackPort(), false);
+    project(port(), false);
     SetMode(kModeDebug);
     EXPECT_EQ(GetMode(), kModeDebug);
     EXPECT_EQ(DebugOptions(), nullptr);
@@ -272,7 +278,7 @@ TEST_F(DebugMode, AProjectNeverSavedCannotBeDebugged) {
 }
 
 TEST_F(DebugMode, AFailedConfigurationUnloadsTheDebugger) {
-    project(FreeLoopbackPort());
+    project(port());
     // A network input without its pin field makes the configuration fail.
     const uint16_t s = addSheet("Лист 1");
     writeBytes(file("Bad.xml"), cp(R"(<?xml version="1.0" encoding="windows-1251"?>
@@ -287,7 +293,7 @@ TEST_F(DebugMode, AFailedConfigurationUnloadsTheDebugger) {
 }
 
 TEST_F(DebugMode, ModeChangeEndsTheGestureAndEmptiesTheInspector) {
-    project(FreeLoopbackPort());
+    project(port());
     Gesture().dragging = 1;
     Gesture().layingLine = 1;
     RequestRepaint();

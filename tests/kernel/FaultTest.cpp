@@ -24,6 +24,7 @@
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -87,14 +88,11 @@ protected:
     UiRecorder ui_;
 };
 
+// A full disk, a read-only folder and a project file its owner made read-only:
+// the save fails with a code and a log line, and the old file stays as it was.
 TEST_F(Fault, AFailedProjectSaveGivesACodeALogLineAndKeepsTheOldFile) {
     largeProject(2);
     const std::string path = file("Project/Demo.hc");
-    ASSERT_EQ(SaveProject(path.c_str()), 0);
-    const std::string old = readBytes(path);
-    ASSERT_GT(old.size(), kDiskLimit);
-    sheet(0)->Width = 77;  // the model changed since
-
     const auto save = [&] {
         log_.lines.clear();
         if (SaveProject(path.c_str()) >= 0) return 1;
@@ -102,10 +100,33 @@ TEST_F(Fault, AFailedProjectSaveGivesACodeALogLineAndKeepsTheOldFile) {
         if (log_.has("Проект \"" + path + "\" сохранен.")) return 3;
         return 0;
     };
-    EXPECT_EQ(RunWithFullDisk(kDiskLimit, save), 0) << "full disk";
-    EXPECT_EQ(RunWithReadOnlyFolder(file("Project"), save), 0) << "read-only folder";
-    EXPECT_EQ(readBytes(path), old);
-    EXPECT_EQ(filesIn(file("Project")), std::vector<std::string>{"Demo.hc"});
+    struct Case {
+        const char* what;
+        std::function<int(const std::function<int()>&)> run;
+        bool readOnlyFile;
+    };
+    const Case cases[] = {
+        {"full disk", [](const std::function<int()>& body) { return RunWithFullDisk(kDiskLimit, body); }, false},
+        {"read-only folder",
+         [&](const std::function<int()>& body) { return RunWithReadOnlyFolder(file("Project"), body); }, false},
+        {"read-only file", [](const std::function<int()>& body) { return RunHonouringFilePermissions(body); }, true},
+    };
+    int width = 77;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_EQ(SaveProject(path.c_str()), 0);
+        const std::string old = readBytes(path);
+        ASSERT_GT(old.size(), kDiskLimit);
+        if (c.readOnlyFile) {
+            ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+        }
+        const fs::perms mode = fs::status(path).permissions() & fs::perms::all;
+        sheet(0)->Width = width++;  // the model changed since
+        EXPECT_EQ(c.run(save), 0);
+        EXPECT_EQ(readBytes(path), old);
+        EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, mode);
+        EXPECT_EQ(filesIn(file("Project")), std::vector<std::string>{"Demo.hc"});
+    }
 }
 
 TEST_F(Fault, FullDiskWhileUpdatingTheChannelBaseKeepsTheBaseAndStillSavesTheProject) {

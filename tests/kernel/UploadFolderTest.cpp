@@ -129,7 +129,9 @@ TEST_F(UploadFolderFilled, TheUploadedRuntimeRunsTheUploadedConfiguration) {
     TStruct* header = HeaderDescription();
     int16_t i = -1;
     ASSERT_EQ(header->FindItem("Port", i), 1);
-    const uint16_t port = FreeLoopbackPort();
+    const LoopbackPort held;
+    const uint16_t port = held.number();
+    ASSERT_NE(port, 0);
     ASSERT_EQ(header->SetValue(State().headerRecord, i, std::to_string(port).c_str()), 0);
     ASSERT_EQ(BuildProjectFolder("CreateConfig.log"), 0);
     RuntimeProcess runtime;

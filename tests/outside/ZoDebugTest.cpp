@@ -1,6 +1,6 @@
 // The debugging library and the controller's runtime program together, as the
 // kernel uses them: ZoDebug loaded from the program folder and filled through
-// its record, the runtime started on a free loopback port.
+// its record, the runtime started on a loopback port held for the test.
 #include "common/abi/DebugOptions.h"
 #include "common/abi/RuntimeProtocol.h"
 #include "outside/Runtime/DeviceHeader.h"
@@ -121,9 +121,8 @@ protected:
         record_->Port = port;
     }
 
-    // Starts the runtime on a free port with a configuration of nets nets.
+    // Starts the runtime on the test's port with a configuration of nets nets.
     void startRuntime(int nets) {
-        port_ = zo::test::FreeLoopbackPort();
         ASSERT_NE(port_, 0);
         zo::test::writeBytes(dir_.file("project.cfg"), configBytes("127.0.0.1", port_, nets));
         ASSERT_TRUE(runtime_.Start(dir_.file("project.cfg")));
@@ -152,8 +151,10 @@ protected:
     }
 
     zo::test::TempDir dir_;
+    // The test's loopback port, held until the runtime is stopped.
+    zo::test::LoopbackPort held_;
+    const uint16_t port_ = held_.number();
     RuntimeProcess runtime_;
-    uint16_t port_ = 0;
     void* library_ = nullptr;
     TDebugOptions* record_ = nullptr;
 };
@@ -226,7 +227,8 @@ TEST_F(ZoDebugTest, ALostRuntimeTurnsEveryValueIntoAnErrorAndStopStaysPrompt) {
 }
 
 TEST_F(ZoDebugTest, NoControllerShowsErrorsAndStopsPromptly) {
-    target("127.0.0.1", zo::test::FreeLoopbackPort());
+    ASSERT_NE(port_, 0);
+    target("127.0.0.1", port_);  // held, nothing listens
     ASSERT_EQ(record_->Start(), 0);
     ASSERT_TRUE(waitUntil([&] { return Host::repaintRequests.load() >= 1; }));
     EXPECT_EQ(value(0).Error, 1);
@@ -293,7 +295,9 @@ protected:
 };
 
 TEST_F(RuntimeProgramTest, ServesReadsAndWritesAndEndsOnSigterm) {
-    const uint16_t port = zo::test::FreeLoopbackPort();
+    const zo::test::LoopbackPort held;
+    const uint16_t port = held.number();
+    ASSERT_NE(port, 0);
     zo::test::writeBytes(dir_.file("a.cfg"), configBytes("127.0.0.1", port, 300));
     RuntimeProcess runtime;
     ASSERT_TRUE(runtime.Start(dir_.file("a.cfg")));
@@ -334,7 +338,8 @@ TEST_F(RuntimeProgramTest, ServesReadsAndWritesAndEndsOnSigterm) {
 }
 
 TEST_F(RuntimeProgramTest, RefusesFilesItCannotRun) {
-    const uint16_t port = zo::test::FreeLoopbackPort();
+    const zo::test::LoopbackPort held;
+    const uint16_t port = held.number();
     const std::string good = configBytes("127.0.0.1", port, 1);
     const size_t h = zo::runtime::kDeviceHeader.size;
     struct Case {

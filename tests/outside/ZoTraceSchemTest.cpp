@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <set>
 #include <string>
 #include <utility>
@@ -212,33 +213,46 @@ TEST_F(ZoTraceSchemTest, StraightRouteOnAnEmptyGridIsOneOrderedSegment) {
     }
 }
 
-TEST_F(ZoTraceSchemTest, DiagonalEndsAreJoinedWithOneBend) {
-    ASSERT_EQ(t->SetSheetSize(40, 30), kTraceOk);
-    const Walk w = routed({2, 2}, {10, 8});
-    ASSERT_TRUE(w.ok);
-    EXPECT_EQ(w.bends, 1);
-    EXPECT_EQ(w.length(), 14);
-}
-
-TEST_F(ZoTraceSchemTest, RouteGoesAroundABlockWithTheFewestBends) {
-    ASSERT_EQ(t->SetSheetSize(40, 30), kTraceOk);
-    const Cell tl{8, 3}, br{12, 7};
-    ASSERT_EQ(t->AddBlockObstacle(P(tl), P(br)), kTraceOk);
-    const Walk w = routed({0, 5}, {20, 5});
-    ASSERT_TRUE(w.ok);
-    for (const Cell& c : w.cells) EXPECT_FALSE(inRect(c, tl, br)) << show(c);
-    // Up (or down) to clear the block, across, and back: two bends, no longer
-    // than any route around it.
-    EXPECT_EQ(w.bends, 2);
-    EXPECT_EQ(w.length(), 26);
-}
-
-TEST_F(ZoTraceSchemTest, BlockCornersMayComeInAnyOrder) {
-    ASSERT_EQ(t->SetSheetSize(40, 30), kTraceOk);
-    ASSERT_EQ(t->AddBlockObstacle(P(12, 7), P(8, 3)), kTraceOk);
-    const Walk w = routed({0, 5}, {20, 5});
-    ASSERT_TRUE(w.ok);
-    for (const Cell& c : w.cells) EXPECT_FALSE(inRect(c, {8, 3}, {12, 7})) << show(c);
+// One route on a 40 x 30 sheet among blocks and lines: it never enters a block,
+// never runs along a line, and takes the bends and length given.
+TEST_F(ZoTraceSchemTest, SingleRoutesAmongBlocksAndLines) {
+    using Obstacle = std::pair<Cell, Cell>;
+    struct Case {
+        const char* what;
+        std::vector<Obstacle> blocks, lines;
+        Cell start, end;
+        int bends;
+        int length;                  // -1: any
+        std::optional<Cell> crosses;  // a cell the route passes
+    };
+    const std::vector<Obstacle> ring = {
+        {{8, 3}, {14, 3}}, {{8, 9}, {14, 9}}, {{8, 3}, {8, 9}}, {{14, 3}, {14, 9}}};
+    const Case cases[] = {
+        {"diagonal ends are joined with one bend", {}, {}, {2, 2}, {10, 8}, 1, 14, {}},
+        // Up (or down) to clear the block, across, and back: two bends, no
+        // longer than any route around it.
+        {"around a block with the fewest bends", {{{8, 3}, {12, 7}}}, {}, {0, 5}, {20, 5}, 2, 26, {}},
+        {"block corners in any order", {{{12, 7}, {8, 3}}}, {}, {0, 5}, {20, 5}, 2, 26, {}},
+        {"an existing line is crossed at right angles", {}, {{{10, 0}, {10, 29}}}, {2, 5}, {20, 5}, 0, 18, Cell{10, 5}},
+        {"an end inside a ring of lines is reached across the ring", {}, ring, {11, 0}, {11, 6}, 0, 6, Cell{11, 3}},
+        {"a route may continue a line from its end", {}, {{{5, 10}, {15, 10}}}, {15, 10}, {30, 10}, 0, 15, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ASSERT_EQ(t->SetSheetSize(40, 30), kTraceOk);
+        for (const auto& [a, b] : c.blocks) ASSERT_EQ(t->AddBlockObstacle(P(a), P(b)), kTraceOk);
+        for (const auto& [a, b] : c.lines) ASSERT_EQ(t->AddLineObstacle(P(a), P(b)), kTraceOk);
+        const Walk w = routed(c.start, c.end);
+        ASSERT_TRUE(w.ok);
+        EXPECT_EQ(w.bends, c.bends);
+        if (c.length >= 0) { EXPECT_EQ(w.length(), c.length); }
+        if (c.crosses) { EXPECT_TRUE(passes(w, *c.crosses)) << show(*c.crosses); }
+        for (const auto& [a, b] : c.blocks) {
+            const Cell tl{std::min(a.x, b.x), std::min(a.y, b.y)}, br{std::max(a.x, b.x), std::max(a.y, b.y)};
+            for (const Cell& cell : w.cells) EXPECT_FALSE(inRect(cell, tl, br)) << show(cell);
+        }
+        for (const auto& [a, b] : c.lines) EXPECT_FALSE(runsAlong(w, std::min(a, b), std::max(a, b))) << show(a);
+    }
 }
 
 TEST_F(ZoTraceSchemTest, SerpentineIsFollowedThroughEveryGap) {
@@ -256,15 +270,6 @@ TEST_F(ZoTraceSchemTest, SerpentineIsFollowedThroughEveryGap) {
     for (const Cell& c : w.cells) {
         if (c.y % 2 == 1) { EXPECT_EQ(c.x, ((c.y - 1) / 2) % 2 == 0 ? 63 : 0) << "through a wall at " << show(c); }
     }
-}
-
-TEST_F(ZoTraceSchemTest, ExistingLineIsCrossedAtRightAngles) {
-    ASSERT_EQ(t->SetSheetSize(40, 30), kTraceOk);
-    ASSERT_EQ(t->AddLineObstacle(P(10, 0), P(10, 29)), kTraceOk);
-    const Walk w = routed({2, 5}, {20, 5});
-    ASSERT_TRUE(w.ok);
-    EXPECT_EQ(w.bends, 0);
-    EXPECT_TRUE(passes(w, {10, 5}));
 }
 
 TEST_F(ZoTraceSchemTest, RouteNeverRunsAlongALineNorThroughItsEnds) {
@@ -310,18 +315,6 @@ TEST_F(ZoTraceSchemTest, RouteNeverTurnsOnALine) {
     }
 }
 
-TEST_F(ZoTraceSchemTest, EndInsideARingOfLinesIsReachedAcrossTheRing) {
-    ASSERT_EQ(t->SetSheetSize(40, 30), kTraceOk);
-    ASSERT_EQ(t->AddLineObstacle(P(8, 3), P(14, 3)), kTraceOk);
-    ASSERT_EQ(t->AddLineObstacle(P(8, 9), P(14, 9)), kTraceOk);
-    ASSERT_EQ(t->AddLineObstacle(P(8, 3), P(8, 9)), kTraceOk);
-    ASSERT_EQ(t->AddLineObstacle(P(14, 3), P(14, 9)), kTraceOk);
-    const Walk w = routed({11, 0}, {11, 6});
-    ASSERT_TRUE(w.ok);
-    EXPECT_EQ(w.bends, 0);
-    EXPECT_TRUE(passes(w, {11, 3}));
-}
-
 TEST_F(ZoTraceSchemTest, RouteFromTheInsideOfALineLeavesItAtRightAngles) {
     struct Case {
         Cell end;
@@ -350,14 +343,6 @@ TEST_F(ZoTraceSchemTest, StartOnALineHemmedInAcrossItIsRefused) {
     ASSERT_EQ(t->AddBlockObstacle(P(14, 11), P(16, 14)), kTraceOk);
     EXPECT_EQ(find({15, 10}, {30, 20}), kTraceNoRoute);
     EXPECT_EQ(find({30, 20}, {15, 10}), kTraceNoRoute);
-}
-
-TEST_F(ZoTraceSchemTest, RouteMayContinueALineFromItsEnd) {
-    ASSERT_EQ(t->SetSheetSize(40, 30), kTraceOk);
-    ASSERT_EQ(t->AddLineObstacle(P(5, 10), P(15, 10)), kTraceOk);
-    const Walk w = routed({15, 10}, {30, 10});
-    ASSERT_TRUE(w.ok);
-    EXPECT_EQ(w.bends, 0);
 }
 
 TEST_F(ZoTraceSchemTest, PinsOnABlockEdgeAreLeftOutwardNeverThroughTheBlock) {

@@ -1,6 +1,6 @@
 #pragma once
 // The controller's runtime program (stand-in) as a child process for tests:
-// a free loopback port, start with a configuration file, bounded waits, and a
+// a loopback port held for it, start with a configuration file, bounded waits, and a
 // stop by SIGTERM that the destructor makes sure of.
 
 #include <QProcess>
@@ -22,21 +22,40 @@ namespace zo::test {
 // The runtime program as built into the program folder.
 inline const std::string kRuntimeProgram = ZO_PROGRAM_DIR "/Runtime/VT_win/VT_win";
 
-// A loopback port nothing listens on right now.
-inline uint16_t FreeLoopbackPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in at{};
-    at.sin_family = AF_INET;
-    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    at.sin_port = 0;
-    socklen_t length = sizeof at;
-    uint16_t port = 0;
-    if (fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&at), &length) == 0)
-        port = ntohs(at.sin_port);
-    if (fd >= 0) ::close(fd);
-    return port;
-}
+// A loopback port held for the owner's lifetime. The socket is bound, not
+// listening, with SO_REUSEADDR: the runtime program (which binds with
+// SO_REUSEADDR as well) can listen on the port, while no other socket gets
+// the number in the meantime (a bind to port 0 and the ports of outgoing
+// connections pass over a bound port), and until the runtime listens a
+// connection to it is refused. Tests that run in parallel so never share one.
+class LoopbackPort {
+public:
+    LoopbackPort() {
+        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in at{};
+        at.sin_family = AF_INET;
+        at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        at.sin_port = 0;
+        socklen_t length = sizeof at;
+        int one = 1;
+        if (fd_ >= 0 && ::setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one) == 0 &&
+            ::bind(fd_, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0 &&
+            ::getsockname(fd_, reinterpret_cast<sockaddr*>(&at), &length) == 0)
+            number_ = ntohs(at.sin_port);
+    }
+    ~LoopbackPort() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    LoopbackPort(const LoopbackPort&) = delete;
+    LoopbackPort& operator=(const LoopbackPort&) = delete;
+
+    // The port's number; 0 when none could be had.
+    uint16_t number() const { return number_; }
+
+private:
+    int fd_ = -1;
+    uint16_t number_ = 0;
+};
 
 // True once something accepts connections at 127.0.0.1:port (bounded).
 inline bool WaitForListener(uint16_t port, std::chrono::milliseconds limit = std::chrono::milliseconds(5000)) {

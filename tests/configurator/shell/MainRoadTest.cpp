@@ -84,8 +84,10 @@ protected:
 };
 
 TEST_F(MainRoad, ThePlcExampleBuildsRunsShowsLiveValuesAndStops) {
-    // The example's controller at a free port of the loopback address.
-    const uint16_t port = test::FreeLoopbackPort();
+    // The example's controller at a loopback port held for the test.
+    const test::LoopbackPort held;
+    const uint16_t port = held.number();
+    ASSERT_NE(port, 0);
     pointExampleAt(port);
 
     open(program + "/Project/ExamplePLC.hc");

@@ -20,7 +20,9 @@ namespace {
 struct RenderState {
     int64_t size = 0;
     int64_t lineUp = -1, lineDown = -1, pageUp = -1, pageDown = -1;
+    int64_t position = -1;  // when set, the position reported whatever the mode
     int result = 0;
+    bool pictureOnFailure = false;  // a failed render hands its picture over all the same
     std::vector<TLogView> seen;  // every view the panel handed over
     QImage picture{4, 4, QImage::Format_RGB32};
 } g_state;
@@ -29,11 +31,12 @@ int32_t fakeRender(TLogView* view, void** graphic) {
     g_state.seen.push_back(*view);
     view->Size = g_state.size;
     if (view->Mode == 2) view->Position = g_state.size;
+    if (g_state.position >= 0) view->Position = g_state.position;
     view->LineUpPosition = g_state.lineUp;
     view->LineDownPosition = g_state.lineDown;
     view->PageUpPosition = g_state.pageUp;
     view->PageDownPosition = g_state.pageDown;
-    if (g_state.result == 0) *graphic = &g_state.picture;
+    if (g_state.result == 0 || g_state.pictureOnFailure) *graphic = &g_state.picture;
     return g_state.result;
 }
 
@@ -165,10 +168,29 @@ TEST(LogPanel, WithoutTheLibraryNoHandlerCallsIt) {
 
 TEST(LogPanel, FailedRenderDrawsNothingAndLeavesTheTimer) {
     Panel p;
+    g_state.picture.fill(Qt::blue);
+    p.form.PanelLogFormCanResize();  // the panel's picture with a blue corner drawn
+    ASSERT_FALSE(p.form.ImageLog()->bitmap().isNull());
+    ASSERT_EQ(p.form.ImageLog()->bitmap().pixelColor(QPoint(0, 0)), QColor(Qt::blue));
+    // A failed render whose picture and position would, taken, be drawn and stop the timer.
     g_state.size = 100;
+    g_state.position = 30;
     g_state.result = -3;
+    g_state.pictureOnFailure = true;
+    g_state.picture.fill(Qt::red);
+    const size_t renders = g_state.seen.size();
     p.form.TimerLogTimer();
+    EXPECT_EQ(g_state.seen.size(), renders + 1) << "the render was asked for";
+    const QImage& shown = p.form.ImageLog()->bitmap();
+    for (const QPoint at : {QPoint(0, 0), QPoint(3, 3)}) EXPECT_EQ(shown.pixelColor(at), QColor(Qt::blue)) << at.x();
     EXPECT_TRUE(p.form.TimerLog()->isActive());
+    EXPECT_EQ(p.form.ScrollBarLog()->sliderPosition(), 100);
+    // The same render succeeding draws and stops following the end.
+    g_state.result = 0;
+    p.form.TimerLogTimer();
+    EXPECT_EQ(p.form.ImageLog()->bitmap().pixelColor(QPoint(0, 0)), QColor(Qt::red));
+    EXPECT_FALSE(p.form.TimerLog()->isActive());
+    EXPECT_EQ(p.form.ScrollBarLog()->sliderPosition(), 30);
 }
 
 }  // namespace

@@ -16,11 +16,11 @@
 #include <QMenu>
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/syscall.h>
 
 #include <chrono>
 #include <filesystem>
@@ -64,7 +64,12 @@ protected:
             p.waitForFinished(100);
         }
         if (!until.empty() && p.state() == QProcess::Running) {
-            QThread::msleep(300);
+            // Start-up done: the program's main thread waits for events (seen twice in a row).
+            for (int seen = 0; seen < 2 && p.state() == QProcess::Running;) {
+                if (std::chrono::steady_clock::now() - start > std::chrono::milliseconds(timeoutMs)) break;
+                seen = waitsForEvents(pid_t(p.processId())) ? seen + 1 : 0;
+                p.waitForFinished(50);
+            }
             p.terminate();
         }
         if (!p.waitForFinished(timeoutMs)) {
@@ -73,6 +78,17 @@ protected:
             return -1001;
         }
         return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1002;
+    }
+
+    // Whether the process's main thread waits in poll, as an event loop with nothing to do.
+    static bool waitsForEvents(pid_t pid) {
+        std::ifstream in("/proc/" + std::to_string(pid) + "/syscall");
+        long number = -1;
+        if (!(in >> number)) return false;  // "running", or gone
+#ifdef SYS_poll
+        if (number == SYS_poll) return true;
+#endif
+        return number == SYS_ppoll;
     }
 
     std::string log() const { return test::utf(readIfAny(program + "/Log/Vezevire.log")); }

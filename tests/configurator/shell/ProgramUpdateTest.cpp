@@ -375,10 +375,19 @@ protected:
         std::memcpy(&days, ProgramOptionBlocks().Update + 8, sizeof days);
         return days;
     }
-    // Runs the program's click and the notices that follow until the questions are answered.
+    // Runs the program's click and the notices that follow until the questions
+    // are answered, then until every event posted by then (the library's notices
+    // among them) and every event their handling posted has been handled: a
+    // notice after the last question is handled too.
     void waitForQuestions(const Answers& answers, size_t count) {
         EXPECT_TRUE(QTest::qWaitFor([&] { return answers.seen.size() >= count; }, 20000));
-        QTest::qWait(100);  // a notice after the last question is handled too
+        constexpr int kRounds = 3;
+        int rounds = 0;
+        std::function<void()> mark = [&] {
+            if (++rounds < kRounds) QMetaObject::invokeMethod(qApp, mark, Qt::QueuedConnection);
+        };
+        QMetaObject::invokeMethod(qApp, mark, Qt::QueuedConnection);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return rounds == kRounds; }, 20000));
     }
 
     test::TempDir configDir;

@@ -165,9 +165,15 @@ TEST(UploadCommands, AProgramIgnoringSigtermIsKilled) {
     test::TempDir dir;
     fs::copy_file("/bin/sh", dir.path() / "stubborn");
     QProcess p;
-    p.start(QString::fromStdString(dir.file("stubborn")), {"-c", "trap '' TERM; while :; do sleep 0.05; done"});
+    p.start(QString::fromStdString(dir.file("stubborn")),
+            {"-c", "trap '' TERM; echo ignoring; while :; do sleep 0.05; done"});
     ASSERT_TRUE(p.waitForStarted(5000));
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    // SIGTERM is ignored once the shell says so.
+    QByteArray said = p.readAllStandardOutput();
+    while (!said.contains("ignoring")) {
+        ASSERT_TRUE(p.waitForReadyRead(15000)) << said.toStdString();
+        said += p.readAllStandardOutput();
+    }
     // (a child the shell forks has its program file too until it runs sleep)
     EXPECT_GE(StopUploadPrograms(QString::fromStdString(dir.str()), std::chrono::milliseconds(200)), 1);
     EXPECT_TRUE(p.waitForFinished(5000));

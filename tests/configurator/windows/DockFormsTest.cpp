@@ -139,11 +139,10 @@ TEST(DockForms, WantedVisibilityIsAppliedByTheOneShotTimer) {
     EXPECT_EQ(p->WantedVisible, 1);
     p->SetWantedVisible(0);
     EXPECT_TRUE(p->isVisible());  // not yet
-    QTest::qWait(250);
-    EXPECT_FALSE(p->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !p->isVisible(); }, 15000));
     p->SetWantedVisible(1);
-    QTest::qWait(250);
-    EXPECT_TRUE(p->isVisible());
+    EXPECT_FALSE(p->isVisible());  // not yet
+    EXPECT_TRUE(QTest::qWaitFor([&] { return p->isVisible(); }, 15000));
 }
 
 TEST(DockForms, FloatingPanelIsRecordedAndRestoredOnTheScreen) {
