@@ -108,7 +108,10 @@ TProjectCommands::TProjectCommands(TProjectSession& session, TActions& actions, 
         {ActionId::ScaleMi, &TProjectCommands::ScaleMiExecute},
         {ActionId::Scale100, &TProjectCommands::Scale100Execute},
     };
-    for (const auto& [id, handler] : handlers) actions_.Connect(id, this, [this, handler] { (this->*handler)(); });
+    for (const auto& entry : handlers) {
+        const auto handler = entry.second;
+        actions_.Connect(entry.first, this, [this, handler] { (this->*handler)(); });
+    }
     connect(&fileMenu_, &QMenu::aboutToShow, this, [this] { FilesClick(fileMenu_); });
     connect(&projectMenu_, &QMenu::aboutToShow, this, [this] { project1Click(projectMenu_); });
     FilesClick(fileMenu_);

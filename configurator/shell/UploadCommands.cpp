@@ -155,7 +155,10 @@ TUploadCommands::TUploadCommands(TProjectSession& session, TActions& actions, IH
         {ActionId::RegimSoeden, &TUploadCommands::RegimSoedenExecute},
         {ActionId::RegimDebug, &TUploadCommands::RegimDebugExecute},
     };
-    for (const auto& [id, handler] : handlers) actions.Connect(id, this, [this, handler] { (this->*handler)(); });
+    for (const auto& entry : handlers) {
+        const auto handler = entry.second;
+        actions.Connect(entry.first, this, [this, handler] { (this->*handler)(); });
+    }
 }
 
 QString TUploadCommands::programFolder() const { return session_.FolderPath(KernelFolder::Program); }
