@@ -70,7 +70,7 @@ void TProgramPanels::Dock(TProgramFrame& frame) {
     if (session_ && inspector_) {
         std::string folder = session_->FolderText(KernelFolder::Struct);
         while (folder.size() > 1 && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
-        if (!folder.empty()) inspector_->LoadGlobalLists(folder);
+        if (!folder.empty()) inspector_->LoadReplacementLists(folder);
     }
     if (inspector_) frame.DockPanel(inspector_, frame.FrameSiteRight);
     // The sites open at their saved sizes, the library above the tree taking a little more.

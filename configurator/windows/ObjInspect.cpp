@@ -187,7 +187,7 @@ TObjInspect::TObjInspect(InspectorLink& link, uint8_t mode, QWidget* parent)
 
 TObjInspect::~TObjInspect() = default;
 
-int TObjInspect::LoadGlobalLists(const std::string& source) {
+int TObjInspect::LoadReplacementLists(const std::string& source) {
     lists_.OnLog = [this](const std::string& text, uint8_t level) { report(text, level); };
     return lists_.LoadReplacementLists(lists_.GlobalLists, source);
 }

@@ -79,7 +79,7 @@ public:
                                      TPropertiesChangedProc onChange);
 
     // Replacement lists: the global set from a folder or file, the file cache.
-    int LoadGlobalLists(const std::string& source);
+    int LoadReplacementLists(const std::string& source);
     int ClearReplacementLists() { return lists_.ClearReplacementLists(); }
     TReplacementLists& Lists() { return lists_; }
 
