@@ -83,7 +83,83 @@ std::string TLibraryLoader::RelativeToProgram(const std::string& path, const std
     return path;
 }
 
+namespace {
+
+// Keeps the boxes shown while it lives instead of showing them; questions go
+// to the hook before it.
+class KeptBoxes : public platform::UiServices {
+public:
+    KeptBoxes() : previous_(platform::setUiServices(this)) {}
+    ~KeptBoxes() override { platform::setUiServices(previous_); }
+    KeptBoxes(const KeptBoxes&) = delete;
+    KeptBoxes& operator=(const KeptBoxes&) = delete;
+    void showMessage(const std::string& text, const std::string& caption, platform::MessageKind kind) override {
+        boxes.push_back({text, caption, kind});
+    }
+    platform::Answer ask(const std::string& text, const std::string& caption, platform::Buttons buttons) override {
+        return previous_ ? previous_->ask(text, caption, buttons) : platform::Answer::Cancel;
+    }
+    struct Box {
+        std::string text;
+        std::string caption;
+        platform::MessageKind kind;
+    };
+    std::vector<Box> boxes;
+
+private:
+    platform::UiServices* previous_;
+};
+
+}  // namespace
+
 void TLibraryLoader::LoadSource(const std::string& caption, const std::string& pathIn) {
+    ++depth_;
+    loadFile(caption, pathIn);
+    if (--depth_ == 0) reportRefused();
+}
+
+void TLibraryLoader::reportRefused() {
+    if (refused_.empty()) return;
+    if (refused_.size() == 1) {
+        const Refused& one = refused_.front();
+        platform::showMessage(one.text, one.caption, platform::MessageKind(one.kind));
+    } else {
+        std::string names;
+        for (size_t i = 0; i < refused_.size() && i < kNamedRefusedFiles; ++i)
+            names += (i ? ", " : "") + platform::fileNameOf(refused_[i].file);
+        if (refused_.size() > kNamedRefusedFiles) names += ZO_RU(" и другие");
+        for (const Refused& r : refused_)
+            if (services_.log) services_.log(r.text, 3);
+        platform::showMessage(ZO_RU("Не являются файлами описания FBD блоков ") + std::to_string(refused_.size()) +
+                              ZO_RU(" файлов: ") + names + ZO_RU(". Причины записаны в журнал."));
+    }
+    refused_.clear();
+}
+
+bool TLibraryLoader::readableLibrary(TZo_XML& xml, const std::string& path, TLibraryNode* top) {
+    KeptBoxes boxes;
+    bool readable = false;
+    if (xml.OpenFile(path) == 0) {
+        xml.GoRoot();
+        xml.SetMark();
+        const int count = xml.CountFromMark("FBD");
+        if (count != 1) {
+            platform::showMessage(ZO_RU("Число узлов FBD ") + std::to_string(count) + ZO_RU(" в файле ") + path);
+        } else {
+            xml.FindFromMark("FBD");
+            const std::string name = xml.GetAttribute("NAME");
+            if (!name.empty() && top != &root_) top->Text = name;
+            if (xml.GoFirstChild() != 0)
+                platform::showMessage(ZO_RU("Нет описания GROUP узла FBD в файле ") + path);
+            else
+                readable = true;
+        }
+    }
+    for (const KeptBoxes::Box& box : boxes.boxes) refused_.push_back({path, box.text, box.caption, int(box.kind)});
+    return readable;
+}
+
+void TLibraryLoader::loadFile(const std::string& caption, const std::string& pathIn) {
     const std::string path = platform::withCurrentDir(pathIn);
     if (loadedFiles_ >= kMaxLoadedFiles) {
         if (!boundLogged_ && services_.log)
@@ -115,21 +191,7 @@ void TLibraryLoader::LoadSource(const std::string& caption, const std::string& p
     if (!caption.empty()) top = root_.addChild(caption, nullptr);
 
     TZo_XML xml;
-    if (xml.OpenFile(path) != 0) return;
-    xml.GoRoot();
-    xml.SetMark();
-    const int count = xml.CountFromMark("FBD");
-    if (count != 1) {
-        platform::showMessage(ZO_RU("Число узлов FBD ") + std::to_string(count) + ZO_RU(" в файле ") + path);
-        return;
-    }
-    xml.FindFromMark("FBD");
-    const std::string name = xml.GetAttribute("NAME");
-    if (!name.empty() && top != &root_) top->Text = name;
-    if (xml.GoFirstChild() != 0) {
-        platform::showMessage(ZO_RU("Нет описания GROUP узла FBD в файле ") + path);
-        return;
-    }
+    if (!readableLibrary(xml, path, top)) return;
     const std::string registered =
         RelativeToProgram(path, services_.programFolder ? services_.programFolder() : std::string());
     if (services_.addLibraryFile) services_.addLibraryFile(registered);
