@@ -3,6 +3,7 @@
 #include "common/FileUtils.h"
 #include "common/My_XML.h"
 #include "platform/Cp1251.h"
+#include "platform/HeldMessages.h"
 #include "platform/Paths.h"
 #include "platform/UiServices.h"
 
@@ -83,35 +84,6 @@ std::string TLibraryLoader::RelativeToProgram(const std::string& path, const std
     return path;
 }
 
-namespace {
-
-// Keeps the boxes shown while it lives instead of showing them; questions go
-// to the hook before it.
-class KeptBoxes : public platform::UiServices {
-public:
-    KeptBoxes() : previous_(platform::setUiServices(this)) {}
-    ~KeptBoxes() override { platform::setUiServices(previous_); }
-    KeptBoxes(const KeptBoxes&) = delete;
-    KeptBoxes& operator=(const KeptBoxes&) = delete;
-    void showMessage(const std::string& text, const std::string& caption, platform::MessageKind kind) override {
-        boxes.push_back({text, caption, kind});
-    }
-    platform::Answer ask(const std::string& text, const std::string& caption, platform::Buttons buttons) override {
-        return previous_ ? previous_->ask(text, caption, buttons) : platform::Answer::Cancel;
-    }
-    struct Box {
-        std::string text;
-        std::string caption;
-        platform::MessageKind kind;
-    };
-    std::vector<Box> boxes;
-
-private:
-    platform::UiServices* previous_;
-};
-
-}  // namespace
-
 void TLibraryLoader::LoadSource(const std::string& caption, const std::string& pathIn) {
     ++depth_;
     loadFile(caption, pathIn);
@@ -137,7 +109,7 @@ void TLibraryLoader::reportRefused() {
 }
 
 bool TLibraryLoader::readableLibrary(TZo_XML& xml, const std::string& path, TLibraryNode* top) {
-    KeptBoxes boxes;
+    platform::HeldMessages held;
     bool readable = false;
     if (xml.OpenFile(path) == 0) {
         xml.GoRoot();
@@ -155,7 +127,7 @@ bool TLibraryLoader::readableLibrary(TZo_XML& xml, const std::string& path, TLib
                 readable = true;
         }
     }
-    for (const KeptBoxes::Box& box : boxes.boxes) refused_.push_back({path, box.text, box.caption, int(box.kind)});
+    for (const platform::HeldMessages::Message& m : held.messages) refused_.push_back({path, m.text, m.caption, int(m.kind)});
     return readable;
 }
 
