@@ -38,8 +38,8 @@ bool isElement(xmlNodePtr node, const char* name) {
 }
 
 // Every existing part of folder/relative's parents below folder must be a real
-// folder; missing ones are made and listed in *made (outermost first).
-bool makeParents(const fs::path& folder, const fs::path& relative, std::vector<fs::path>* made) {
+// folder; missing ones are made.
+bool makeParents(const fs::path& folder, const fs::path& relative) {
     fs::path at = folder;
     for (auto it = relative.begin(); it != relative.end(); ++it) {
         if (std::next(it) == relative.end()) break;
@@ -48,7 +48,6 @@ bool makeParents(const fs::path& folder, const fs::path& relative, std::vector<f
         const fs::file_status status = fs::symlink_status(at, ec);
         if (status.type() == fs::file_type::not_found) {
             if (!fs::create_directory(at, ec) || ec) return false;
-            if (made) made->push_back(at);
         } else if (status.type() != fs::file_type::directory) {
             return false;  // a link or a file in the way
         }
@@ -163,13 +162,13 @@ bool WriteInstalledVersion(const std::string& updateFolder, const std::string& e
 }
 
 bool WriteBelow(const std::string& folder, const std::string& relative, const std::string& bytes, int mode) {
-    if (!makeParents(folder, relative, nullptr)) return false;
+    if (!makeParents(folder, relative)) return false;
     return ReplaceFileContents((fs::path(folder) / relative).string(), bytes.data(), bytes.size(), mode,
                                LinkPolicy::ReplaceLink) == kReplaceOk;
 }
 
 std::unique_ptr<FileReplacement> OpenBelow(const std::string& folder, const std::string& relative, int mode) {
-    if (!makeParents(folder, relative, nullptr)) return nullptr;
+    if (!makeParents(folder, relative)) return nullptr;
     auto file = std::make_unique<FileReplacement>((fs::path(folder) / relative).string(), LinkPolicy::ReplaceLink);
     return file->Open(mode) == kReplaceOk ? std::move(file) : nullptr;
 }
