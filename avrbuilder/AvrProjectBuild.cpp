@@ -2,6 +2,7 @@
 
 #include "avrbuilder/BuildFiles.h"
 #include "avrbuilder/InterruptVectors.h"
+#include "common/CommandLine.h"
 #include "common/FileUtils.h"
 #include "platform/Cp1251.h"
 #include "platform/Paths.h"
@@ -18,6 +19,24 @@ constexpr size_t kIncludeWidth = 50;
 
 std::string includeLine(const std::string& file, const char* comment) {
     return PadRight(".include " + Q + file + Q, kIncludeWidth) + comment;
+}
+
+// The names an assembler command line hands to the tool as files: every word
+// that is no option, and the value joined to an option ("-lmain.lst",
+// "-o=x"); the value of an option given as the next word is such a word.
+std::vector<std::string> OptionFileNames(const std::vector<std::string>& options, const std::string& source) {
+    std::vector<std::string> names;
+    for (const std::string& word : options) {
+        if (word.empty() || word[0] != '-') {
+            names.push_back(word);
+            continue;
+        }
+        std::string value = word.size() > 2 ? word.substr(2) : std::string();
+        if (!value.empty() && value[0] == '=') value.erase(0, 1);
+        if (!value.empty()) names.push_back(value);
+    }
+    names.push_back(source);
+    return names;
 }
 
 class Build {
@@ -83,8 +102,9 @@ int32_t Build::cleanAndConfigure() {
 int32_t Build::convert() {
     const std::string inc = in_.uploadFolder + "\\Configuration.inc";
     const std::string converter = util_ + "\\Kelvart";
-    // Paths are quoted: a project or folder name with a blank is one argument.
-    if (host_.RunProgram(nullptr, Q + converter + Q + " -o=" + Q + inc + Q + " " + Q + cfg_ + Q) != 0)
+    // Each argument is one quoted word: no folder or project name can split it.
+    if (host_.RunProgram(nullptr, QuoteCommandWord(converter) + " -o=" + QuoteCommandWord(inc) + " " +
+                                      QuoteCommandWord(cfg_)) != 0)
         return fail(ZO_RU("Ошибка исполнения утилиты: ") + Q + converter + Q, kAvrConverterNotStarted);
     if (!platform::fileExists(inc)) return fail(notMade(inc), kAvrIncludeNotMade);
     log(made(inc), 1);
@@ -190,18 +210,28 @@ int32_t Build::assemble() {
     const std::string toolName = cmd.substr(0, blank);
     // The assembler is a program of the Utility folder: a name that leaves it,
     // or holds a quote that would end the quoted program word, is not started.
-    if (!IsNameBelowFolder(toolName) || toolName.find('"') != std::string::npos)
+    if (!IsNameBelowFolder(toolName))
         return fail(ZO_RU("Недопустимое имя утилиты ") + Q + toolName + Q + ZO_RU(": утилита должна лежать в папке Utility."),
                     kAvrAssemblerFailed);
     const std::string tool = util_ + "\\" + toolName;
-    const std::string options = blank == std::string::npos ? std::string() : cmd.substr(blank);
+    // The assembler runs in the upload folder: every file its options or the
+    // source name (listing, map, image, includes) stays inside it.
+    const std::vector<std::string> options =
+        SplitCommandLine(blank == std::string::npos ? std::string_view() : std::string_view(cmd).substr(blank));
+    for (const std::string& name : OptionFileNames(options, source))
+        if (!IsNameBelowFolder(name))
+            return fail(ZO_RU("Недопустимое имя файла ") + Q + name + Q +
+                            ZO_RU(" в параметрах компиляции: файл должен лежать в папке проекта."),
+                        kAvrAssemblerFailed);
+    std::string commandLine = QuoteCommandWord(tool);
+    for (const std::string& option : options) commandLine += " " + CommandWord(option);
+    commandLine += " -o " + QuoteCommandWord(in_.projectName + ".hex") + " " + QuoteCommandWord(source);
 
     // A stale image is never taken for a fresh one.
     const std::string hex = in_.uploadFolder + "\\" + in_.projectName + ".hex";
     if (!RemoveFile(hex)) return fail(ZO_RU("Не удалось удалить файл ") + Q + hex + Q + ".", kAvrImageNotMade);
     const std::string work = in_.uploadFolder + "\\";
-    if (host_.RunProgram(work.c_str(), Q + tool + Q + options + " -o " + Q + in_.projectName + ".hex" + Q + " " + Q +
-                                           source + Q) != 0)
+    if (host_.RunProgram(work.c_str(), commandLine) != 0)
         return fail(ZO_RU("Ошибка исполнения утилиты: ") + Q + tool + Q, kAvrAssemblerFailed);
     if (!platform::fileExists(hex)) return fail(notMade(hex), kAvrImageNotMade);
     log(made(hex), 2);
@@ -212,6 +242,10 @@ int32_t Build::Run() {
     // An empty upload folder would name the current folder, which is never emptied.
     if (TrimControls(in_.uploadFolder).empty())
         return fail(ZO_RU("Не задана папка проекта: сборка не выполняется."), kAvrProjectFileFailed);
+    // The project's name names files of the upload and configuration folders.
+    if (!IsPlainFileName(in_.projectName))
+        return fail(ZO_RU("Недопустимое имя проекта ") + Q + in_.projectName + Q + ZO_RU(": сборка не выполняется."),
+                    kAvrProjectFileFailed);
     build_ = in_.deviceFile + "/Micro/BUILD/";
     util_ = in_.programFolder + "\\Utility";
     for (int32_t (Build::*step)() : {&Build::cleanAndConfigure, &Build::convert, &Build::projectFiles,

@@ -60,6 +60,8 @@ bool RemoveFile(const std::string& path) {
 bool IsNameBelowFolder(const std::string& name) {
     if (name.empty() || name.front() == '\\' || name.front() == '/') return false;
     if (name.size() >= 2 && name[1] == ':') return false;  // a drive letter
+    for (const char c : name)
+        if (static_cast<unsigned char>(c) < 32 || c == '"') return false;
     size_t start = 0;
     while (start <= name.size()) {
         size_t end = name.find_first_of("\\/", start);
@@ -68,6 +70,10 @@ bool IsNameBelowFolder(const std::string& name) {
         start = end + 1;
     }
     return true;
+}
+
+bool IsPlainFileName(const std::string& name) {
+    return IsNameBelowFolder(name) && name.find_first_of("\\/") == std::string::npos && name != "." && name != "..";
 }
 
 std::string PadRight(const std::string& text, size_t width) {

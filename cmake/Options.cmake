@@ -22,7 +22,7 @@ function(zo_product_library target)
     CXX_VISIBILITY_PRESET hidden
     VISIBILITY_INLINES_HIDDEN ON
     LIBRARY_OUTPUT_DIRECTORY ${ZO_SYSTEM_DIR}
-    BUILD_RPATH "$ORIGIN"
+    BUILD_WITH_INSTALL_RPATH ON
     INSTALL_RPATH "$ORIGIN")
   target_compile_options(${target} PRIVATE ${ZO_WARNINGS})
   target_link_options(${target} PRIVATE -Wl,--exclude-libs,ALL

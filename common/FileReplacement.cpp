@@ -73,9 +73,34 @@ bool syncFolder(const std::string& folder) {
     return ok;
 }
 
+constexpr int kMaxLinks = 40;  // as the system's own path lookup allows
+
+// Follows the symbolic links at path to the name of the file they end at (which
+// need not exist); false for a chain that does not end or a link that cannot be read.
+bool followLinks(std::string& path) {
+    for (int hop = 0; hop <= kMaxLinks; ++hop) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+        std::string text(size_t(st.st_size > 0 ? st.st_size : 4095) + 1, '\0');
+        const ssize_t n = ::readlink(path.c_str(), text.data(), text.size());
+        if (n <= 0 || size_t(n) >= text.size()) return false;
+        text.resize(size_t(n));
+        path = text.front() == '/' ? text : splitTarget(path).folder + "/" + text;
+    }
+    return false;
+}
+
+// Gives the new file the owner and group of the one it replaces, as far as the
+// user may (a user can give a file only its own owner and a group of its own).
+void keepOwner(int fd, const struct stat& old) {
+    if (old.st_uid == ::geteuid() && old.st_gid == ::getegid()) return;
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0) (void)::fchown(fd, uid_t(-1), old.st_gid);
+}
+
 }  // namespace
 
-FileReplacement::FileReplacement(std::string nativeTarget) : target_(std::move(nativeTarget)) {}
+FileReplacement::FileReplacement(std::string nativeTarget, LinkPolicy links)
+    : target_(std::move(nativeTarget)), links_(links) {}
 
 FileReplacement::~FileReplacement() { discard(); }
 
@@ -90,14 +115,17 @@ int FileReplacement::Open(int mode) {
     discard();
     failed_ = false;
     if (target_.empty() || target_.back() == '/') return kReplaceRefused;
-    // What the target is now: a plain write would refuse a file the user
+    path_ = target_;
+    if (links_ == LinkPolicy::WriteThrough && !followLinks(path_)) return kReplaceRefused;
+    // What the file is now: a plain write would refuse a file the user
     // cannot write (a read-only project file) and never replace a folder,
     // a device or a pipe.
     struct stat st {};
     bool keepMode = false;
-    if (::lstat(target_.c_str(), &st) == 0) {
+    bool existing = false;
+    if (::lstat(path_.c_str(), &st) == 0) {
         if (S_ISREG(st.st_mode)) {
-            const int probe = ::open(target_.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+            const int probe = ::open(path_.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
             if (probe < 0) return kReplaceRefused;
             struct stat opened {};
             const bool regular = ::fstat(probe, &opened) == 0 && S_ISREG(opened.st_mode);
@@ -105,13 +133,14 @@ int FileReplacement::Open(int mode) {
             if (!regular) return kReplaceRefused;
             st = opened;
             keepMode = mode < 0;
+            existing = true;
         } else if (!S_ISLNK(st.st_mode)) {
             return kReplaceRefused;
         }
     } else if (errno != ENOENT) {
         return kReplaceRefused;
     }
-    const FolderAndName parts = splitTarget(target_);
+    const FolderAndName parts = splitTarget(path_);
     const bool setMode = keepMode || mode >= 0;
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string name = parts.folder + "/." + parts.name + "." + randomSuffix();
@@ -130,6 +159,7 @@ int FileReplacement::Open(int mode) {
     // Held until the file is renamed or closed, so that no cleaning of
     // leftovers takes a file that is being written.
     ::flock(fd_, LOCK_EX | LOCK_NB);
+    if (existing) keepOwner(fd_, st);
     if (setMode && ::fchmod(fd_, mode_t(keepMode ? (st.st_mode & 07777) : (mode & 07777))) != 0) {
         discard();
         return kReplaceCreateFailed;
@@ -150,20 +180,20 @@ int FileReplacement::Commit() {
         discard();
         return kReplaceWriteFailed;
     }
-    if (::rename(temp_.c_str(), target_.c_str()) != 0) {
+    if (::rename(temp_.c_str(), path_.c_str()) != 0) {
         discard();
         return kReplaceRenameFailed;
     }
-    temp_.clear();  // the name is the target's now
+    temp_.clear();  // the name is the file's now
     const bool closed = ::close(fd_) == 0;
     fd_ = -1;
-    const bool synced = syncFolder(splitTarget(target_).folder);
-    RemoveReplacementLeftovers(target_);
+    const bool synced = syncFolder(splitTarget(path_).folder);
+    RemoveReplacementLeftovers(path_);
     return closed && synced ? kReplaceOk : kReplaceWriteFailed;
 }
 
-int ReplaceFileContents(const std::string& nativeTarget, const void* data, size_t size, int mode) {
-    FileReplacement file(nativeTarget);
+int ReplaceFileContents(const std::string& nativeTarget, const void* data, size_t size, int mode, LinkPolicy links) {
+    FileReplacement file(nativeTarget, links);
     if (const int rc = file.Open(mode); rc != kReplaceOk) return rc;
     if (!file.Write(data, size)) return kReplaceWriteFailed;
     return file.Commit();
@@ -178,7 +208,7 @@ int ReplaceFileWithCopy(const std::string& nativeSource, const std::string& nati
         ::close(in);
         return kReplaceRefused;
     }
-    FileReplacement file(nativeTarget);
+    FileReplacement file(nativeTarget, LinkPolicy::ReplaceLink);
     int rc = file.Open(int(st.st_mode & 07777));
     char buffer[65536];
     while (rc == kReplaceOk) {

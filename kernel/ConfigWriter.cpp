@@ -71,7 +71,7 @@ std::string BlockOnSheet(const TSheetRecord& sheet, const TBlockRecord& block) {
 }
 
 ConfigWriter::ConfigWriter(std::string cfgPath, std::string logName, TZoStringList* list, uint8_t fileType)
-    : cfgPath_(std::move(cfgPath)), file_(platform::nativePath(platform::withCurrentDir(cfgPath_))),
+    : cfgPath_(std::move(cfgPath)), file_(platform::nativePath(platform::withCurrentDir(cfgPath_)), LinkPolicy::ReplaceLink),
       logName_(std::move(logName)), list_(list), fileType_(fileType) {
     if (list_ && list_->Clear) list_->Clear(list_);
 }

@@ -1,7 +1,9 @@
 #include "kernel/DeviceFile.h"
 
 #include "common/Struct.h"
+#include "kernel/KernelLog.h"
 #include "kernel/KernelState.h"
+#include "platform/Cp1251.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -10,6 +12,19 @@
 #include <cstring>
 
 namespace zo::kernel {
+
+bool IsDeviceFileName(const std::string& name) {
+    if (name.empty() || name == "." || name == "..") return false;
+    for (const char c : name)
+        if (c == '\\' || c == '/' || static_cast<unsigned char>(c) < 32) return false;
+    return true;
+}
+
+void LogRefusedDeviceFile(const std::string& name) {
+    Log(ZO_RU("Недопустимое имя файла устройства ") + Q + name + Q +
+            ZO_RU(": файл описания устройства должен лежать в папке Device."),
+        kLogError);
+}
 
 std::string HeaderDescriptionPath() {
     const KernelState& s = State();

@@ -11,6 +11,13 @@ class TStruct;
 
 namespace zo::kernel {
 
+// A device file name a project may give: a plain file name of the Device
+// folder (no folder part, not "." or "..", no control character), so the
+// device description is only ever read from that folder.
+bool IsDeviceFileName(const std::string& name);
+// The log line that refuses any other name.
+void LogRefusedDeviceFile(const std::string& name);
+
 // Device folder + "\" + the project's device file + "/Structure/Header".
 std::string HeaderDescriptionPath();
 // That description from the structure cache; nil when it does not load.

@@ -2,6 +2,7 @@
 
 #include "common/My_XML.h"
 #include "common/Struct.h"
+#include "kernel/DeviceFile.h"
 #include "kernel/KernelLog.h"
 #include "kernel/KernelState.h"
 #include "platform/Cp1251.h"
@@ -80,6 +81,10 @@ int32_t newProject(const char* projectNameText, const char* deviceFileText) {
     // The project keeps the device file's name in 60 characters: a longer one
     // would name another file, or none, when the project is saved or opened.
     if (deviceFile.size() > sizeof s.deviceFileName - 1) return kNoHeaderDescription;
+    if (deviceFileText && !IsDeviceFileName(deviceFile)) {
+        LogRefusedDeviceFile(deviceFile);
+        return kNoHeaderDescription;
+    }
     TStruct* header = deviceFileText ? s.structCache->GetStruct((devicePath + "/Structure/Header").c_str()) : nullptr;
     if (!header) return kNoHeaderDescription;
 

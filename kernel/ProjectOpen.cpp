@@ -154,6 +154,11 @@ int readHeaders(TZo_XML& xml, const std::string& path) {
     // description, whatever its size.
     std::free(s.headerRecord);
     s.headerRecord = nullptr;
+    if (!IsDeviceFileName(s.deviceFileName)) {
+        LogRefusedDeviceFile(s.deviceFileName);
+        s.deviceFileName[0] = 0;
+        return kProjectHeaderMissing;
+    }
 
     TStruct* header = HeaderDescription();
     const int size = header ? header->GetSize() : -1;

@@ -107,8 +107,8 @@ int buildProjectFolder(const char* logName) {
 
     const std::string script = upload + "\\" + kStartScript;
     const std::string line = StartScriptLine(program, name);
-    if (ReplaceFileContents(platform::nativePath(platform::withCurrentDir(script)), line.data(), line.size()) !=
-        kReplaceOk) {
+    if (ReplaceFileContents(platform::nativePath(platform::withCurrentDir(script)), line.data(), line.size(), -1,
+                            LinkPolicy::ReplaceLink) != kReplaceOk) {
         Log(ZO_RU("Ошибка создания файла ") + Q + script + Q, kLogError);
         return kUploadScriptNotWritten;
     }

@@ -24,7 +24,9 @@ struct TConnectSettings {
     uint8_t ConnectState;     // the program sets 0 when a check found no connection
     uint8_t Reserved1[3];
     char UpdateSource[251];   // the library's: where updates come from (a folder, file: or http: address)
-    uint8_t Reserved2[109];
+    uint8_t ResumedApply;     // the library's: an apply interrupted before was finished (1) or rolled back (2)
+    char ResumedTarget[51];   // the library's: the target of that apply
+    uint8_t Reserved2[57];
     char ProgramFolder[251];
     char UpdateFolder[251];   // program folder + "\Update"
     char TargetName[51];      // "Configurator" or an entry of the update list
@@ -41,6 +43,8 @@ struct TConnectSettings {
 #pragma pack(pop)
 
 ZO_ABI_CHECK_OFFSET(TConnectSettings, ConnectState, 8, 0);
+ZO_ABI_CHECK_OFFSET(TConnectSettings, ResumedApply, 263, 0);
+ZO_ABI_CHECK_OFFSET(TConnectSettings, ResumedTarget, 264, 0);
 ZO_ABI_CHECK_OFFSET(TConnectSettings, ProgramFolder, 372, 0);
 ZO_ABI_CHECK_OFFSET(TConnectSettings, UpdateFolder, 623, 0);
 ZO_ABI_CHECK_OFFSET(TConnectSettings, TargetName, 874, 0);
@@ -58,5 +62,16 @@ inline constexpr int32_t kApplyOk = 0;
 inline constexpr int32_t kApplyNothingStaged = -1;   // no complete download of that target
 inline constexpr int32_t kApplyRefused = -2;         // an entry names a path outside the program folder
 inline constexpr int32_t kApplyFailed = -3;          // a file could not be put in place; the old ones restored
+
+// LastError after a check or download (StartDownload).
+inline constexpr int32_t kDownloadNotReceived = -1;  // the list or a file did not come
+inline constexpr int32_t kDownloadRefused = -2;      // a name or file an update may not hold (or past the size bound)
+inline constexpr int32_t kDownloadNotWritten = -3;   // the update folder could not take a file
+
+// ResumedApply: what became of an apply that was interrupted (the program
+// killed while it ran), found when the library was handed the folders.
+inline constexpr uint8_t kResumedNone = 0;
+inline constexpr uint8_t kResumedFinished = 1;
+inline constexpr uint8_t kResumedRolledBack = 2;
 
 }  // namespace zo::configurator

@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
+#include <QTimer>
 #include <QUrl>
 
 #include <cstring>
@@ -66,6 +67,38 @@ TProgramUpdate::TProgramUpdate(TProjectSession& session, std::function<void(int,
     token_ = platform::RegisterMessageWindow(this, [this](uint32_t message, intptr_t wParam, intptr_t) {
         if (message == kConnectNotifyMessage) UpdateComplit(wParam);
     });
+    // Once the main window is up and the kernel knows the program folder.
+    QTimer::singleShot(0, this, &TProgramUpdate::ReportResumedApply);
+}
+
+void TProgramUpdate::ReportResumedApply() {
+    const std::string folder = session_.FolderText(KernelFolder::Program);
+    if (!folder.empty() && platform::fileExists(folder + "\\Update\\apply.journal")) StartConnectSession();
+}
+
+void TProgramUpdate::tellResumedApply() {
+    TConnectSettings s = fetchSettings();
+    if (s.ResumedApply == kResumedNone) return;
+    const std::string target = "\"" + field(s.ResumedTarget) + "\"";
+    const bool finished = s.ResumedApply == kResumedFinished;
+    const std::string text = finished ? ZO_RU("Прерванное обновление ") + target + ZO_RU(" завершено.")
+                                      : ZO_RU("Прерванное обновление ") + target +
+                                            ZO_RU(" отменено: восстановлены прежние файлы программы.");
+    WriteLog(text.c_str(), finished ? kLogMilestone : kLogWarning);
+    platform::showMessage(text, {}, finished ? platform::MessageKind::Information : platform::MessageKind::Warning);
+    s.ResumedApply = kResumedNone;
+    ConnectOptionsPtr->SetSettings(&s);
+}
+
+void TProgramUpdate::tellDownloadFailed(const TConnectSettings& s) {
+    std::string why;
+    if (s.ConnectError != 0) why = ZO_RU("нет соединения с источником обновлений.");
+    else if (s.LastError == kDownloadRefused)
+        why = ZO_RU("источник обновлений передал недопустимый файл или файл больше 512 МБ.");
+    else why = ZO_RU("файл обновления не получен или не записан.");
+    const std::string text = ZO_RU("Обновление ") + "\"" + field(s.TargetName) + "\"" + ZO_RU(" не загружено: ") + why;
+    WriteLog(text.c_str(), kLogWarning);
+    platform::showMessage(text, {}, platform::MessageKind::Warning);
 }
 
 TProgramUpdate::~TProgramUpdate() { platform::UnregisterMessageWindow(token_); }
@@ -91,6 +124,7 @@ bool TProgramUpdate::StartConnectSession() {
     s.Proxy = ProgramOptionBlocks().Connect;
     ConnectOptionsPtr->Log = &WriteLog;
     ConnectOptionsPtr->SetSettings(&s);
+    tellResumedApply();
     return true;
 }
 
@@ -202,6 +236,10 @@ void TProgramUpdate::UpdateComplit(intptr_t kind) {
             }
         }
     }
+    // A download the user asked for that ended without an update to apply.
+    if (kind == kConnectOperationEnded && !downloadStarted && s.AskDownload == 0 && s.UpdateReady == 0 &&
+        (s.ConnectError != 0 || s.LastError != 0))
+        tellDownloadFailed(s);
     // After a download has started the library's worker owns the settings:
     // handing the record of before back would undo what it sets.
     if (!downloadStarted && libraryUsable()) ConnectOptionsPtr->SetSettings(&s);

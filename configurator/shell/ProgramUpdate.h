@@ -45,9 +45,15 @@ public:
     void OpenUpdateXMLClick();
     // Notification 1045 of the library; kind 1: an operation ended.
     void UpdateComplit(intptr_t kind);
+    // At start-up: when an apply was interrupted (its journal is left in the
+    // update folder), binds the library, which finishes or rolls it back, and
+    // tells the user which.
+    void ReportResumedApply();
 
 private:
     void startTarget(const std::string& target);
+    void tellResumedApply();
+    void tellDownloadFailed(const TConnectSettings& s);
 
     TProjectSession& session_;
     std::function<void(int, const QString&)> status_;

@@ -1,5 +1,6 @@
 #include "configurator/shell/ZoConsole.h"
 
+#include "common/CommandLine.h"
 #include "configurator/link/KroLog.h"
 #include "platform/Cp1251.h"
 #include "platform/Paths.h"
@@ -116,33 +117,7 @@ std::string quoted(const std::string& text) { return "\"" + text + "\""; }
 TConsoleLimits ConsoleLimits() { return limits(); }
 void SetConsoleLimits(const TConsoleLimits& value) { limits() = value; }
 
-std::vector<std::string> SplitCommandLine(std::string_view commandLine) {
-    std::vector<std::string> words;
-    std::string word;
-    bool inWord = false;
-    bool inQuotes = false;
-    for (size_t i = 0; i < commandLine.size(); ++i) {
-        const char c = commandLine[i];
-        if (c == '"') {
-            inWord = true;
-            if (inQuotes && i + 1 < commandLine.size() && commandLine[i + 1] == '"') {
-                word.push_back('"');
-                ++i;
-            } else {
-                inQuotes = !inQuotes;
-            }
-        } else if ((c == ' ' || c == '\t') && !inQuotes) {
-            if (inWord) words.push_back(word);
-            word.clear();
-            inWord = false;
-        } else {
-            word.push_back(c);
-            inWord = true;
-        }
-    }
-    if (inWord) words.push_back(word);
-    return words;
-}
+std::vector<std::string> SplitCommandLine(std::string_view commandLine) { return zo::SplitCommandLine(commandLine); }
 
 uint8_t ConsoleLineLevel(std::string_view line) {
     std::string lower(line);

@@ -1,5 +1,7 @@
 #include "configurator/windows/JpegWriter.h"
 
+#include "common/FileReplacement.h"
+
 #include <QFile>
 #include <QFileInfo>
 
@@ -69,34 +71,27 @@ bool SaveJpeg(const QImage& image, const QString& fileName, int quality, QString
     };
     if (image.isNull()) return fail(QStringLiteral("no picture"));
     const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
-    const QFileInfo target(fileName);
-    std::string pattern = QFile::encodeName(target.absolutePath() + "/." + target.fileName() + ".XXXXXX").toStdString();
-    const int fd = ::mkstemp(pattern.data());
-    if (fd < 0) return fail(QString::fromLocal8Bit(std::strerror(errno)));
-    std::FILE* file = ::fdopen(fd, "wb");
+    // Replaced as every file is: a link's file written, its mode and owner kept.
+    FileReplacement target(QFile::encodeName(QFileInfo(fileName).absoluteFilePath()).toStdString());
+    if (target.Open() != kReplaceOk) return fail(QString::fromLocal8Bit(std::strerror(errno)));
+    const int fd = ::dup(target.Descriptor());
+    std::FILE* file = fd < 0 ? nullptr : ::fdopen(fd, "wb");
     if (!file) {
-        ::close(fd);
-        ::unlink(pattern.c_str());
+        if (fd >= 0) ::close(fd);
         return fail(QString::fromLocal8Bit(std::strerror(errno)));
     }
     ErrorManager manager;
     const int result = compress(file, rgb.constBits(), rgb.width(), rgb.height(),
                                 static_cast<int>(rgb.bytesPerLine()), quality, manager);
-    const bool flushed = std::fflush(file) == 0 && ::fsync(fd) == 0;
+    const bool flushed = std::fflush(file) == 0;
     const int flushError = errno;
     const bool closed = std::fclose(file) == 0;
     if (result != 0 || !flushed || !closed) {
-        ::unlink(pattern.c_str());
         return fail(result != 0 ? QString::fromLocal8Bit(manager.message)
                                 : QString::fromLocal8Bit(std::strerror(flushError)));
     }
-    // The picture is readable as an ordinary file of the user, not only by its owner.
-    ::chmod(pattern.c_str(), 0644);
-    if (std::rename(pattern.c_str(), QFile::encodeName(target.absoluteFilePath()).constData()) != 0) {
-        const int renameError = errno;
-        ::unlink(pattern.c_str());
-        return fail(QString::fromLocal8Bit(std::strerror(renameError)));
-    }
+    if (target.Commit() != kReplaceOk)
+        return fail(QString::fromLocal8Bit(std::strerror(errno ? errno : EIO)));
     return true;
 }
 

@@ -1,7 +1,9 @@
 #pragma once
-// A picture saved as a baseline JPEG file through libjpeg. The file is written
-// under a temporary name in its own folder and renamed over the target only
-// when complete, so a failed save leaves an existing file as it was.
+// A picture saved as a baseline JPEG file through libjpeg. The file is
+// replaced as common/FileReplacement replaces files: written under a temporary
+// name beside it and renamed over it only when complete (a failed save leaves
+// an existing file as it was), through a link to the file it names, with the
+// old file's mode.
 
 #include <QImage>
 #include <QString>

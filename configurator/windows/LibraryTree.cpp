@@ -3,6 +3,7 @@
 #include "common/FileUtils.h"
 #include "common/My_XML.h"
 #include "platform/Cp1251.h"
+#include "platform/HeldMessages.h"
 #include "platform/Paths.h"
 #include "platform/UiServices.h"
 
@@ -84,6 +85,53 @@ std::string TLibraryLoader::RelativeToProgram(const std::string& path, const std
 }
 
 void TLibraryLoader::LoadSource(const std::string& caption, const std::string& pathIn) {
+    ++depth_;
+    loadFile(caption, pathIn);
+    if (--depth_ == 0) reportRefused();
+}
+
+void TLibraryLoader::reportRefused() {
+    if (refused_.empty()) return;
+    if (refused_.size() == 1) {
+        const Refused& one = refused_.front();
+        platform::showMessage(one.text, one.caption, platform::MessageKind(one.kind));
+    } else {
+        std::string names;
+        for (size_t i = 0; i < refused_.size() && i < kNamedRefusedFiles; ++i)
+            names += (i ? ", " : "") + platform::fileNameOf(refused_[i].file);
+        if (refused_.size() > kNamedRefusedFiles) names += ZO_RU(" и другие");
+        for (const Refused& r : refused_)
+            if (services_.log) services_.log(r.text, 3);
+        platform::showMessage(ZO_RU("Не являются файлами описания FBD блоков ") + std::to_string(refused_.size()) +
+                              ZO_RU(" файлов: ") + names + ZO_RU(". Причины записаны в журнал."));
+    }
+    refused_.clear();
+}
+
+bool TLibraryLoader::readableLibrary(TZo_XML& xml, const std::string& path, TLibraryNode* top) {
+    platform::HeldMessages held;
+    bool readable = false;
+    if (xml.OpenFile(path) == 0) {
+        xml.GoRoot();
+        xml.SetMark();
+        const int count = xml.CountFromMark("FBD");
+        if (count != 1) {
+            platform::showMessage(ZO_RU("Число узлов FBD ") + std::to_string(count) + ZO_RU(" в файле ") + path);
+        } else {
+            xml.FindFromMark("FBD");
+            const std::string name = xml.GetAttribute("NAME");
+            if (!name.empty() && top != &root_) top->Text = name;
+            if (xml.GoFirstChild() != 0)
+                platform::showMessage(ZO_RU("Нет описания GROUP узла FBD в файле ") + path);
+            else
+                readable = true;
+        }
+    }
+    for (const platform::HeldMessages::Message& m : held.messages) refused_.push_back({path, m.text, m.caption, int(m.kind)});
+    return readable;
+}
+
+void TLibraryLoader::loadFile(const std::string& caption, const std::string& pathIn) {
     const std::string path = platform::withCurrentDir(pathIn);
     if (loadedFiles_ >= kMaxLoadedFiles) {
         if (!boundLogged_ && services_.log)
@@ -115,21 +163,7 @@ void TLibraryLoader::LoadSource(const std::string& caption, const std::string& p
     if (!caption.empty()) top = root_.addChild(caption, nullptr);
 
     TZo_XML xml;
-    if (xml.OpenFile(path) != 0) return;
-    xml.GoRoot();
-    xml.SetMark();
-    const int count = xml.CountFromMark("FBD");
-    if (count != 1) {
-        platform::showMessage(ZO_RU("Число узлов FBD ") + std::to_string(count) + ZO_RU(" в файле ") + path);
-        return;
-    }
-    xml.FindFromMark("FBD");
-    const std::string name = xml.GetAttribute("NAME");
-    if (!name.empty() && top != &root_) top->Text = name;
-    if (xml.GoFirstChild() != 0) {
-        platform::showMessage(ZO_RU("Нет описания GROUP узла FBD в файле ") + path);
-        return;
-    }
+    if (!readableLibrary(xml, path, top)) return;
     const std::string registered =
         RelativeToProgram(path, services_.programFolder ? services_.programFolder() : std::string());
     if (services_.addLibraryFile) services_.addLibraryFile(registered);

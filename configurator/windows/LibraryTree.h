@@ -58,7 +58,11 @@ public:
     TLibraryLoader(TLibraryNode& root, TLibraryServices services);
 
     // Loads one library file: with a caption under a new top-level node of that
-    // caption, without one straight into the top level.
+    // caption, without one straight into the top level. A file that is no
+    // library file (not XML, not exactly one FBD element, an FBD without
+    // children) is reported when the load ends: one such file by its own box,
+    // several by one box that counts them and names the first few, every
+    // reason in the log.
     void LoadSource(const std::string& caption, const std::string& path);
     int _LoadGroup(TLibraryNode* parent, TZo_XML* xml, const std::string& place);
     int _LoadBlock(TLibraryNode* parent, TZo_XML* xml, const std::string& place);
@@ -73,8 +77,15 @@ public:
     // Files one loader reads at most (each file is read once; a folder of many
     // library files ends here).
     static constexpr int kMaxLoadedFiles = 256;
+    // Files a box of several names by name.
+    static constexpr size_t kNamedRefusedFiles = 5;
 
 private:
+    void loadFile(const std::string& caption, const std::string& path);
+    // The boxes the checks of one file would show, kept as the reasons it is refused.
+    bool readableLibrary(TZo_XML& xml, const std::string& path, TLibraryNode* top);
+    void reportRefused();
+
     TLibraryNode& root_;
     TLibraryServices services_;
     std::set<std::string> loading_;  // files being loaded (an INCLUDE cycle ends here)
@@ -82,6 +93,14 @@ private:
     std::set<std::string> cycles_;   // cycles already logged
     int loadedFiles_ = 0;            // files read by this loader
     bool boundLogged_ = false;       // files past kMaxLoadedFiles were left out (logged once)
+    int depth_ = 0;                  // LoadSource calls under way (files including files)
+    struct Refused {
+        std::string file;
+        std::string text;  // the box that refuses it
+        std::string caption;
+        int kind;          // platform::MessageKind
+    };
+    std::vector<Refused> refused_;
 };
 
 }  // namespace zo::configurator

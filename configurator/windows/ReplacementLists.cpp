@@ -5,28 +5,11 @@
 #include "common/My_XML.h"
 #include "platform/Cp1251.h"
 #include "platform/Paths.h"
-#include "platform/UiServices.h"
+#include "platform/HeldMessages.h"
 
 namespace zo::configurator {
 
 namespace {
-
-// A malformed list file gives no lists and no message: the document wrapper's
-// parse-error box is held back while a list file is read.
-class SilentUi : public platform::UiServices {
-public:
-    SilentUi() : previous_(platform::setUiServices(this)) {}
-    ~SilentUi() override { platform::setUiServices(previous_); }
-    SilentUi(const SilentUi&) = delete;
-    SilentUi& operator=(const SilentUi&) = delete;
-    void showMessage(const std::string&, const std::string&, platform::MessageKind) override {}
-    platform::Answer ask(const std::string&, const std::string&, platform::Buttons buttons) override {
-        return platform::safeAnswer(buttons);
-    }
-
-private:
-    platform::UiServices* previous_;
-};
 
 const TReplacementList* findList(const TReplacementSet& set, const std::string& name) {
     for (const TReplacementList& list : set)
@@ -50,7 +33,9 @@ int TReplacementLists::loadFile(TReplacementSet& set, const std::string& file) {
     if (platform::fileNameOf(file).rfind('~', 0) == 0 || !platform::fileExists(file)) return 0;
     TZo_XML xml;
     {
-        SilentUi silent;
+        // A malformed list file gives no lists and no message: the document
+        // wrapper's parse-error box is held back while it is read.
+        platform::HeldMessages held;
         if (xml.OpenFile(file) != 0) return 0;
     }
     xml.GoRoot();

@@ -148,13 +148,21 @@ public:
         ZO_FUZZ_CHECK(!words.empty(), "an empty command line");
         ZO_FUZZ_CHECK(below(words.front(), folder() + "/Utility"), "a tool outside the Utility folder: " + commandLine);
         ++runs;
-        // The converter writes its -o= file, the assembler the last -o file in
-        // its folder (the description's own options never make the host write).
+        // The converter writes its -o= file; the assembler every file its
+        // output options name (-o, -l, -m, -e, the name as the next word or
+        // joined to the option), relative to its folder, as the real one does.
         const bool converter = platform::fileNameOf(words.front()) == "Kelvart";
         for (size_t i = 1; i < words.size(); ++i) {
-            if (converter && words[i].rfind("-o=", 0) == 0) ToolWrites(workFolder, words[i].substr(3), "; configuration\r\n");
-            if (!converter && i + 3 == words.size() && words[i] == "-o" && workFolder)
-                ToolWrites(workFolder, platform::fileNameOf(words[i + 1]), ":00000001FF\r\n");
+            const std::string& word = words[i];
+            if (converter) {
+                if (word.rfind("-o=", 0) == 0) ToolWrites(workFolder, word.substr(3), "; configuration\r\n");
+                continue;
+            }
+            if (!workFolder || word.size() < 2 || word[0] != '-' || std::string("olme").find(word[1]) == std::string::npos)
+                continue;
+            std::string name = word.size() > 2 ? word.substr(2) : (i + 1 < words.size() ? words[i + 1] : std::string());
+            if (word.size() > 2 && name[0] == '=') name.erase(0, 1);
+            ToolWrites(workFolder, name, ":00000001FF\r\n");
         }
         return 0;
     }

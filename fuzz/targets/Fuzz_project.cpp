@@ -7,6 +7,7 @@
 #include "common/StringList.h"
 #include "kernel/ChannelBase.h"
 #include "kernel/ConfigFile.h"
+#include "kernel/DeviceFile.h"
 #include "kernel/KernelState.h"
 #include "kernel/ProjectFile.h"
 #include "kernel/ProjectOpen.h"
@@ -46,6 +47,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const int opened = OpenProject(input.c_str());
     Note("OpenProject " + std::to_string(opened) + " " + modelSummary());
+    ZO_FUZZ_CHECK(opened != 0 || kernel::IsDeviceFileName(kernel::State().deviceFileName),
+                  std::string("a project opened with a device file outside the Device folder: ") +
+                      kernel::State().deviceFileName);
     int savedResult = -100;
     if (opened == 0) {
         savedResult = SaveProject(saved.c_str());

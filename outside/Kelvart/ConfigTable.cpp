@@ -37,7 +37,11 @@ bool ParseConfig(const std::string& bytes, ConfigTable& out, std::string& reason
 }
 
 std::string IncludeText(const ConfigTable& t, const std::string& sourceName) {
-    std::string text = "; Configuration table converted by Kelvart from " + sourceName + "\r\n";
+    // The name is a comment of one line: a line end or other control character in it would start a line of code.
+    std::string name = sourceName;
+    for (char& c : name)
+        if (static_cast<unsigned char>(c) < 32 || c == 127) c = '?';
+    std::string text = "; Configuration table converted by Kelvart from " + name + "\r\n";
     text += ".equ CFG_ADDRESS = " + std::to_string(int(t.address)) + "\r\n";
     text += ".equ CFG_NETS = " + std::to_string(t.nets) + "\r\n";
     text += ".equ CFG_BLOCKS = " + std::to_string(t.blocks) + "\r\n";

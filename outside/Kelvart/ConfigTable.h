@@ -26,7 +26,8 @@ struct ConfigTable {
 bool ParseConfig(const std::string& bytes, ConfigTable& out, std::string& reason);
 
 // The text of Configuration.inc: the table's constants, its label CfgTable and
-// its bytes in ".db" lines of an even count (avra pads an odd line with a zero).
+// its bytes in ".db" lines of an even count (avra pads an odd line with a zero),
+// after a comment naming the source (its control characters shown as '?').
 std::string IncludeText(const ConfigTable& table, const std::string& sourceName);
 
 }  // namespace zo::kelvart

@@ -11,8 +11,13 @@
 #include "common/SlotBarrier.h"
 #include "outside/Kelvart/ConfigTable.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -23,6 +28,17 @@ namespace {
 std::string native(std::string path) {
     std::replace(path.begin(), path.end(), '\\', '/');
     return path;
+}
+
+bool writeAll(int fd, const std::string& text) {
+    size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += size_t(n);
+    }
+    return true;
 }
 
 int error(const std::string& text, int code) {
@@ -55,17 +71,18 @@ int run(int argc, char** argv) {
 
     const std::string name = input.substr(input.find_last_of('/') + 1);
     const std::string text = zo::kelvart::IncludeText(table, name);
-    const std::string temp = output + ".tmp";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        out << text;
-        out.close();
-        if (!out) {
-            std::remove(temp.c_str());
-            return error("cannot write " + output, 4);
-        }
-    }
-    if (std::rename(temp.c_str(), output.c_str()) != 0) {
+    // Written under a name of its own beside the include and renamed over it:
+    // no file that was there before is written into or removed.
+    const size_t slash = output.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? std::string() : output.substr(0, slash + 1);
+    std::string temp = folder + "." + output.substr(folder.size()) + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) return error("cannot write " + output, 4);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    const bool written = ::fchmod(fd, 0644 & ~mask) == 0 && writeAll(fd, text) && ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    if (!written || !closed || std::rename(temp.c_str(), output.c_str()) != 0) {
         std::remove(temp.c_str());
         return error("cannot write " + output, 4);
     }

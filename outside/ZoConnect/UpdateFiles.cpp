@@ -1,7 +1,6 @@
 #include "outside/ZoConnect/UpdateFiles.h"
 
 #include "common/FileReplacement.h"
-#include "common/abi/ConnectSettings.h"
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -25,7 +24,6 @@ namespace {
 
 constexpr size_t kMaxEntryPath = 250;
 constexpr char kManifestName[] = ".manifest";
-constexpr char kOldSuffix[] = ".zo-old";
 
 std::string attribute(xmlNodePtr node, const char* name) {
     xmlChar* value = xmlGetProp(node, reinterpret_cast<const xmlChar*>(name));
@@ -40,8 +38,8 @@ bool isElement(xmlNodePtr node, const char* name) {
 }
 
 // Every existing part of folder/relative's parents below folder must be a real
-// folder; missing ones are made and listed in *made (outermost first).
-bool makeParents(const fs::path& folder, const fs::path& relative, std::vector<fs::path>* made) {
+// folder; missing ones are made.
+bool makeParents(const fs::path& folder, const fs::path& relative) {
     fs::path at = folder;
     for (auto it = relative.begin(); it != relative.end(); ++it) {
         if (std::next(it) == relative.end()) break;
@@ -50,7 +48,6 @@ bool makeParents(const fs::path& folder, const fs::path& relative, std::vector<f
         const fs::file_status status = fs::symlink_status(at, ec);
         if (status.type() == fs::file_type::not_found) {
             if (!fs::create_directory(at, ec) || ec) return false;
-            if (made) made->push_back(at);
         } else if (status.type() != fs::file_type::directory) {
             return false;  // a link or a file in the way
         }
@@ -147,8 +144,8 @@ bool WriteManifest(const std::string& stagingFolder, const Manifest& manifest) {
     std::string text = "version\t" + manifest.version + "\n";
     for (const StagedFile& file : manifest.files)
         text += std::string("file\t") + (file.mode == 0755 ? "755" : "644") + "\t" + file.name + "\n";
-    return ReplaceFileContents((fs::path(stagingFolder) / kManifestName).string(), text.data(), text.size(), 0644) ==
-           kReplaceOk;
+    return ReplaceFileContents((fs::path(stagingFolder) / kManifestName).string(), text.data(), text.size(), 0644,
+                               LinkPolicy::ReplaceLink) == kReplaceOk;
 }
 
 std::string ReadInstalledVersion(const std::string& updateFolder, const std::string& entry) {
@@ -161,92 +158,19 @@ std::string ReadInstalledVersion(const std::string& updateFolder, const std::str
 bool WriteInstalledVersion(const std::string& updateFolder, const std::string& entry, const std::string& version) {
     const std::string text = version + "\n";
     return ReplaceFileContents((fs::path(updateFolder) / (entry + ".version")).string(), text.data(), text.size(),
-                               0644) == kReplaceOk;
+                               0644, LinkPolicy::ReplaceLink) == kReplaceOk;
 }
 
 bool WriteBelow(const std::string& folder, const std::string& relative, const std::string& bytes, int mode) {
-    if (!makeParents(folder, relative, nullptr)) return false;
-    return ReplaceFileContents((fs::path(folder) / relative).string(), bytes.data(), bytes.size(), mode) == kReplaceOk;
+    if (!makeParents(folder, relative)) return false;
+    return ReplaceFileContents((fs::path(folder) / relative).string(), bytes.data(), bytes.size(), mode,
+                               LinkPolicy::ReplaceLink) == kReplaceOk;
 }
 
-int32_t ApplyStaged(const std::string& programFolder, const std::string& updateFolder, const std::string& entry,
-                    std::string* reason) {
-    using configurator::kApplyFailed;
-    using configurator::kApplyNothingStaged;
-    using configurator::kApplyOk;
-    using configurator::kApplyRefused;
-    const fs::path staging = fs::path(updateFolder) / entry;
-    Manifest manifest;
-    if (!ValidEntryName(entry) || !ReadManifest(staging.string(), &manifest)) {
-        *reason = "no complete download of \"" + entry + "\"";
-        return kApplyNothingStaged;
-    }
-    struct Moved {
-        fs::path target;
-        fs::path old;  // empty: the file was new
-    };
-    std::vector<Moved> moved;
-    std::vector<fs::path> madeFolders;
-    auto restore = [&] {
-        for (auto it = moved.rbegin(); it != moved.rend(); ++it) {
-            if (it->old.empty())
-                ::unlink(it->target.c_str());
-            else
-                ::rename(it->old.c_str(), it->target.c_str());
-        }
-        for (auto it = madeFolders.rbegin(); it != madeFolders.rend(); ++it) ::rmdir(it->c_str());
-    };
-    for (const StagedFile& file : manifest.files) {
-        const fs::path source = staging / file.name;
-        const fs::path target = fs::path(programFolder) / file.name;
-        std::error_code ec;
-        if (fs::symlink_status(source, ec).type() != fs::file_type::regular) {
-            *reason = "staged file \"" + file.name + "\" is not a plain file";
-            restore();
-            return kApplyRefused;
-        }
-        if (!makeParents(programFolder, file.name, &madeFolders)) {
-            *reason = "the folder of \"" + file.name + "\" is a link or cannot be made";
-            restore();
-            return kApplyRefused;
-        }
-        const fs::file_status status = fs::symlink_status(target, ec);
-        int mode = file.mode;
-        Moved step{target, {}};
-        if (status.type() == fs::file_type::regular) {
-            struct stat old {};
-            if (::stat(target.c_str(), &old) == 0) mode = int(old.st_mode & 07777);
-            step.old = target;
-            step.old += kOldSuffix;
-            ::unlink(step.old.c_str());  // a leftover of an interrupted apply
-            // The old file keeps its contents under the second name; a copy
-            // where a hard link cannot be made.
-            if (::link(target.c_str(), step.old.c_str()) != 0 &&
-                ReplaceFileWithCopy(target.string(), step.old.string()) != kReplaceOk) {
-                *reason = "\"" + file.name + "\" cannot be kept: " + std::strerror(errno);
-                restore();
-                return kApplyFailed;
-            }
-        } else if (status.type() != fs::file_type::not_found) {
-            *reason = "\"" + file.name + "\" is a link or no plain file";
-            restore();
-            return kApplyRefused;
-        }
-        ::chmod(source.c_str(), mode_t(mode));
-        if (ReplaceFileWithCopy(source.string(), target.string()) != kReplaceOk) {
-            if (!step.old.empty()) ::unlink(step.old.c_str());
-            *reason = "\"" + file.name + "\" cannot be written";
-            restore();
-            return kApplyFailed;
-        }
-        moved.push_back(step);
-    }
-    for (const Moved& step : moved)
-        if (!step.old.empty()) ::unlink(step.old.c_str());
-    WriteInstalledVersion(updateFolder, entry, manifest.version);
-    std::error_code ec;
-    fs::remove_all(staging, ec);
-    return kApplyOk;
+std::unique_ptr<FileReplacement> OpenBelow(const std::string& folder, const std::string& relative, int mode) {
+    if (!makeParents(folder, relative)) return nullptr;
+    auto file = std::make_unique<FileReplacement>((fs::path(folder) / relative).string(), LinkPolicy::ReplaceLink);
+    return file->Open(mode) == kReplaceOk ? std::move(file) : nullptr;
 }
 
 }  // namespace zo::connect

@@ -1,6 +1,6 @@
 #pragma once
-// The files of the connection library in the update folder, and putting a
-// downloaded update in place.
+// The files of the connection library in the update folder (putting a
+// downloaded update in place: UpdateApply.h).
 //
 // <update folder>/update.xml       the list of updates (root UPDATE, one child per entry)
 // <update folder>/<entry>/         the staged files of a downloaded entry
@@ -9,7 +9,10 @@
 //
 // Names are native paths (UTF-8, '/').
 
+#include "common/FileReplacement.h"
+
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -55,14 +58,8 @@ bool WriteInstalledVersion(const std::string& updateFolder, const std::string& e
 // symbolic link on the way refused).
 bool WriteBelow(const std::string& folder, const std::string& relative, const std::string& bytes, int mode);
 
-// Puts the staged files of entry into the program folder, file by file: each
-// new file is written beside its target and renamed over it, the old one kept
-// under a second name until its replacement is in place. On any failure every
-// file already moved gets its old contents back (a file that was new is
-// removed) and the folders made are removed. Answers kApplyOk, or
-// kApplyNothingStaged / kApplyRefused / kApplyFailed (ConnectSettings.h);
-// why into *reason.
-int32_t ApplyStaged(const std::string& programFolder, const std::string& updateFolder, const std::string& entry,
-                    std::string* reason);
+// The replacement of folder/relative, opened (parent folders made; a
+// symbolic link on the way refused); nil when it cannot be made.
+std::unique_ptr<FileReplacement> OpenBelow(const std::string& folder, const std::string& relative, int mode);
 
 }  // namespace zo::connect

@@ -16,6 +16,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 
@@ -26,13 +28,15 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kTransferTimeoutMs = 30000;
-constexpr off_t kMaxFileBytes = off_t(512) * 1024 * 1024;
+constexpr size_t kChunkBytes = 64 * 1024;
 
 std::string fieldText(const char* field, size_t size) { return std::string(field, strnlen(field, size)); }
 
 }  // namespace
 
-UpdateSource::UpdateSource(const std::string& address, const configurator::TProxySettings& proxy) : proxy_(proxy) {
+UpdateSource::UpdateSource(const std::string& address, const configurator::TProxySettings& proxy,
+                           int64_t maxFileBytes)
+    : proxy_(proxy), maxFileBytes_(maxFileBytes) {
     if (address.empty()) return;
     const QString text = platform::cp1251ToQString(address).trimmed();
     if (text.startsWith("http://", Qt::CaseInsensitive) || text.startsWith("https://", Qt::CaseInsensitive)) {
@@ -51,17 +55,26 @@ UpdateSource::UpdateSource(const std::string& address, const configurator::TProx
 
 FetchResult UpdateSource::Fetch(const std::string& relative, std::string* bytes) const {
     bytes->clear();
+    const FetchResult result = Fetch(relative, [bytes](const char* data, size_t size) {
+        bytes->append(data, size);
+        return true;
+    });
+    if (result != FetchResult::Ok) bytes->clear();
+    return result;
+}
+
+FetchResult UpdateSource::Fetch(const std::string& relative, const FetchSink& sink) const {
     std::string name;
     if (!ValidEntryPath(relative, &name)) return FetchResult::Refused;
     switch (kind_) {
         case Kind::None: return FetchResult::NoConnection;
-        case Kind::Folder: return fetchFile(name, bytes);
-        case Kind::Http: return fetchHttp(name, bytes);
+        case Kind::Folder: return fetchFile(name, sink);
+        case Kind::Http: return fetchHttp(name, sink);
     }
     return FetchResult::NoConnection;
 }
 
-FetchResult UpdateSource::fetchFile(const std::string& relative, std::string* bytes) const {
+FetchResult UpdateSource::fetchFile(const std::string& relative, const FetchSink& sink) const {
     std::error_code ec;
     if (!fs::is_directory(root_, ec)) return FetchResult::NoConnection;
     // No part below the source's folder may be a link: an update names plain files only.
@@ -76,25 +89,25 @@ FetchResult UpdateSource::fetchFile(const std::string& relative, std::string* by
     if (fd < 0) return FetchResult::Missing;
     struct stat st {};
     FetchResult result = FetchResult::Ok;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxFileBytes) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > maxFileBytes_) {
         result = FetchResult::Refused;
     } else {
-        bytes->resize(size_t(st.st_size));
-        size_t done = 0;
-        while (done < bytes->size()) {
-            const ssize_t got = ::read(fd, bytes->data() + done, bytes->size() - done);
+        // The size read, not the size found: a file that grows meanwhile is cut at it.
+        std::string chunk(kChunkBytes, '\0');
+        int64_t left = st.st_size;
+        while (left > 0 && result == FetchResult::Ok) {
+            const ssize_t got = ::read(fd, chunk.data(), size_t(std::min<int64_t>(left, int64_t(chunk.size()))));
             if (got < 0 && errno == EINTR) continue;
-            if (got <= 0) break;
-            done += size_t(got);
+            if (got <= 0) result = FetchResult::Missing;
+            else if (!sink(chunk.data(), size_t(got))) result = FetchResult::NotWritten;
+            else left -= got;
         }
-        if (done != bytes->size()) result = FetchResult::Missing;
     }
     ::close(fd);
-    if (result != FetchResult::Ok) bytes->clear();
     return result;
 }
 
-FetchResult UpdateSource::fetchHttp(const std::string& relative, std::string* bytes) const {
+FetchResult UpdateSource::fetchHttp(const std::string& relative, const FetchSink& sink) const {
     QNetworkAccessManager manager;
     if (proxy_.UseProxy) {
         manager.setProxy(QNetworkProxy(QNetworkProxy::HttpProxy,
@@ -109,14 +122,44 @@ FetchResult UpdateSource::fetchHttp(const std::string& relative, std::string* by
     request.setTransferTimeout(kTransferTimeoutMs);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     QNetworkReply* reply = manager.get(request);
+    // The answer goes to the sink as it arrives; Qt keeps no more than a piece of it.
+    reply->setReadBufferSize(qint64(kChunkBytes));
+    auto statusOf = [reply] { return reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(); };
+    int64_t received = 0;
+    bool tooLarge = false;
+    bool notWritten = false;
+    auto stop = [&](bool& why) {
+        why = true;
+        reply->abort();
+    };
+    QObject::connect(reply, &QNetworkReply::metaDataChanged, reply, [&] {
+        const QVariant length = reply->header(QNetworkRequest::ContentLengthHeader);
+        const int status = statusOf();
+        if (status >= 200 && status < 300 && length.isValid() && length.toLongLong() > maxFileBytes_) stop(tooLarge);
+    });
+    auto drain = [&] {
+        while (!tooLarge && !notWritten && reply->bytesAvailable() > 0) {
+            const QByteArray chunk = reply->read(qint64(kChunkBytes));
+            const int status = statusOf();
+            if (status < 200 || status >= 300) continue;  // an error page is not the file
+            received += chunk.size();
+            if (received > maxFileBytes_) stop(tooLarge);
+            else if (!sink(chunk.constData(), size_t(chunk.size()))) stop(notWritten);
+        }
+    };
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, drain);
     QEventLoop loop;
     QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
     if (!reply->isFinished()) loop.exec();
+    drain();
     FetchResult result = FetchResult::Ok;
-    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (reply->error() == QNetworkReply::NoError && status >= 200 && status < 300) {
-        const QByteArray body = reply->readAll();
-        bytes->assign(body.constData(), size_t(body.size()));
+    const int status = statusOf();
+    if (tooLarge) {
+        result = FetchResult::Refused;
+    } else if (notWritten) {
+        result = FetchResult::NotWritten;
+    } else if (reply->error() == QNetworkReply::NoError && status >= 200 && status < 300) {
+        result = FetchResult::Ok;
     } else if (status >= 400 && status < 500) {
         result = FetchResult::Missing;
     } else {

@@ -13,12 +13,18 @@
 //                  whether the entry's version differs from the one applied;
 //   AskDownload 0: fetch the entry's files into <UpdateFolder>/<entry>/ and
 //                  set UpdateReady.
-// ApplyUpdate moves the staged files into the program folder (UpdateFiles.h).
+//   A file is streamed into its staging file and refused past 512 MB; a file
+//   named twice (in any spelling of the same path) is fetched once.
+// ApplyUpdate moves the staged files into the program folder under a journal
+// (UpdateApply.h); an apply found interrupted when the library is handed the
+// program's folders is finished or rolled back, and ResumedApply tells which.
 // Finalization waits for the worker, so the library is never unloaded under it.
 
+#include "common/FileReplacement.h"
 #include "common/SlotBarrier.h"
 #include "common/abi/ConnectOptions.h"
 #include "common/abi/ConnectSettings.h"
+#include "outside/ZoConnect/UpdateApply.h"
 #include "outside/ZoConnect/UpdateFiles.h"
 #include "outside/ZoConnect/UpdateSource.h"
 #include "platform/Cp1251.h"
@@ -30,6 +36,7 @@
 #include <cstring>
 #include <filesystem>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -48,6 +55,7 @@ std::mutex g_jobMutex;       // held by the worker's operation and by an apply
 std::mutex g_threadMutex;    // guards g_worker
 std::thread g_worker;
 std::atomic<bool> g_busy{false};
+std::string g_resumeChecked;  // the folders an interrupted apply was last looked for in
 
 // A worker still running when the process ends is waited for, not torn down.
 struct JoinAtExit {
@@ -109,7 +117,7 @@ Outcome runJob(const Job& job) {
     const zo::connect::UpdateSource source(job.source, job.proxy);
     if (!zo::connect::ValidEntryName(job.target) || job.updateFolder.empty()) {
         log("ZoConnect: no update of \"" + job.target + "\" into \"" + job.updateFolder + "\"", kLogWarning);
-        out.lastError = -2;
+        out.lastError = zo::configurator::kDownloadRefused;
         return out;
     }
     std::string list;
@@ -117,7 +125,7 @@ Outcome runJob(const Job& job) {
     std::vector<zo::connect::UpdateEntry> entries;
     if (got != FetchResult::Ok || !zo::connect::ParseUpdateList(list, &entries)) {
         out.connectError = got == FetchResult::Ok ? 0 : 1;
-        out.lastError = -1;
+        out.lastError = zo::configurator::kDownloadNotReceived;
         log("ZoConnect: no update list at \"" + job.source + "\"", kLogWarning);
         return out;
     }
@@ -142,28 +150,45 @@ Outcome runJob(const Job& job) {
     fs::create_directories(staging, ec);
     zo::connect::Manifest manifest;
     manifest.version = entry->version;
+    std::set<std::string> named;  // the files as the paths they name below the staging folder
     for (const auto& file : entry->files) {
         zo::connect::StagedFile staged;
         if (!zo::connect::ValidEntryPath(file.name, &staged.name) || staged.name == ".manifest") {
             log("ZoConnect: the update of \"" + job.target + "\" names \"" + file.name + "\"; refused", kLogWarning);
-            out.lastError = -2;
+            out.lastError = zo::configurator::kDownloadRefused;
             fs::remove_all(staging, ec);
             return out;
         }
+        if (!named.insert(staged.name).second) {
+            log("ZoConnect: the update of \"" + job.target + "\" names \"" + staged.name + "\" twice; taken once",
+                kLogWarning);
+            continue;
+        }
         staged.mode = file.executable ? 0755 : 0644;
-        std::string bytes;
-        const FetchResult fetched = source.Fetch(job.target + "/" + staged.name, &bytes);
-        if (fetched != FetchResult::Ok || !zo::connect::WriteBelow(staging.string(), staged.name, bytes, 0644)) {
-            log("ZoConnect: \"" + staged.name + "\" of the update of \"" + job.target + "\" not received", kLogWarning);
+        // Streamed into the staging file: never held whole, and bounded by the source.
+        const std::unique_ptr<zo::FileReplacement> into = zo::connect::OpenBelow(staging.string(), staged.name, 0644);
+        FetchResult fetched = FetchResult::NotWritten;
+        if (into)
+            fetched = source.Fetch(job.target + "/" + staged.name,
+                                   [&into](const char* data, size_t size) { return into->Write(data, size); });
+        if (fetched == FetchResult::Ok && into->Commit() != zo::kReplaceOk) fetched = FetchResult::NotWritten;
+        if (fetched != FetchResult::Ok) {
+            log("ZoConnect: \"" + staged.name + "\" of the update of \"" + job.target + "\" not received" +
+                    (fetched == FetchResult::Refused ? " (refused: not a plain file, or larger than " +
+                                                           std::to_string(zo::connect::kMaxUpdateFileBytes) + " bytes)"
+                                                     : std::string()),
+                kLogWarning);
             out.connectError = fetched == FetchResult::NoConnection ? 1 : 0;
-            out.lastError = fetched == FetchResult::Refused ? -2 : -1;
+            out.lastError = fetched == FetchResult::Refused      ? zo::configurator::kDownloadRefused
+                            : fetched == FetchResult::NotWritten ? zo::configurator::kDownloadNotWritten
+                                                                 : zo::configurator::kDownloadNotReceived;
             fs::remove_all(staging, ec);
             return out;
         }
         manifest.files.push_back(staged);
     }
     if (!zo::connect::WriteManifest(staging.string(), manifest)) {
-        out.lastError = -3;
+        out.lastError = zo::configurator::kDownloadNotWritten;
         return out;
     }
     out.ready = 1;
@@ -178,7 +203,7 @@ void workerBody(Job job) {
             out = runJob(job);
         } catch (const std::exception& e) {
             reportFailure("StartDownload", e.what());
-            out.lastError = -3;
+            out.lastError = zo::configurator::kDownloadNotWritten;
         }
     }
     {
@@ -203,7 +228,10 @@ void initialize() {
              zo::platform::readRegistry(zo::platform::RegistryRoot::CurrentUser, kSourceKey, "source").value_or(""));
 }
 
-void finalize() { joinWorker(); }
+void finalize() {
+    joinWorker();
+    g_resumeChecked.clear();
+}
 
 void getSettings(void* settings) {
     if (!settings) return;
@@ -211,10 +239,37 @@ void getSettings(void* settings) {
     std::memcpy(settings, &g_settings, sizeof g_settings);
 }
 
+// Once the library knows the program's folders: an apply that was interrupted
+// there is finished or rolled back, and the settings tell which.
+void resumeInterruptedApply() {
+    std::string programFolder, updateFolder;
+    {
+        std::lock_guard lock(g_settingsMutex);
+        programFolder = field(g_settings.ProgramFolder);
+        updateFolder = field(g_settings.UpdateFolder);
+    }
+    if (programFolder.empty() || updateFolder.empty() || g_resumeChecked == programFolder + "\n" + updateFolder) return;
+    g_resumeChecked = programFolder + "\n" + updateFolder;
+    std::lock_guard jobLock(g_jobMutex);
+    const zo::connect::ResumedApply resumed = zo::connect::ResumeInterruptedApply(
+        zo::platform::nativePath(programFolder), zo::platform::nativePath(updateFolder));
+    if (resumed.result == zo::connect::ResumeResult::None) return;
+    const bool finished = resumed.result == zo::connect::ResumeResult::Finished;
+    log("ZoConnect: the interrupted update of \"" + resumed.entry + "\" was " +
+            (finished ? std::string("finished") : "rolled back" + (resumed.reason.empty() ? "" : ": " + resumed.reason)),
+        finished ? kLogMilestone : kLogWarning);
+    std::lock_guard lock(g_settingsMutex);
+    g_settings.ResumedApply = finished ? zo::configurator::kResumedFinished : zo::configurator::kResumedRolledBack;
+    setField(g_settings.ResumedTarget, resumed.entry);
+}
+
 void setSettings(void* settings) {
     if (!settings) return;
-    std::lock_guard lock(g_settingsMutex);
-    std::memcpy(&g_settings, settings, sizeof g_settings);
+    {
+        std::lock_guard lock(g_settingsMutex);
+        std::memcpy(&g_settings, settings, sizeof g_settings);
+    }
+    resumeInterruptedApply();
 }
 
 void startDownload() {

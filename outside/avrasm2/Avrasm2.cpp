@@ -6,13 +6,15 @@
 // which the builder's "//" comments are ";" comments (avra refuses "//" at the
 // start of a line and after an instruction). avra's messages are printed as
 // "file:line: error: text" lines; its exit code is passed on. "\" in paths is
-// a folder separator; output paths are taken relative to the current folder.
+// a folder separator; output paths are taken relative to the current folder,
+// and the output files reach them only when the run succeeded.
 // Exit code 2 for a failure of its own (the reason on stderr).
 
 #include "common/SlotBarrier.h"
 #include "outside/avrasm2/AsmText.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,6 +24,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -102,6 +105,32 @@ int runAvra(const fs::path& folder, const std::vector<std::string>& args) {
 
 constexpr int kFailed = 2;
 
+// Puts a file made in the temporary folder at its named place: written under
+// a name of its own beside it and renamed over it.
+bool placeOutput(const fs::path& made, const fs::path& named) {
+    std::ifstream in(made, std::ios::binary);
+    if (!in) return false;
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string temp = (named.parent_path() / ("." + named.filename().string() + ".XXXXXX")).string();
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) return false;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    bool ok = ::fchmod(fd, 0644 & ~mask) == 0;
+    for (size_t done = 0; ok && done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        if (ok) done += size_t(n);
+    }
+    ok = ::close(fd) == 0 && ok;
+    if (!ok || ::rename(temp.c_str(), named.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
 void reportFailure(const char*, const char* what) noexcept {
     std::fprintf(stderr, "avrasm2: error: %s\n", what);
 }
@@ -140,19 +169,32 @@ int run(int argc, char** argv) {
             return kFailed;
         }
     }
-    // Output files stay where the command line names them; includes that are
-    // not sources of the folder are found there too.
+    // avra writes its output files into the temporary folder; only a run that
+    // succeeded puts them where the command line names them (relative to the
+    // current folder). A failed run leaves every file it names as it was: the
+    // wrapper writes into and removes no file it did not make in this run.
+    // Includes that are not sources of the folder are found in the current folder too.
     std::vector<std::string> args = command.avraOptions;
+    std::vector<std::pair<fs::path, fs::path>> outputs;  // made in temp -> named place
     for (size_t i = 0; i + 1 < args.size(); ++i) {
-        if (args[i] == "-o" || args[i] == "-l" || args[i] == "-m" || args[i] == "-e" || args[i] == "-I")
+        if (args[i] == "-o" || args[i] == "-l" || args[i] == "-m" || args[i] == "-e") {
+            const fs::path made = temp / ("output-" + std::to_string(outputs.size()));
+            outputs.emplace_back(made, (cwd / args[i + 1]).lexically_normal());
+            args[++i] = made.string();
+        } else if (args[i] == "-I") {
             args[i + 1] = (cwd / args[i + 1]).lexically_normal().string();
+            ++i;
+        }
     }
     args.insert(args.end(), {"-I", source.parent_path().string(), source.filename().string()});
     const int rc = runAvra(temp, args);
-    // A failed run leaves no image that could pass for its result.
-    if (rc != 0) {
-        for (size_t i = 0; i + 1 < args.size(); ++i)
-            if (args[i] == "-o") fs::remove(args[i + 1], ec);
+    if (rc != 0) return rc;
+    for (const auto& [made, named] : outputs) {
+        if (!fs::exists(made, ec)) continue;
+        if (!placeOutput(made, named)) {
+            std::cerr << "avrasm2: error: cannot write " << named.string() << std::endl;
+            return kFailed;
+        }
     }
     return rc;
 }

@@ -65,6 +65,48 @@ TEST(AssemblerWrapper, AFailureOfItsOwnWorkEndsWithItsCodeAndALine) {
     EXPECT_FALSE(std::filesystem::exists(dir.file("main.hex")));
 }
 
+// Runs the wrapper in folder; answers its exit code.
+int runAssembler(const test::TempDir& dir, const QStringList& arguments) {
+    QProcess run;
+    run.setWorkingDirectory(QString::fromStdString(dir.str()));
+    run.start(QString(ZO_PROGRAM_DIR "/Utility/avrasm2"), arguments);
+    if (!run.waitForStarted(30000) || !run.waitForFinished(120000)) return -1;
+    return run.exitStatus() == QProcess::NormalExit ? run.exitCode() : -1;
+}
+
+// The files a run names get its output only when it succeeded; a failed run
+// leaves them, and every other file, as they were.
+TEST(AssemblerWrapper, OnlyASuccessfulRunWritesTheFilesItNames) {
+    test::TempDir dir;
+    test::writeBytes(dir.file("keep.hex"), "the user's image");
+    test::writeBytes(dir.file("keep.lst"), "the user's listing");
+    test::writeBytes(dir.file("main.asm"), "\tfoo r1\n");
+    EXPECT_NE(runAssembler(dir, {"-fI", "-o", "keep.hex", "-l", "keep.lst", "main.asm"}), 0);
+    EXPECT_EQ(test::readBytes(dir.file("keep.hex")), "the user's image");
+    EXPECT_EQ(test::readBytes(dir.file("keep.lst")), "the user's listing");
+
+    test::writeBytes(dir.file("main.asm"), "\tnop\n");
+    EXPECT_EQ(runAssembler(dir, {"-fI", "-o", "keep.hex", "-lkeep.lst", "main.asm"}), 0);
+    EXPECT_EQ(test::readBytes(dir.file("keep.hex")).rfind(":", 0), 0u);
+    EXPECT_NE(test::readBytes(dir.file("keep.lst")), "the user's listing");
+    std::vector<std::string> files;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path())) files.push_back(e.path().filename().string());
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::string>{"keep.hex", "keep.lst", "main.asm"}));
+}
+
+// The source's name is one comment line of the include, whatever it holds.
+TEST(Converter, ASourceNameCannotStartALineOfCode) {
+    std::string file(kelvart::kHeaderSize, '\0');
+    file += std::string("\x01\x00", 2);
+    kelvart::ConfigTable t;
+    std::string reason;
+    ASSERT_TRUE(kelvart::ParseConfig(file, t, reason)) << reason;
+    const std::string text = kelvart::IncludeText(t, "Demo\nnop\r\n.cfg");
+    EXPECT_EQ(text.rfind("; Configuration table converted by Kelvart from Demo?nop??.cfg\r\n.equ CFG_ADDRESS", 0), 0u)
+        << text;
+}
+
 TEST(Converter, TableLinesHoldAnEvenCountOfBytes) {
     std::string file(kelvart::kHeaderSize, '\0');
     file[kelvart::kAddressOffset] = 7;

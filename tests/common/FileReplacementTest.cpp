@@ -68,8 +68,9 @@ TEST(FileReplacement, AnUncommittedReplacementLeavesTheOldFileAndNoTrace) {
     EXPECT_EQ(filesIn(dir.str()), std::vector<std::string>{"P.hc"});
 }
 
-// A link planted in the target's place or under any name the temporary file
-// could take is replaced or passed over; the file behind it stays as it was.
+// A link planted in the place of a file the program makes in its own folders,
+// or under any name the temporary file could take, is replaced or passed
+// over; the file behind it stays as it was.
 TEST(FileReplacement, NeverWritesThroughAPlantedLink) {
     TempDir dir;
     const std::string victim = dir.file("victim.txt");
@@ -78,7 +79,7 @@ TEST(FileReplacement, NeverWritesThroughAPlantedLink) {
     const std::string target = dir.file("work/P.cfg");
     fs::create_symlink(victim, target);
     fs::create_symlink(victim, dir.file("work/P.cfg.tmp"));
-    EXPECT_EQ(ReplaceFileContents(target, "config", 6), kReplaceOk);
+    EXPECT_EQ(ReplaceFileContents(target, "config", 6, -1, LinkPolicy::ReplaceLink), kReplaceOk);
     EXPECT_EQ(readBytes(victim), "precious");
     EXPECT_FALSE(fs::is_symlink(target));
     EXPECT_EQ(readBytes(target), "config");

@@ -1,8 +1,9 @@
 // Files the kernel writes, met as a second user of the machine would leave
-// them: links planted under the names the kernel writes to and the temporary
-// files of saves that were killed (a project file its owner made read-only is
-// among the failed saves of FaultTest). The kernel replaces files; it never
-// writes through a name that was there before.
+// them: links planted under the names the kernel writes to in its own
+// folders and the temporary files of saves that were killed (a project file
+// its owner made read-only is among the failed saves of FaultTest). The
+// kernel replaces files; it never writes through a link in its own folders,
+// while a project file named through a link is the file the link names.
 #include "ProjectModel.h"
 
 #include "common/FileReplacement.h"
@@ -59,19 +60,17 @@ protected:
     UiRecorder ui_;
 };
 
-TEST_F(PlantedFile, LinksUnderTheNamesOfProjectAndConfigurationFilesAreReplacedNotWrittenThrough) {
+TEST_F(PlantedFile, LinksUnderTheNamesOfConfigurationFilesAreReplacedNotWrittenThrough) {
     struct Case {
         const char* what;
         const char* link;    // relative to the program folder
         const char* target;  // the file the kernel writes
         std::function<int32_t(const std::string&)> write;
     };
-    const auto save = [](const std::string& path) { return SaveProject(path.c_str()); };
     const auto configure = [](const std::string& path) {
         return CreateConfigFile(path.c_str(), "CreateConfig.log", nullptr);
     };
-    for (const Case& c : {Case{"project file", "Project/Demo.hc", "Project/Demo.hc", save},
-                          Case{"configuration file", "Configuration/Demo.cfg", "Configuration/Demo.cfg", configure},
+    for (const Case& c : {Case{"configuration file", "Configuration/Demo.cfg", "Configuration/Demo.cfg", configure},
                           Case{"fixed temporary name", "Configuration/Demo.cfg.tmp", "Configuration/Demo.cfg",
                                configure}}) {
         SCOPED_TRACE(c.what);
@@ -83,6 +82,27 @@ TEST_F(PlantedFile, LinksUnderTheNamesOfProjectAndConfigurationFilesAreReplacedN
         EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(file(c.target))));
         EXPECT_GT(readBytes(file(c.target)).size(), 0u);
     }
+}
+
+// A project the user opened through a symbolic link is saved into the
+// file it names: the link stays, the file keeps its mode, and later saves
+// still reach it.
+TEST_F(PlantedFile, AProjectSavedThroughALinkIsSavedIntoTheFileItNames) {
+    fs::create_directories(file("real"));
+    fs::create_directories(file("view"));
+    const std::string real = file("real/Plant.hc");
+    ASSERT_EQ(SaveProject(real.c_str()), 0);
+    ASSERT_EQ(::chmod(real.c_str(), 0640), 0);
+    fs::create_symlink("../real/Plant.hc", file("view/Plant.hc"));
+    for (uint16_t width : {uint16_t(71), uint16_t(72)}) {
+        const std::string before = readBytes(real);
+        sheet(0)->Width = width;
+        ASSERT_EQ(SaveProject(file("view/Plant.hc").c_str()), 0);
+        EXPECT_TRUE(fs::is_symlink(file("view/Plant.hc")));
+        EXPECT_EQ(fs::status(real).permissions() & fs::perms::all, fs::perms(0640));
+        EXPECT_NE(readBytes(real), before) << "the save reached the file";
+    }
+    EXPECT_EQ(filesIn(file("view")), std::vector<std::string>{"Plant.hc"});
 }
 
 TEST_F(PlantedFile, ASuccessfulSaveRemovesTheTemporaryFilesOfKilledSavesOfThatFile) {

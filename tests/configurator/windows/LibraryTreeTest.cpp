@@ -262,3 +262,32 @@ TEST_F(LibraryFiles, OnlyAFileInsideTheProgramFolderLosesTheFolder) {
 }
 
 }  // namespace
+
+namespace {
+
+// A library folder full of files that are no library files: one box for all of
+// them (how many, the first few names), each reason in the log, and the
+// library files among them still read.
+TEST_F(LibraryFiles, ManyFilesThatAreNoLibraryFilesGiveOneBox) {
+    const int refused = 40;
+    for (int i = 0; i < refused; ++i) {
+        const std::string name = "Many/N" + std::to_string(100 + i) + ".xml";
+        write(name, i % 2 ? std::string(300, 'x') : library("<NOT_FBD/>"));
+    }
+    write("Many/Real.xml", library(R"(<FBD><BLOCK NAME="Real"/></FBD>)"));
+    write("Top.xml", library(R"(<FBD><INCLUDE FILE_NAME="\Many\*.xml"/></FBD>)"));
+    load("\\Top.xml");
+    EXPECT_NE(find("Real"), nullptr);
+    ASSERT_EQ(ui_.messages.size(), 1u);
+    const std::string& box = ui_.messages[0];
+    const std::string head = "Не являются файлами описания FBD блоков " + std::to_string(refused) + " файлов: ";
+    EXPECT_EQ(box.rfind(head, 0), 0u) << box;
+    EXPECT_NE(box.find(" и другие. Причины записаны в журнал."), std::string::npos) << box;
+    EXPECT_EQ(std::count(box.begin(), box.end(), ','), int(TLibraryLoader::kNamedRefusedFiles) - 1) << box;
+    EXPECT_EQ(std::count_if(logged.begin(), logged.end(),
+                            [](const std::string& line) { return line.find("/Many/N1") != std::string::npos ||
+                                                                 line.find("\\Many\\N1") != std::string::npos; }),
+              refused);
+}
+
+}  // namespace
