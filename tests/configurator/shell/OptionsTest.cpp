@@ -148,6 +148,7 @@ TEST_F(OptionWalk, RefusalsTransferNothing) {
     const std::string missing = dir.file("Missing.xml");
     // A path one character past its field would be cut into another file's name.
     const std::string longSettings = std::string(kMaxSettingsPath - 8, 'x') + "/setings0";
+    const std::string optionsFile = options();
     struct Case {
         const char* what;
         const char* options;
@@ -157,10 +158,10 @@ TEST_F(OptionWalk, RefusalsTransferNothing) {
         int32_t result;
     } cases[] = {
         {"nil options file", nullptr, settings.c_str(), lookup, recordTransfer, -1},
-        {"nil settings", options().c_str(), nullptr, lookup, recordTransfer, -1},
-        {"nil lookup", options().c_str(), settings.c_str(), nullptr, recordTransfer, -1},
-        {"nil transfer", options().c_str(), settings.c_str(), lookup, nullptr, -1},
-        {"settings path too long", options().c_str(), longSettings.c_str(), lookup, recordTransfer, -1},
+        {"nil settings", optionsFile.c_str(), nullptr, lookup, recordTransfer, -1},
+        {"nil lookup", optionsFile.c_str(), settings.c_str(), nullptr, recordTransfer, -1},
+        {"nil transfer", optionsFile.c_str(), settings.c_str(), lookup, nullptr, -1},
+        {"settings path too long", optionsFile.c_str(), longSettings.c_str(), lookup, recordTransfer, -1},
         {"missing options file", missing.c_str(), settings.c_str(), lookup, recordTransfer, -2},
         {"two menus", twoMenus.c_str(), settings.c_str(), lookup, recordTransfer, -3},
     };
