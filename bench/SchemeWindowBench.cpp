@@ -25,17 +25,17 @@ struct Window {
         form = new TSchemForm(link);
         area.addSubWindow(form);
         form->SetKernel(true);
-        form->setSchemeName(platform::cp1251ToQString(sheet ? sheet->Name : ""));
+        form->SetSchemeName(platform::cp1251ToQString(sheet ? sheet->Name : ""));
         area.show();
         form->show();
         form->resize(form->size() - form->canvas()->size() + QSize(900, 640));
-        form->refreshScheme();
+        form->RefreshScheme();
         QApplication::processEvents();
     }
     ~Window() { delete form; }
     // The whole repaint the host asks for: a new picture, then the view drawn now.
     void repaint() {
-        form->refreshScheme();
+        form->RefreshScheme();
         form->canvas()->repaint();
     }
     void move(const QPoint& p) {

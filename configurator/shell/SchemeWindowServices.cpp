@@ -35,7 +35,7 @@ ISchemeWindow* TSchemeWindowServices::activeSchemeWindow() const {
 
 ISchemeWindow* TSchemeWindowServices::first(const QString& name) const {
     for (ISchemeWindow* window : schemeWindows())
-        if (window->schemeName() == name) return window;
+        if (window->GetSchemeName() == name) return window;
     return nullptr;
 }
 
@@ -50,7 +50,7 @@ void TSchemeWindowServices::dispose(ISchemeWindow* window) {
 int TSchemeWindowServices::ShowSchemeWindow(const QString& caption) {
     ISchemeWindow* window = first(caption);
     if (!window) return -1;
-    window->refreshScheme();
+    window->RefreshScheme();
     QMdiSubWindow* child = window->subWindow();
     child->show();
     child->raise();
@@ -61,7 +61,7 @@ int TSchemeWindowServices::ShowSchemeWindow(const QString& caption) {
 int TSchemeWindowServices::CloseSchemeWindow(const QString& sheetName) {
     const QList<ISchemeWindow*> windows = schemeWindows();
     for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
-        if ((*it)->schemeName() == sheetName) {
+        if ((*it)->GetSchemeName() == sheetName) {
             dispose(*it);
             return 0;
         }
@@ -78,14 +78,14 @@ int TSchemeWindowServices::CloseAllSchemeWindows() {
 int TSchemeWindowServices::StoreSchemeWindowState(const QString& sheetName) {
     ISchemeWindow* window = first(sheetName);
     if (!window) return -1;
-    window->saveView();
+    window->SaveView();
     return 0;
 }
 
 int TSchemeWindowServices::RenameSchemeWindow(const QString& oldName, const QString& newName) {
     ISchemeWindow* window = first(oldName);
     if (!window) return -1;
-    window->setSchemeName(newName.left(kMaxSchemeName));
+    window->SetSchemeName(newName.left(kMaxSchemeName));
     return 0;
 }
 
@@ -97,20 +97,20 @@ int TSchemeWindowServices::CreateSchemeWindow(const QString& sheetName, std::opt
     QMdiSubWindow* child = window->subWindow();
     if (!area_.subWindowList().contains(child)) area_.addSubWindow(child);
     if (!icon_.isNull()) child->setWindowIcon(icon_);
-    window->setSchemeName(sheetName.left(kMaxSchemeName));
+    window->SetSchemeName(sheetName.left(kMaxSchemeName));
     if (rect) child->setGeometry(*rect);
     else child->resize(kDefaultWidth, kDefaultHeight);
     if (scroll) {
         window->setScrollPositions(scroll->x(), scroll->y());
         if (scale) window->setScale(*scale);
     }
-    window->refreshScheme();
+    window->RefreshScheme();
     child->show();
     return 0;
 }
 
 void TSchemeWindowServices::RefreshAll() {
-    for (ISchemeWindow* window : schemeWindows()) window->refreshScheme();
+    for (ISchemeWindow* window : schemeWindows()) window->RefreshScheme();
 }
 
 }  // namespace zo::configurator

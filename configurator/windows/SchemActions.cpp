@@ -125,7 +125,7 @@ void TSchemActions::editKey(uint16_t key, uint8_t shift) {
     const TSchemeCommandLink kernel = link();
     if (!kernel.bound()) return;
     bool changed = true;
-    kernel.keyDown(form_.schemeName(), key, shift, changed);
+    kernel.keyDown(form_.GetSchemeName(), key, shift, changed);
     if (changed) {
         form_.LoadSchemeBitmap();
         form_.FormPaint();
@@ -139,7 +139,7 @@ void TSchemActions::PopupMenuSchemPopup() {
     if (!kernel.bound()) return;
     TSchemeCommandLink::Hit hit;
     const QPoint pointer = form_.pointer();
-    if (kernel.hitTest(form_.schemeName(), pointer.x(), pointer.y(), hit) != 0) return;
+    if (kernel.hitTest(form_.GetSchemeName(), pointer.x(), pointer.y(), hit) != 0) return;
     if (hit.selectedBlocks > 0 || hit.selectedLinks > 0) {
         for (const char* name : {"SchemCut", "SchemCopy", "SchemPaste", "SchemClrSel", "SchemSelAll"})
             popup_->addAction(actions_[name]);
@@ -160,14 +160,14 @@ bool TSchemActions::blockUnderPointer(TSchemeCommandLink::Hit& hit) const {
     const TSchemeCommandLink kernel = link();
     if (!kernel.bound()) return false;
     const QPoint pointer = form_.pointer();
-    return kernel.hitTest(form_.schemeName(), pointer.x(), pointer.y(), hit) == 0 && hit.blockIndex >= 0;
+    return kernel.hitTest(form_.GetSchemeName(), pointer.x(), pointer.y(), hit) == 0 && hit.blockIndex >= 0;
 }
 
 void TSchemActions::SchemCodFBDExecute() {
     TSchemeCommandLink::Hit hit;
     if (!blockUnderPointer(hit)) return;
     const TSchemeCommandLink kernel = link();
-    const std::string library = kernel.blockLibrary(form_.schemeName(), hit.blockIndex);
+    const std::string library = kernel.blockLibrary(form_.GetSchemeName(), hit.blockIndex);
     if (library.empty()) {
         report(kernel, ZO_RU("Не задан файл исходного кода."));
         return;
@@ -196,7 +196,7 @@ void TSchemActions::SchemInfFBDExecute() {
     TSchemeCommandLink::Hit hit;
     if (!blockUnderPointer(hit)) return;
     const TSchemeCommandLink kernel = link();
-    const std::string path = kernel.blockPath(form_.schemeName(), hit.blockIndex);
+    const std::string path = kernel.blockPath(form_.GetSchemeName(), hit.blockIndex);
     if (path.empty()) return;
     const QImage picture = kernel.blockInfoBitmap(path);
     if (picture.isNull()) return;
@@ -209,7 +209,7 @@ void TSchemActions::ShemHelpFBDExecute() {
     TSchemeCommandLink::Hit hit;
     if (!blockUnderPointer(hit)) return;
     const TSchemeCommandLink kernel = link();
-    const std::string path = kernel.blockPath(form_.schemeName(), hit.blockIndex);
+    const std::string path = kernel.blockPath(form_.GetSchemeName(), hit.blockIndex);
     if (path.empty()) {
         report(kernel, ZO_RU("Не задан файл исходного кода."));
         return;
@@ -253,12 +253,12 @@ void TSchemActions::SchemSaveAsExecute() {
     dialog.setDefaultSuffix("jpg");
     const std::string pictures = platform::GetSpecialFolderPath(39);
     if (!pictures.empty()) dialog.setDirectory(QString::fromStdString(platform::nativePath(pictures)));
-    dialog.selectFile(platform::cp1251ToQString(platform::SafeFileName(platform::qstringToCp1251(form_.schemeName() + ".jpg"))));
+    dialog.selectFile(platform::cp1251ToQString(platform::SafeFileName(platform::qstringToCp1251(form_.GetSchemeName() + ".jpg"))));
     const TSchemeCommandLink kernel = link();
     if (!kernel.bound()) return;
     if (platform::runDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     const QString fileName = dialog.selectedFiles().first();
-    const QImage picture = StampedPicture(form_.bitmap(), form_.schemeName(),
+    const QImage picture = StampedPicture(form_.bitmap(), form_.GetSchemeName(),
                                           QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
     QString error;
     if (!SaveJpeg(picture, fileName, 90, &error)) {
@@ -266,7 +266,7 @@ void TSchemActions::SchemSaveAsExecute() {
         return;
     }
     kernel.log(ZO_RU("Создан файл:") + " \"" + platform::qstringToCp1251(fileName) + "\"", 1);
-    form_.refreshScheme();
+    form_.RefreshScheme();
 }
 
 }  // namespace zo::configurator

@@ -102,7 +102,7 @@ TSchemForm::TSchemForm(SchemeLink& link, QWidget* parent)
     timer_.setInterval(100);
     hintTimer_.setObjectName("HintTimer");
     hintTimer_.setInterval(500);
-    connect(&hintTimer_, &QTimer::timeout, this, [this] { hintTimerTimer(); });
+    connect(&hintTimer_, &QTimer::timeout, this, [this] { HintTimerTimer(); });
 
     canvas_->resize(kDesignWidth, kDesignHeight);
     resize(sizeHint().expandedTo(QSize(kDesignWidth, kDesignHeight)));
@@ -115,7 +115,7 @@ TSchemForm::~TSchemForm() {
     attached_ = false;
 }
 
-void TSchemForm::setSchemeName(const QString& name) {
+void TSchemForm::SetSchemeName(const QString& name) {
     sheetName_ = name.left(260);
     setWindowTitle(sheetName_);
 }
@@ -142,7 +142,7 @@ void TSchemForm::refresh() {
     FormPaint();
 }
 
-int TSchemForm::refreshScheme() {
+int TSchemForm::RefreshScheme() {
     const int result = LoadSchemeBitmap();
     FormPaint();
     return result;
@@ -249,7 +249,7 @@ void TSchemForm::setScrollPositions(int horizontal, int vertical) {
     FormPaint();
 }
 
-void TSchemForm::saveView() {
+void TSchemForm::SaveView() {
     if (!hasKernel()) return;
     const QRect g = geometry();
     link_.setSheetWindow(sheetName_, g.left(), g.top(), g.left() + g.width(), g.top() + g.height(), hBar_->value(),
@@ -480,7 +480,7 @@ void TSchemForm::FormDragDrop(QDropEvent* event) {
 
 // ---- hints -----------------------------------------------------------------
 
-void TSchemForm::hintTimerTimer() {
+void TSchemForm::HintTimerTimer() {
     if (hintText_ != hint_) {
         hint_ = hintText_;
         if (!hint_.isEmpty()) {

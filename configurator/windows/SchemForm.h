@@ -71,11 +71,11 @@ public:
 
     // ISchemeWindow
     QMdiSubWindow* subWindow() override { return this; }
-    QString schemeName() const override { return sheetName_; }
-    void setSchemeName(const QString& name) override;
+    QString GetSchemeName() const override { return sheetName_; }
+    void SetSchemeName(const QString& name) override;
     void detachKernel() override { SetKernel(false); }
-    int refreshScheme() override;
-    void saveView() override;
+    int RefreshScheme() override;
+    void SaveView() override;
     void setScrollPositions(int horizontal, int vertical) override;
     void setScale(float scale) override;
 
@@ -119,7 +119,7 @@ private:
     void status(int panel, const QString& text) const;
     void setAppCursor(int16_t cursor);
     void onScroll(Qt::Orientation bar, int value);
-    void hintTimerTimer();
+    void HintTimerTimer();
 
     void FormMouseMove(int x, int y);
     void FormMouseDown(QMouseEvent* event);

@@ -157,7 +157,7 @@ protected:
     TKernelOptions& k() { return *form->session().record(); }
     TSchemForm* scheme(const QString& sheet) const {
         for (QMdiSubWindow* w : form->mdiArea()->subWindowList())
-            if (auto* f = qobject_cast<TSchemForm*>(w); f && f->schemeName() == sheet) return f;
+            if (auto* f = qobject_cast<TSchemForm*>(w); f && f->GetSchemeName() == sheet) return f;
         return nullptr;
     }
     // The canvas point showing a sheet pixel.

@@ -13,7 +13,7 @@ FakeSchemeWindow::FakeSchemeWindow(QWidget* parent) : QMdiSubWindow(parent) {
 
 FakeSchemeWindow::~FakeSchemeWindow() { --live; }
 
-void FakeSchemeWindow::setSchemeName(const QString& name) {
+void FakeSchemeWindow::SetSchemeName(const QString& name) {
     name_ = name;
     setWindowTitle(name);
     log << "name " + name;
@@ -24,13 +24,13 @@ void FakeSchemeWindow::detachKernel() {
     log << "detach";
 }
 
-int FakeSchemeWindow::refreshScheme() {
+int FakeSchemeWindow::RefreshScheme() {
     ++refreshes;
     log << "refresh";
     return attached ? 0 : -1;
 }
 
-void FakeSchemeWindow::saveView() { log << "save"; }
+void FakeSchemeWindow::SaveView() { log << "save"; }
 
 void FakeSchemeWindow::setScrollPositions(int h, int v) {
     horizontal = h;

@@ -21,11 +21,11 @@ public:
     ~FakeSchemeWindow() override;
 
     QMdiSubWindow* subWindow() override { return this; }
-    QString schemeName() const override { return name_; }
-    void setSchemeName(const QString& name) override;
+    QString GetSchemeName() const override { return name_; }
+    void SetSchemeName(const QString& name) override;
     void detachKernel() override;
-    int refreshScheme() override;
-    void saveView() override;
+    int RefreshScheme() override;
+    void SaveView() override;
     void setScrollPositions(int horizontal, int vertical) override;
     void setScale(float scale) override;
 

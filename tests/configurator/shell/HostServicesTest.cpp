@@ -57,7 +57,7 @@ TEST(HostServices, CreateTakesRectangleScrollAndScale) {
     ASSERT_EQ(h.k.CreateSchemeWindow("S1", rect, scroll, &scale), 0);
     FakeSchemeWindow* w = h.window(0);
     ASSERT_NE(w, nullptr);
-    EXPECT_EQ(w->schemeName(), "S1");
+    EXPECT_EQ(w->GetSchemeName(), "S1");
     EXPECT_EQ(w->windowTitle(), "S1");
     EXPECT_EQ(w->geometry(), QRect(10, 20, 400, 300));
     EXPECT_EQ(w->horizontal, 30);
@@ -115,7 +115,7 @@ TEST(HostServices, SameNameShowStoreRenameActOnTheFirstCloseOnTheLast) {
     EXPECT_EQ(h.window(0), first);
     EXPECT_TRUE(second->log.contains("detach"));
     EXPECT_EQ(h.k.RenameSchemeWindow("Twin", "Single"), 0);
-    EXPECT_EQ(first->schemeName(), "Single");
+    EXPECT_EQ(first->GetSchemeName(), "Single");
     flushDeletions();
 }
 
@@ -135,10 +135,10 @@ TEST(HostServices, RenameTakesAtMost260CharactersAndCyrillicNames) {
     Host h;
     const std::string name = test::cp("Лист 1");
     ASSERT_EQ(h.k.CreateSchemeWindow(name.c_str(), nullptr, nullptr, nullptr), 0);
-    EXPECT_EQ(h.window(0)->schemeName(), QString::fromUtf8("Лист 1"));
+    EXPECT_EQ(h.window(0)->GetSchemeName(), QString::fromUtf8("Лист 1"));
     const std::string longName(300, 'x');
     EXPECT_EQ(h.k.RenameSchemeWindow(name.c_str(), longName.c_str()), 0);
-    EXPECT_EQ(h.window(0)->schemeName(), QString(260, 'x'));
+    EXPECT_EQ(h.window(0)->GetSchemeName(), QString(260, 'x'));
 }
 
 TEST(HostServices, CloseAllDetachesEveryWindowBeforeClosing) {
@@ -161,7 +161,7 @@ TEST(HostServices, WindowClosedFromItsOwnKeyHandlerIsDeletedAfterTheHandler) {
     ASSERT_EQ(h.k.CreateSchemeWindow("Own", nullptr, nullptr, nullptr), 0);
     FakeSchemeWindow* w = h.window(0);
     // The key makes the kernel delete the window's sheet, which closes the window.
-    w->onKey = [&](FakeSchemeWindow& self) { EXPECT_EQ(h.k.CloseSchemeWindow(self.schemeName().toLatin1().constData()), 0); };
+    w->onKey = [&](FakeSchemeWindow& self) { EXPECT_EQ(h.k.CloseSchemeWindow(self.GetSchemeName().toLatin1().constData()), 0); };
     const int before = FakeSchemeWindow::live;
     QTest::keyClick(w, Qt::Key_Delete);
     EXPECT_EQ(w->log.last(), "key handled");  // the handler ran to its end on a live window

@@ -57,8 +57,8 @@ protected:
         });
         form = new TSchemForm(link);
         form->SetKernel(true);
-        form->setSchemeName(QString::fromUtf8("Лист:1?"));
-        form->refreshScheme();
+        form->SetSchemeName(QString::fromUtf8("Лист:1?"));
+        form->RefreshScheme();
         platform::SetUrlOpener([this](const QString& url) {
             opened << url;
             return true;

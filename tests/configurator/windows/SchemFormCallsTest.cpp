@@ -46,10 +46,10 @@ protected:
         area.resize(900, 700);
         area.show();
         form->SetKernel(true);
-        form->setSchemeName("S1");
+        form->SetSchemeName("S1");
         form->show();
         form->resize(form->size() - form->canvas()->size() + QSize(475, 261));
-        form->refreshScheme();
+        form->RefreshScheme();
         fake.clearCalls();
     }
     void TearDown() override { delete form.data(); }
@@ -247,7 +247,7 @@ TEST_F(SchemFormCalls, KeysReachTheKernelThroughTheKeyTable) {
 
 TEST_F(SchemFormCalls, SaveViewReportsPlacementBarsAndScale) {
     form->ScalePlus();
-    form->saveView();
+    form->SaveView();
     const QRect g = form->geometry();
     auto* h = form->canvas()->findChild<QScrollBar*>("Hr_scrl");
     auto* v = form->canvas()->findChild<QScrollBar*>("Vr_scrl");
@@ -267,7 +267,7 @@ TEST_F(SchemFormCalls, ClosingLogsOnlyWhenAttached) {
     auto* detached = new TSchemForm(*link);
     area.addSubWindow(detached);
     detached->SetKernel(true);
-    detached->setSchemeName("S2");
+    detached->SetSchemeName("S2");
     detached->detachKernel();
     detached->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -276,8 +276,8 @@ TEST_F(SchemFormCalls, ClosingLogsOnlyWhenAttached) {
     auto* quiet = new TSchemForm(*link);
     area.addSubWindow(quiet);
     fake.clearCalls();
-    quiet->refreshScheme();
-    quiet->saveView();
+    quiet->RefreshScheme();
+    quiet->SaveView();
     quiet->ScalePlus();
     delete quiet;
     EXPECT_TRUE(fake.calls().empty());

@@ -35,10 +35,10 @@ protected:
         area.resize(900, 700);
         area.show();
         form->SetKernel(true);
-        form->setSchemeName(sheetName);
+        form->SetSchemeName(sheetName);
         form->show();
         setClient(475, 261);
-        form->refreshScheme();
+        form->RefreshScheme();
     }
     void TearDown() override {
         delete form.data();
@@ -106,12 +106,12 @@ TEST_F(SchemForm, FramedPictureIsTheKernelPictureInsideTheFrame) {
 TEST_F(SchemForm, LoadCodesAndDetachedWindowKeepsItsPicture) {
     EXPECT_EQ(form->LoadSchemeBitmap(), 0);
     const QImage before = form->bitmap();
-    form->setSchemeName("no such sheet");
+    form->SetSchemeName("no such sheet");
     EXPECT_EQ(form->LoadSchemeBitmap(), -2);
     EXPECT_EQ(form->bitmap(), before);
     form->detachKernel();
     EXPECT_EQ(form->LoadSchemeBitmap(), -1);
-    EXPECT_EQ(form->refreshScheme(), -1);
+    EXPECT_EQ(form->RefreshScheme(), -1);
 }
 
 TEST_F(SchemForm, SmallSheetShowsCentredWithoutBars) {
@@ -148,7 +148,7 @@ TEST_F(SchemForm, LargeSheetShowsBothBarsAndScrollingMovesTheCentre) {
     EXPECT_EQ(form->layout().source.right, form->bitmap().width() - 1);
     // The placement reported to the kernel names the bars' positions and the zoom.
     form->ScalePlus();
-    form->saveView();
+    form->SaveView();
     const TSheetRecord& s = *sheet();
     EXPECT_FLOAT_EQ(ZO_FIELD(s, Scale), 1.5f);
     EXPECT_EQ(ZO_FIELD(s, HScroll), h->value());
@@ -181,7 +181,7 @@ TEST_F(SchemForm, TinyClientDoesNotCrash) {
     form->canvas()->setMinimumSize(0, 0);
     form->canvas()->resize(5, 5);
     ASSERT_EQ(form->canvas()->size(), QSize(5, 5));
-    form->refreshScheme();
+    form->RefreshScheme();
     EXPECT_GE(form->layout().viewW, 0);
     EXPECT_GE(form->layout().viewH, 0);
     const QImage shown = form->canvas()->grab().toImage();
@@ -245,9 +245,9 @@ TEST_F(SchemForm, FactoryMakesAnAttachedWindowTheHostFindsInTheArea) {
     SchemeWindowFactory make = schemeFormFactory(*link);
     ISchemeWindow* window = make(area);
     ASSERT_NE(window, nullptr);
-    window->setSchemeName(sheetName);
+    window->SetSchemeName(sheetName);
     EXPECT_EQ(schemeWindowOf(area.subWindowList().back()), window);
-    EXPECT_EQ(window->refreshScheme(), 0);
+    EXPECT_EQ(window->RefreshScheme(), 0);
     EXPECT_EQ(window->subWindow()->windowTitle(), sheetName);
     delete window->subWindow();
 }

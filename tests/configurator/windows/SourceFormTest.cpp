@@ -285,9 +285,9 @@ TEST(SourceDrag, ADragFromTheTreeDroppedOnASchemeWindowAddsABlock) {
     area.resize(800, 600);
     area.show();
     scheme->SetKernel(true);
-    scheme->setSchemeName(SourceLink::text(sheet));
+    scheme->SetSchemeName(SourceLink::text(sheet));
     scheme->show();
-    scheme->refreshScheme();
+    scheme->RefreshScheme();
 
     std::unique_ptr<QMimeData> data(source.MakeDragData());
     ASSERT_TRUE(data);
