@@ -1,5 +1,6 @@
 #include "platform/Cp1251.h"
 
+#include <QList>
 #include <QStringDecoder>
 
 #include <iconv.h>
@@ -7,6 +8,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <vector>
+
+#include <cstdio>
 
 namespace zo::platform {
 
@@ -98,6 +101,24 @@ QString cp1251ToQString(std::string_view text) {
 std::string qstringToCp1251(const QString& text, bool* lossless) {
     const QByteArray utf8 = text.toUtf8();
     return utf8ToCp1251(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())), lossless);
+}
+
+std::string readableCp1251(const QString& text) {
+    std::string out;
+    for (const uint c : text.toUcs4()) {
+        const char32_t point = char32_t(c);
+        const QString one = QString::fromUcs4(&point, 1);
+        bool lossless = true;
+        const std::string converted = qstringToCp1251(one, &lossless);
+        if (lossless) {
+            out += converted;
+            continue;
+        }
+        char code[16];
+        std::snprintf(code, sizeof code, "<U+%04X>", unsigned(c));
+        out += code;
+    }
+    return out;
 }
 
 }  // namespace zo::platform

@@ -77,6 +77,12 @@ void TProjectSession::Assign(const QString& folder, const QString& name) {
     name_ = name;
 }
 
+bool TProjectSession::KernelCanName(const QString& path) {
+    bool lossless = true;
+    platform::qstringToCp1251(path, &lossless);
+    return lossless;
+}
+
 QString TProjectSession::ProjectFileOf(const QString& path) {
     const QFileInfo info(path);
     return withSeparator(info.absolutePath()) + info.completeBaseName() + kExtension;
@@ -112,6 +118,11 @@ SessionResult TProjectSession::OpenAssigned() {
         clear();
         return SessionResult::NotBound;
     }
+    if (!KernelCanName(FilePath())) {
+        clear();
+        emit Closed();
+        return SessionResult::Unnamable;
+    }
     const int32_t r = record_->OpenProject ? record_->OpenProject(cp(FilePath()).c_str()) : -1;
     if (r != 0) {
         if (record_->CloseProject) record_->CloseProject("");
@@ -125,6 +136,7 @@ SessionResult TProjectSession::OpenAssigned() {
 
 SessionResult TProjectSession::Save(const QString& path) {
     if (!record_ || !record_->SaveProject) return SessionResult::NotBound;
+    if (!KernelCanName(path)) return SessionResult::Unnamable;
     if (record_->SaveProject(cp(path).c_str()) != 0) return SessionResult::Refused;
     setFile(path);
     emit Renamed();

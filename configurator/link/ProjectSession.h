@@ -33,6 +33,7 @@ enum class SessionResult {
     Done,      // the kernel did it (result 0)
     NotBound,  // no kernel, or the record lacks the slot
     Refused,   // the kernel answered a failure (it has logged why)
+    Unnamable, // the path has characters the kernel's Windows-1251 cannot hold: nothing was done
 };
 
 // The kernel's folders, each as the kernel names it.
@@ -93,6 +94,8 @@ public:
     QString ShownPath() const;
     // The device description's path as the kernel names it.
     QString DeviceFilePath() const;
+    // Whether the kernel can be handed the path: every character of it in Windows-1251.
+    static bool KernelCanName(const QString& path);
     // The project file a chosen path stands for: its folder (absolute, with its
     // separator) + its name without extension + ".hc".
     static QString ProjectFileOf(const QString& path);
@@ -103,11 +106,13 @@ public:
     // NewProject: on success the project is open, never saved.
     SessionResult New(const std::string& name, const std::string& deviceFile);
     // OpenProject of <folder><name>.hc, whatever extension the path has. On a
-    // failure the kernel's project is closed and none is open.
+    // failure the kernel's project is closed and none is open. A path the
+    // kernel cannot name reaches no kernel call (Unnamable, no project).
     SessionResult Open(const QString& path);
     // Opens the project Assign named.
     SessionResult OpenAssigned();
-    // SaveProject to path; on success the project's file is path.
+    // SaveProject to path; on success the project's file is path. A path the
+    // kernel cannot name is not saved to (Unnamable, nothing changed).
     SessionResult Save(const QString& path);
     // CloseProject of the project's file; no project afterwards.
     void Close();

@@ -238,7 +238,11 @@ void TMainForm::FormShow() {
     if (session_.bound()) {
         session_.Start(this);
         frame_->LoadOptions(session_);
-        if (session_.IsOpen()) session_.OpenAssigned();
+        if (session_.IsOpen()) {
+            const QString named = session_.FilePath();
+            if (session_.OpenAssigned() == SessionResult::Unnamable)
+                ReportUnnamablePath(named, ZO_RU("Открытие проекта"));
+        }
     } else if (session_.IsOpen()) {
         session_.Assign({}, {});
     }

@@ -70,6 +70,13 @@ void log(const std::string& text, uint8_t level) { WriteLog(text.c_str(), level)
 
 }  // namespace
 
+void ReportUnnamablePath(const QString& path, const std::string& caption) {
+    platform::showMessage(ZO_RU("Путь ") + kQ + platform::readableCp1251(path) + kQ +
+                              ZO_RU(" содержит символы, которых нет в кодировке Windows-1251: проект по этому пути "
+                                    "не может быть открыт или сохранен."),
+                          caption, platform::MessageKind::Error);
+}
+
 QString ProposedProjectName(const QString& projectFolder) {
     for (int n = 1;; ++n) {
         const QString name = QString("Project%1").arg(n);
@@ -184,7 +191,12 @@ bool TProjectCommands::openProject(const QString& path, bool programFolderCurren
         session_.Assign({}, {});
         return false;
     }
-    if (session_.Open(path) != SessionResult::Done) {
+    const SessionResult opened = session_.Open(path);
+    if (opened == SessionResult::Unnamable) {
+        ReportUnnamablePath(TProjectSession::ProjectFileOf(path), ZO_RU("Открытие проекта"));
+        return false;
+    }
+    if (opened != SessionResult::Done) {
         log(ZO_RU("Ошибка открытия проекта ") + kQ + cp(TProjectSession::ProjectFileOf(path)) + kQ, LogLevel::Error);
         return false;
     }
@@ -197,7 +209,13 @@ void TProjectCommands::OpenProjectExecute() {
     const QString title = QString::fromUtf8("Открытие проекта ") + kQ + kProgramCaption + kQ;
     const QString file = chooseFile(&window_, false, title, folder, {});
     setProgramFolderCurrent();
-    // Cancel leaves the open project (if any) as it was, in the program and the kernel.
+    // Cancel leaves the open project (if any) as it was, in the program and the kernel;
+    // so does a file the kernel could not be handed.
+    if (!file.isEmpty() && !TProjectSession::KernelCanName(TProjectSession::ProjectFileOf(file))) {
+        ReportUnnamablePath(TProjectSession::ProjectFileOf(file), ZO_RU("Открытие проекта"));
+        host_.UpdateActionStates();
+        return;
+    }
     if (file.isEmpty() || !confirmDrop()) {
         host_.UpdateActionStates();
         return;
@@ -210,7 +228,12 @@ void TProjectCommands::OpenProjectExecute() {
 }
 
 bool TProjectCommands::saveTo(const QString& path) {
-    if (session_.Save(path) != SessionResult::Done) {
+    const SessionResult saved = session_.Save(path);
+    if (saved == SessionResult::Unnamable) {
+        ReportUnnamablePath(path, ZO_RU("Сохранение проекта"));
+        return false;
+    }
+    if (saved != SessionResult::Done) {
         platform::showMessage(ZO_RU("Не удалось сохранить проект ") + kQ + cp(path) + kQ,
                               ZO_RU("Сохранение проекта"), platform::MessageKind::Error);
         return false;

@@ -28,6 +28,9 @@ QString ProposedProjectName(const QString& projectFolder);
 // empty, longer than 60 characters, holding a separator, ".." or a character
 // a file name cannot hold.
 std::string ProjectNameError(const std::string& name);
+// The box that refuses a project path the kernel cannot name (characters
+// outside Windows-1251), naming the path readably; caption in Windows-1251.
+void ReportUnnamablePath(const QString& path, const std::string& caption);
 
 class TProjectCommands : public QObject {
     Q_OBJECT
