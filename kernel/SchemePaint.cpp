@@ -350,6 +350,15 @@ int32_t paint(const char* sheetName, void** bitmap, Progress& progress) {
 
 float LastPaintTime() { return g_paintTime; }
 
+void ForgetPaintedPictures() {
+    TMenObj& sheets = State().sheets;
+    for (uint16_t i = 0; i < sheets.Count; ++i) {
+        auto* sheet = static_cast<TSheetRecord*>(sheets.GetItem(i));
+        delete static_cast<QImage*>(sheet->Picture);
+        sheet->Picture = nullptr;
+    }
+}
+
 }  // namespace zo::kernel
 
 using namespace zo::kernel;

@@ -13,6 +13,10 @@ namespace zo::kernel {
 // Seconds the last PaintScheme took.
 float LastPaintTime();
 
+// Forgets what the painter keeps of the pictures it painted: the next paint of
+// every sheet draws everything again.
+void ForgetPaintedPictures();
+
 }  // namespace zo::kernel
 
 namespace zo::kernel {
