@@ -103,7 +103,8 @@ bool sameBesideTiming(const QImage& a, const QImage& b) {
 struct Edit {
     const char* what;
     std::function<void()> make;
-    bool shows = true;  // the picture changes
+    bool shows = true;    // the picture changes
+    bool partial = true;  // only a part of it is painted again
 };
 
 }  // namespace
@@ -147,19 +148,16 @@ TEST_F(PaintedSheet, EveryEditPaintsWhatAPaintFromNothingPaints) {
         {"the selection is deleted", [this] { ASSERT_EQ(key(kKeyDelete), 0); }},
         {"a library block is dropped",
          [&drag] { ASSERT_EQ(SheetDragDrop("S", drag.source(), px(46), px(33)), 0); }},
+        {"the mode becomes laying straight connections", [] { State().mode = kModeStraight; }, true, false},
         {"a connection is being laid",
          [this] {
-             State().mode = kModeStraight;
              ASSERT_EQ(down("S", px(4), px(36)), 0);
              ASSERT_EQ(move("S", px(28), px(36)), 0);
          }},
         {"the connection being laid turns", [this] { ASSERT_EQ(move("S", px(28), px(10)), 0); }},
         {"the connection is laid (where its route was drawn)",
-         [this] {
-             up("S", px(28), px(10));
-             State().mode = kModeSelect;
-         },
-         false},
+         [this] { up("S", px(28), px(10)); }, false},
+        {"the mode becomes selecting", [] { State().mode = kModeSelect; }, false, false},
         {"a block's label and turn change",
          [this] {
              setDisplay(and_, "Label", ZO_RU("Пуск насоса").c_str());
@@ -178,18 +176,19 @@ TEST_F(PaintedSheet, EveryEditPaintsWhatAPaintFromNothingPaints) {
              State().netValues = {TNetValue{"12", 1u << 24}, TNetValue{"err", 0}};
              State().mode = kModeDebug;
              ClearRepaintRequest();
-         }},
-        {"a debug value changes",
-         [] {
-             State().netValues[0] = TNetValue{"-7", 0};
-         }},
-        {"debugging ends", [] { State().mode = kModeSelect; }},
+         },
+         true, false},
+        {"a debug value changes", [] { State().netValues[0] = TNetValue{"-7", 0}; }, true, false},
+        {"debugging ends", [] { State().mode = kModeSelect; }, true, false},
     };
     QImage last = paintWhole();
     for (const Edit& edit : edits) {
         SCOPED_TRACE(edit.what);
         edit.make();
         const QImage painted = paint();
+        if (edit.partial) {
+            EXPECT_LT(LastPaintedPixels(), uint64_t(painted.width()) * uint64_t(painted.height()) / 2);
+        }
         if (edit.shows) {
             EXPECT_NE(painted, last) << "the edit changed nothing to look at";
         }
