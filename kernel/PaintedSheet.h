@@ -37,6 +37,11 @@ namespace zo::kernel {
 struct TSceneState {
     int32_t cellPixels = 12;  // the grid
     const TMenObj* lineTypes = nullptr;
+    // Counts the drawings of block pictures (preparation, a redraw after a
+    // property change, a release): while it stays, no block's picture, name or
+    // display parameters changed in place, and only what the block records
+    // themselves hold is compared.
+    uint64_t pictureGeneration = 0;
     uint8_t mode = 0;
     bool dragging = false;  // the selection is drawn moved by dx, dy cells
     int32_t dx = 0, dy = 0;
@@ -81,23 +86,31 @@ public:
     // The boxes of block i after the last Take or Update.
     const TBlockBoxes& Boxes(size_t i) const { return blocks_[i].boxes; }
     size_t BlockCount() const { return blocks_.size(); }
-    // Connection i's drawn cells after the last Take or Update.
-    const TZoRect& LinkCells(size_t i) const { return links_[i].cells; }
+    // Connection i's drawn pixels after the last Take or Update.
+    QRect LinkBox(size_t i) const { return cellsBox(links_[i].cells); }
     size_t LinkCount() const { return links_.size(); }
+    // The blocks and connections whose drawing may reach into the pixel
+    // rectangle: a superset, each once, in list order.
+    void Near(const QRect& pixels, std::vector<uint32_t>& blocks, std::vector<uint32_t>& links) const;
 
 private:
-    struct BlockLook {
+    // What the block record holds, compared on every paint.
+    struct BlockPlace {
         const void* id = nullptr;  // the block's data record
-        uint8_t place[17] = {};    // Left, Top, Right, Bottom, Selected as stored
-        int32_t dx = 0, dy = 0;
         const void* picture = nullptr;
+        int32_t rect[4] = {};  // Left, Top, Right, Bottom as stored
+        int32_t dx = 0, dy = 0;
+        uint8_t selected = 0;
+    };
+    struct BlockLook {
         int64_t pictureKey = 0;
         char name[61] = {};
         std::string display;  // the bytes of the display parameters the label shows
         TBlockBoxes boxes;
     };
     struct LinkLook {
-        uint32_t a = 0, b = 0;  // drawn points, sorted
+        uint32_t rawA = 0, rawB = 0;  // the points as stored
+        uint32_t a = 0, b = 0;        // drawn points, sorted
         int16_t lineType = 0;
         uint8_t selected = 0;
         TZoRect cells;
@@ -105,17 +118,40 @@ private:
             return a == o.a && b == o.b && lineType == o.lineType && selected == o.selected;
         }
     };
+    // Item indexes by the squares of the picture their boxes reach into.
+    class Buckets {
+    public:
+        void Reset(int width, int height);
+        void Add(uint32_t item, const QRect& box);
+        void Remove(uint32_t item, const QRect& box);
+        void Query(const QRect& box, std::vector<uint32_t>& out) const;
+
+    private:
+        bool span(const QRect& box, int& l, int& t, int& r, int& b) const;
+        static constexpr int kShift = 8;  // squares of 256 pixels
+        int columns_ = 0, rows_ = 0;
+        std::vector<std::vector<uint32_t>> squares_;
+    };
+    static QRect unionOf(const TBlockBoxes& boxes) { return boxes.label | boxes.body; }
+    void indexBlocks();
+    void indexLinks();
+
     // Where the label's parameters lie in a display record.
     struct DisplayLayout {
         const TStruct* description = nullptr;
         int turnAt = -1, turnSize = 0;
         int labelAt = -1, labelSize = 0;
+        bool joined = false;
     };
 
     void takeFrame(const TSheetRecord& sheet, const TSceneState& scene, const QFont& font);
+    // The bytes of the display parameters the label shows, nil for none.
+    const uint8_t* displayAt(const TBlockRecord& block, size_t& size);
     std::string displayBytes(const TBlockRecord& block);
-    bool sameBlock(const BlockLook& look, const TBlockRecord& block, int32_t dx, int32_t dy);
-    BlockLook lookOf(const TBlockRecord& block, int32_t dx, int32_t dy);
+    static BlockPlace placeOf(const TBlockRecord& block, int32_t dx, int32_t dy);
+    static bool samePlace(const BlockPlace& a, const BlockPlace& b);
+    bool sameLook(const BlockLook& look, const TBlockRecord& block);
+    BlockLook lookOf(const TBlockRecord& block);
     void updateBlocks(const TSheetRecord& sheet, const TSceneState& scene, const BoxesOf& boxes,
                       std::vector<QRect>& dirty);
     static LinkLook linkLook(const TConnectionRecord& link, const TSceneState& scene);
@@ -136,10 +172,13 @@ private:
     QFont font_;
     int64_t pictureKey_ = 0;
     bool linesFailed_ = false;
+    uint64_t pictureGeneration_ = 0;
     bool linksDragged_ = false;  // the looks of the connections were taken while dragging
     int32_t linkDx_ = 0, linkDy_ = 0;
 
+    std::vector<BlockPlace> places_;  // by block, beside blocks_
     std::vector<BlockLook> blocks_;
+    Buckets blockSquares_, linkSquares_;
     std::vector<LinkLook> links_;
     std::string linkBytes_;  // the connection list's bytes when the looks were taken
     std::vector<LinkLook> route_;

@@ -3,6 +3,7 @@
 #include "common/Canvas.h"
 #include "common/MenObj.h"
 #include "common/Struct.h"
+#include "kernel/BlockPrepare.h"
 #include "kernel/Gesture.h"
 #include "kernel/KernelLog.h"
 #include "kernel/KernelState.h"
@@ -178,11 +179,19 @@ TextCache::Style labelStyle(QFont font) {
     return TextCache::Style(font, Qt::black);
 }
 
-// The font a painter on a picture of the kernel starts with.
+// The font a painter on a picture of the kernel starts with, found again when
+// the application's font changes.
 QFont pictureFont() {
-    static QImage probe(1, 1, QImage::Format_RGB32);
-    QPainter canvas(&probe);
-    return canvas.font();
+    static QFont application, painter;
+    static bool known = false;
+    if (!known || !(QFont() == application)) {
+        QImage probe(1, 1, QImage::Format_RGB32);
+        QPainter canvas(&probe);
+        painter = canvas.font();
+        application = QFont();
+        known = true;
+    }
+    return painter;
 }
 
 // Where a block's label goes: false when the block shows none.
@@ -222,6 +231,7 @@ public:
         TSceneState scene;
         scene.cellPixels = kCellPixels;
         scene.lineTypes = &State().lineTypes;
+        scene.pictureGeneration = BlockPictureGeneration();
         scene.mode = State().mode;
         scene.dragging = dragging_;
         scene.dx = dx_;
@@ -270,6 +280,7 @@ public:
     // blocks' and connections' as they are now).
     void paintRegion(const QRegion& region, const TPaintedSheet& looks) {
         for (const QRect& r : region) grid(r);
+        looks.Near(region.boundingRect(), nearBlocks_, nearLinks_);
         QPainter canvas(&image_);
         canvas.setClipRegion(region);
         labels(canvas, &region, nullptr, &looks);
@@ -325,9 +336,11 @@ private:
         canvas.setFont(style.font);
         progress_.step = 0;
         if (boxes) boxes->assign(sheet_.Blocks->Count, TBlockBoxes{});
-        for (uint16_t i = 0; i < sheet_.Blocks->Count; ++i) {
-            const TBlockRecord* b = blockAt(&sheet_, i);
+        const size_t count = region ? nearBlocks_.size() : sheet_.Blocks->Count;
+        for (size_t k = 0; k < count; ++k) {
+            const uint16_t i = uint16_t(region ? nearBlocks_[k] : k);
             if (region && !meets(*region, looks->Boxes(i).label)) continue;
+            const TBlockRecord* b = blockAt(&sheet_, i);
             progress_.block.assign(b->Name, strnlen(b->Name, 60));
             LabelPlan plan;
             if (!planLabel(*b, style, plan)) continue;
@@ -350,12 +363,8 @@ private:
             return;
         }
         std::vector<int32_t> taken;
-        for (size_t i = 0; i < looks->LinkCount(); ++i) {
-            const TZoRect& c = looks->LinkCells(i);
-            const QRect box(c.left * kCellPixels, c.top * kCellPixels, (c.right - c.left + 1) * kCellPixels,
-                            (c.bottom - c.top + 1) * kCellPixels);
-            if (meets(*region, box)) taken.push_back(int32_t(i));
-        }
+        for (const uint32_t i : nearLinks_)
+            if (meets(*region, looks->LinkBox(i))) taken.push_back(int32_t(i));
         const QRect r = region->boundingRect();
         const TZoRect cells{r.left() / kCellPixels, r.top() / kCellPixels, r.right() / kCellPixels,
                             r.bottom() / kCellPixels};
@@ -373,9 +382,11 @@ private:
 
     void blocks(QPainter& canvas, const QRegion* region, const TPaintedSheet* looks, std::vector<TBlockBoxes>* boxes) {
         const bool select = State().mode == kModeSelect;
-        for (uint16_t i = 0; i < sheet_.Blocks->Count; ++i) {
-            const TBlockRecord* b = blockAt(&sheet_, i);
+        const size_t count = region ? nearBlocks_.size() : sheet_.Blocks->Count;
+        for (size_t k = 0; k < count; ++k) {
+            const uint16_t i = uint16_t(region ? nearBlocks_[k] : k);
             if (region && !meets(*region, looks->Boxes(i).body)) continue;
+            const TBlockRecord* b = blockAt(&sheet_, i);
             const bool moved = dragging_ && b->Selected;
             const int64_t x = (int64_t(b->Left) + (moved ? dx_ : 0)) * kCellPixels;
             const int64_t y = (int64_t(b->Top) + (moved ? dy_ : 0)) * kCellPixels;
@@ -452,6 +463,7 @@ private:
     bool dragging_ = false;
     int32_t dx_ = 0, dy_ = 0;
     bool linesFailed_ = false;
+    std::vector<uint32_t> nearBlocks_, nearLinks_;  // what may reach into the region painted
 };
 
 void drawTiming(QImage& image, float seconds) {

@@ -17,6 +17,7 @@
 #include "kernel/OutsideLibraries.h"
 #include "kernel/RepaintRequests.h"
 #include "kernel/SchemePaint.h"
+#include "kernel/Selection.h"
 #include "platform/Cp1251.h"
 
 #include <QImage>
@@ -163,11 +164,12 @@ TEST_F(PaintedSheet, EveryEditPaintsWhatAPaintFromNothingPaints) {
              setDisplay(and_, "Label", ZO_RU("Пуск насоса").c_str());
              setDisplay(and_, "Turn", "3");
          }},
-        {"a block is renamed",
+        {"a block is renamed in the inspector",
          [this] {
              TBlockRecord* b = block("S", cnt_);
              std::memset(b->Name, 0, sizeof b->Name);
              std::strcpy(b->Name, ZO_RU("Счёт").c_str());
+             OnBlockPropertiesChanged();  // what the inspector calls after storing a value
          }},
         {"debugging starts with values",
          [this] {
