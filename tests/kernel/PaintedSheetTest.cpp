@@ -8,6 +8,7 @@
 
 #include "common/MenObj.h"
 #include "common/Struct.h"
+#include "common/abi/AbiLayout.h"
 #include "common/abi/KeyCodes.h"
 #include "kernel/BlockDrop.h"
 #include "kernel/BlockPrepare.h"
@@ -69,20 +70,21 @@ protected:
         uint8_t changed = 0;
         return SheetKeyDown("S", code, shift, &changed);
     }
+    // A field of a block's display parameters (then its picture drawn again, as
+    // a property change does) or of its data.
     void setDisplay(int index, const char* field, const char* value) {
         TBlockRecord* b = block("S", index);
-        auto* display = static_cast<TStruct*>(b->Display.Struct);
-        int16_t i = -1;
-        ASSERT_TRUE(display->FindItem(field, i));
-        ASSERT_EQ(display->SetValue(b->Display.Data, i, value), 0);
+        setField(ZO_FIELD(*b, Display), field, value);
         ASSERT_EQ(RedrawBlockPicture(b), 0);
     }
     void setPin(int index, const char* field, const char* net) {
-        TBlockRecord* b = block("S", index);
-        auto* s = static_cast<TStruct*>(b->Block.Struct);
+        setField(ZO_FIELD(*block("S", index), Block), field, net);
+    }
+    static void setField(TStructInstance instance, const char* field, const char* value) {
+        auto* s = static_cast<TStruct*>(instance.Struct);
         int16_t i = -1;
         ASSERT_TRUE(s->FindItem(field, i));
-        ASSERT_EQ(s->SetValue(b->Block.Data, i, net), 0);
+        ASSERT_EQ(s->SetValue(instance.Data, i, value), 0);
     }
     // The centre of a block's second row (its body, below the label's reach).
     int32_t bodyX(int index) { return px(block("S", index)->Left + 1); }
