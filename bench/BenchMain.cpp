@@ -11,6 +11,7 @@
 //              still work, not a measurement.
 //   --small=N, --large=N  the two project sizes in blocks (--large=0 leaves
 //              the larger project out), e.g. to profile one operation.
+//   --big=N    the blocks of the one-sheet project (0 leaves it out).
 //   --same-bytes  no measurement: builds the two projects and checks that the
 //              streamed project file holds exactly the bytes of the file
 //              written through the whole document.
@@ -20,6 +21,7 @@
 #include "ProjectGenerator.h"
 #include "ResultTable.h"
 #include "SchemeWindowBench.h"
+#include "SheetPaintBench.h"
 #include "StartUpBench.h"
 #include "XmlReference.h"
 #include "bench/configurator/WindowsRows.h"
@@ -56,6 +58,7 @@ struct Sizes {
     bool once = false;  // every benchmark one iteration
     bool minTimeGiven = false;      // --benchmark_min_time on the command line rules
     bool repetitionsGiven = false;  // so does --benchmark_repetitions
+    int bigSheet = 5000;            // blocks on the one sheet of the dense-sheet project
 };
 
 // "About linear" growth from the smaller to the larger size: half as much again
@@ -76,6 +79,7 @@ public:
     void run() {
         appendGroup();
         projectGroup(sizes_.smallProject, true);
+        if (sizes_.bigSheet > 0) bigSheetGroup();
         if (sizes_.largeProject > 0) projectGroup(sizes_.largeProject, false);
         RunWindowsBench({sizes_.once, sizes_.minTimeGiven, sizes_.repetitionsGiven}, runs_, rows_);
         RunAvrBuildBench(folder_, host_, sizes_.once ? 20 : 200, sizes_.once, runs_, rows_);
@@ -230,7 +234,8 @@ private:
 
         const std::string missingOpen = k.OpenProject ? "" : "OpenProject is not in the kernel yet";
         rows_.push_back({"OpenProject", label, "OpenProject" + size, "libxml2.parse" + size, "libxml2 parse + walk",
-                         TableRow::Target::RatioToReference, 3, growthOf("OpenProject"), growth, missingOpen});
+                         TableRow::Target::RatioToReference, large ? 2.0 : 2.5, growthOf("OpenProject"), growth,
+                         missingOpen});
         rows_.push_back({"SaveProject", label, "SaveProject" + size, "libxml2.save" + size, "libxml2 serialise",
                          TableRow::Target::RatioToReference, 2.5, growthOf("SaveProject"), growth, ""});
         rows_.push_back({"SaveProject", label, "SaveProject" + size, "libxml2.save+fsync" + size,
@@ -245,14 +250,48 @@ private:
                          growthOf("CreateConfigFile"), growth, ""});
         if (withSheetOps) {
             const std::string sheet = count(sizes_.perSheet) + "-block sheet";
-            rows_.push_back({"PaintScheme (zoom 1)", sheet, "PaintScheme", "fill", "fill of the bitmap",
-                             TableRow::Target::AbsoluteSeconds, 8e-3, "", 0, ""});
+            const std::string perSheet = "/" + std::to_string(sizes_.perSheet);
+            rows_.push_back({"PaintScheme, whole sheet (zoom 1)", sheet, "PaintScheme.whole" + perSheet, "fill",
+                             "fill of the bitmap", TableRow::Target::AbsoluteSeconds, 8e-3, "", 0, ""});
+            rows_.push_back({"PaintScheme after a one-block move", sheet, "PaintScheme.move" + perSheet, "", "",
+                             TableRow::Target::AbsoluteSeconds, 2e-3, "", 0, ""});
             rows_.push_back({"SheetMouseMove", sheet, "SheetMouseMove", "scan", "scan of the sheet's records",
                              TableRow::Target::AbsoluteSeconds, 50e-6, "", 0, ""});
             rows_.push_back({"SheetHitTest", sheet, "SheetHitTest", "scan", "scan of the sheet's records",
                              TableRow::Target::AbsoluteSeconds, 50e-6, "", 0, ""});
-            for (TableRow& row : SchemeWindowRows(sheet)) rows_.push_back(std::move(row));
+            for (TableRow& row : SchemeWindowRows(sheet, "PaintScheme.whole" + perSheet)) rows_.push_back(std::move(row));
         }
+    }
+
+    // One sheet of many blocks (and a small one beside it, painted between
+    // whole paints): painting it whole, after a one-block move, and the
+    // window's full repaint.
+    void bigSheetGroup() {
+        const int blocks = sizes_.bigSheet;
+        const std::string size = "/" + std::to_string(blocks);
+        const std::string sheet = count(blocks) + "-block sheet";
+        host_.closeProject();
+        std::cerr << "building the " << sheet << " ..." << std::endl;
+        const GeneratedProject made =
+            GenerateProject(host_, blocks, blocks, folder_.file("Project/Sheet" + std::to_string(blocks) + ".hc"));
+        host_.kernel().AddSheet();
+        char note[200];
+        std::snprintf(note, sizeof note, "%s: %s connections, built and saved in %.1f s", sheet.c_str(),
+                      count(made.links).c_str(), made.seconds);
+        notes_.push_back(note);
+        AddSheetPaintBenchmarks(host_, 0, 1, size,
+                                [this](const std::string& name, SheetBody body) { add(name, std::move(body)); });
+        AddSchemeWindowBenchmarks(
+            host_, [this](const std::string& name, BenchBody body) { add(name, std::move(body)); }, 1, size, false);
+        runRegistered();
+        host_.closeProject();
+        const std::string smallMove = "PaintScheme.move/" + std::to_string(sizes_.perSheet);
+        rows_.push_back({"PaintScheme, whole sheet (zoom 1)", sheet, "PaintScheme.whole" + size, "", "",
+                         TableRow::Target::None, 0, "", 0, ""});
+        rows_.push_back({"PaintScheme after a one-block move", sheet, "PaintScheme.move" + size, "", "",
+                         TableRow::Target::AbsoluteSeconds, 2e-3, smallMove, 2, ""});
+        for (TableRow& row : SchemeWindowRows(sheet, "PaintScheme.whole" + size, size, false))
+            rows_.push_back(std::move(row));
     }
 
     // Points of the first sheet to move the pointer over: block bodies, pins,
@@ -272,17 +311,8 @@ private:
     }
 
     void sheetOps() {
-        add("PaintScheme", [this](benchmark::State& state) {
-            TSheetRecord* sheet = host_.sheet(0);
-            const std::string name = sheet ? sheet->Name : "";
-            if (!sheet) state.SkipWithError("the project holds no sheet");
-            for (auto _ : state) {
-                void* bitmap = nullptr;
-                if (const int32_t rc = host_.kernel().PaintScheme(name.c_str(), &bitmap); rc != 0)
-                    state.SkipWithError(("PaintScheme answered " + std::to_string(rc)).c_str());
-                benchmark::DoNotOptimize(bitmap);
-            }
-        });
+        AddSheetPaintBenchmarks(host_, 0, 1, "/" + std::to_string(sizes_.perSheet),
+                                [this](const std::string& name, SheetBody body) { add(name, std::move(body)); });
         add("fill", [this](benchmark::State& state) {
             TSheetRecord* sheet = host_.sheet(0);
             QImage image(sheet ? sheet->Width * 12 : 1, sheet ? sheet->Height * 12 : 1, QImage::Format_RGB32);
@@ -320,7 +350,8 @@ private:
                 benchmark::DoNotOptimize(block);
             }
         });
-        AddSchemeWindowBenchmarks(host_, [this](const std::string& name, BenchBody body) { add(name, std::move(body)); });
+        AddSchemeWindowBenchmarks(
+            host_, [this](const std::string& name, BenchBody body) { add(name, std::move(body)); }, 1);
         // What a hit test cannot do without: one look at every block and connection.
         add("scan", [this](benchmark::State& state) {
             TSheetRecord* sheet = host_.sheet(0);
@@ -398,12 +429,17 @@ int main(int argc, char** argv) {
         }
         if (std::strcmp(argv[i], "--smoke") == 0) {
             sizes = Sizes{20, 60, 10, 100, 1000, true};
+            sizes.bigSheet = 40;
             continue;
         }
         if (std::strncmp(argv[i], "--benchmark_min_time", 20) == 0) sizes.minTimeGiven = true;
         if (std::strncmp(argv[i], "--benchmark_repetitions", 23) == 0) sizes.repetitionsGiven = true;
         if (std::strncmp(argv[i], "--small=", 8) == 0) {
             sizes.smallProject = std::atoi(argv[i] + 8);
+            continue;
+        }
+        if (std::strncmp(argv[i], "--big=", 6) == 0) {
+            sizes.bigSheet = std::atoi(argv[i] + 6);
             continue;
         }
         if (std::strncmp(argv[i], "--large=", 8) == 0) {

@@ -1,5 +1,7 @@
 #include "SchemeWindowBench.h"
 
+#include "SheetPaintBench.h"
+
 #include "configurator/link/SchemeLink.h"
 #include "configurator/windows/SchemForm.h"
 #include "platform/Cp1251.h"
@@ -52,18 +54,36 @@ struct Window {
 
 }  // namespace
 
-void AddSchemeWindowBenchmarks(KernelHost& host, const AddBenchmark& add) {
+void AddSchemeWindowBenchmarks(KernelHost& host, const AddBenchmark& add, int other, const std::string& suffix,
+                               bool all) {
     for (const float scale : {1.0f, 2.0f}) {
-        const std::string name = scale == 1.0f ? "TSchemForm.repaint/100" : "TSchemForm.repaint/200";
-        add(name, [&host, scale](benchmark::State& state) {
+        const std::string name = (scale == 1.0f ? "TSchemForm.repaint/100" : "TSchemForm.repaint/200") + suffix;
+        add(name, [&host, scale, other](benchmark::State& state) {
             if (!host.sheet(0)) state.SkipWithError("the project holds no sheet");
             Window w(host);
             w.form->setScale(scale);
-            for (auto _ : state) w.repaint();
+            for (auto _ : state) {
+                PaintAnotherSheet(host, state, 0, other);
+                w.repaint();
+            }
         });
     }
+    if (!all) return;
+    // The repaint after a block was moved a cell: the kernel paints what the move touched.
+    add("TSchemForm.repaint.move/100" + suffix, [&host](benchmark::State& state) {
+        if (!host.sheet(0)) state.SkipWithError("the project holds no sheet");
+        Window w(host);
+        BlockMover mover(host, 0);
+        if (!mover.usable()) state.SkipWithError("the sheet holds no blocks");
+        for (auto _ : state) {
+            state.PauseTiming();
+            mover.step();
+            state.ResumeTiming();
+            w.repaint();
+        }
+    });
     // The window's own share of a repaint: the cached picture drawn again.
-    add("TSchemForm.view/100", [&host](benchmark::State& state) {
+    add("TSchemForm.view/100" + suffix, [&host](benchmark::State& state) {
         if (!host.sheet(0)) state.SkipWithError("the project holds no sheet");
         Window w(host);
         for (auto _ : state) {
@@ -73,7 +93,7 @@ void AddSchemeWindowBenchmarks(KernelHost& host, const AddBenchmark& add) {
     });
     // Back and forth between a block's body and the empty cell above it: the
     // hover changes with every move.
-    add("TSchemForm.hover", [&host](benchmark::State& state) {
+    add("TSchemForm.hover" + suffix, [&host](benchmark::State& state) {
         TSheetRecord* sheet = host.sheet(0);
         if (!sheet || host.blockCount(sheet) == 0) {
             state.SkipWithError("the sheet holds no blocks");
@@ -94,20 +114,27 @@ void AddSchemeWindowBenchmarks(KernelHost& host, const AddBenchmark& add) {
     });
 }
 
-std::vector<TableRow> SchemeWindowRows(const std::string& sheet) {
+std::vector<TableRow> SchemeWindowRows(const std::string& sheet, const std::string& reference,
+                                       const std::string& suffix, bool all) {
     std::vector<TableRow> rows;
     const struct {
         const char* operation;
         const char* run;
-    } ops[] = {{"TSchemForm repaint (100 %)", "TSchemForm.repaint/100"},
-               {"TSchemForm repaint (200 %)", "TSchemForm.repaint/200"},
-               {"TSchemForm hover move", "TSchemForm.hover"}};
-    rows.push_back({"TSchemForm view only (100 %)", sheet, "TSchemForm.view/100", "PaintScheme", "PaintScheme alone",
-                    TableRow::Target::None, 0, "", 0, ""});
+        bool always;
+    } ops[] = {{"TSchemForm full repaint (100 %)", "TSchemForm.repaint/100", true},
+               {"TSchemForm full repaint (200 %)", "TSchemForm.repaint/200", true},
+               {"TSchemForm repaint after a one-block move", "TSchemForm.repaint.move/100", false},
+               {"TSchemForm hover move", "TSchemForm.hover", false}};
+    if (all)
+        rows.push_back({"TSchemForm view only (100 %)", sheet, "TSchemForm.view/100" + suffix, reference,
+                        "PaintScheme alone", TableRow::Target::None, 0, "", 0, ""});
     for (const auto& op : ops) {
-        rows.push_back({op.operation, sheet, op.run, "PaintScheme", "PaintScheme alone",
+        if (!op.always && !all) continue;
+        rows.push_back({op.operation, sheet, op.run + suffix, reference, "PaintScheme alone",
                         TableRow::Target::RatioToReference, 1.5, "", 0, ""});
-        rows.push_back({op.operation, sheet, op.run, "", "", TableRow::Target::AbsoluteSeconds, 8e-3, "", 0, ""});
+        if (all)
+            rows.push_back({op.operation, sheet, op.run + suffix, "", "", TableRow::Target::AbsoluteSeconds, 8e-3, "",
+                            0, ""});
     }
     return rows;
 }

@@ -23,6 +23,8 @@ namespace zo::kernel {
 
 namespace {
 
+uint64_t g_pictureGeneration = 1;
+
 TStruct* descriptionOf(const TBlockRecord& block) { return static_cast<TStruct*>(block.Block.Struct); }
 TStruct* displayOf(const TBlockRecord& block) { return static_cast<TStruct*>(block.Display.Struct); }
 
@@ -187,7 +189,11 @@ std::string BlockParameter(const TBlockRecord& block, const char* name, bool& fo
     return display->GetValue(block.Display.Data, index);
 }
 
+uint64_t BlockPictureGeneration() { return g_pictureGeneration; }
+void MarkBlockPicturesChanged() { ++g_pictureGeneration; }
+
 int PrepareBlock(TBlockRecord* block) {
+    ++g_pictureGeneration;
     if (!block || !GraficOptions()) return -1;
     try {
         return prepare(*block);
@@ -197,6 +203,7 @@ int PrepareBlock(TBlockRecord* block) {
 }
 
 int RedrawBlockPicture(TBlockRecord* block) {
+    ++g_pictureGeneration;
     if (!block || !GraficOptions() || !block->Block.Struct || !block->Block.Data || !block->Display.Struct ||
         !block->Display.Data || !block->Pins)
         return -1;
@@ -223,6 +230,7 @@ int RedrawBlockPicture(TBlockRecord* block) {
 }
 
 int ReleaseBlock(TBlockRecord* block) {
+    ++g_pictureGeneration;
     if (!block) return -1;
     std::free(block->Block.Data);
     std::free(block->Display.Data);

@@ -35,6 +35,13 @@ int PrepareBlock(TBlockRecord* block);
 // library is missing. When the drawing fails the block keeps its pins.
 int RedrawBlockPicture(TBlockRecord* block);
 
+// Counts PrepareBlock, RedrawBlockPicture and ReleaseBlock calls: a block's
+// picture, and what it shows of the block, change only through them.
+uint64_t BlockPictureGeneration();
+// Counts a change of what a block shows made in place otherwise (its name or
+// display parameters given new values).
+void MarkBlockPicturesChanged();
+
 // Frees Data, DisplayData, Pins and (through the graphic library, when it is
 // loaded) Picture, and clears every in-memory reference: 0; -1 nil record.
 int ReleaseBlock(TBlockRecord* block);

@@ -9,6 +9,7 @@
 #include "common/abi/ConnectionRecord.h"
 #include "common/abi/KernelOptions.h"
 #include "common/abi/SheetRecord.h"
+#include "kernel/PaintedSheet.h"
 
 #include <QImage>
 
@@ -110,6 +111,8 @@ struct KernelState {
     // The painter's work pictures.
     QImage paintBitmap;
     QImage workBitmap;
+    // What paintBitmap shows of the sheet painted last (outside debug mode).
+    TPaintedSheet paintedSheet;
     // The net value list (the painter's debug value list), see NetValues.h.
     std::vector<TNetValue> netValues;
 

@@ -60,22 +60,48 @@ TLinkDrawing::TLinkDrawing(QPainter& canvas, const TMenObj* links, const TMenObj
     const int32_t count = links ? links->Count : 0;
     a_.resize(size_t(count));
     b_.resize(size_t(count));
-    for (int32_t i = 0; i < count; ++i) {
-        const TConnectionRecord* link = itemOf(links, i);
-        uint32_t a = link->PointA, b = link->PointB;
-        if (dragging && link->Selected) MoveSegment(TZoSegment{a, b}, dx, dy, a, b);
-        sorted(a, b);
-        a_[size_t(i)] = a;
-        b_[size_t(i)] = b;
-        ends_[a] |= EndBits(a, b, a);
-        ends_[b] |= EndBits(a, b, b);
-        lastEnd_[a] = i;
-        lastEnd_[b] = i;
-        addLine(linksX_, linksY_, a, b, i);
-    }
-    const int32_t routeCount = route ? route->Count : 0;
+    taken_.reserve(size_t(count));
+    for (int32_t i = 0; i < count; ++i) take(i, dragging, dx, dy);
+    takeRoute();
+}
+
+TLinkDrawing::TLinkDrawing(QPainter& canvas, const TMenObj* links, const TMenObj* route, bool dragging, int32_t dx,
+                           int32_t dy, const std::vector<int32_t>& taken, const TZoRect& cells)
+    : canvas_(canvas), links_(links), route_(route) {
+    canvas_.save();
+    const QPaintDevice* device = canvas.device();
+    minCellX_ = std::max(cells.left, 0);
+    minCellY_ = std::max(cells.top, 0);
+    maxCellX_ = std::min(cells.right, device ? device->width() / kCellPixels : 0);
+    maxCellY_ = std::min(cells.bottom, device ? device->height() / kCellPixels : 0);
+    const int32_t count = links ? links->Count : 0;
+    a_.resize(size_t(count));
+    b_.resize(size_t(count));
+    taken_.reserve(taken.size());
+    for (int32_t i : taken)
+        if (i >= 0 && i < count) take(i, dragging, dx, dy);
+    takeRoute();
+}
+
+void TLinkDrawing::take(int32_t i, bool dragging, int32_t dx, int32_t dy) {
+    const TConnectionRecord* link = itemOf(links_, i);
+    uint32_t a = link->PointA, b = link->PointB;
+    if (dragging && link->Selected) MoveSegment(TZoSegment{a, b}, dx, dy, a, b);
+    sorted(a, b);
+    a_[size_t(i)] = a;
+    b_[size_t(i)] = b;
+    ends_[a] |= EndBits(a, b, a);
+    ends_[b] |= EndBits(a, b, b);
+    lastEnd_[a] = i;
+    lastEnd_[b] = i;
+    addLine(linksX_, linksY_, a, b, i);
+    taken_.push_back(i);
+}
+
+void TLinkDrawing::takeRoute() {
+    const int32_t routeCount = route_ ? route_->Count : 0;
     for (int32_t i = 0; i < routeCount; ++i) {
-        const TConnectionRecord* segment = itemOf(route, i);
+        const TConnectionRecord* segment = itemOf(route_, i);
         uint32_t a = segment->PointA, b = segment->PointB;
         sorted(a, b);
         addLine(routeX_, routeY_, a, b, i);
@@ -155,17 +181,17 @@ void TLinkDrawing::drawInterior(uint32_t a, uint32_t b, int32_t lineType, uint8_
     const int direction = SegmentDirection(TZoSegment{a, b});
     if (direction == kSegmentAlongX) {
         const int32_t y = PointY(a);
-        if (y > maxCellY_) return;
+        if (y > maxCellY_ || y < minCellY_) return;
         const int32_t to = std::min<int32_t>(PointX(b), maxCellX_ + 1);
-        for (int32_t x = PointX(a) + 1; x < to; ++x) {
+        for (int32_t x = std::max<int32_t>(PointX(a) + 1, minCellX_); x < to; ++x) {
             const bool over = (crossY && crossed(*crossY, x, y, lastY)) || (moreY && crossed(*moreY, x, y, moreLast));
             cell(x, y, lineType, selected, over ? kCrossedAlongX : kRunAlongX);
         }
     } else if (direction == kSegmentAlongY) {
         const int32_t x = PointX(a);
-        if (x > maxCellX_) return;
+        if (x > maxCellX_ || x < minCellX_) return;
         const int32_t to = std::min<int32_t>(PointY(b), maxCellY_ + 1);
-        for (int32_t y = PointY(a) + 1; y < to; ++y) {
+        for (int32_t y = std::max<int32_t>(PointY(a) + 1, minCellY_); y < to; ++y) {
             const bool over = (crossX && crossed(*crossX, y, x, lastX)) || (moreX && crossed(*moreX, y, x, moreLast));
             cell(x, y, lineType, selected, over ? kCrossedAlongY : kRunAlongY);
         }
@@ -189,11 +215,12 @@ void TLinkDrawing::DrawRouteSegment(int32_t i, int32_t last) {
 }
 
 void TLinkDrawing::DrawAllEnds() {
-    for (int32_t i = 0; i < int32_t(a_.size()); ++i) {
+    for (int32_t i : taken_) {
         const TConnectionRecord* link = itemOf(links_, i);
         const uint32_t a = a_[size_t(i)], b = b_[size_t(i)];
         for (uint32_t p : {a, b}) {
-            if (PointX(p) > maxCellX_ || PointY(p) > maxCellY_) continue;
+            if (PointX(p) > maxCellX_ || PointY(p) > maxCellY_ || PointX(p) < minCellX_ || PointY(p) < minCellY_)
+                continue;
             if (lastEnd_[p] == i) DrawLinkEnds(p, link->LineType, link->Selected);
             if (a == b) break;  // a point: one mark
         }
@@ -201,7 +228,7 @@ void TLinkDrawing::DrawAllEnds() {
 }
 
 void TLinkDrawing::DrawAllBodies() {
-    for (int32_t i = 0; i < int32_t(a_.size()); ++i) DrawLinkBody(i, i);
+    for (int32_t i : taken_) DrawLinkBody(i, i);
 }
 
 void TLinkDrawing::DrawRoute() {

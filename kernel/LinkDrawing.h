@@ -54,6 +54,12 @@ public:
     // links: the sheet's connections; route: the connection being laid (nil or
     // empty for none); dx, dy: the drag offset in cells (0, 0 when no drag).
     TLinkDrawing(QPainter& canvas, const TMenObj* links, const TMenObj* route, bool dragging, int32_t dx, int32_t dy);
+    // Only the cells of the cell rectangle (inclusive) drawn, by the
+    // connections of taken (indexes in list order): every connection that
+    // touches the rectangle must be among them, so that those cells come out
+    // as the whole drawing gives them.
+    TLinkDrawing(QPainter& canvas, const TMenObj* links, const TMenObj* route, bool dragging, int32_t dx, int32_t dy,
+                 const std::vector<int32_t>& taken, const TZoRect& cells);
     ~TLinkDrawing();  // the painter's state as it was
     TLinkDrawing(const TLinkDrawing&) = delete;
     TLinkDrawing& operator=(const TLinkDrawing&) = delete;
@@ -87,6 +93,8 @@ private:
     };
     using Lines = std::unordered_map<int32_t, std::vector<Span>>;  // row or column -> spans
 
+    void take(int32_t i, bool dragging, int32_t dx, int32_t dy);
+    void takeRoute();
     static void addLine(Lines& alongX, Lines& alongY, uint32_t a, uint32_t b, int32_t index);
     static bool crossed(const Lines& lines, int32_t key, int32_t at, int32_t last);
     void drawInterior(uint32_t a, uint32_t b, int32_t lineType, uint8_t selected, const Lines* crossX,
@@ -99,9 +107,12 @@ private:
     QPainter& canvas_;
     const TMenObj* links_;
     const TMenObj* route_;
+    int32_t minCellX_ = 0;
+    int32_t minCellY_ = 0;
     int32_t maxCellX_;
     int32_t maxCellY_;
-    std::vector<uint32_t> a_, b_;                 // drawn points of the connections
+    std::vector<int32_t> taken_;                  // the connections drawn, in list order
+    std::vector<uint32_t> a_, b_;                 // drawn points of the connections, by index
     std::unordered_map<uint32_t, uint8_t> ends_;  // point -> direction bits of ends there
     std::unordered_map<uint32_t, int32_t> lastEnd_;  // point -> last connection ending there
     Lines linksX_, linksY_;  // connections along X by row, along Y by column

@@ -13,6 +13,14 @@ namespace zo::kernel {
 // Seconds the last PaintScheme took.
 float LastPaintTime();
 
+// Pixels the last PaintScheme drew again (the whole picture, or the part an
+// edit touched).
+uint64_t LastPaintedPixels();
+
+// Forgets what the painter keeps of the pictures it painted: the next paint of
+// every sheet draws everything again.
+void ForgetPaintedPictures();
+
 }  // namespace zo::kernel
 
 namespace zo::kernel {

@@ -272,6 +272,7 @@ void sheetPropertiesChanged() {
 }
 
 void blockPropertiesChanged() {
+    MarkBlockPicturesChanged();  // a name or a display parameter may have a new value
     TSheetRecord* sheet = InspectedSheet();
     if (!sheet || !sheet->Blocks) return;
     for (uint16_t i = 0; i < sheet->Blocks->Count; ++i) {

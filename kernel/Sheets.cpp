@@ -120,6 +120,7 @@ int CheckBlockPlace(const char* sheetName, const TZoRect& rect) {
 }
 
 void FreeSheetContents(TSheetRecord& sheet) {
+    State().paintedSheet.Forget();
     if (TMenObj* blocks = sheet.Blocks) {
         for (uint16_t i = 0; i < blocks->Count; ++i) ReleaseBlock(blockAt(blocks, i));
         delete blocks;

@@ -129,12 +129,52 @@ int TSchemForm::LoadSchemeBitmap() {
     if (bitmap_.width() != w || bitmap_.height() != h || bitmap_.format() != QImage::Format_RGB32)
         bitmap_ = NewPicture(w, h);
     DrawFrame(bitmap_);
-    const QImage source = picture->format() == QImage::Format_RGB32 ? *picture
-                                                                     : picture->convertToFormat(QImage::Format_RGB32);
-    const size_t rowBytes = size_t(source.width()) * 4;
-    for (int y = 0; y < source.height(); ++y)
-        std::memcpy(bitmap_.scanLine(y + kFrame) + kFrame * 4, source.constScanLine(y), rowBytes);
+    picture_ = picture;
+    pictureKey_ = picture->cacheKey();
+    copied_ = QRegion();
+    exposeView(currentLayout());
     return 0;
+}
+
+SchemeLayout TSchemForm::currentLayout() const {
+    return layoutScheme(canvas_->width(), canvas_->height(), bitmap_.width(), bitmap_.height(), scale_, centreX_,
+                        centreY_, vBar_->sizeHint().width(), hBar_->sizeHint().height());
+}
+
+void TSchemForm::exposeView(const SchemeLayout& l) const {
+    if (l.source.right < l.source.left || l.source.bottom < l.source.top) return;
+    exposePicture(QRect(l.source.left - kFrame, l.source.top - kFrame, l.source.right - l.source.left + 1,
+                        l.source.bottom - l.source.top + 1));
+}
+
+void TSchemForm::exposePicture(const QRect& part) const {
+    if (!picture_ || !hasKernel()) return;
+    const QRegion missing = QRegion(part.intersected(QRect(0, 0, bitmap_.width() - 2 * kFrame,
+                                                            bitmap_.height() - 2 * kFrame))) -
+                            copied_;
+    if (missing.isEmpty()) return;
+    // The kernel has painted over its picture since (another sheet, or this one
+    // again): what is copied now must come from this sheet's picture as it is.
+    if (picture_->cacheKey() != pictureKey_ || picture_->width() + 2 * kFrame != bitmap_.width() ||
+        picture_->height() + 2 * kFrame != bitmap_.height()) {
+        const_cast<TSchemForm*>(this)->LoadSchemeBitmap();
+        if (picture_ && picture_->cacheKey() == pictureKey_) exposePicture(part);
+        return;
+    }
+    const QImage source =
+        picture_->format() == QImage::Format_RGB32 ? *picture_ : picture_->convertToFormat(QImage::Format_RGB32);
+    for (const QRect& r : missing) {
+        const size_t rowBytes = size_t(r.width()) * 4;
+        for (int y = r.top(); y <= r.bottom(); ++y)
+            std::memcpy(bitmap_.scanLine(y + kFrame) + (r.left() + kFrame) * 4, source.constScanLine(y) + r.left() * 4,
+                        rowBytes);
+    }
+    copied_ += missing;
+}
+
+const QImage& TSchemForm::bitmap() const {
+    exposePicture(QRect(0, 0, bitmap_.width() - 2 * kFrame, bitmap_.height() - 2 * kFrame));
+    return bitmap_;
 }
 
 void TSchemForm::refresh() {
@@ -150,8 +190,8 @@ int TSchemForm::RefreshScheme() {
 
 void TSchemForm::FormPaint() {
     if (!hasKernel()) return;
-    layout_ = layoutScheme(canvas_->width(), canvas_->height(), bitmap_.width(), bitmap_.height(), scale_, centreX_,
-                           centreY_, vBar_->sizeHint().width(), hBar_->sizeHint().height());
+    layout_ = currentLayout();
+    exposeView(layout_);
     settingBars_ = true;
     hBar_->setGeometry(layout_.hBarRect);
     vBar_->setGeometry(layout_.vBarRect);

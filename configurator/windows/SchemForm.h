@@ -15,6 +15,7 @@
 
 #include <QImage>
 #include <QMdiSubWindow>
+#include <QRegion>
 #include <QString>
 #include <QTimer>
 #include <QWidget>
@@ -86,6 +87,8 @@ public:
 
     // Fetches the sheet's picture: 0 done, -1 no kernel, -2 the kernel failed
     // to paint, -3 no picture. A failure leaves the framed picture as it was.
+    // Only the part in view is copied into the framed picture; the rest follows
+    // when it comes into view or the whole framed picture is asked for.
     int LoadSchemeBitmap();
     // Lays the view out, sets the bars and the zoom text and schedules a repaint.
     void FormPaint();
@@ -96,7 +99,8 @@ public:
     // State, for the main window's commands and for tests.
     float scale() const { return scale_; }
     QPoint centre() const { return {centreX_, centreY_}; }
-    const QImage& bitmap() const { return bitmap_; }
+    // The whole framed picture (what was not in view yet copied first).
+    const QImage& bitmap() const;
     const SchemeLayout& layout() const { return layout_; }
     int pointerZone() const { return pointerZone_; }
     QPoint pointer() const { return {pointerX_, pointerY_}; }
@@ -114,6 +118,13 @@ private:
     friend class TSchemCanvas;
 
     void paintCanvas();
+    // The layout FormPaint gives the client area now.
+    SchemeLayout currentLayout() const;
+    // Copies the part of the kernel's picture in this rectangle of it that the
+    // framed picture lacks; the picture is fetched again when the kernel has
+    // painted over it since.
+    void exposePicture(const QRect& part) const;
+    void exposeView(const SchemeLayout& layout) const;
     void paintView(QPainter& painter);
     void refresh();  // LoadSchemeBitmap, then FormPaint
     void status(int panel, const QString& text) const;
@@ -139,7 +150,13 @@ private:
     std::unique_ptr<TXPHintWindow> hintWindow_;
 
     bool attached_ = false;
-    QImage bitmap_;  // the framed picture
+    // The framed picture, filled from the kernel's picture as it is shown: the
+    // kernel's picture last fetched (the kernel's own, unchanged while its
+    // cacheKey is the one noted) and the part of it copied so far.
+    mutable QImage bitmap_;
+    mutable const QImage* picture_ = nullptr;
+    mutable qint64 pictureKey_ = 0;
+    mutable QRegion copied_;
     QImage frame_;   // the client image while a canvas-resize outline is shown
     SchemeLayout layout_;
     bool buttonDown_ = false;

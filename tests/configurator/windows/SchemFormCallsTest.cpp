@@ -284,3 +284,38 @@ TEST_F(SchemFormCalls, ClosingLogsOnlyWhenAttached) {
 }
 
 }  // namespace
+
+// A picture larger than the view: what comes into view by scrolling is the
+// kernel's picture as it was fetched, without asking the kernel again; once
+// the kernel has painted over its picture, it is fetched again first.
+TEST_F(SchemFormCalls, ScrollingShowsTheFetchedPictureAndFetchesAgainAfterTheKernelPainted) {
+    picture = QImage(2000, 1500, QImage::Format_RGB32);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) picture.setPixel(x, y, qRgb(x % 251, y % 241, (x * y) % 239));
+    form->refreshScheme();
+    fake.clearCalls();
+    // What the view shows of the sheet (inside the frame) and that part of the picture.
+    auto shown = [this] {
+        const SchemeLayout& l = form->layout();
+        const QRect framed(l.source.left, l.source.top, l.source.right - l.source.left + 1,
+                           l.source.bottom - l.source.top + 1);
+        const QRect part = framed.translated(-kFrame, -kFrame).intersected(picture.rect());
+        const QImage view = form->canvas()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage viewed = view.copy(part.translated(kFrame - l.source.left + l.dest.left,
+                                                        kFrame - l.source.top + l.dest.top));
+        return std::make_pair(viewed, picture.copy(part));
+    };
+    form->setScrollPositions(1800, 1300);
+    auto [viewed, expected] = shown();
+    EXPECT_EQ(viewed, expected);
+    EXPECT_EQ(fake.count("PaintScheme"), 0);
+
+    picture.fill(Qt::red);  // the kernel painted again
+    form->setScrollPositions(300, 200);
+    std::tie(viewed, expected) = shown();
+    EXPECT_EQ(fake.count("PaintScheme"), 1);
+    EXPECT_EQ(viewed, expected);
+    // The whole framed picture, asked for, is the picture in its frame.
+    EXPECT_EQ(form->bitmap().copy(kFrame, kFrame, 2000, 1500), picture);
+    EXPECT_EQ(fake.count("PaintScheme"), 1);
+}
