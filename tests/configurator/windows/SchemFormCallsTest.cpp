@@ -292,7 +292,7 @@ TEST_F(SchemFormCalls, ScrollingShowsTheFetchedPictureAndFetchesAgainAfterTheKer
     picture = QImage(2000, 1500, QImage::Format_RGB32);
     for (int y = 0; y < picture.height(); ++y)
         for (int x = 0; x < picture.width(); ++x) picture.setPixel(x, y, qRgb(x % 251, y % 241, (x * y) % 239));
-    form->refreshScheme();
+    form->RefreshScheme();
     fake.clearCalls();
     // What the view shows of the sheet (inside the frame) and that part of the picture.
     auto shown = [this] {
