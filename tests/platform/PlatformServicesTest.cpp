@@ -27,6 +27,13 @@ TEST(Cp1251, RoundTripsCyrillicAndMarksLoss) {
     EXPECT_EQ(ZO_RU("Ошибка").size(), 6u);
 }
 
+TEST(Cp1251, ReadableFormNamesWhatTheCodePageLacks) {
+    EXPECT_EQ(readableCp1251(QString::fromUtf8("/p/Проект.hc")), utf8ToCp1251("/p/Проект.hc"));
+    EXPECT_EQ(readableCp1251(QString::fromUtf8("/日本 ü/a.hc")), "/<U+65E5><U+672C> <U+00FC>/a.hc");
+    // A character beyond the basic plane is one code point, not two halves.
+    EXPECT_EQ(readableCp1251(QString::fromUtf8("x\U0001F600y")), "x<U+1F600>y");
+}
+
 TEST(UiServicesHook, RecorderReceivesAndDefaultIsSafe) {
     {
         zo::test::UiRecorder rec;

@@ -238,6 +238,38 @@ TEST(ProjectCommands, FailedSaveChangesNothing) {
     EXPECT_EQ(f.form.windowTitle(), "before");
 }
 
+// A path the kernel's Windows-1251 cannot hold never reaches the kernel: the
+// box names it readably, the open project stays, nothing is saved there.
+TEST(ProjectCommands, APathOutsideWindows1251IsRefusedBeforeTheKernel) {
+    Fixture f;
+    const std::string folder = f.dir.str() + "/日本 ü";
+    std::filesystem::create_directories(folder);
+    test::writeBytes(folder + "/Plant.hc", "<x/>");
+    f.openAs("Pump", f.dir.str() + "/Project/");
+    Runner open([&](QDialog& dialog) {
+        qobject_cast<QFileDialog*>(&dialog)->selectFile(QString::fromStdString(folder + "/Plant.hc"));
+        return int(QDialog::Accepted);
+    });
+    f.commands->OpenProjectExecute();
+    ASSERT_EQ(f.ui.messages.size(), 1u);
+    EXPECT_NE(f.ui.messages[0].find(f.dir.str() + "/<U+65E5><U+672C> <U+00FC>/Plant.hc"), std::string::npos)
+        << f.ui.messages[0];
+    EXPECT_NE(f.ui.messages[0].find("Windows-1251"), std::string::npos);
+    EXPECT_EQ(f.fake.count("OpenProject"), 0);
+    EXPECT_EQ(f.fake.count("CloseProject"), 0);
+    EXPECT_EQ(f.form.session().Name(), "Pump");
+
+    Runner saveAs([&](QDialog& dialog) {
+        qobject_cast<QFileDialog*>(&dialog)->selectFile(QString::fromStdString(folder + "/Pump.hc"));
+        return int(QDialog::Accepted);
+    });
+    f.form.action("SaveProjectAs")->trigger();
+    EXPECT_EQ(f.ui.messages.size(), 2u);
+    EXPECT_EQ(f.fake.count("SaveProject"), 0);
+    EXPECT_EQ(f.form.session().Folder().toStdString(), f.dir.str() + "/Project/");
+    EXPECT_TRUE(f.recent().empty());
+}
+
 TEST(ProjectCommands, FirstSaveAsksBeforeReplacingAFile) {
     Fixture f;
     test::writeBytes(f.dir.file("Project/Pump.hc"), "old");
