@@ -253,7 +253,9 @@ void TMainForm::FormShow() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-    if (!ConfirmProjectClose(session_)) {
+    // The route of the File menu's commands: a project never saved is saved
+    // into the project folder, never into whatever folder is current.
+    if (!projectCommands_->ConfirmDrop()) {
         event->ignore();
         return;
     }

@@ -130,7 +130,7 @@ void TProjectCommands::setProgramFolderCurrent() {
     if (!folder.isEmpty()) QDir::setCurrent(folder);
 }
 
-bool TProjectCommands::confirmDrop() {
+bool TProjectCommands::ConfirmDrop() {
     if (!session_.IsOpen()) return true;
     if (!session_.Folder().isEmpty()) return ConfirmProjectClose(session_);
     // A project never saved has no file to compare with: it is unsaved work.
@@ -216,7 +216,7 @@ void TProjectCommands::OpenProjectExecute() {
         host_.UpdateActionStates();
         return;
     }
-    if (file.isEmpty() || !confirmDrop()) {
+    if (file.isEmpty() || !ConfirmDrop()) {
         host_.UpdateActionStates();
         return;
     }
@@ -281,7 +281,7 @@ void TProjectCommands::SaveProjectAsExecute() {
 
 void TProjectCommands::CloseProjectExecute() {
     if (session_.bound() && (session_.IsOpen() || !session_.Folder().isEmpty())) {
-        if (!confirmDrop()) {
+        if (!ConfirmDrop()) {
             host_.UpdateActionStates();
             return;
         }
@@ -299,7 +299,7 @@ void TProjectCommands::CloseProjectExecute() {
 void TProjectCommands::FastOpenPrjClick(int tag) {
     const std::string path = GetRecentFile(platform::RegistryRoot::CurrentUser, kClosedProjectsKey, tag);
     if (path.empty()) return;
-    if (!confirmDrop()) return;
+    if (!ConfirmDrop()) return;
     panels_.ClearReplacementLists();
     if (session_.IsOpen() || !session_.Folder().isEmpty()) closeForOpen();
     openProject(QString::fromStdString(platform::nativePath(path)), false);

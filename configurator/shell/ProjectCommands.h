@@ -59,6 +59,12 @@ public:
     void OpenXMLClick(int tag);
     void OpenUpdateXMLClick();
 
+    // Before the open project is dropped (another opened, closed, the program
+    // closed): Да/Нет/Отмена when it holds work its file lacks; Да saves it as
+    // "Схранить проект" does (a project never saved into the kernel's project
+    // folder, asking before it replaces a file). false: keep the project.
+    bool ConfirmDrop();
+
     QMenu* fileMenu() const { return &fileMenu_; }
     QMenu* projectMenu() const { return &projectMenu_; }
 
@@ -72,7 +78,6 @@ private:
     bool saveProject();
     // Saves to path; a failure is reported and changes nothing else.
     bool saveTo(const QString& path);
-    bool confirmDrop();
     void setProgramFolderCurrent();
 
     TProjectSession& session_;

@@ -344,6 +344,22 @@ TEST(ProjectCommands, ClosingANeverSavedProjectAsksAndSavesIt) {
     EXPECT_EQ(f.recent(), std::vector<std::string>{path});
 }
 
+// Closing the main window goes the same way: a project never saved is saved
+// into the project folder, not as "<name>.hc" of the current folder.
+TEST(ProjectCommands, ClosingTheWindowWithANeverSavedProjectSavesIntoTheProjectFolder) {
+    Fixture f;
+    f.openAs("Pump", "");
+    f.ui.answer = platform::Answer::Cancel;
+    EXPECT_FALSE(f.form.close());
+    EXPECT_EQ(f.ui.questions.size(), 1u);
+    EXPECT_EQ(f.fake.count("SaveProject"), 0);
+    f.ui.answer = platform::Answer::Yes;
+    EXPECT_TRUE(f.form.close());
+    ASSERT_EQ(f.fake.count("SaveProject"), 1);
+    EXPECT_EQ(f.fake.callsOf("SaveProject")[0].args[0], f.dir.str() + "/Project/Pump.hc");
+    EXPECT_FALSE(std::filesystem::exists(f.dir.file("Pump.hc")));
+}
+
 TEST(ProjectCommands, FileMenuListsRecentProjectsAndFastOpens) {
     Fixture f;
     const std::string a = f.dir.str() + "/Project/A.hc";
