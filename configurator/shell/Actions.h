@@ -14,6 +14,8 @@
 #include <array>
 #include <cstddef>
 #include <functional>
+#include <initializer_list>
+#include <utility>
 
 class QAction;
 class QActionGroup;
@@ -100,6 +102,14 @@ public:
     // Runs handler (in context) whenever the action is triggered; the one
     // place a command takes its action.
     void Connect(ActionId id, QObject* context, std::function<void()> handler);
+    // A command object's table of actions and its handlers.
+    template <typename Command>
+    void ConnectAll(Command* command, std::initializer_list<std::pair<ActionId, void (Command::*)()>> handlers) {
+        for (const auto& entry : handlers) {
+            const auto handler = entry.second;
+            Connect(entry.first, command, [command, handler] { (command->*handler)(); });
+        }
+    }
     // The actions whose handling differs from the table: a declared command
     // that no handler took, or an action declared inert that got one.
     QVector<ActionId> Unhandled() const;

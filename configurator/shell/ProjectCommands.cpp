@@ -103,7 +103,7 @@ TProjectCommands::TProjectCommands(TProjectSession& session, TActions& actions, 
     : QObject(&window), session_(session), actions_(actions), host_(host), panels_(panels), area_(area),
       window_(window), fileMenu_(fileMenu), projectMenu_(projectMenu) {
     setObjectName("ProjectCommands");
-    const std::pair<ActionId, void (TProjectCommands::*)()> handlers[] = {
+    actions_.ConnectAll<TProjectCommands>(this, {
         {ActionId::NewProject, &TProjectCommands::NewProjectExecute},
         {ActionId::OpenProject, &TProjectCommands::OpenProjectExecute},
         {ActionId::SaveProject, &TProjectCommands::SaveProjectExecute},
@@ -114,11 +114,7 @@ TProjectCommands::TProjectCommands(TProjectSession& session, TActions& actions, 
         {ActionId::ScalePl, &TProjectCommands::ScalePlExecute},
         {ActionId::ScaleMi, &TProjectCommands::ScaleMiExecute},
         {ActionId::Scale100, &TProjectCommands::Scale100Execute},
-    };
-    for (const auto& entry : handlers) {
-        const auto handler = entry.second;
-        actions_.Connect(entry.first, this, [this, handler] { (this->*handler)(); });
-    }
+    });
     connect(&fileMenu_, &QMenu::aboutToShow, this, [this] { FilesClick(fileMenu_); });
     connect(&projectMenu_, &QMenu::aboutToShow, this, [this] { project1Click(projectMenu_); });
     FilesClick(fileMenu_);

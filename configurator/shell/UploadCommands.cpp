@@ -146,7 +146,7 @@ TUploadCommands::TUploadCommands(TProjectSession& session, TActions& actions, IH
     : QObject(&window), session_(session), host_(host), window_(window),
       build_([&build] { return build.ProjectUploadExecute(); }) {
     setObjectName("UploadCommands");
-    const std::pair<ActionId, void (TUploadCommands::*)()> handlers[] = {
+    actions.ConnectAll<TUploadCommands>(this, {
         {ActionId::ProjectCreateCFG, &TUploadCommands::ProjectCreateCFGExecute},
         {ActionId::ProjectOpenUpload, &TUploadCommands::ProjectOpenUploadExecute},
         {ActionId::ProjectRunUpload, &TUploadCommands::ProjectRunUploadExecute},
@@ -154,11 +154,7 @@ TUploadCommands::TUploadCommands(TProjectSession& session, TActions& actions, IH
         {ActionId::ReginSelect, &TUploadCommands::ReginSelectExecute},
         {ActionId::RegimSoeden, &TUploadCommands::RegimSoedenExecute},
         {ActionId::RegimDebug, &TUploadCommands::RegimDebugExecute},
-    };
-    for (const auto& entry : handlers) {
-        const auto handler = entry.second;
-        actions.Connect(entry.first, this, [this, handler] { (this->*handler)(); });
-    }
+    });
 }
 
 QString TUploadCommands::programFolder() const { return session_.FolderPath(KernelFolder::Program); }
