@@ -68,20 +68,4 @@ void TProgramFrame::Terminate(TLogProc log, TProjectSession& session,
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }
 
-bool ConfirmProjectClose(TProjectSession& session) {
-    const QString projectFile = session.FilePath();
-    if (TerminatedBySignal() || projectFile.isEmpty() || !session.bound()) return true;
-    if (!session.DiffersFromFile()) return true;
-    const std::string text = ZO_RU("Проект ") + "\"" + platform::qstringToCp1251(projectFile) + "\"" +
-                             ZO_RU(" изменен. Сохранить изменения?");
-    switch (platform::ask(text, ZO_RU("Сохранение проекта"), platform::Buttons::YesNoCancel)) {
-    case platform::Answer::Yes:
-        return session.Save(projectFile) == SessionResult::Done;
-    case platform::Answer::No:
-        return true;
-    default:
-        return false;
-    }
-}
-
 }  // namespace zo::configurator

@@ -23,11 +23,6 @@ class TFloatTreeCep;
 class TFrameSite;
 class TProjectSession;
 
-// Before the window closes or another project replaces the session's: when the
-// project differs from its file, asks Да/Нет/Отмена; Да saves it. false
-// when the user cancels (or the save fails). A run ended by a signal asks
-// and saves nothing.
-bool ConfirmProjectClose(TProjectSession& session);
 
 class TProgramFrame : public QObject {
     Q_OBJECT

@@ -127,16 +127,31 @@ void TProjectCommands::setProgramFolderCurrent() {
 }
 
 bool TProjectCommands::ConfirmDrop() {
-    if (!session_.IsOpen()) return true;
-    if (!session_.Folder().isEmpty()) return ConfirmProjectClose(session_);
+    // A run ended by a signal asks and saves nothing.
+    if (!session_.IsOpen() || TerminatedBySignal() || !session_.bound()) return true;
     // A project never saved has no file to compare with: it is unsaved work.
-    if (TerminatedBySignal() || !session_.bound()) return true;
-    const std::string text = ZO_RU("Проект ") + kQ + cp(session_.Name()) + kQ +
+    const bool saved = !session_.Folder().isEmpty();
+    if (saved && !session_.DiffersFromFile()) return true;
+    const std::string text = ZO_RU("Проект ") + kQ + cp(saved ? session_.FilePath() : session_.Name()) + kQ +
                              ZO_RU(" изменен. Сохранить изменения?");
     switch (platform::ask(text, ZO_RU("Сохранение проекта"), platform::Buttons::YesNoCancel)) {
-    case platform::Answer::Yes: return saveProject();
+    case platform::Answer::Yes: return saveProject() || afterFailedSave();
     case platform::Answer::No: return true;
     default: return false;
+    }
+}
+
+bool TProjectCommands::afterFailedSave() {
+    const std::string text = ZO_RU("Проект ") + kQ + cp(session_.Name()) + kQ +
+                             ZO_RU(" не сохранен. Сохранить его в другом месте? (Нет: закрыть без сохранения)");
+    for (;;) {
+        switch (platform::ask(text, ZO_RU("Сохранение проекта"), platform::Buttons::YesNoCancel)) {
+        case platform::Answer::Yes:
+            if (saveAs()) return true;
+            break;
+        case platform::Answer::No: return true;
+        default: return false;
+        }
     }
 }
 
@@ -258,20 +273,26 @@ void TProjectCommands::SaveProjectExecute() {
     host_.UpdateActionStates();
 }
 
-void TProjectCommands::SaveProjectAsExecute() {
+bool TProjectCommands::saveAs() {
     const QString programFolder = session_.FolderPath(KernelFolder::Program);
     const QString title = QString::fromUtf8("Сохранение проекта ") + kQ + kProgramCaption + kQ;
     const QString file = chooseFile(&window_, true, title, withSeparator(programFolder) + "Project",
                                     session_.Name() + kProjectExtension);
+    bool saved = false;
     if (!file.isEmpty() && session_.bound()) {
         setProgramFolderCurrent();
         const QString path = TProjectSession::ProjectFileOf(file);
         if (const std::string error = ProjectNameError(cp(QFileInfo(file).completeBaseName())); !error.empty())
             platform::showMessage(error, ZO_RU("Сохранение проекта"), platform::MessageKind::Error);
         else
-            saveTo(path);
+            saved = saveTo(path);
     }
     if (session_.bound()) setProgramFolderCurrent();
+    return saved;
+}
+
+void TProjectCommands::SaveProjectAsExecute() {
+    saveAs();
     host_.UpdateActionStates();
 }
 

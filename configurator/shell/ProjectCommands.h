@@ -78,6 +78,11 @@ private:
     bool saveProject();
     // Saves to path; a failure is reported and changes nothing else.
     bool saveTo(const QString& path);
+    // The save-as chooser and the save; false when cancelled or not saved.
+    bool saveAs();
+    // After the save the drop question asked for failed: save elsewhere (Да),
+    // drop the work (Нет) or keep the project (Отмена), until one is done.
+    bool afterFailedSave();
     void setProgramFolderCurrent();
 
     TProjectSession& session_;

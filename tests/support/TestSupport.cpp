@@ -28,7 +28,10 @@ void UiRecorder::showMessage(const std::string& text, const std::string&, platfo
 
 platform::Answer UiRecorder::ask(const std::string& text, const std::string&, platform::Buttons) {
     questions.push_back(platform::cp1251ToUtf8(text));
-    return answer;
+    if (answers.empty()) return answer;
+    const platform::Answer next = answers.front();
+    answers.pop_front();
+    return next;
 }
 
 TempDir::TempDir() {

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include <deque>
+
 namespace zo::test {
 
 // Records every message and question (texts as UTF-8) and answers with a set answer.
@@ -26,6 +28,8 @@ public:
     std::vector<std::string> messages;   // UTF-8
     std::vector<std::string> questions;  // UTF-8
     platform::Answer answer = platform::Answer::Ignore;
+    // Answers given first, in order, before answer.
+    std::deque<platform::Answer> answers;
 
 private:
     platform::UiServices* previous_;

@@ -5,6 +5,7 @@
 #include "configurator/link/ProjectComparison.h"
 #include "configurator/link/ProjectSession.h"
 #include "configurator/shell/MainForm.h"
+#include "configurator/shell/ProjectCommands.h"
 
 #include "common/KroKernelConfig.h"
 #include "configurator/shell/Options.h"
@@ -100,24 +101,25 @@ TEST_F(WithKernel, UnsavedWorkIsAskedAboutOnlyWhenTheProjectDiffers) {
     const std::string file = root + "/Project/ExamplePLC.hc";
     ASSERT_EQ(KernelOptionsPtr->OpenProject(file.c_str()), 0);
     session.Assign(QString::fromStdString(root + "/Project/"), "ExamplePLC");
+    TMainForm window(session);
     const std::string before = test::readBytes(file);
-    EXPECT_TRUE(ConfirmProjectClose(session));
+    EXPECT_TRUE(window.projectCommands().ConfirmDrop());
     EXPECT_TRUE(ui.questions.empty());
 
     KernelOptionsPtr->AddSheet();
     ui.answer = platform::Answer::Cancel;
-    EXPECT_FALSE(ConfirmProjectClose(session));
+    EXPECT_FALSE(window.projectCommands().ConfirmDrop());
     ASSERT_EQ(ui.questions.size(), 1u);
     EXPECT_NE(ui.questions[0].find("изменен"), std::string::npos);
     ui.answer = platform::Answer::No;
-    EXPECT_TRUE(ConfirmProjectClose(session));
+    EXPECT_TRUE(window.projectCommands().ConfirmDrop());
     EXPECT_EQ(test::readBytes(file), before);
     ui.answer = platform::Answer::Yes;
-    EXPECT_TRUE(ConfirmProjectClose(session));
+    EXPECT_TRUE(window.projectCommands().ConfirmDrop());
     EXPECT_NE(test::readBytes(file), before);
     // Saved, it no longer differs.
     ui.questions.clear();
-    EXPECT_TRUE(ConfirmProjectClose(session));
+    EXPECT_TRUE(window.projectCommands().ConfirmDrop());
     EXPECT_TRUE(ui.questions.empty());
 }
 

@@ -360,6 +360,45 @@ TEST(ProjectCommands, ClosingTheWindowWithANeverSavedProjectSavesIntoTheProjectF
     EXPECT_FALSE(std::filesystem::exists(f.dir.file("Pump.hc")));
 }
 
+// A save that fails in the close question is reported and the question comes
+// again: save elsewhere, close without saving, or keep the window.
+TEST(ProjectCommands, AFailedSaveInTheCloseQuestionOffersAnotherPlaceOrClosing) {
+    Fixture f;
+    f.openAs("Pump", "");
+    f.fake.setResult("SaveProject", -1);
+    using platform::Answer;
+    // Да (fails), then Отмена: the window stays.
+    f.ui.answers = {Answer::Yes, Answer::Cancel};
+    EXPECT_FALSE(f.form.close());
+    ASSERT_EQ(f.ui.questions.size(), 2u);
+    EXPECT_NE(f.ui.questions[1].find("не сохранен"), std::string::npos) << f.ui.questions[1];
+    ASSERT_EQ(f.ui.messages.size(), 1u);
+    EXPECT_NE(f.ui.messages[0].find("Не удалось сохранить проект"), std::string::npos);
+    EXPECT_EQ(f.form.session().Name(), "Pump");
+    // Да (fails), Да: another place, which saves.
+    f.fake.setHook<TPathProc>("SaveProject", [&](const char* path) {
+        return std::string(path).find("/Elsewhere/") != std::string::npos ? 0 : -1;
+    });
+    std::filesystem::create_directories(f.dir.file("Elsewhere"));
+    Runner r([&](QDialog& dialog) {
+        qobject_cast<QFileDialog*>(&dialog)->selectFile(QString::fromStdString(f.dir.str() + "/Elsewhere/Pump.hc"));
+        return int(QDialog::Accepted);
+    });
+    f.ui.answers = {Answer::Yes, Answer::Yes};
+    EXPECT_TRUE(f.form.close());
+    EXPECT_EQ(f.fake.callsOf("SaveProject").back().args[0], f.dir.str() + "/Elsewhere/Pump.hc");
+}
+
+// Нет after a failed save closes without saving.
+TEST(ProjectCommands, AFailedSaveInTheCloseQuestionCanCloseWithoutSaving) {
+    Fixture f;
+    f.openAs("Pump", "");
+    f.fake.setResult("SaveProject", -1);
+    f.ui.answers = {platform::Answer::Yes, platform::Answer::No};
+    EXPECT_TRUE(f.form.close());
+    EXPECT_EQ(f.fake.count("SaveProject"), 1);
+}
+
 TEST(ProjectCommands, FileMenuListsRecentProjectsAndFastOpens) {
     Fixture f;
     const std::string a = f.dir.str() + "/Project/A.hc";
