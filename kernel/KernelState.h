@@ -27,9 +27,11 @@ namespace zo::kernel {
 
 // Item sizes of the kernel's lists.
 // A line type: the 95-byte record "Описание_соединения" followed by the pointer
-// to the type's image list (native width).
+// to the type's image list (native width), at the next pointer-aligned offset
+// so that the item holds it where a leak checker scanning for pointers finds it.
 inline constexpr uint16_t kLineTypeRecordSize = 95;
-inline constexpr uint16_t kLineTypeItemSize = kLineTypeRecordSize + sizeof(void*);
+inline constexpr uint16_t kLineTypeImagesOffset = (kLineTypeRecordSize + sizeof(void*) - 1) / sizeof(void*) * sizeof(void*);
+inline constexpr uint16_t kLineTypeItemSize = kLineTypeImagesOffset + sizeof(void*);
 inline constexpr uint16_t kSheetItemSize = sizeof(TSheetRecord);
 inline constexpr uint16_t kBlockItemSize = sizeof(TBlockRecord);
 inline constexpr uint16_t kConnectionItemSize = sizeof(TConnectionRecord);

@@ -95,7 +95,7 @@ int32_t LineTypeColor(const void* item) { return readInt(static_cast<const uint8
 
 TImageList* LineTypeImages(const void* item) {
     TImageList* images = nullptr;
-    std::memcpy(&images, static_cast<const uint8_t*>(item) + kLineTypeRecordSize, sizeof images);
+    std::memcpy(&images, static_cast<const uint8_t*>(item) + kLineTypeImagesOffset, sizeof images);
     return images;
 }
 
@@ -146,7 +146,7 @@ int LoadLineTypes(const char* fileName, const char* pictureName, const char* mas
             return -8;
         }
         TImageList* raw = images.get();
-        std::memcpy(item.data() + kLineTypeRecordSize, &raw, sizeof raw);
+        std::memcpy(item.data() + kLineTypeImagesOffset, &raw, sizeof raw);
         if (list->AddItem(item.data()) != 1) {
             ClearLineTypes(list);
             return -8;
