@@ -6,6 +6,8 @@
 #include "platform/DialogHook.h"
 
 #include <QAction>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -134,6 +136,15 @@ void TOptionsDialog::showEvent(QShowEvent* event) {
         TreeView1->setFocus();
         TreeView1Click();
     }
+}
+
+void TOptionsDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && (Inspector->EditValue()->isVisible() || Inspector->CB()->isVisible())) {
+        Inspector->HideEditors();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 int ShowOptionsDialog(const char* caption, const char* optionsFile, int selectedIndex, TOptionBlockLookup lookup,

@@ -51,6 +51,8 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Escape over an open value editor closes the editor, not the dialog.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     InspectorLink inspectorLink_;

@@ -375,6 +375,12 @@ TEST_F(ShippedOptions, ATypedAndADialogColourReachTheBlock) {
         QTest::keyClicks(edit, "255");
         validTint = edit->palette().color(QPalette::Base);
         QTest::keyClick(edit, Qt::Key_Return);
+        EXPECT_TRUE(options.isVisible()) << "Enter stores the value, it does not close the dialog";
+        // Escape closes an open editor, the dialog stays.
+        press(inspector, 4);
+        QTest::keyClick(edit, Qt::Key_Escape);
+        EXPECT_TRUE(edit->isHidden());
+        EXPECT_TRUE(options.isVisible());
         press(inspector, 5);  // BackColor
         dialogOffered = !inspector.BitBtndlg()->isHidden();
         if (dialogOffered) QTest::mouseClick(inspector.BitBtndlg(), Qt::LeftButton);
