@@ -147,6 +147,11 @@ void TOptionsDialog::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
+void TOptionsDialog::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow()) Inspector->HideEditors();
+    QDialog::changeEvent(event);
+}
+
 int ShowOptionsDialog(const char* caption, const char* optionsFile, int selectedIndex, TOptionBlockLookup lookup,
                       int left, int top, int right, int bottom, const TOptionsLink& link, QWidget* parent) {
     if (!caption || !optionsFile) return -1;

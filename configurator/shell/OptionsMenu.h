@@ -53,6 +53,8 @@ protected:
     void showEvent(QShowEvent* event) override;
     // Escape over an open value editor closes the editor, not the dialog.
     void keyPressEvent(QKeyEvent* event) override;
+    // The dialog losing activation closes an open editor, as the inspector's own window does.
+    void changeEvent(QEvent* event) override;
 
 private:
     InspectorLink inspectorLink_;
