@@ -1,5 +1,6 @@
 #include "configurator/shell/MenuOptions.h"
 
+#include "configurator/link/KroLog.h"
 #include "configurator/shell/MenuXml.h"
 #include "configurator/shell/Options.h"
 #include "configurator/shell/OptionsMenu.h"
@@ -14,6 +15,7 @@ namespace zo::configurator {
 
 TMenuOptions::TMenuOptions(QMenu* menu, TProjectSession& session, QWidget* dialogParent)
     : QObject(menu), menu_(menu), session_(session), dialogParent_(dialogParent) {
+    link_.setDialogOpener(InspectorLink::DialogsLibraryOpener(&WriteLog));
     connect(menu_, &QMenu::aboutToShow, this, &TMenuOptions::MenuOptionsClick);
 }
 

@@ -7,6 +7,7 @@
 
 #include "common/abi/AbiLayout.h"
 #include "common/abi/ProxySettings.h"
+#include "configurator/link/OptionsLink.h"
 
 #include <cstdint>
 #include <string>
@@ -30,7 +31,6 @@ TProgramOptionBlocks& ProgramOptionBlocks();
 // goes to the kernel's GetKernelOptionBlock (-1 when the kernel is not bound).
 int32_t GetOptionBlock(const char* name, void** data, int32_t* size, int32_t* reserved);
 
-using TOptionBlockLookup = int32_t (*)(const char* name, void** data, int32_t* size, int32_t* reserved);
 // The kernel's block transfer (LoadOptionBlock / SaveOptionBlock).
 using TOptionBlockProc = int32_t (*)(const char* descriptionPath, const char* valuePath, void* block, int32_t size);
 

@@ -6,17 +6,10 @@
 #include "platform/DialogHook.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QStyle>
-#include <QStyledItemDelegate>
-#include <QTableWidget>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
@@ -82,40 +75,7 @@ void addTreeNodes(const std::vector<TOptionsNode>& nodes, QTreeWidget* tree, QTr
     }
 }
 
-// A value cell holding a secret (a password): it shows one bullet a
-// character, the character the style's password editors show; its edit role
-// (what an editor starts from and what is stored) stays the real text.
-class TSecretItem : public QTableWidgetItem {
-public:
-    using QTableWidgetItem::QTableWidgetItem;
-    QVariant data(int role) const override {
-        if (role == kSecretValueRole) return true;
-        if (role != Qt::DisplayRole) return QTableWidgetItem::data(role);
-        const qsizetype length = QTableWidgetItem::data(Qt::EditRole).toString().size();
-        const int bullet = QApplication::style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter);
-        return QString(length, QChar(char16_t(bullet)));
-    }
-    QTableWidgetItem* clone() const override { return new TSecretItem(*this); }
-};
-
-// The grid's editors: a secret value is typed unseen.
-class TValueDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
-                          const QModelIndex& index) const override {
-        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
-        if (auto* line = qobject_cast<QLineEdit*>(editor); line && index.data(kSecretValueRole).toBool())
-            line->setEchoMode(QLineEdit::Password);
-        return editor;
-    }
-};
-
 }  // namespace
-
-bool IsSecretOption(const std::string& itemName) {
-    return QString::fromStdString(itemName).contains(QLatin1String("password"), Qt::CaseInsensitive);
-}
 
 int LoadMenuFromXml(const std::string& optionsFile, QMenu* parent, const MenuClickHandler& handler) {
     if (!parent) return kOptionsMenuNotOpened;
@@ -138,48 +98,21 @@ int LoadOptionsTree(const std::string& optionsFile, QTreeWidget* tree) {
 }
 
 TOptionsDialog::TOptionsDialog(const TOptionsLink& link, TOptionBlockLookup lookup, QWidget* parent)
-    : QDialog(parent), link_(link), lookup_(lookup) {
+    : QDialog(parent), inspectorLink_(link.InspectorRecord()) {
     setObjectName("OptionsDialog");
-    TreeView1 = new QTreeWidget(this);
-    TreeView1->setObjectName("TreeView1");
-    TreeView1->setHeaderHidden(true);
-    InspectorCaption = new QLabel(this);
-    InspectorCaption->setObjectName("InspectorCaption");
-    Inspector = new QTableWidget(0, 2, this);
-    Inspector->setObjectName("Inspector");
-    Inspector->horizontalHeader()->setVisible(false);
-    Inspector->verticalHeader()->setVisible(false);
-    Inspector->horizontalHeader()->setStretchLastSection(true);
-    Inspector->setWordWrap(false);
-    Inspector->setItemDelegate(new TValueDelegate(Inspector));
-    Close = new QPushButton(QString::fromUtf8("Закрыть"), this);
-    Close->setObjectName("Close");
-    Button2 = new QPushButton(QString::fromUtf8("Применить"), this);
-    Button2->setObjectName("Button2");
-    Button3 = new QPushButton(QString::fromUtf8("Востановить первоночальные  >>"), this);
-    Button3->setObjectName("Button3");
-
-    auto* right = new QVBoxLayout;
-    right->addWidget(InspectorCaption);
-    right->addWidget(Inspector, 1);
-    auto* top = new QHBoxLayout;
-    top->addWidget(TreeView1);
-    top->addLayout(right, 2);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(Button3);
-    buttons->addStretch(1);
-    buttons->addWidget(Button2);
-    buttons->addWidget(Close);
+    inspectorLink_.setDialogOpener(link.DialogOpener());
+    Inspector = new TObjInspect(inspectorLink_, 2, this);
+    Inspector->setObjectName("OptionsInspector");
+    Inspector->SetOptionBlocks(&link, lookup);
+    TreeView1 = Inspector->TreeView1();
     auto* all = new QVBoxLayout(this);
-    all->addLayout(top, 1);
-    all->addLayout(buttons);
-
-    connect(Close, &QPushButton::clicked, this, &QDialog::accept);
-    connect(Button2, &QPushButton::clicked, this, &QDialog::accept);
-    connect(TreeView1, &QTreeWidget::itemClicked, this, [this] { TreeView1Click(); });
-    connect(TreeView1, &QTreeWidget::currentItemChanged, this, [this] { TreeView1Click(); });
-    connect(Inspector, &QTableWidget::cellChanged, this, &TOptionsDialog::rowEdited);
+    all->setContentsMargins(0, 0, 0, 0);
+    all->addWidget(Inspector);
+    connect(Inspector->CloseButton(), &QPushButton::clicked, this, &QDialog::accept);
+    connect(Inspector->Button2(), &QPushButton::clicked, this, &QDialog::accept);
 }
+
+TOptionsDialog::~TOptionsDialog() = default;
 
 void TOptionsDialog::selectNode(int index) {
     int number = 0;
@@ -191,67 +124,10 @@ void TOptionsDialog::selectNode(int index) {
     }
 }
 
-void TOptionsDialog::clearRows() {
-    filling_ = true;
-    Inspector->setRowCount(0);
-    InspectorCaption->clear();
-    filling_ = false;
-    instance_ = {nullptr, nullptr};
-}
+void TOptionsDialog::TreeView1Click() { Inspector->TreeView1Click(); }
 
-void TOptionsDialog::TreeView1Click() {
-    clearRows();
-    QTreeWidgetItem* node = TreeView1->currentItem();
-    if (!node) return;
-    const QByteArray path = node->data(0, kDescriptionPathRole).toByteArray();
-    // A node without a block (a group) shows nothing; the kernel is not asked
-    // for a description of an empty path, which it could only refuse with an error line.
-    if (path.isEmpty()) return;
-    void* structRef = nullptr;
-    int32_t descriptionSize = 0;
-    if (link_.GetStructDescription(path.toStdString(), &structRef, &descriptionSize) != 0 || !structRef) return;
-    if (!lookup_) return;
-    TStructInstance described{structRef, nullptr};
-    void* data = nullptr;
-    int32_t blockSize = 0;
-    int32_t reserved = 0;
-    const std::string name = link_.GetStructName(described);
-    if (lookup_(name.c_str(), &data, &blockSize, &reserved) != 0) return;
-    if (blockSize != descriptionSize) data = nullptr;  // the rows then have no record behind them
-    instance_ = {structRef, data};
-    filling_ = true;
-    InspectorCaption->setText(platform::cp1251ToQString(link_.GetStructCaption(instance_)));
-    const int count = link_.ItemCount(instance_);
-    Inspector->setRowCount(count);
-    for (int row = 0; row < count; ++row) {
-        const auto index = static_cast<uint16_t>(row);
-        auto* caption = new QTableWidgetItem(platform::cp1251ToQString(link_.ItemCaption(instance_, index)));
-        caption->setFlags(Qt::ItemIsEnabled);
-        Inspector->setItem(row, 0, caption);
-        const QString text = data ? platform::cp1251ToQString(link_.ItemValue(instance_, index)) : QString();
-        auto* value = IsSecretOption(link_.ItemName(instance_, index)) ? new TSecretItem(text) : new QTableWidgetItem(text);
-        value->setFlags(data ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable : Qt::ItemIsEnabled);
-        Inspector->setItem(row, 1, value);
-    }
-    // The captions whole on one line each, as far as two thirds of the grid allow.
-    Inspector->resizeColumnToContents(0);
-    const int widest = std::max(Inspector->viewport()->width() * 2 / 3, 60);
-    if (Inspector->columnWidth(0) > widest) Inspector->setColumnWidth(0, widest);
-    Inspector->resizeRowsToContents();
-    filling_ = false;
-}
-
-void TOptionsDialog::rowEdited(int row, int column) {
-    if (filling_ || column != 1 || !instance_.Struct || !instance_.Data) return;
-    const auto index = static_cast<uint16_t>(row);
-    QTableWidgetItem* item = Inspector->item(row, 1);
-    if (!item) return;
-    // The edit role: the text entered (a secret cell shows only bullets).
-    link_.SetItemValue(instance_, index, platform::qstringToCp1251(item->data(Qt::EditRole).toString()));
-    // The block shows what it holds now (a refused text gives the old value back).
-    filling_ = true;
-    item->setText(platform::cp1251ToQString(link_.ItemValue(instance_, index)));
-    filling_ = false;
+TStructInstance TOptionsDialog::shownInstance() const {
+    return Inspector->Items().empty() ? TStructInstance{nullptr, nullptr} : Inspector->Items().front();
 }
 
 void TOptionsDialog::showEvent(QShowEvent* event) {
@@ -262,11 +138,27 @@ void TOptionsDialog::showEvent(QShowEvent* event) {
     }
 }
 
+void TOptionsDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && (Inspector->EditValue()->isVisible() || Inspector->CB()->isVisible())) {
+        Inspector->HideEditors();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TOptionsDialog::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow()) Inspector->HideEditors();
+    QDialog::changeEvent(event);
+}
+
 int ShowOptionsDialog(const char* caption, const char* optionsFile, int selectedIndex, TOptionBlockLookup lookup,
                       int left, int top, int right, int bottom, const TOptionsLink& link, QWidget* parent) {
     if (!caption || !optionsFile) return -1;
     TOptionsDialog dialog(link, lookup, parent);
     if (LoadOptionsTree(optionsFile, dialog.TreeView1) != kOptionsMenuOk) return -2;
+    // The options file's own lists give the option values their display texts.
+    dialog.Inspector->LoadReplacementLists(optionsFile);
     dialog.setGeometry(left, top, std::max(right - left, 200), std::max(bottom - top, 150));
     dialog.TreeView1->setFixedWidth(dialog.width() / 3);
     dialog.setWindowTitle(platform::cp1251ToQString(caption));

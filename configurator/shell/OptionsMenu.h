@@ -11,50 +11,35 @@
 #include "configurator/link/OptionsLink.h"
 #include "configurator/shell/MenuXml.h"
 #include "configurator/shell/Options.h"
+#include "configurator/windows/ObjInspect.h"
 
 #include <QDialog>
 
 #include <cstdint>
 #include <string>
 
-class QLabel;
 class QMenu;
-class QPushButton;
-class QTableWidget;
 class QTreeWidget;
-class QTreeWidgetItem;
 
 namespace zo::configurator {
-
-// The role of a tree node's description path (a QByteArray, Windows-1251; none without STRUCT).
-inline constexpr int kDescriptionPathRole = Qt::UserRole + 1;
-
-// A grid value cell answers true for this role when its text is a secret (shown as bullets).
-inline constexpr int kSecretValueRole = Qt::UserRole + 2;
-
-// An option item whose name holds "password" (in any case, e.g. ProxyPassword)
-// is a secret: the options grid shows its value masked.
-bool IsSecretOption(const std::string& itemName);
 
 int LoadMenuFromXml(const std::string& optionsFile, QMenu* parent, const MenuClickHandler& handler);
 int LoadOptionsTree(const std::string& optionsFile, QTreeWidget* tree);
 
-// The options dialog: the options tree on the left (a third of the width),
-// the selected block's rows on the right, "Закрыть" and "Применить" closing
-// it (values are written into the block as they are entered) and the restore
-// button without effect. A secret value (the proxy password) shows as bullets
-// and is typed unseen; the block and the settings file get the real text.
+// The options dialog: the property inspector in its options mode filling
+// the window, the options tree on its left (a third of the width), the
+// selected block's rows on the right shown through the options file's own
+// value lists and edited in place; "Закрыть" and "Применить" close it (values
+// are written into the block as they are entered) and the restore button has
+// no effect.
 class TOptionsDialog : public QDialog {
     Q_OBJECT
 public:
     TOptionsDialog(const TOptionsLink& link, TOptionBlockLookup lookup, QWidget* parent = nullptr);
+    ~TOptionsDialog() override;
 
+    TObjInspect* Inspector;
     QTreeWidget* TreeView1;
-    QLabel* InspectorCaption;
-    QTableWidget* Inspector;
-    QPushButton* Close;
-    QPushButton* Button2;
-    QPushButton* Button3;
 
     // Selects the node of this pre-order number (ignored when out of range).
     void selectNode(int index);
@@ -62,19 +47,17 @@ public:
     void TreeView1Click();
 
     // The shown block (Struct nil: none); Data nil when the stored size differs.
-    const TStructInstance& shownInstance() const { return instance_; }
+    TStructInstance shownInstance() const;
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Escape over an open value editor closes the editor, not the dialog.
+    void keyPressEvent(QKeyEvent* event) override;
+    // The dialog losing activation closes an open editor, as the inspector's own window does.
+    void changeEvent(QEvent* event) override;
 
 private:
-    void clearRows();
-    void rowEdited(int row, int column);
-
-    const TOptionsLink& link_;
-    TOptionBlockLookup lookup_;
-    TStructInstance instance_{nullptr, nullptr};
-    bool filling_ = false;
+    InspectorLink inspectorLink_;
 };
 
 // -1 caption or file nil; -2 the tree could not be built (nothing is shown);

@@ -141,6 +141,8 @@ TObjInspect::TObjInspect(InspectorLink& link, uint8_t mode, QWidget* parent)
     button2->setObjectName("Button2");
     auto* close = new QPushButton(QString::fromUtf8("Закрыть"), panel_);
     close->setObjectName("Close");
+    closeButton_ = close;
+    applyButton_ = button2;
     buttons->addWidget(button3);
     buttons->addStretch(1);
     buttons->addWidget(button2);
@@ -543,6 +545,46 @@ void TObjInspect::CBDblClick() {
                                   link_.itemList(instance, item))));
     }
     if (onChange_) onChange_();
+}
+
+// ---- the options tree (mode 2) ----------------------------------------------------------------
+
+void TObjInspect::SetOptionBlocks(const TOptionsLink* descriptions, TOptionBlockLookup lookup) {
+    descriptions_ = descriptions;
+    blockLookup_ = lookup;
+    disconnect(tree_, nullptr, this, nullptr);
+    // A click, a key moving the selection and a selection made by the program.
+    connect(tree_, &QTreeWidget::itemClicked, this, [this] { TreeView1Click(); });
+    connect(tree_, &QTreeWidget::currentItemChanged, this, [this] { TreeView1Click(); });
+}
+
+void TObjInspect::TreeView1Click() {
+    clearItems();
+    grid_.SelectedItem = -1;
+    caption_.clear();
+    const QTreeWidgetItem* node = tree_->currentItem();
+    const QByteArray path = node ? node->data(0, kDescriptionPathRole).toByteArray() : QByteArray();
+    void* structRef = nullptr;
+    int32_t descriptionSize = 0;
+    // A node without a block (a group) shows nothing: the kernel is not asked
+    // for the description of an empty path, which it could only refuse.
+    if (path.isEmpty() || !descriptions_ || !blockLookup_ ||
+        descriptions_->GetStructDescription(path.toStdString(), &structRef, &descriptionSize) != 0 || !structRef) {
+        FormPaint();
+        return;
+    }
+    const TStructInstance described{structRef, nullptr};
+    void* data = nullptr;
+    int32_t blockSize = 0;
+    int32_t reserved = 0;
+    if (blockLookup_(link_.structName(&described).c_str(), &data, &blockSize, &reserved) != 0) {
+        FormPaint();
+        return;
+    }
+    if (blockSize != descriptionSize) data = nullptr;  // the rows then have no record behind them
+    const TStructInstance instance{structRef, data};
+    setItems(link_.structCaption(&instance).c_str(), 1, &instance, nullptr);
+    FormPaint();
 }
 
 }  // namespace zo::configurator

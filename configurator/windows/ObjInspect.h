@@ -7,9 +7,12 @@
 // through the kernel's structure accessor, followed by the rows' change callback.
 //
 // Mode 0 is the docked inspector the kernel refills as the selection changes,
-// mode 1 the floating element properties window, mode 2 the options dialog.
+// mode 1 the floating element properties window, mode 2 the options dialog:
+// there the tree of option blocks on the left picks the block shown, each node
+// carrying its block's description path (kDescriptionPathRole).
 
 #include "configurator/link/InspectorCallbacks.h"
+#include "configurator/link/OptionsLink.h"
 #include "configurator/windows/InspectorGrid.h"
 #include "configurator/windows/ReplacementLists.h"
 
@@ -30,6 +33,10 @@ namespace zo::configurator {
 
 class InspectorLink;
 class TObjInspect;
+
+// The role of an options tree node's description path (a QByteArray,
+// Windows-1251; none on a node without an option block).
+inline constexpr int kDescriptionPathRole = Qt::UserRole + 1;
 
 // The grid area: paints the window's grid bitmap and hands the pointer to the window.
 class TInspectorImage : public QWidget {
@@ -93,6 +100,17 @@ public:
     void CBDblClick();
     void HideEditors();
 
+    // Mode 2: the descriptions of the tree's blocks and the lookup of their
+    // data (the options dialog's BlockLookup); the tree then shows its selected
+    // node's block.
+    void SetOptionBlocks(const TOptionsLink* descriptions, TOptionBlockLookup lookup);
+    // Shows the selected node's block: its description loaded, its data found
+    // by the lookup (none when its stored size differs from the description).
+    void TreeView1Click();
+    QTreeWidget* TreeView1() const { return tree_; }
+    QPushButton* CloseButton() const { return closeButton_; }
+    QPushButton* Button2() const { return applyButton_; }
+
     // State, for the callbacks and tests.
     const TInspectorGrid& Grid() const { return grid_; }
     const QImage& GridBitmap() const { return gridBitmap_; }
@@ -150,6 +168,10 @@ private:
     QLineEdit* editValue_ = nullptr;
     TInspectorCombo* combo_ = nullptr;
     QToolButton* dialogButton_ = nullptr;
+    QPushButton* closeButton_ = nullptr;
+    QPushButton* applyButton_ = nullptr;
+    const TOptionsLink* descriptions_ = nullptr;
+    TOptionBlockLookup blockLookup_ = nullptr;
 };
 
 }  // namespace zo::configurator

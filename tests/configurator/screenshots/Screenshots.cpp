@@ -10,6 +10,8 @@
 //   floating-panel   the inspector panel floating over the main window
 //   options-dialog   the options dialog from the options action
 //   options-dialog-block  the same with its first option block shown
+//   options-dialog-list   the same with a Boolean option's value list open
+//   options-dialog-colour a colour option's "..." dialog over it
 //   options-dialog-proxy  the same with the block holding the proxy password,
 //                    a password typed in (it shows as bullets)
 //   about-box        the about box from the help menu
@@ -32,16 +34,17 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QTableWidget>
 #include <QDialog>
 #include <QDir>
 #include <QDockWidget>
+#include <QLineEdit>
 #include <QEventLoop>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeWidget>
 
 #include <cstdio>
@@ -210,6 +213,64 @@ void dialogScene(const char* scene, QAction* action) {
     g_dialogScene = nullptr;
 }
 
+// A press on a row of an inspector's grid.
+void pressRow(TObjInspect& inspector, int row) {
+    const TInspectorGrid& g = inspector.Grid();
+    const QPoint at(g.NameWidth + 20, g.CaptionHeight() + 1 + (row - g.TopRow) * g.RowHeight() + g.RowHeight() / 2);
+    mouse(inspector.Image1(), QEvent::MouseMove, at, Qt::NoButton);
+    mouse(inspector.Image1(), QEvent::MouseButtonPress, at, Qt::LeftButton);
+    mouse(inspector.Image1(), QEvent::MouseButtonRelease, at, Qt::LeftButton);
+}
+
+// The first tree node whose block has a row of this item name; its row, -1 none.
+int showBlockWith(TOptionsDialog& options, const char* itemName) {
+    for (int node = 0; node < 64; ++node) {
+        options.selectNode(node);
+        options.TreeView1Click();
+        const TStructInstance instance = options.shownInstance();
+        if (!instance.Struct || !zo::KernelOptionsPtr) continue;
+        const TStructAccess& access = zo::KernelOptionsPtr->Inspector.StructAccess;
+        for (int item = 0; item < access.GetStructItemCount(&instance); ++item)
+            if (std::string(access.GetStructItemName(&instance, uint16_t(item))) == itemName) return item;
+    }
+    return -1;
+}
+
+// The options dialog's further scenes: its first block, a value list open, a
+// colour's "..." dialog, a password typed in.
+void optionsScenes(TOptionsDialog& options) {
+    TObjInspect& inspector = *options.Inspector;
+    options.TreeView1->expandAll();
+    for (int node = 0; node < 64 && !options.shownInstance().Struct; ++node) {
+        options.selectNode(node);
+        options.TreeView1Click();
+    }
+    shoot("options-dialog-block");
+    if (const int row = showBlockWith(options, "ShowGrid"); row >= 0) {
+        pressRow(inspector, row);
+        if (!inspector.CB()->isHidden()) inspector.CB()->showPopup();
+        shoot("options-dialog-list");
+        inspector.CB()->hidePopup();
+    }
+    if (const int row = showBlockWith(options, "GridColor"); row >= 0) {
+        pressRow(inspector, row);
+        if (!inspector.BitBtndlg()->isHidden()) {
+            // The colour dialog comes through the runner as a scene of its own.
+            g_dialogScene = "options-dialog-colour";
+            inspector.BitBtndlg()->click();
+            g_dialogScene = "options-dialog";
+        }
+    }
+    // A password entered (the copy of the program folder keeps it, nobody else).
+    if (const int row = showBlockWith(options, "ProxyPassword"); row >= 0) {
+        pressRow(inspector, row);
+        inspector.EditValue()->setText(QStringLiteral("proxy-pass"));
+        settle(200);
+        shoot("options-dialog-proxy");
+        inspector.HideEditors();
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -223,31 +284,7 @@ int main(int argc, char** argv) {
         dialog.show();
         dialog.raise();
         shoot(g_dialogScene);
-        // The options dialog once more with the first option block it holds shown.
-        if (auto* options = qobject_cast<TOptionsDialog*>(&dialog)) {
-            options->TreeView1->expandAll();
-            for (int node = 0; node < 64 && !options->shownInstance().Struct; ++node) {
-                options->selectNode(node);
-                options->TreeView1Click();
-            }
-            shoot("options-dialog-block");
-            // The block with a secret row, a password entered into it (the copy
-            // of the program folder keeps it, nobody else).
-            for (int node = 0; node < 64; ++node) {
-                options->selectNode(node);
-                options->TreeView1Click();
-                QTableWidgetItem* secret = nullptr;
-                for (int row = 0; row < options->Inspector->rowCount() && !secret; ++row) {
-                    QTableWidgetItem* value = options->Inspector->item(row, 1);
-                    if (value && value->data(kSecretValueRole).toBool()) secret = value;
-                }
-                if (!secret) continue;
-                secret->setData(Qt::EditRole, QStringLiteral("proxy-pass"));
-                settle(200);
-                shoot("options-dialog-proxy");
-                break;
-            }
-        }
+        if (auto* options = qobject_cast<TOptionsDialog*>(&dialog)) optionsScenes(*options);
         dialog.hide();
         return int(QDialog::Rejected);
     });
@@ -256,7 +293,8 @@ int main(int argc, char** argv) {
     g_out = QDir(QString::fromLocal8Bit(out ? out : ".")).absolutePath();
     int loopResult = 0;
     const std::set<std::string> scenes = {"main-window",    "scheme-200",     "library-hint", "inspector-list",
-                                          "floating-panel", "options-dialog", "options-dialog-block", "options-dialog-proxy",
+                                          "floating-panel", "options-dialog", "options-dialog-block", "options-dialog-list",
+                                          "options-dialog-colour", "options-dialog-proxy",
                                           "about-box"};
     {
         TProjectSession session;

@@ -1,6 +1,9 @@
 // The options menu and the options dialog built from the MENU tree of the
-// options file: numbering aligned between both, the chosen node's block shown.
+// options file: numbering aligned between both, the chosen node's block shown,
+// and the shipped options edited through the dialog's inspector.
+#include "common/KroKernelConfig.h"
 #include "configurator/shell/OptionsMenu.h"
+#include "configurator/windows/RealKernel.h"
 #include "platform/Cp1251.h"
 #include "platform/DialogHook.h"
 #include "support/FakeKernel.h"
@@ -9,18 +12,18 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QApplication>
-#include <QLabel>
+#include <QColorDialog>
 #include <QLineEdit>
 #include <QMenu>
-#include <QStyle>
-#include <QTableWidget>
+#include <QPushButton>
 #include <QTest>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -171,15 +174,15 @@ const char kBuild[] = "Build";
 struct DialogSeen {
     QString title;
     QString selected;
-    QString caption;
-    QStringList values;
+    std::string caption;
+    std::vector<std::string> values;  // caption=shown value, Windows-1251
     int treeWidth = 0;
     int width = 0;
-    bool captionsWhole = true;  // every caption fits its column on one line
 };
 
 DialogSeen showAt(FakeKernel& fake, const std::string& file, int index) {
     DialogSeen seen;
+    InspectorLink rows(&fake.record().Inspector);
     const auto previous = platform::setDialogRunner([&](QDialog& dialog) {
         auto& options = static_cast<TOptionsDialog&>(dialog);
         dialog.show();
@@ -187,12 +190,13 @@ DialogSeen showAt(FakeKernel& fake, const std::string& file, int index) {
         seen.width = dialog.width();
         seen.treeWidth = options.TreeView1->width();
         if (options.TreeView1->currentItem()) seen.selected = options.TreeView1->currentItem()->text(0);
-        seen.caption = options.InspectorCaption->text();
-        for (int row = 0; row < options.Inspector->rowCount(); ++row) {
-            const QTableWidgetItem* caption = options.Inspector->item(row, 0);
-            seen.values << caption->text() + "=" + options.Inspector->item(row, 1)->text();
-            const int needed = options.Inspector->fontMetrics().horizontalAdvance(caption->text());
-            seen.captionsWhole = seen.captionsWhole && options.Inspector->columnWidth(0) > needed;
+        TObjInspect& inspector = *options.Inspector;
+        EXPECT_EQ(inspector.Mode(), 2);
+        seen.caption = inspector.Grid().Caption;
+        for (const TInspectorRow& row : inspector.Rows()) {
+            const TStructInstance* instance = &inspector.Items()[size_t(row.Instance)];
+            seen.values.push_back(rows.itemCaption(instance, row.Item) + "=" +
+                                  inspector.Grid().ShownValue(rows, inspector.Lists(), instance, row.Item));
         }
         return int(QDialog::Accepted);
     });
@@ -227,11 +231,10 @@ TEST(OptionsDialog, ChosenNodeSelectedAndItsBlockShown) {
         return static_cast<const char*>(i->Struct) == kUpdate ? "Update block" : "Build block";
     });
     fake.setHook<TGetStructCountProc>("GetStructItemCount", [](const TStructInstance*) { return 2; });
-    fake.setHook<TGetStructItemTextProc>("GetStructItemCaption", [](const TStructInstance*, uint16_t i) {
-        return i == 0 ? "First" : "Second, a longer caption here";
-    });
+    fake.setHook<TGetStructItemTextProc>("GetStructItemCaption",
+                                         [](const TStructInstance*, uint16_t i) { return i == 0 ? "First" : "Second"; });
     fake.setHook<TGetStructItemTextProc>("GetStructItemValue", [](const TStructInstance* s, uint16_t i) {
-        return s->Data ? (i == 0 ? "1" : "2") : "?";
+        return s->Data ? (i == 0 ? "1" : "2") : "";
     });
 
     // Node 2 in pre-order is "Обновление" (the unnamed node and its child are not counted).
@@ -239,91 +242,184 @@ TEST(OptionsDialog, ChosenNodeSelectedAndItsBlockShown) {
     EXPECT_EQ(seen.title, "Параметры");
     EXPECT_EQ(seen.selected, "Обновление");
     EXPECT_EQ(seen.caption, "Update block");
-    const QString second = "Second, a longer caption here";
-    EXPECT_EQ(seen.values, (QStringList{"First=1", second + "=2"}));
-    EXPECT_TRUE(seen.captionsWhole) << "the captions are not cut";
+    EXPECT_EQ(seen.values, (std::vector<std::string>{"First=1", "Second=2"}));
     EXPECT_EQ(seen.treeWidth, seen.width / 3);
 
     // A block whose stored size differs from its description: the rows without values.
     seen = showAt(fake, file, 3);
     EXPECT_EQ(seen.selected, "Сборка");
-    EXPECT_EQ(seen.values, (QStringList{"First=", second + "="}));
+    EXPECT_EQ(seen.values, (std::vector<std::string>{"First=", "Second="}));
 
     // A node without block and an index out of range: an empty grid; the
     // group node asks the kernel for no description of an empty path.
     for (int index : {0, 9, -1}) {
         emptyPathAsked = 0;
         seen = showAt(fake, file, index);
-        EXPECT_TRUE(seen.values.isEmpty()) << index;
+        EXPECT_TRUE(seen.values.empty()) << index;
         EXPECT_EQ(emptyPathAsked, 0) << index;
     }
 }
 
-// The proxy block as the options file describes it: the password row shows
-// bullets (also after an edit), its editor takes the text unseen starting from
-// the stored one, and the block gets the real text entered.
-TEST(OptionsDialog, ProxyPasswordShownMaskedAndEditStored) {
-    test::TempDir dir;
-    const std::string file = writeFile(dir, "Options.xml", R"(<?xml version="1.0" encoding="UTF-8"?>
-<OPTIONS><MENU><TREENODE NAME="Связь" STRUCT="Update"/></MENU></OPTIONS>)");
-    const char* const names[] = {"ProxyUser", "ProxyPassword", "ProxyPort"};
-    std::vector<std::string> stored = {"operator", "s3cret", "8080"};
-    std::vector<std::pair<int, std::string>> writes;
-    FakeKernel fake;
-    fake.setHook<TGetStructDescriptionProc>("GetStructDescription", [](const char*, void** s, int32_t* size) {
-        *s = const_cast<char*>(kUpdate);
-        *size = 8;
-        return 0;
-    });
-    fake.setHook<TGetStructTextProc>("GetStructName", [](const TStructInstance*) { return kUpdate; });
-    fake.setHook<TGetStructCountProc>("GetStructItemCount", [](const TStructInstance*) { return 3; });
-    for (const char* slot : {"GetStructItemCaption", "GetStructItemName"})
-        fake.setHook<TGetStructItemTextProc>(slot, [&](const TStructInstance*, uint16_t i) { return names[i]; });
-    fake.setHook<TGetStructItemTextProc>("GetStructItemValue",
-                                         [&](const TStructInstance*, uint16_t i) { return stored[i].c_str(); });
-    fake.setHook<TSetStructItemValueProc>("SetStructItemValue", [&](const TStructInstance*, uint16_t i, const char* t) {
-        writes.emplace_back(i, t);
-        stored[i] = t;
-        return 0;
-    });
+// The shipped options file over the real kernel, the conversion and the
+// dialogs library, with the program's own blocks: values shown through the
+// file's lists, only VAR rows editable, a typed, a chosen and a dialog-made
+// value stored into the program's block when applied.
+class ShippedOptions : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(kernel_.bound());
+        saved_ = ProgramOptionBlocks();
+        std::memset(&ProgramOptionBlocks(), 0, sizeof(TProgramOptionBlocks));
+        link_.setRecord(&kernel_.kernel());
+        link_.setDialogOpener(InspectorLink::DialogsLibraryOpener(nullptr));
+    }
+    void TearDown() override { ProgramOptionBlocks() = saved_; }
 
-    QStringList shown, shownAfterEdit;
-    QLineEdit::EchoMode echo = QLineEdit::Normal;
-    QString editorStart;
-    const auto previous = platform::setDialogRunner([&](QDialog& dialog) {
-        QTableWidget* grid = static_cast<TOptionsDialog&>(dialog).Inspector;
-        dialog.show();
-        for (int row = 0; row < grid->rowCount(); ++row) shown << grid->item(row, 1)->text();
-        grid->setCurrentCell(1, 1);
-        grid->editItem(grid->item(1, 1));
-        auto* editor = grid->viewport()->findChild<QLineEdit*>();
-        if (!editor) return int(QDialog::Rejected);
-        echo = editor->echoMode();
-        editorStart = editor->text();
-        editor->selectAll();
-        QTest::keyClicks(editor, "new pass");
-        QTest::keyClick(editor, Qt::Key_Return);
-        // The view commits a finished editor through a queued call.
-        for (int i = 0; i < 100 && writes.empty(); ++i) QTest::qWait(10);
-        for (int row = 0; row < grid->rowCount(); ++row) shownAfterEdit << grid->item(row, 1)->text();
-        return int(QDialog::Accepted);
-    });
-    TOptionsLink link(&fake.record());
-    EXPECT_EQ(ShowOptionsDialog("Options", file.c_str(), 0, &lookup, 10, 20, 610, 320, link), 0);
-    platform::setDialogRunner(previous);
+    // Opens the dialog at a node and runs body over it; the dialog's result.
+    int show(int node, const std::function<int(TOptionsDialog&)>& body) {
+        int result = -1;
+        const auto previous = platform::setDialogRunner([&](QDialog& dialog) {
+            if (auto* chooser = qobject_cast<QColorDialog*>(&dialog)) {
+                chooser->setCurrentColor(QColor(0x11, 0x22, 0x33));
+                return int(QDialog::Accepted);
+            }
+            auto& options = static_cast<TOptionsDialog&>(dialog);
+            dialog.show();
+            result = body(options);
+            return result;
+        });
+        const std::string file = kernel_.folder() + "/Struct/Options.xml";
+        EXPECT_EQ(ShowOptionsDialog("Options", file.c_str(), node, &GetOptionBlock, 10, 20, 610, 320, link_), 0);
+        platform::setDialogRunner(previous);
+        return result;
+    }
+    std::vector<std::string> shown(TObjInspect& inspector) {
+        std::vector<std::string> values;
+        for (const TInspectorRow& row : inspector.Rows())
+            values.push_back(platform::cp1251ToUtf8(inspector.Grid().ShownValue(
+                rows_, inspector.Lists(), &inspector.Items()[size_t(row.Instance)], row.Item)));
+        return values;
+    }
+    static void press(TObjInspect& inspector, int row) {
+        const TInspectorGrid& g = inspector.Grid();
+        const QPoint at(g.NameWidth + 20, g.CaptionHeight() + 1 + (row - g.TopRow) * g.RowHeight() + g.RowHeight() / 2);
+        QTest::mouseClick(inspector.Image1(), Qt::LeftButton, Qt::NoModifier, at);
+    }
 
-    const QChar bullet(char16_t(QApplication::style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter)));
-    EXPECT_EQ(shown, (QStringList{"operator", QString(6, bullet), "8080"}));
-    EXPECT_EQ(echo, QLineEdit::Password);
-    EXPECT_EQ(editorStart, "s3cret");
-    EXPECT_EQ(writes, (std::vector<std::pair<int, std::string>>{{1, "new pass"}}));
-    EXPECT_EQ(stored[1], "new pass");
-    EXPECT_EQ(shownAfterEdit, (QStringList{"operator", QString(8, bullet), "8080"}));
+    test::RealKernel kernel_;
+    TOptionsLink link_;
+    InspectorLink rows_{kernel_.bound() ? &kernel_.kernel().Inspector : nullptr};
+    TProgramOptionBlocks saved_{};
+};
+
+// Node 1 is "Отображение" (ConfiguratorVisible): four Booleans, then two colours.
+TEST_F(ShippedOptions, BooleansShowTheirListTextsAndAChosenOneIsStored) {
+    ProgramOptionBlocks().Visible[0] = 1;  // ShowGrid
+    QStringList entries;
+    QString current;
+    show(1, [&](TOptionsDialog& options) {
+        TObjInspect& inspector = *options.Inspector;
+        EXPECT_EQ(shown(inspector), (std::vector<std::string>{"Да", "Нет", "Нет", "Нет", "0", "0"}));
+        press(inspector, 0);
+        if (inspector.CB()->isHidden()) return int(QDialog::Rejected);
+        EXPECT_TRUE(inspector.EditValue()->isHidden());
+        for (int i = 0; i < inspector.CB()->count(); ++i) entries << inspector.CB()->itemText(i);
+        current = inspector.CB()->currentText();
+        inspector.CB()->setCurrentIndex(inspector.CB()->findText("Нет"));
+        press(inspector, 1);
+        inspector.CB()->setCurrentIndex(inspector.CB()->findText("Да"));
+        EXPECT_EQ(shown(inspector)[0], "Нет");
+        QTest::mouseClick(inspector.Button2(), Qt::LeftButton);
+        return options.result();
+    });
+    EXPECT_EQ(entries, (QStringList{"Нет", "Да"}));
+    EXPECT_EQ(current, "Да");
+    EXPECT_EQ(ProgramOptionBlocks().Visible[0], 0);
+    EXPECT_EQ(ProgramOptionBlocks().Visible[1], 1);
 }
 
-TEST(OptionsDialog, SecretOptionsAreThePasswords) {
-    for (const char* name : {"ProxyPassword", "password", "UserPASSWORD"}) EXPECT_TRUE(IsSecretOption(name)) << name;
-    for (const char* name : {"ProxyUser", "ProxyServer", "Pass", ""}) EXPECT_FALSE(IsSecretOption(name)) << name;
+// Node 2 is "Обновление" (ConfiguratorUpdate): the two FIELD rows open no
+// editor; the VAR row opens its list.
+TEST_F(ShippedOptions, OnlyVarRowsAreEditable) {
+    std::vector<bool> opened;
+    show(2, [&](TOptionsDialog& options) {
+        TObjInspect& inspector = *options.Inspector;
+        EXPECT_EQ(shown(inspector), (std::vector<std::string>{"0", "0", "Нет"}));
+        for (int row = 0; row < 3; ++row) {
+            press(inspector, row);
+            opened.push_back(!inspector.EditValue()->isHidden() || !inspector.CB()->isHidden());
+        }
+        return int(QDialog::Accepted);
+    });
+    EXPECT_EQ(opened, (std::vector<bool>{false, false, true}));
+}
+
+// Node 1 again: a colour typed (checked while typing, an invalid one never
+// stored), the other made in the dialogs library's colour dialog ("..."),
+// both in the program's block once applied.
+TEST_F(ShippedOptions, ATypedAndADialogColourReachTheBlock) {
+    QColor invalidTint, validTint;
+    bool dialogOffered = false;
+    const int result = show(1, [&](TOptionsDialog& options) {
+        TObjInspect& inspector = *options.Inspector;
+        press(inspector, 4);  // GridColor
+        QLineEdit* edit = inspector.EditValue();
+        if (edit->isHidden()) return int(QDialog::Rejected);
+        edit->selectAll();
+        QTest::keyClicks(edit, "12x");
+        invalidTint = edit->palette().color(QPalette::Base);
+        QTest::keyClick(edit, Qt::Key_Return);
+        EXPECT_EQ(shown(inspector)[4], "0");
+        press(inspector, 4);
+        edit->selectAll();
+        QTest::keyClicks(edit, "255");
+        validTint = edit->palette().color(QPalette::Base);
+        QTest::keyClick(edit, Qt::Key_Return);
+        EXPECT_TRUE(options.isVisible()) << "Enter stores the value, it does not close the dialog";
+        // Escape closes an open editor, the dialog stays.
+        press(inspector, 4);
+        QTest::keyClick(edit, Qt::Key_Escape);
+        EXPECT_TRUE(edit->isHidden());
+        EXPECT_TRUE(options.isVisible());
+        press(inspector, 5);  // BackColor
+        dialogOffered = !inspector.BitBtndlg()->isHidden();
+        if (dialogOffered) QTest::mouseClick(inspector.BitBtndlg(), Qt::LeftButton);
+        QTest::mouseClick(inspector.CloseButton(), Qt::LeftButton);
+        return options.result();
+    });
+    EXPECT_EQ(result, int(QDialog::Accepted));
+    EXPECT_EQ(invalidTint, QColor(0xFF, 0xDE, 0xDE));
+    EXPECT_NE(validTint, QColor(0xFF, 0xDE, 0xDE));
+    int32_t grid = 0, back = 0;
+    std::memcpy(&grid, ProgramOptionBlocks().Visible + 4, 4);
+    std::memcpy(&back, ProgramOptionBlocks().Visible + 8, 4);
+    EXPECT_EQ(grid, 255);
+    EXPECT_TRUE(dialogOffered);
+    EXPECT_EQ(back, 0x332211);  // 0x00BBGGRR of the colour chosen
+}
+
+// Node 3 is "Прокси сервер": the password shows masked and is typed unseen;
+// the block gets the text entered.
+TEST_F(ShippedOptions, TheProxyPasswordIsMaskedAndStored) {
+    std::strcpy(ProgramOptionBlocks().Connect.ProxyPassword, "s3cret");
+    QLineEdit::EchoMode echo = QLineEdit::Normal;
+    QString editorStart;
+    show(3, [&](TOptionsDialog& options) {
+        TObjInspect& inspector = *options.Inspector;
+        EXPECT_EQ(shown(inspector).at(4), "******");
+        press(inspector, 4);
+        QLineEdit* edit = inspector.EditValue();
+        echo = edit->echoMode();
+        editorStart = edit->text();
+        edit->selectAll();
+        QTest::keyClicks(edit, "new pass");
+        QTest::keyClick(edit, Qt::Key_Return);
+        EXPECT_EQ(shown(inspector).at(4), "********");
+        return int(QDialog::Accepted);
+    });
+    EXPECT_EQ(echo, QLineEdit::Password);
+    EXPECT_EQ(editorStart, "s3cret");
+    EXPECT_STREQ(ProgramOptionBlocks().Connect.ProxyPassword, "new pass");
 }
 
 }  // namespace
