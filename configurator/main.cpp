@@ -1,11 +1,12 @@
 // The program Configurator: the windowing application with Qt's own texts in
-// Russian, the UI-services hook over QMessageBox, the dialog runner over
-// QDialog::exec(), and the main window.
+// Russian, the UI-services hook over QMessageBox, the dialog runner that puts
+// every dialog in front of the program's windows, and the main window.
 #include "configurator/link/ProjectSession.h"
 #include "configurator/link/SchemeLink.h"
 #include "configurator/shell/HeapPages.h"
 #include "configurator/shell/MainForm.h"
 #include "configurator/shell/MessageBoxServices.h"
+#include "configurator/shell/ModalOwner.h"
 #include "configurator/shell/QtTranslations.h"
 #include "configurator/shell/StartUp.h"
 #include "configurator/windows/CustomDockForm.h"
@@ -13,7 +14,6 @@
 #include "platform/DialogHook.h"
 
 #include <QApplication>
-#include <QDialog>
 #include <QScreen>
 
 int main(int argc, char** argv) {
@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
     zo::configurator::InstallQtTranslations(app);
     zo::configurator::TMessageBoxServices messageBoxes;
     zo::platform::setUiServices(&messageBoxes);
-    zo::platform::setDialogRunner([](QDialog& dialog) { return dialog.exec(); });
+    zo::platform::setDialogRunner(zo::configurator::RunModalDialog);
     // SIGTERM ends the program through its event loop, in the order of a close.
     zo::configurator::InstallTerminateSignals();
 
