@@ -27,6 +27,7 @@
 #include "configurator/shell/MainForm.h"
 #include "configurator/shell/MessageBoxServices.h"
 #include "configurator/shell/OptionsMenu.h"
+#include "configurator/shell/QtTranslations.h"
 #include "configurator/windows/CustomDockForm.h"
 #include "configurator/windows/ObjInspect.h"
 #include "configurator/windows/SchemForm.h"
@@ -272,6 +273,7 @@ int main(int argc, char** argv) {
     zo::configurator::UseLargeHeapPages();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Configurator");
+    InstallQtTranslations(app);
     TSafeAnswers answers;
     zo::platform::setUiServices(&answers);
     zo::platform::setDialogRunner([](QDialog& dialog) {
