@@ -1,17 +1,19 @@
-// The program Configurator: the windowing application, the UI-services hook
-// over QMessageBox, the dialog runner over QDialog::exec(), and the main window.
+// The program Configurator: the windowing application with Qt's own texts in
+// Russian, the UI-services hook over QMessageBox, the dialog runner that puts
+// every dialog in front of the program's windows, and the main window.
 #include "configurator/link/ProjectSession.h"
 #include "configurator/link/SchemeLink.h"
 #include "configurator/shell/HeapPages.h"
 #include "configurator/shell/MainForm.h"
 #include "configurator/shell/MessageBoxServices.h"
+#include "configurator/shell/ModalOwner.h"
+#include "configurator/shell/QtTranslations.h"
 #include "configurator/shell/StartUp.h"
 #include "configurator/windows/CustomDockForm.h"
 #include "configurator/windows/SchemForm.h"
 #include "platform/DialogHook.h"
 
 #include <QApplication>
-#include <QDialog>
 #include <QScreen>
 
 int main(int argc, char** argv) {
@@ -19,9 +21,10 @@ int main(int argc, char** argv) {
     zo::configurator::UseLargeHeapPages();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Configurator");
+    zo::configurator::InstallQtTranslations(app);
     zo::configurator::TMessageBoxServices messageBoxes;
     zo::platform::setUiServices(&messageBoxes);
-    zo::platform::setDialogRunner([](QDialog& dialog) { return dialog.exec(); });
+    zo::platform::setDialogRunner(zo::configurator::RunModalDialog);
     // SIGTERM ends the program through its event loop, in the order of a close.
     zo::configurator::InstallTerminateSignals();
 

@@ -3,7 +3,7 @@
 set -euo pipefail
 
 PACKAGES=(
-  qt6-base-dev libxml2-dev libjpeg62-turbo-dev avra simavr libsimavr-dev
+  qt6-base-dev qt6-translations-l10n libxml2-dev libjpeg62-turbo-dev avra simavr libsimavr-dev
   libgtest-dev libbenchmark-dev
   xvfb xauth fonts-dejavu-core imagemagick
   clang libclang-rt-14-dev

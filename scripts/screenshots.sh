@@ -4,7 +4,8 @@
 # under xvfb-run, brought through the scenes a user looks at (the main window,
 # a scheme window at 200 %, the element library's picture hint, the inspector's
 # value list, a floating panel, the options dialog with a value list and a
-# colour's dialog, the about box); each scene's
+# colour's dialog, the about box, the configuration log window, a new
+# project's box over its header); each scene's
 # whole screen is saved as <build>/screenshots/<scene>.png. Fails unless every
 # scene was saved, the program ended with exit code 0 and its log shows no error.
 set -euo pipefail

@@ -1,5 +1,6 @@
 #include "configurator/shell/MessageBoxServices.h"
 
+#include "configurator/shell/ModalOwner.h"
 #include "platform/Cp1251.h"
 
 #include <QApplication>
@@ -23,9 +24,8 @@ void TMessageBoxServices::showMessage(const std::string& text, const std::string
     const QMessageBox::Icon icon = kind == MessageKind::Error     ? QMessageBox::Critical
                                    : kind == MessageKind::Warning ? QMessageBox::Warning
                                                                   : QMessageBox::Information;
-    QMessageBox box(icon, captionOr(caption), platform::cp1251ToQString(text), QMessageBox::Ok,
-                    QApplication::activeWindow());
-    box.exec();
+    QMessageBox box(icon, captionOr(caption), platform::cp1251ToQString(text), QMessageBox::Ok);
+    RunModalDialog(box);
 }
 
 Answer TMessageBoxServices::ask(const std::string& text, const std::string& caption, Buttons buttons) {
@@ -36,9 +36,8 @@ Answer TMessageBoxServices::ask(const std::string& text, const std::string& capt
     case Buttons::AbortIgnore: set = QMessageBox::Abort | QMessageBox::Ignore; break;
     case Buttons::OkCancel: set = QMessageBox::Ok | QMessageBox::Cancel; break;
     }
-    QMessageBox box(QMessageBox::Question, captionOr(caption), platform::cp1251ToQString(text), set,
-                    QApplication::activeWindow());
-    switch (box.exec()) {
+    QMessageBox box(QMessageBox::Question, captionOr(caption), platform::cp1251ToQString(text), set);
+    switch (RunModalDialog(box)) {
     case QMessageBox::Yes: return Answer::Yes;
     case QMessageBox::No: return Answer::No;
     case QMessageBox::Ok: return Answer::Ok;

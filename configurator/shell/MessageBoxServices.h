@@ -1,6 +1,7 @@
 #pragma once
 // The program's UI-services hook: every message box and question of the
-// system (Windows-1251 texts) shown with QMessageBox over the active window.
+// system (Windows-1251 texts) shown with QMessageBox in front of every window
+// of the program (ModalOwner).
 
 #include "platform/UiServices.h"
 

@@ -13,6 +13,11 @@ constexpr char kDisposed[] = "zoSchemeWindowDisposed";
 constexpr int kDefaultWidth = 300;
 constexpr int kDefaultHeight = 150;
 
+// A stored placement narrower or lower than half the default size (a sheet whose
+// window was never shown keeps a rectangle of no size) is no window to work in:
+// such a window opens at the default size where the placement stood.
+bool Usable(const QRect& rect) { return rect.width() >= kDefaultWidth / 2 && rect.height() >= kDefaultHeight / 2; }
+
 }  // namespace
 
 TSchemeWindowServices::TSchemeWindowServices(QMdiArea& area, SchemeWindowFactory factory)
@@ -98,7 +103,8 @@ int TSchemeWindowServices::CreateSchemeWindow(const QString& sheetName, std::opt
     if (!area_.subWindowList().contains(child)) area_.addSubWindow(child);
     if (!icon_.isNull()) child->setWindowIcon(icon_);
     window->SetSchemeName(sheetName.left(kMaxSchemeName));
-    if (rect) child->setGeometry(*rect);
+    if (rect && Usable(*rect)) child->setGeometry(*rect);
+    else if (rect) child->setGeometry(QRect(rect->topLeft(), QSize(kDefaultWidth, kDefaultHeight)));
     else child->resize(kDefaultWidth, kDefaultHeight);
     if (scroll) {
         window->setScrollPositions(scroll->x(), scroll->y());

@@ -3,7 +3,7 @@
 <Orvanta_config>
   <Проект Name="AvrDemo" DeviceFile="OrvantaAVR.dev" Program="Mega128" ConfigFileType="2"/>
   <Заголовок Device="OrvantaAVR" Name="AvrDemo"/>
-  <Схема Name="Лист 1" Width="60" Height="40">
+  <Схема Name="Лист 1" Width="60" Height="40" WindowOpen="1" Left="0" Top="0" Right="740" Bottom="520" Scale="1">
     <Блок Name="PinIn 1" DescriptionPath="\Device\OrvantaAVR.dev/FBD/AVR/PinIn" Left="2" Top="2" Right="8" Bottom="4">
       <Парам. Library="port.inc"/>
       <Данные Out="0" Port="3"/>

@@ -10,9 +10,11 @@
 //
 // The log view (RenderLogView) is a page of whole lines; its Position is the byte offset
 // just past the last visible line, so following the end of the log means Position = Size.
+// A log window (ShowLogWindow) follows its log: lines written after it opened appear in it.
 
 #include "common/SlotBarrier.h"
 #include "common/abi/LogsOptions.h"
+#include "outside/ZoLogs/LogWindow.h"
 #include "platform/Cp1251.h"
 
 #include <QApplication>
@@ -22,12 +24,9 @@
 #include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
-#include <QPlainTextEdit>
 #include <QPointer>
 #include <QString>
-#include <QTextCursor>
 #include <QThread>
-#include <QVBoxLayout>
 #include <QWidget>
 
 #include <dlfcn.h>
@@ -375,7 +374,7 @@ bool haveGuiThread() {
 // ---------------------------------------------------------------------------------------------
 // Log windows (GUI thread only)
 
-std::map<std::string, QPointer<QWidget>> g_windows;
+std::map<std::string, QPointer<zo::logs::LogWindow>> g_windows;
 
 void closeWindows() {
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) && haveGuiThread()) {
@@ -391,11 +390,27 @@ struct WindowsOwner {
     ~WindowsOwner() { closeWindows(); }  // the library is unloaded with windows still open
 } g_windowsOwner;
 
-std::string readTail(const std::string& name) {
+// The log from a position on, for its window (see LogChunk).
+zo::logs::LogChunk readChunk(const std::string& name, int64_t from) {
     std::lock_guard lock(g_mutex);
     LogReader reader(logPath(name));
-    const int64_t begin = std::max<int64_t>(0, reader.size() - kMaxWindowBytes);
-    return reader.read(reader.lineStartOf(begin), reader.size());
+    const int64_t size = reader.size();
+    zo::logs::LogChunk chunk;
+    if (from < 0 || from > size) {
+        chunk.afresh = true;
+        from = reader.lineStartOf(std::max<int64_t>(0, size - kMaxWindowBytes));
+    }
+    chunk.bytes = reader.read(from, size);
+    chunk.end = from + static_cast<int64_t>(chunk.bytes.size());
+    return chunk;
+}
+
+// The open window of a log takes in what was just written (interface thread only;
+// the window's timer serves the other threads).
+void followWindow(const std::string& name) {
+    if (!haveGuiThread()) return;
+    const auto it = g_windows.find(name);
+    if (it != g_windows.end() && it->second) it->second->Follow();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -414,8 +429,11 @@ void finalize() {
 void writeLine(const char* logName, const char* text, int32_t /*mode: every caller passes 3*/, int32_t level) {
     const std::string name = nameOf(logName);
     if (!validLogName(name)) return;
-    std::lock_guard lock(g_mutex);
-    appendLocked(name, text ? text : "", level);
+    {
+        std::lock_guard lock(g_mutex);
+        appendLocked(name, text ? text : "", level);
+    }
+    followWindow(name);
 }
 
 void openLog(const char* logName, int32_t limit) {
@@ -441,12 +459,14 @@ void closeLog(const char* logName, const char* text) {
 void clearLog(const char* logName) {
     const std::string name = nameOf(logName);
     if (!validLogName(name)) return;
-    std::lock_guard lock(g_mutex);
+    std::unique_lock lock(g_mutex);
     if (!ensureLogFolder()) return;
     const int fd = ::open(logPath(name).c_str(), O_WRONLY | O_TRUNC | O_CREAT | O_CLOEXEC, 0644);
     if (fd >= 0) ::close(fd);
     ::unlink(rotatedPath(name).c_str());
     forgetMarks(name);
+    lock.unlock();
+    followWindow(name);
 }
 
 int32_t renderLogView(TLogView* view, void** graphic) {
@@ -487,26 +507,12 @@ void showLogWindow(const char* logName, int32_t left, int32_t top, int32_t right
     const std::string name = nameOf(logName);
     if (!validLogName(name)) return;
 
-    QPointer<QWidget>& window = g_windows[name];
-    QPlainTextEdit* text = window ? window->findChild<QPlainTextEdit*>() : nullptr;
-    const bool created = !window || !text;
-    if (created) {
-        delete window.data();
-        window = new QWidget(nullptr, Qt::Window);
-        window->setAttribute(Qt::WA_DeleteOnClose);
-        auto* layout = new QVBoxLayout(window);
-        layout->setContentsMargins(0, 0, 0, 0);
-        text = new QPlainTextEdit(window);
-        text->setReadOnly(true);
-        text->setLineWrapMode(QPlainTextEdit::NoWrap);
-        text->setFont(viewFont());
-        layout->addWidget(text);
-    }
+    QPointer<zo::logs::LogWindow>& window = g_windows[name];
+    const bool created = !window;
+    if (created) window = new zo::logs::LogWindow([name](int64_t from) { return readChunk(name, from); }, viewFont());
     window->setWindowTitle(zo::platform::cp1251ToQString(name));
-    text->setPlainText(zo::platform::cp1251ToQString(readTail(name)));
     // Flag 0 shows the beginning of the log, any other value its end.
-    text->moveCursor(flag != 0 ? QTextCursor::End : QTextCursor::Start);
-    text->ensureCursorVisible();
+    window->Reload(flag != 0);
     if (right > left && bottom > top) window->setGeometry(left, top, right - left, bottom - top);
     else if (created) window->resize(640, 400);
     window->show();

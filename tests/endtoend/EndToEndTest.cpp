@@ -528,9 +528,9 @@ TEST_F(EndToEnd, FromStartToFirmware) {
     EXPECT_TRUE(ui.questions.empty()) << ui.questions.front();
     open(program + "/Project/AvrDemo.hc");
     ASSERT_EQ(form->session().Name(), "AvrDemo");
-    EXPECT_TRUE(form->mdiArea()->subWindowList().isEmpty()) << "the example keeps no window open";
+    EXPECT_EQ(form->mdiArea()->subWindowList().size(), 1) << "the example opens its sheet in its window";
     {
-        // Its sheet opened from the project tree with a double click.
+        // Its sheet brought forward from the project tree with a double click (no second window).
         auto* projectTree = form->findChild<TProjectForm*>("ProjectForm");
         ASSERT_NE(projectTree, nullptr);
         QTreeWidget* tree = projectTree->TreeView1();
@@ -541,6 +541,7 @@ TEST_F(EndToEnd, FromStartToFirmware) {
         QTest::mouseDClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, at);
         pumpFor(100ms);
         ASSERT_NE(scheme(QString::fromUtf8("Лист 1")), nullptr);
+        EXPECT_EQ(form->mdiArea()->subWindowList().size(), 1);
         scheme(QString::fromUtf8("Лист 1"))->showMaximized();
     }
     form->action("ProjectUpload")->trigger();

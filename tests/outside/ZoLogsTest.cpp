@@ -2,6 +2,7 @@
 #include "common/abi/LogsOptions.h"
 #include "platform/DynLib.h"
 #include "support/TestSupport.h"
+#include "support/WindowDriving.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,8 @@
 #include <QImage>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QScrollBar>
+#include <QTextBlock>
 #include <QWidget>
 
 #include <unistd.h>
@@ -141,6 +144,17 @@ protected:
         shown.pageDown = v.PageDownPosition;
         shown.size = v.Size;
         return shown;
+    }
+
+    // The log's window of the library, nil when none is open.
+    QWidget* findWindow() const {
+        QWidget* found = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->windowTitle() == QString::fromStdString(name_)) {
+                EXPECT_EQ(found, nullptr) << "one window per log";
+                found = w;
+            }
+        return found;
     }
 
     static void* handle_;
@@ -473,15 +487,6 @@ TEST_F(ZoLogsTest, ShowLogWindowShowsTheLogWithoutBlocking) {
     logs_->ShowLogWindow(name_.c_str(), 100, 120, 500, 420, 1);
     EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(5));
 
-    auto findWindow = [this]() -> QWidget* {
-        QWidget* found = nullptr;
-        for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->windowTitle() == QString::fromStdString(name_)) {
-                EXPECT_EQ(found, nullptr) << "one window per log";
-                found = w;
-            }
-        return found;
-    };
     QPointer<QWidget> window = findWindow();
     ASSERT_FALSE(window.isNull());
     EXPECT_TRUE(window->isVisible());
@@ -508,6 +513,41 @@ TEST_F(ZoLogsTest, ShowLogWindowShowsTheLogWithoutBlocking) {
     logs_->Finalize();
     EXPECT_TRUE(window.isNull());
     logs_->Initialize();
+}
+
+// The window follows its log: what is written after it opened shows at once
+// when written on the interface thread, within the window's timer from another
+// thread; a cleared log shows afresh.
+TEST_F(ZoLogsTest, LogWindowShowsTheLinesWrittenAfterItOpened) {
+    logs_->ClearLog(name_.c_str());
+    logs_->ShowLogWindow(name_.c_str(), 0, 0, 400, 300, 1);
+    QPointer<QWidget> window = findWindow();
+    ASSERT_FALSE(window.isNull());
+    auto* text = window->findChild<QPlainTextEdit*>();
+    ASSERT_NE(text, nullptr);
+    EXPECT_TRUE(text->toPlainText().isEmpty());
+
+    for (int i = 1; i <= 60; ++i) write("step " + std::to_string(i));
+    EXPECT_EQ(text->blockCount(), 60);
+    EXPECT_TRUE(text->document()->firstBlock().text().endsWith("[1] step 1"));
+    EXPECT_TRUE(text->document()->lastBlock().text().endsWith("[1] step 60"));
+    QScrollBar* bar = text->verticalScrollBar();
+    EXPECT_GT(bar->maximum(), 0);
+    EXPECT_EQ(bar->value(), bar->maximum()) << "the view stays at the end of the log";
+
+    std::thread worker([this] { write("from a worker", 5); });
+    worker.join();
+    EXPECT_TRUE(zo::test::pumpUntil([&] { return text->toPlainText().contains("[5] from a worker"); }));
+    EXPECT_EQ(text->blockCount(), 61);
+
+    logs_->ClearLog(name_.c_str());
+    write("after clearing");
+    EXPECT_EQ(text->blockCount(), 1);
+    EXPECT_TRUE(text->toPlainText().endsWith("[1] after clearing"));
+    window->close();
+    zo::test::pumpUntil([&] { return window.isNull(); });
+    EXPECT_TRUE(window.isNull());
+    write("with no window");
 }
 
 }  // namespace

@@ -15,6 +15,10 @@
 //   options-dialog-proxy  the same with the block holding the proxy password,
 //                    a password typed in (it shows as bullets)
 //   about-box        the about box from the help menu
+//   config-log-window  the configuration log window with the lines of a
+//                    configuration file just made
+//   new-project-box  a new project's box "Проект … создан." in front of its
+//                    header window
 // Nobody is asked anything: message boxes take their safe answer, a modal
 // dialog is shown, photographed and closed. It ends the way a close does.
 // Exit 0 when every scene was saved; 1 names on stderr the scenes that were not.
@@ -23,7 +27,9 @@
 #include "configurator/link/SchemeLink.h"
 #include "configurator/shell/HeapPages.h"
 #include "configurator/shell/MainForm.h"
+#include "configurator/shell/MessageBoxServices.h"
 #include "configurator/shell/OptionsMenu.h"
+#include "configurator/shell/QtTranslations.h"
 #include "configurator/windows/CustomDockForm.h"
 #include "configurator/windows/ObjInspect.h"
 #include "configurator/windows/SchemForm.h"
@@ -39,6 +45,7 @@
 #include <QDockWidget>
 #include <QLineEdit>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
@@ -271,15 +278,67 @@ void optionsScenes(TOptionsDialog& options) {
     }
 }
 
+// A dialog the scene answers itself instead of photographing it.
+std::function<int(QDialog&)> g_dialogAnswer;
+
+// A configuration file made from the open project into the Configuration
+// folder of the program folder (the current one): its log window with the
+// lines the kernel wrote.
+void configLogWindow(TMainForm& form) {
+    const QString file = QDir::current().filePath("Configuration/Screenshot.cfg");
+    g_dialogAnswer = [file](QDialog& dialog) {
+        auto* chooser = qobject_cast<QFileDialog*>(&dialog);
+        if (!chooser) return int(QDialog::Rejected);
+        chooser->selectFile(file);
+        return int(QDialog::Accepted);
+    };
+    form.action("ProjectCreateCFG")->trigger();
+    g_dialogAnswer = nullptr;
+    shoot("config-log-window");
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible() && window->windowTitle() == "CreateConfig.log") window->close();
+}
+
+// The boxes of the program as it shows them, each photographed and closed.
+class TShownBoxes : public TSafeAnswers {
+public:
+    explicit TShownBoxes(const char* scene) : scene_(scene) {}
+    void showMessage(const std::string& text, const std::string& caption, zo::platform::MessageKind kind) override {
+        QTimer::singleShot(0, [scene = scene_] {
+            shoot(scene);
+            if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget())) box->accept();
+        });
+        boxes_.showMessage(text, caption, kind);
+    }
+
+private:
+    const char* scene_;
+    TMessageBoxServices boxes_;
+};
+
+// The open project closed (not saved), a new one made with the proposed name
+// and the first device: its box in front of its header window.
+void newProjectBox(TMainForm& form) {
+    form.action("CloseProject")->trigger();
+    TShownBoxes boxes("new-project-box");
+    zo::platform::UiServices* previous = zo::platform::setUiServices(&boxes);
+    g_dialogAnswer = [](QDialog&) { return int(QDialog::Accepted); };
+    form.action("NewProject")->trigger();
+    g_dialogAnswer = nullptr;
+    zo::platform::setUiServices(previous);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     zo::configurator::UseLargeHeapPages();
     QApplication app(argc, argv);
     QApplication::setApplicationName("Configurator");
+    InstallQtTranslations(app);
     TSafeAnswers answers;
     zo::platform::setUiServices(&answers);
     zo::platform::setDialogRunner([](QDialog& dialog) {
+        if (g_dialogAnswer) return g_dialogAnswer(dialog);
         if (!g_dialogScene) return int(QDialog::Rejected);
         dialog.show();
         dialog.raise();
@@ -295,7 +354,7 @@ int main(int argc, char** argv) {
     const std::set<std::string> scenes = {"main-window",    "scheme-200",     "library-hint", "inspector-list",
                                           "floating-panel", "options-dialog", "options-dialog-block", "options-dialog-list",
                                           "options-dialog-colour", "options-dialog-proxy",
-                                          "about-box"};
+                                          "about-box", "config-log-window", "new-project-box"};
     {
         TProjectSession session;
         SchemeLink schemeLink(session);
@@ -315,6 +374,8 @@ int main(int argc, char** argv) {
             floatingPanel(mainForm);
             dialogScene("options-dialog", mainForm.action("Options"));
             dialogScene("about-box", mainForm.findChild<QAction*>("HelpAbout"));
+            configLogWindow(mainForm);
+            newProjectBox(mainForm);
             // A refused close would also refuse quit(): exit() ends the loop regardless.
             const bool closed = mainForm.close();
             if (!closed) std::fprintf(stderr, "zoscreenshots: the main window refused to close\n");

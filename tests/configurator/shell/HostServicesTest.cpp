@@ -67,6 +67,30 @@ TEST(HostServices, CreateTakesRectangleScrollAndScale) {
     EXPECT_TRUE(w->isVisible()) << "made shown in the shown main window";
 }
 
+// A placement of no usable size (a sheet saved without its window ever shown)
+// opens at the default size where it stood; a small but usable one is kept.
+TEST(HostServices, CreateWithAPlacementTooSmallTakesTheDefaultSize) {
+    struct Case {
+        int32_t rect[4];
+        QRect expected;
+    };
+    const Case cases[] = {
+        {{0, 0, 0, 0}, QRect(0, 0, 300, 150)},
+        {{50, 50, 150, 100}, QRect(50, 50, 300, 150)},
+        {{10, 20, 600, 70}, QRect(10, 20, 300, 150)},
+        {{30, 40, 30, 400}, QRect(30, 40, 300, 150)},
+        {{5, 6, 155, 81}, QRect(5, 6, 150, 75)},
+    };
+    Host h;
+    h.form.show();
+    for (const Case& c : cases) {
+        int32_t rect[4] = {c.rect[0], c.rect[1], c.rect[2], c.rect[3]};
+        ASSERT_EQ(h.k.CreateSchemeWindow("S", rect, nullptr, nullptr), 0);
+        EXPECT_EQ(h.window(h.count() - 1)->geometry(), c.expected) << c.rect[0] << "," << c.rect[1] << ","
+                                                                   << c.rect[2] << "," << c.rect[3];
+    }
+}
+
 TEST(HostServices, SchemeWindowsCarryTheSheetIconOnceOneIsSet) {
     Host h;
     ASSERT_EQ(h.k.CreateSchemeWindow("Plain", nullptr, nullptr, nullptr), 0);

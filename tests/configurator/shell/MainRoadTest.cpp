@@ -162,6 +162,25 @@ TEST_F(MainRoad, TheAvrExampleBuildsItsImage) {
     screenshot("avr-built");
 }
 
+// Each shipped example opens with its sheet in a window big enough to work in.
+TEST_F(MainRoad, EveryShippedExampleOpensItsSheetInAUsableWindow) {
+    std::vector<fs::path> examples;
+    for (const auto& entry : fs::directory_iterator(program + "/Project"))
+        if (entry.path().extension() == ".hc") examples.push_back(entry.path());
+    ASSERT_GE(examples.size(), 2u);
+    for (const fs::path& example : examples) {
+        open(example.string());
+        ASSERT_EQ(form->session().Name().toStdString(), example.stem().string());
+        const QList<QMdiSubWindow*> windows = form->mdiArea()->subWindowList();
+        ASSERT_EQ(windows.size(), 1) << example;
+        EXPECT_TRUE(windows[0]->isVisible()) << example;
+        EXPECT_GE(windows[0]->width(), 300) << example;
+        EXPECT_GE(windows[0]->height(), 150) << example;
+        form->action("CloseProject")->trigger();
+        pumpFor(100ms);
+    }
+}
+
 // The kernel cannot write into the folder: the save is reported and neither
 // the recent list nor the title changes.
 TEST_F(MainRoad, SaveIntoAReadOnlyFolderChangesNothing) {
