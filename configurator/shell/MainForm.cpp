@@ -49,16 +49,29 @@ constexpr char kCaption[] = "Orvanta configurator";
 // The cell of the icon strips showing a sheet (the new-sheet command's icon).
 constexpr int kSheetIcon = 11;
 
-// Icons cut from a square-celled strip, each masked by the colour of its top-right pixel.
-QVector<QIcon> iconsOfStrip(const QImage& strip) {
-    QVector<QIcon> icons;
+// Pictures cut from a square-celled strip, each masked by the colour of its top-right pixel.
+QVector<QPixmap> cellsOfStrip(const QImage& strip) {
+    QVector<QPixmap> cells;
     const int side = strip.height();
-    if (side <= 0) return icons;
+    if (side <= 0) return cells;
     for (int x = 0; x + side <= strip.width(); x += side) {
         const QImage cell = strip.copy(x, 0, side, side);
         QPixmap pixmap = QPixmap::fromImage(cell);
         pixmap.setMask(pixmap.createMaskFromColor(QColor(cell.pixel(side - 1, 0)), Qt::MaskInColor));
-        icons.append(QIcon(pixmap));
+        cells.append(pixmap);
+    }
+    return cells;
+}
+
+// Icons of a strip; a cell of the disabled strip, where there is one, is the
+// icon's picture while its action is disabled.
+QVector<QIcon> iconsOfStrip(const QImage& strip, const QImage& disabledStrip = QImage()) {
+    const QVector<QPixmap> disabled = cellsOfStrip(disabledStrip);
+    QVector<QIcon> icons;
+    for (const QPixmap& cell : cellsOfStrip(strip)) {
+        QIcon icon(cell);
+        if (icons.size() < disabled.size()) icon.addPixmap(disabled[icons.size()], QIcon::Disabled);
+        icons.append(icon);
     }
     return icons;
 }
@@ -218,7 +231,7 @@ void TMainForm::FormCreate(const QString& folderGiven) {
     session_.BindKernel(qApp, &WriteLog);
     setWindowTitle(kCaption);
     const TIconStrips strips = FillImageLists(frame_->ImageLists);
-    actions_->SetIcons(iconsOfStrip(strips.Icon32));
+    actions_->SetIcons(iconsOfStrip(strips.Icon32, strips.Icon32dis));
     // Scheme windows show the new-sheet icon of the small strip in their caption.
     const QVector<QIcon> small = iconsOfStrip(strips.Icon16);
     if (small.size() > kSheetIcon) schemes_->setWindowIcon(small[kSheetIcon]);
@@ -261,6 +274,11 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     }
     WriteLog("TMainForm.FormClose", LogLevel::Information);
     QMainWindow::closeEvent(event);
+}
+
+void TMainForm::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) UpdateActionStates();
 }
 
 void TMainForm::TerminateHandler() {
