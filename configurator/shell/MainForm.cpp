@@ -46,6 +46,7 @@ namespace zo::configurator {
 namespace {
 
 constexpr char kCaption[] = "Orvanta configurator";
+constexpr char kFailedCommandLineTitle[] = "Configurator.hc";
 // The cell of the icon strips showing a sheet (the new-sheet command's icon).
 constexpr int kSheetIcon = 11;
 
@@ -253,8 +254,10 @@ void TMainForm::FormShow() {
         frame_->LoadOptions(session_);
         if (session_.IsOpen()) {
             const QString named = session_.FilePath();
-            if (session_.OpenAssigned() == SessionResult::Unnamable)
-                ReportUnnamablePath(named, ZO_RU("Открытие проекта"));
+            const SessionResult opened = session_.OpenAssigned();
+            if (opened == SessionResult::Unnamable) ReportUnnamablePath(named, ZO_RU("Открытие проекта"));
+            // The command line's project that does not open leaves its own application title.
+            if (opened != SessionResult::Done) setWindowIconText(kFailedCommandLineTitle);
         }
     } else if (session_.IsOpen()) {
         session_.Assign({}, {});
