@@ -59,11 +59,13 @@ QString defaultProgramFor(const QString& mimeType) {
 }
 
 // The program the desktop opens the address with: a folder's file manager, a
-// file's program (else the browser, which shows XML files), a scheme's handler.
+// file's program (else the browser, which shows XML files), a scheme's handler;
+// none for a file or folder that is not there.
 QString programFor(const QUrl& url) {
     if (url.isLocalFile()) {
-        const QString path = url.toLocalFile();
-        if (QFileInfo(path).isDir()) return defaultProgramFor(QStringLiteral("inode/directory"));
+        const QFileInfo path(url.toLocalFile());
+        if (!path.exists()) return {};
+        if (path.isDir()) return defaultProgramFor(QStringLiteral("inode/directory"));
         const QString program = defaultProgramFor(QMimeDatabase().mimeTypeForFile(path).name());
         return program.isEmpty() ? defaultProgramFor(QStringLiteral("x-scheme-handler/https")) : program;
     }

@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QTest>
+#include <QUrl>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -108,6 +109,13 @@ TEST(HelpMenu, WithoutAnyProgramForWebPagesTheBrowserIsUnknownAndNothingOpens) {
     EXPECT_TRUE(platform::GetDefaultBrowserInfo().isEmpty());
     EXPECT_EQ(platform::OpenUrlInBrowser(platform::SiteAddress()), 2);
     EXPECT_EQ(ui.messages, (std::vector<std::string>{platform::kNoBrowserMessage, platform::kNoBrowserMessage}));
+}
+
+TEST(HelpMenu, AFileOrFolderThatIsNotThereOpensNothingAndSaysSo) {
+    test::UiRecorder ui;
+    test::TempDir dir;
+    EXPECT_EQ(platform::OpenUrlInBrowser(QUrl::fromLocalFile(QString::fromStdString(dir.file("Upload"))).toString()), 2);
+    EXPECT_EQ(ui.messages, std::vector<std::string>{platform::kNoBrowserMessage});
 }
 
 TEST(AboutBox, TheLinkShowsAndOpensTheSiteOfTheHelpMenu) {
