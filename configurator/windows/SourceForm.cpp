@@ -241,6 +241,7 @@ int TSourceForm::ReloadSource(const std::string& path) {
 }
 
 void TSourceForm::ClearSource() {
+    hideHint();  // its node goes
     current_ = nullptr;
     dragTree_.SelectedData = nullptr;
     if (tree_) tree_->clear();
@@ -262,6 +263,7 @@ void TSourceForm::LoadSource(const std::string& caption, const std::string& path
 }
 
 void TSourceForm::rebuildTree() {
+    hideHint();  // its node goes
     current_ = nullptr;
     dragTree_.SelectedData = nullptr;
     tree_->clear();

@@ -186,8 +186,12 @@ TEST_F(SourceWindow, TheBlockHintIsThePictureHintPulledBackOntoTheDesktop) {
     form->TreeView1MouseMove(at);
     EXPECT_EQ(hint->geometry(), QRect(deskRight - 26, deskBottom - 39, 26, 39));
 
-    // It goes when the pointer is over no block.
+    // It goes when the pointer is over no block, and with its block.
     form->TreeView1MouseMove(QPoint(-1, -1));
+    EXPECT_FALSE(hint->isVisible());
+    form->TreeView1MouseMove(at);
+    ASSERT_TRUE(hint->isVisible());
+    form->ClearSourceForm();
     EXPECT_FALSE(hint->isVisible());
     form.reset();
     EXPECT_EQ(HintBitmap(), nullptr);
