@@ -3,6 +3,8 @@
 #include "platform/UiServices.h"
 
 #include <QDesktopServices>
+#include <QFileInfo>
+#include <QMimeDatabase>
 #include <QProcess>
 #include <QUrl>
 
@@ -39,16 +41,13 @@ std::string UrlEncode(const std::string& text) {
     return out;
 }
 
-int OpenUrlInBrowser(const QString& url) {
-    const bool opened = opener() ? opener()(url) : QDesktopServices::openUrl(QUrl(url, QUrl::TolerantMode));
-    return opened ? 42 : 2;
-}
+namespace {
 
-QString GetDefaultBrowserInfo() {
-    // The desktop's association of web pages; no temporary file is needed to ask for it.
+// The program xdg-mime names as the default for a MIME type (or a scheme
+// handler's type); empty when it names none or cannot be asked.
+QString defaultProgramFor(const QString& mimeType) {
     QProcess query;
-    query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"),
-                                             QStringLiteral("x-scheme-handler/https")});
+    query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), mimeType});
     QString program;
     if (query.waitForFinished(5000) && query.exitStatus() == QProcess::NormalExit && query.exitCode() == 0)
         program = QString::fromLocal8Bit(query.readAllStandardOutput()).trimmed();
@@ -56,7 +55,40 @@ QString GetDefaultBrowserInfo() {
         query.kill();
         query.waitForFinished(1000);
     }
-    if (program.isEmpty()) showMessage("Cannot determine the executable.");
+    return program;
+}
+
+// The program the desktop opens the address with: a folder's file manager, a
+// file's program (else the browser, which shows XML files), a scheme's handler;
+// none for a file or folder that is not there.
+QString programFor(const QUrl& url) {
+    if (url.isLocalFile()) {
+        const QFileInfo path(url.toLocalFile());
+        if (!path.exists()) return {};
+        if (path.isDir()) return defaultProgramFor(QStringLiteral("inode/directory"));
+        const QString program = defaultProgramFor(QMimeDatabase().mimeTypeForFile(path).name());
+        return program.isEmpty() ? defaultProgramFor(QStringLiteral("x-scheme-handler/https")) : program;
+    }
+    return defaultProgramFor(QStringLiteral("x-scheme-handler/") + url.scheme());
+}
+
+bool openWithDesktop(const QString& address) {
+    const QUrl url(address, QUrl::TolerantMode);
+    return !programFor(url).isEmpty() && QDesktopServices::openUrl(url);
+}
+
+}  // namespace
+
+int OpenUrlInBrowser(const QString& url) {
+    const bool opened = opener() ? opener()(url) : openWithDesktop(url);
+    if (!opened) showMessage(kNoBrowserMessage);
+    return opened ? 42 : 2;
+}
+
+QString GetDefaultBrowserInfo() {
+    // The desktop's association of web pages; no temporary file is needed to ask for it.
+    const QString program = defaultProgramFor(QStringLiteral("x-scheme-handler/https"));
+    if (program.isEmpty()) showMessage(kNoBrowserMessage);
     return program;
 }
 

@@ -2,10 +2,10 @@
 # make screenshots: the built program on an example project (SHOT_PROJECT, else
 # the example project of the Orvanta PLC device) in a copy of its program folder,
 # under xvfb-run, brought through the scenes a user looks at (the main window,
-# a scheme window at 200 %, the element library's picture hint, the inspector's
-# value list, a floating panel, the options dialog with a value list and a
-# colour's dialog, the about box, the configuration log window, a new
-# project's box over its header); each scene's
+# a scheme window at 200 %, the element library's picture hint, also at the
+# screen's edge, the inspector's value list, a floating panel, the options
+# dialog with a value list and a colour's dialog, the about box, the
+# configuration log window, a new project's box over its header); each scene's
 # whole screen is saved as <build>/screenshots/<scene>.png. Fails unless every
 # scene was saved, the program ended with exit code 0 and its log shows no error.
 set -euo pipefail

@@ -1,15 +1,15 @@
 #include "configurator/shell/About.h"
 
+#include "configurator/shell/ProgramIcon.h"
 #include "configurator/shell/Version.h"
 #include "platform/DialogHook.h"
+#include "platform/Web.h"
 
-#include <QDesktopServices>
 #include <QLabel>
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QUrl>
 
 namespace zo::configurator {
 namespace {
@@ -31,19 +31,7 @@ QImage basePicture() {
     band.setColorAt(0, QColor(0x1C, 0x3F, 0x7A));
     band.setColorAt(1, QColor(0x3A, 0x6E, 0xB8));
     p.fillRect(QRect(0, 0, 120, kPictureHeight), band);
-    // The mark: a function block with two inputs and one output.
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(Qt::white, 2));
-    p.setBrush(QColor(255, 255, 255, 40));
-    p.drawRect(QRect(36, 44, 48, 60));
-    p.drawLine(20, 60, 36, 60);
-    p.drawLine(20, 88, 36, 88);
-    p.drawLine(84, 74, 100, 74);
-    QFont mark("DejaVu Sans");
-    mark.setPixelSize(13);
-    mark.setBold(true);
-    p.setFont(mark);
-    p.drawText(QRect(0, 116, 120, 20), Qt::AlignCenter, "FBD");
+    DrawProgramMark(p, QRect(0, 0, 120, 140));
     p.setPen(QPen(QColor(0x80, 0x80, 0x80), 1));
     p.setBrush(Qt::NoBrush);
     p.drawRect(image.rect().adjusted(0, 0, -1, -1));
@@ -68,7 +56,7 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Frame
 
     LinkLabel = new QLabel(this);
     LinkLabel->setObjectName("LinkLabel");
-    LinkLabel->setText(QString::fromLatin1(kProjectSiteAddress).chopped(1).section("//", 1));
+    LinkLabel->setText(QString::fromLatin1(platform::kSiteHost));
     LinkLabel->setCursor(Qt::PointingHandCursor);
     QFont linkFont = font;
     linkFont.setPointSize(8);
@@ -125,19 +113,20 @@ void TAboutForm::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TAboutForm::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return;
     const QPoint at = event->position().toPoint();
     lastPos_ = at;
-    if (at.y() < 40 && width() - at.x() < 40) {
+    if (event->button() == Qt::LeftButton && at.y() < 40 && width() - at.x() < 40) {
         reject();
         return;
     }
+    // Any button drags, and its release ends the drag.
     dragging_ = true;
+    dragButton_ = event->button();
     dragFrom_ = at;
 }
 
 void TAboutForm::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) dragging_ = false;
+    if (event->button() == dragButton_) dragging_ = false;
 }
 
 bool TAboutForm::eventFilter(QObject* watched, QEvent* event) {
@@ -154,7 +143,7 @@ bool TAboutForm::eventFilter(QObject* watched, QEvent* event) {
             break;
         case QEvent::MouseButtonRelease:
             if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-                QDesktopServices::openUrl(QUrl(QString::fromLatin1(kProjectSiteAddress)));
+                platform::OpenUrlInBrowser(platform::SiteAddress());
             return true;
         default:
             break;

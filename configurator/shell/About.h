@@ -1,8 +1,8 @@
 #pragma once
 // TAboutForm: the about box. A borderless window the size of its picture, the
 // texts drawn onto the picture, the link to the project's site and the button
-// "Закрыть"; it is dragged by any press and closed by a press in its top-right
-// 40 x 40 corner.
+// "Закрыть"; it is dragged by a press of any button and closed by a left press
+// in its top-right 40 x 40 corner.
 
 #include <QDialog>
 #include <QImage>
@@ -11,9 +11,6 @@ class QLabel;
 class QPushButton;
 
 namespace zo::configurator {
-
-// The project's site, shown on the link.
-inline constexpr const char* kProjectSiteAddress = "https://orvanta.example.org/";
 
 class TAboutForm : public QDialog {
     Q_OBJECT
@@ -37,6 +34,7 @@ private:
     QImage picture_;
     QPoint lastPos_;
     bool dragging_ = false;
+    Qt::MouseButton dragButton_ = Qt::NoButton;
     QPoint dragFrom_;
 };
 

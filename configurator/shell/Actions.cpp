@@ -29,9 +29,10 @@ constexpr TActionSpec kActions[] = {
     {A::ProjectCreateCFG, "ProjectCreateCFG", "Создать файл конфигураций", nullptr, nullptr, 12, false, true},
     {A::ProjectUpload, "ProjectUpload", "Собрать проект", nullptr, nullptr, 13, false, true},
     {A::ProjectOpenUpload, "ProjectOpenUpload", "Открыть созданный проект", nullptr, nullptr, -1, false, true},
-    {A::ProjectRunUpload, "ProjectRunUpload", "Выполнить\\Перезапустить собранный проект", nullptr, nullptr, 14, false,
-     true},
-    {A::ProjectStopUpload, "ProjectStopUpload", "Остановить запущенный проект", nullptr, nullptr, 15, false, true},
+    {A::ProjectRunUpload, "ProjectRunUpload", "Выполнить\\Перезапустить собранный проект",
+     "Запустить Upload\\autoexec.bat", nullptr, 14, false, true},
+    {A::ProjectStopUpload, "ProjectStopUpload", "Остановить запущенный проект",
+     "Остановить запущенное из \"Upload\\\"", nullptr, 15, false, true},
     {A::ScaleMi, "ScaleMi", "Уменьшить", nullptr, nullptr, 16, false, true},
     {A::ScalePl, "ScalePl", "Увеличить", nullptr, nullptr, 17, false, true},
     {A::Scale100, "Scale100", "Scale100", "100%", nullptr, 18, false, true},
@@ -77,6 +78,8 @@ QAction* TActions::byName(const QString& name) const {
     return nullptr;
 }
 
+QIcon TActions::Icon(int index) const { return index >= 0 && index < icons_.size() ? icons_[index] : QIcon(); }
+
 QList<QAction*> TActions::all() const { return QList<QAction*>(actions_.begin(), actions_.end()); }
 
 void TActions::Connect(ActionId id, QObject* context, std::function<void()> handler) {
@@ -92,6 +95,7 @@ QVector<ActionId> TActions::Unhandled() const {
 }
 
 void TActions::SetIcons(const QVector<QIcon>& icons) {
+    icons_ = icons;
     for (QAction* a : actions_) {
         const int index = a->property("iconIndex").toInt();
         if (index >= 0 && index < icons.size()) a->setIcon(icons[index]);

@@ -6,6 +6,7 @@
 // not declared does not build; a declared command that no handler took (or an
 // inert one that got one) is listed by Unhandled().
 
+#include <QIcon>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -19,7 +20,6 @@
 
 class QAction;
 class QActionGroup;
-class QIcon;
 class QWidget;
 
 namespace zo::configurator {
@@ -114,11 +114,14 @@ public:
     // that no handler took, or an action declared inert that got one.
     QVector<ActionId> Unhandled() const;
 
-    // Each action's icon by its cell of the strip.
+    // Each action's icon by its cell of the strip; the strip's cells stay for
+    // the menu items that are no action (Icon: a null icon past the strip).
     void SetIcons(const QVector<QIcon>& icons);
+    QIcon Icon(int index) const;
 
 private:
     std::array<QAction*, kActionCount> actions_{};
+    QVector<QIcon> icons_;
     std::array<bool, kActionCount> handled_{};
     QActionGroup* modes_ = nullptr;
 };

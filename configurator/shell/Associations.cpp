@@ -5,6 +5,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QImage>
 #include <QProcess>
 #include <QSaveFile>
 #include <QStandardPaths>
@@ -47,6 +49,12 @@ QString dataPath(const QString& sub) { return QString::fromStdString(DesktopData
 QString mimePackage(const std::string& progId) { return dataPath("mime/packages/" + q(progId) + ".xml"); }
 QString desktopEntry(const std::string& progId) { return dataPath("applications/" + q(progId) + ".desktop"); }
 QString mimeAppsList() { return dataPath("applications/mimeapps.list"); }
+// The icon theme's name of the type's icon (the type with "-" for "/"), which
+// desktops also take for the MIME type itself, and its file in the hicolor theme.
+QString iconName(const std::string& progId) { return QString::fromStdString(MimeTypeOf(progId)).replace('/', '-'); }
+QString iconFile(const std::string& progId, int size) {
+    return dataPath(QString("icons/hicolor/%1x%1/mimetypes/%2.png").arg(size).arg(iconName(progId)));
+}
 
 bool writeText(const QString& path, const QString& text) {
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) return false;
@@ -238,11 +246,15 @@ bool AssociateFileType(const std::string& extension, const std::string& progId, 
     return RegisterFileType(extension, progId, description, command, verb);
 }
 
-bool SetFileTypeIcon(const std::string& progId, const std::string& iconFile, int) {
+bool SetFileTypeIcon(const std::string& progId, const QImage& icon) {
     const QString path = desktopEntry(progId);
     const QString text = readText(path);
-    if (text.isEmpty()) return false;
-    return writeText(path, setEntryKey(text, "Icon", entryEscaped(q(iconFile))));
+    if (text.isEmpty() || icon.isNull() || icon.width() != icon.height()) return false;
+    const QString file = iconFile(progId, icon.width());
+    if (!QDir().mkpath(QFileInfo(file).absolutePath())) return false;
+    QSaveFile png(file);
+    if (!png.open(QIODevice::WriteOnly) || !icon.save(&png, "PNG") || !png.commit()) return false;
+    return writeText(path, setEntryKey(text, "Icon", iconName(progId)));
 }
 
 int IsFileTypeAssociated(const std::string& extension, const std::string& progId, const std::string& programPath) {
@@ -263,7 +275,11 @@ int IsFileTypeAssociated(const std::string& extension, const std::string& progId
 int UnregisterFileType(const std::string& extension, const std::string& progId) {
     (void)extension;
     bool ok = true;
-    for (const QString& path : {mimePackage(progId), desktopEntry(progId)})
+    QStringList files{mimePackage(progId), desktopEntry(progId)};
+    const QString icons = dataPath("icons/hicolor");
+    for (const QString& size : QDir(icons).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        files << icons + "/" + size + "/mimetypes/" + iconName(progId) + ".png";
+    for (const QString& path : files)
         if (QFile::exists(path) && !QFile::remove(path)) ok = false;
     if (!setDefaultApplication(QString::fromStdString(MimeTypeOf(progId)), {})) ok = false;
     refreshDesktopCaches();

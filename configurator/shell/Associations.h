@@ -12,6 +12,8 @@
 
 #include <string>
 
+class QImage;
+
 namespace zo::configurator {
 
 // One string value; false when it cannot be written.
@@ -41,14 +43,17 @@ bool RegisterFileType(const std::string& extension, const std::string& progId, c
 // file unless another is given.
 bool AssociateFileType(const std::string& extension, const std::string& progId, const std::string& description,
                        const std::string& parameter, const std::string& verb, const std::string& programPath = {});
-// The icon of the type's application entry and of the MIME type; false when it cannot be written.
-bool SetFileTypeIcon(const std::string& progId, const std::string& iconFile, int iconIndex);
+// The icon of the type and of its application entry: a square picture saved in
+// the hicolor icon theme under the type's icon name
+// (icons/hicolor/<size>x<size>/mimetypes/application-x-...png), which the entry's
+// Icon key names; false when it cannot be written.
+bool SetFileTypeIcon(const std::string& progId, const QImage& icon);
 // 1 when the type of Extension belongs to ProgID and its application entry
 // starts exactly this program (whole paths compared); then the desktop's
 // caches are refreshed. 0 otherwise.
 int IsFileTypeAssociated(const std::string& extension, const std::string& progId,
                          const std::string& programPath = {});
-// Removes the type, the application entry and the default; 1 done (also when
+// Removes the type, its icon, the application entry and the default; 1 done (also when
 // nothing was there), 0 when a file stays.
 int UnregisterFileType(const std::string& extension, const std::string& progId);
 

@@ -114,11 +114,9 @@ bool TBuildCommand::ProjectUploadExecute() {
     const std::string query = device + "/Micro/";
     std::string type;
     const int32_t typeRead = XmlQueryValue(nullptr, query.c_str(), "ConfigFileType", &type);
-    if (typeRead == kXmlQueryNoValue) return folderBuild();  // a device without a configuration type
-    if (typeRead != kXmlQueryOk) {
-        log(ZO_RU("Не удалось прочитать описание устройства ") + kQ + device + kQ, LogLevel::Error);
-        return finish(false);
-    }
+    // A device without a configuration type, or a description that cannot be
+    // read, gets the kernel's upload-folder build.
+    if (typeRead != kXmlQueryOk) return folderBuild();
     std::string builder;
     const int32_t builderRead = XmlQueryValue(nullptr, query.c_str(), "Builder", &builder);
     const int kind = builderRead == kXmlQueryOk ? ClassifyBuilder(builder) : 0;

@@ -46,19 +46,33 @@ namespace zo::configurator {
 namespace {
 
 constexpr char kCaption[] = "Orvanta configurator";
+constexpr char kFailedCommandLineTitle[] = "Configurator.hc";
 // The cell of the icon strips showing a sheet (the new-sheet command's icon).
 constexpr int kSheetIcon = 11;
 
-// Icons cut from a square-celled strip, each masked by the colour of its top-right pixel.
-QVector<QIcon> iconsOfStrip(const QImage& strip) {
-    QVector<QIcon> icons;
+// Pictures cut from a square-celled strip, each masked by the colour of its top-right pixel.
+QVector<QPixmap> cellsOfStrip(const QImage& strip) {
+    QVector<QPixmap> cells;
     const int side = strip.height();
-    if (side <= 0) return icons;
+    if (side <= 0) return cells;
     for (int x = 0; x + side <= strip.width(); x += side) {
         const QImage cell = strip.copy(x, 0, side, side);
         QPixmap pixmap = QPixmap::fromImage(cell);
         pixmap.setMask(pixmap.createMaskFromColor(QColor(cell.pixel(side - 1, 0)), Qt::MaskInColor));
-        icons.append(QIcon(pixmap));
+        cells.append(pixmap);
+    }
+    return cells;
+}
+
+// Icons of a strip; a cell of the disabled strip, where there is one, is the
+// icon's picture while its action is disabled.
+QVector<QIcon> iconsOfStrip(const QImage& strip, const QImage& disabledStrip = QImage()) {
+    const QVector<QPixmap> disabled = cellsOfStrip(disabledStrip);
+    QVector<QIcon> icons;
+    for (const QPixmap& cell : cellsOfStrip(strip)) {
+        QIcon icon(cell);
+        if (icons.size() < disabled.size()) icon.addPixmap(disabled[icons.size()], QIcon::Disabled);
+        icons.append(icon);
     }
     return icons;
 }
@@ -218,7 +232,7 @@ void TMainForm::FormCreate(const QString& folderGiven) {
     session_.BindKernel(qApp, &WriteLog);
     setWindowTitle(kCaption);
     const TIconStrips strips = FillImageLists(frame_->ImageLists);
-    actions_->SetIcons(iconsOfStrip(strips.Icon32));
+    actions_->SetIcons(iconsOfStrip(strips.Icon32, strips.Icon32dis));
     // Scheme windows show the new-sheet icon of the small strip in their caption.
     const QVector<QIcon> small = iconsOfStrip(strips.Icon16);
     if (small.size() > kSheetIcon) schemes_->setWindowIcon(small[kSheetIcon]);
@@ -240,8 +254,10 @@ void TMainForm::FormShow() {
         frame_->LoadOptions(session_);
         if (session_.IsOpen()) {
             const QString named = session_.FilePath();
-            if (session_.OpenAssigned() == SessionResult::Unnamable)
-                ReportUnnamablePath(named, ZO_RU("Открытие проекта"));
+            const SessionResult opened = session_.OpenAssigned();
+            if (opened == SessionResult::Unnamable) ReportUnnamablePath(named, ZO_RU("Открытие проекта"));
+            // The command line's project that does not open leaves its own application title.
+            if (opened != SessionResult::Done) setWindowIconText(kFailedCommandLineTitle);
         }
     } else if (session_.IsOpen()) {
         session_.Assign({}, {});
@@ -261,6 +277,11 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     }
     WriteLog("TMainForm.FormClose", LogLevel::Information);
     QMainWindow::closeEvent(event);
+}
+
+void TMainForm::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) UpdateActionStates();
 }
 
 void TMainForm::TerminateHandler() {

@@ -102,6 +102,8 @@ public:
 protected:
     // Closing asks only when the open project differs from its file.
     void closeEvent(QCloseEvent* event) override;
+    // The window becoming the active one brings the action states up to date.
+    void changeEvent(QEvent* event) override;
 
 private:
     void createToolBar();

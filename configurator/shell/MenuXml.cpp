@@ -20,7 +20,11 @@ void addHelpItems(const std::vector<THelpItem>& items, QMenu* parent, const Menu
         const QString caption = platform::cp1251ToQString(entry.Caption);
         if (entry.Submenu) {
             QMenu* sub = parent->addMenu(caption);
-            sub->menuAction()->setProperty(kMenuTagProperty, 0);
+            QAction* item = sub->menuAction();
+            item->setProperty(kMenuTagProperty, entry.Tag);
+            // A link with items of its own is followed when its submenu opens.
+            if (entry.Tag > 0 && handler)
+                QObject::connect(sub, &QMenu::aboutToShow, item, [handler, item] { handler(item); });
             addHelpItems(entry.Items, sub, handler);
             continue;
         }

@@ -38,7 +38,17 @@ std::string helpCaption(const TZo_XML& xml) {
 
 bool isLink(const TZo_XML& xml) { return xml.GetNodeName() == "Link" && !xml.GetAttribute("URL").empty(); }
 
-// The walk over the current element and its following siblings; number is the last link number given.
+// Goes to the first child when it is an element; otherwise stays (a text or a
+// comment leaves the element without children of the walk).
+bool goFirstChildElement(TZo_XML& xml) {
+    if (xml.GoFirstChild() != 0) return false;
+    if (isElement(xml)) return true;
+    xml.GoParent();
+    return false;
+}
+
+// The walk over the current element and its following siblings, each
+// element's children after it (a link's too); number is the last link number given.
 void readHelp(TZo_XML& xml, std::vector<THelpItem>& items, int& number) {
     while (isElement(xml)) {
         THelpItem item;
@@ -46,7 +56,8 @@ void readHelp(TZo_XML& xml, std::vector<THelpItem>& items, int& number) {
         if (isLink(xml)) {
             item.Tag = ++number;
             item.Url = xml.GetAttribute("URL");
-        } else if (xml.GoFirstChild() == 0) {
+        }
+        if (goFirstChildElement(xml)) {
             item.Submenu = true;
             readHelp(xml, item.Items, number);
             xml.GoParent();
@@ -59,12 +70,11 @@ void readHelp(TZo_XML& xml, std::vector<THelpItem>& items, int& number) {
 // The same walk looking for the link numbered index.
 bool findLink(TZo_XML& xml, int index, int& number, std::string* url) {
     while (isElement(xml)) {
-        if (isLink(xml)) {
-            if (++number == index) {
-                *url = xml.GetAttribute("URL");
-                return true;
-            }
-        } else if (xml.GoFirstChild() == 0) {
+        if (isLink(xml) && ++number == index) {
+            *url = xml.GetAttribute("URL");
+            return true;
+        }
+        if (goFirstChildElement(xml)) {
             if (findLink(xml, index, number, url)) return true;
             xml.GoParent();
         }
@@ -123,7 +133,6 @@ int ReadHelpMenu(const std::string& file, std::vector<THelpItem>* items) {
 
 int GetHelpLink(const std::string& file, int index, std::string* url) {
     if (!url) return kMenuXmlNotFound;
-    url->clear();
     TZo_XML xml;
     const int at = openAtRoot(xml, file, "HELP");
     if (at < 0) return at;
@@ -159,7 +168,6 @@ int ReadUpdateList(const std::string& file, std::vector<TUpdateItem>* items) {
 
 int GetUpdateEntryName(const std::string& file, int index, std::string* name) {
     if (!name) return kMenuXmlNotFound;
-    name->clear();
     TZo_XML xml;
     const int at = openAtRoot(xml, file, "UPDATE");
     if (at < 0) return at;

@@ -8,8 +8,9 @@
 // Help: every element below HELP is an item captioned NAME, else IM, else its
 // node name. An element named "Link" with a non-empty URL is a link: it gets
 // the next link number (1, 2, ... in document order, depth first) as its tag;
-// every other element has tag 0, and one with children of any kind is a
-// submenu of its child elements. Update list: one item per child of UPDATE,
+// every other element has tag 0. An element whose first child is an element
+// (a link too) is a submenu of its child elements, numbered after it; one
+// whose children are only text or comments is a plain item. Update list: one item per child of UPDATE,
 // captioned IM or the node name, tag = position from 0, keeping the entry's
 // node name. A walk over siblings ends at the first node that is not an
 // element.
@@ -76,13 +77,13 @@ bool HelpMenuExists(const std::string& file);
 // (items left as they were) or kMenuXmlOk.
 int ReadHelpMenu(const std::string& file, std::vector<THelpItem>* items);
 // The URL of the link numbered index into url. kMenuXmlNotFound (url
-// emptied) when there is none.
+// untouched) when there is none.
 int GetHelpLink(const std::string& file, int index, std::string* url);
 
 bool UpdateMenuExists(const std::string& file);
 // The entries below UPDATE appended to items; results as ReadHelpMenu.
 int ReadUpdateList(const std::string& file, std::vector<TUpdateItem>* items);
-// The node name of the index-th child of UPDATE (from 0) into name; kMenuXmlNotFound (name emptied) when none.
+// The node name of the index-th child of UPDATE (from 0) into name; kMenuXmlNotFound (name untouched) when none.
 int GetUpdateEntryName(const std::string& file, int index, std::string* name);
 
 // True when the current node of xml is an element (a walk over siblings ends at the first that is not).

@@ -34,6 +34,8 @@ namespace zo::configurator {
 namespace {
 
 constexpr int kProjectNameMax = 60;
+// The cell of the icon strip that the File menu's "Выход" shows.
+constexpr int kExitIcon = 24;
 const char kQ = '"';
 
 std::string cp(const QString& text) { return platform::qstringToCp1251(text); }
@@ -374,7 +376,7 @@ void TProjectCommands::FilesClick(QMenu& menu) {
         }
         menu.addSeparator();
     }
-    QAction* quit = menu.addAction(QString::fromUtf8("Выход"), &window_, &QWidget::close);
+    QAction* quit = menu.addAction(actions_.Icon(kExitIcon), QString::fromUtf8("Выход"), &window_, &QWidget::close);
     quit->setObjectName("FileExit");
 }
 
@@ -441,7 +443,5 @@ void TProjectCommands::OpenXMLClick(int tag) {
     if (session_.LibraryFile(tag).isEmpty()) return;
     openUrl(session_.ProgramPath(cp(session_.LibraryFile(tag))));
 }
-
-void TProjectCommands::OpenUpdateXMLClick() { openUrl(session_.ProgramPath("\\Update\\Update.xml")); }
 
 }  // namespace zo::configurator

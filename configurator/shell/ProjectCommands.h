@@ -57,7 +57,6 @@ public:
     void FastOpenPrjClick(int tag);
     void OpenShemClick(int tag);
     void OpenXMLClick(int tag);
-    void OpenUpdateXMLClick();
 
     // Before the open project is dropped (another opened, closed, the program
     // closed): Да/Нет/Отмена when it holds work its file lacks; Да saves it as

@@ -3,6 +3,7 @@
 #include "common/Canvas.h"
 #include "common/ResourceBitmap.h"
 #include "configurator/shell/Associations.h"
+#include "configurator/shell/ProgramIcon.h"
 #include "platform/Cp1251.h"
 #include "platform/DialogHook.h"
 #include "platform/DynLib.h"
@@ -64,7 +65,7 @@ bool RunSetup(const QString& programFolder, const QString& programFile, TLogProc
                                   platform::qstringToCp1251(folder));
     const std::string program = programFile.toStdString();
     ok = AssociateFileType(kProjectExtension, kProgId, "orvanta configuration project", "", "open", program) && ok;
-    ok = SetFileTypeIcon(kProgId, program, 0) && ok;
+    ok = SetFileTypeIcon(kProgId, ProgramIcon()) && ok;
     ok = IsFileTypeAssociated(kProjectExtension, kProgId, program) == 1 && ok;
     if (!ok) log(logProc, ZO_RU("Не удается добавить данные в реестер"), 3);
     return ok;
@@ -77,12 +78,14 @@ TIconStrips FillImageLists(TProgramImageLists& lists) {
     struct Strip {
         const char* name;
         TImageList* list;
-    } strips[] = {{"Icon16", &lists.List16}, {"Icon32", &lists.List32}, {"Icon32dis", &lists.List32dis},
-                  {"Icon24", &lists.List24}};
+        QImage* kept;  // nil: the strip is not kept
+    } strips[] = {{"Icon16", &lists.List16, &read.Icon16},
+                  {"Icon32", &lists.List32, &read.Icon32},
+                  {"Icon32dis", &lists.List32dis, &read.Icon32dis},
+                  {"Icon24", &lists.List24, nullptr}};
     for (const Strip& s : strips) {
         const QImage bitmap = LoadResourceBitmap(s.name);
-        if (s.list == &lists.List16) read.Icon16 = bitmap;
-        if (s.list == &lists.List32) read.Icon32 = bitmap;
+        if (s.kept) *s.kept = bitmap;
         if (s.list == &lists.List16) {
             s.list->Clear();
             if (!bitmap.isNull()) s.list->SetSize(bitmap.height(), bitmap.height());

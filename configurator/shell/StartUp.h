@@ -42,11 +42,12 @@ struct TProgramImageLists {
     TImageList List32{32, 32};
     TImageList List32dis{32, 32};
 };
-// The strips Icon16 and Icon32 as read, so that the window's icons are cut
-// from them without reading the resource library again.
+// The strips Icon16, Icon32 and Icon32dis as read, so that the window's icons
+// are cut from them without reading the resource library again.
 struct TIconStrips {
     QImage Icon16;
     QImage Icon32;
+    QImage Icon32dis;
 };
 // Icon16 (cell size = the strip's height), Icon32, Icon32dis, Icon24; a
 // missing strip leaves its list empty (and its strip null).

@@ -74,7 +74,7 @@ void WinCascade(QMdiArea& area) {
         child->show();
         child->raise();
     }
-    if (!schemes.isEmpty()) bringForward(others);
+    bringForward(others);
 }
 
 void WinMinimize(QMdiArea& area) {

@@ -53,6 +53,9 @@ void TGraphicHintWindow::ActivateHint(QRect rect, const QString& text) {
 void TGraphicHintWindow::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), Qt::white);
+    // The hint window's one-pixel border (the margins the picture is given), in the pen's grey.
+    p.setPen(QColor(0x80, 0x80, 0x80));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
     const QImage* bitmap = g_hintBitmap;
     if (!bitmap || bitmap->isNull()) return;
     // Drawn transparently: the colour of the bottom-left pixel is left out.
@@ -63,7 +66,7 @@ void TGraphicHintWindow::paintEvent(QPaintEvent*) {
         for (int x = 0; x < picture.width(); ++x)
             if (line[x] == key) line[x] = 0;
     }
-    p.drawImage(0, 0, picture);
+    p.drawImage(1, 1, picture);
 }
 
 }  // namespace zo::configurator

@@ -21,7 +21,8 @@ public:
     TGraphicHintWindow();
 
     // Takes the rectangle (global coordinates) as its place: with a picture,
-    // 2 pixels wider and 3 higher than it. Then pulls itself onto the desktop
+    // 2 pixels wider and 3 higher than it (the picture sits inside a
+    // one-pixel border). Then pulls itself onto the desktop
     // and shows without taking the focus. The text is only the condition for
     // showing; it is not drawn.
     void ActivateHint(QRect rect, const QString& text);

@@ -2,20 +2,19 @@
 
 #include "configurator/link/SourceLink.h"
 #include "configurator/windows/DragMimeType.h"
+#include "configurator/windows/FormShowBMP.h"
+#include "configurator/windows/GraphicHintWindow.h"
+#include "platform/Web.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QBitmap>
-#include <QDesktopServices>
 #include <QDrag>
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QScreen>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -40,21 +39,8 @@ int levelOf(const QModelIndex& index) {
     return level;
 }
 
-// A window of its own showing one picture (the block's description picture).
-class TBlockPictureWindow : public QWidget {
-public:
-    TBlockPictureWindow(QWidget* owner, const QImage& picture, const QString& caption)
-        : QWidget(owner, Qt::Window) {
-        setAttribute(Qt::WA_DeleteOnClose);
-        setObjectName("BlockPictureWindow");
-        setWindowTitle(caption);
-        auto* layout = new QVBoxLayout(this);
-        auto* label = new QLabel(this);
-        label->setObjectName("Picture");
-        label->setPixmap(QPixmap::fromImage(picture));
-        layout->addWidget(label);
-    }
-};
+// Where the picture hint opens: below and right of the pointer.
+const QPoint kHintOffset(16, 16);
 
 }  // namespace
 
@@ -236,11 +222,14 @@ TSourceForm::TSourceForm(SourceLink& link, QWidget* parent) : QWidget(parent), l
     std::strcpy(dragTree_.ClassName, kDragTreeClassName);
     dragObject_.SourceTree = &dragTree_;
 
-    OpenFile = [](const QString& nativePath) { QDesktopServices::openUrl(QUrl::fromLocalFile(nativePath)); };
+    OpenFile = [](const QString& nativePath) { platform::OpenUrlInBrowser(QUrl::fromLocalFile(nativePath).toString()); };
+    // The picture hint shows the preview of the block under the pointer.
+    SetHintBitmap(&preview_);
 }
 
 TSourceForm::~TSourceForm() {
     hideHint();
+    if (HintBitmap() == &preview_) SetHintBitmap(nullptr);
     ClearSource();
 }
 
@@ -252,6 +241,7 @@ int TSourceForm::ReloadSource(const std::string& path) {
 }
 
 void TSourceForm::ClearSource() {
+    hideHint();  // its node goes
     current_ = nullptr;
     dragTree_.SelectedData = nullptr;
     if (tree_) tree_->clear();
@@ -273,6 +263,7 @@ void TSourceForm::LoadSource(const std::string& caption, const std::string& path
 }
 
 void TSourceForm::rebuildTree() {
+    hideHint();  // its node goes
     current_ = nullptr;
     dragTree_.SelectedData = nullptr;
     tree_->clear();
@@ -311,40 +302,18 @@ void TSourceForm::TreeView1MouseMove(const QPoint& position) {
 }
 
 void TSourceForm::showHint(const QPoint& position) {
-    if (!isVisible() || !current_) return;
-    if (!hint_) {
-        hint_ = new QLabel(nullptr, Qt::ToolTip | Qt::FramelessWindowHint);
-        hint_->setObjectName("SourceHint");
-        hint_->setAttribute(Qt::WA_DeleteOnClose);
-        hint_->setStyleSheet("QLabel { background: #FFFFE1; border: 1px solid #808080; padding: 3px; }");
+    // The hint's text (the block's caption) is only the condition for showing it.
+    const QString caption = current_ ? SourceLink::text(current_->Record->Caption) : QString();
+    if (!isVisible() || caption.isEmpty()) {
+        hideHint();
+        return;
     }
-    QImage picture(std::max(preview_.width(), 1), preview_.height() + 20, QImage::Format_RGB32);
-    picture.fill(QColor(0xFF, 0xFF, 0xE1));
-    QPainter p(&picture);
-    const QString caption = SourceLink::text(current_->Record->Caption);
-    QFont f = font();
-    const QFontMetrics metrics(f);
-    const int textWidth = metrics.horizontalAdvance(caption) + 4;
-    if (textWidth > picture.width()) {
-        p.end();
-        QImage wider(textWidth, picture.height(), QImage::Format_RGB32);
-        wider.fill(QColor(0xFF, 0xFF, 0xE1));
-        picture = wider;
-        p.begin(&picture);
-    }
-    p.drawImage(0, 0, preview_);
-    p.setFont(f);
-    p.setPen(Qt::black);
-    p.drawText(QRect(2, preview_.height() + 2, picture.width() - 2, 18), Qt::AlignLeft | Qt::AlignVCenter, caption);
-    p.end();
-    hint_->setPixmap(QPixmap::fromImage(picture));
-    hint_->adjustSize();
-    hint_->move(tree_->viewport()->mapToGlobal(position) + QPoint(16, 16));
-    hint_->show();
+    if (!hint_) hint_ = std::make_unique<TGraphicHintWindow>();
+    hint_->ActivateHint(QRect(tree_->viewport()->mapToGlobal(position) + kHintOffset, QSize(1, 1)), caption);
 }
 
 void TSourceForm::hideHint() {
-    if (hint_) hint_->close();
+    if (hint_) hint_->hide();
 }
 
 bool TSourceForm::event(QEvent* event) {
@@ -388,7 +357,8 @@ void TSourceForm::SourceInfFBDClick() {
     if (!link_.bound() || !current_ || !current_->Record) return;
     const QImage picture = link_.blockInfoBitmap(current_->Record->Path);
     if (picture.isNull()) return;
-    auto* window = new TBlockPictureWindow(this, picture, QString::fromUtf8("Описание блока"));
+    auto* window = new TFormShowBMP(this);
+    window->SetPicture(&picture, QString::fromUtf8("Описание блока"));
     window->show();
 }
 

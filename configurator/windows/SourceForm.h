@@ -9,7 +9,6 @@
 #include "configurator/windows/LibraryTree.h"
 
 #include <QImage>
-#include <QPointer>
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
 #include <QWidget>
@@ -18,13 +17,13 @@
 #include <memory>
 
 class QAction;
-class QLabel;
 class QMenu;
 class QMimeData;
 
 namespace zo::configurator {
 
 class SourceLink;
+class TGraphicHintWindow;
 class TSourceForm;
 
 // The library tree: hands drags and pointer moves to its window.
@@ -84,6 +83,8 @@ public:
     QMenu* PopupMenuElement() const { return popup_; }
     const QImage& PreviewBitmap() const { return preview_; }
     const TLibraryNode* CurrentNode() const { return current_; }
+    // The picture hint of the block under the pointer; nil before the first.
+    const TGraphicHintWindow* PictureHint() const { return hint_.get(); }
 
     // Handlers (public: the tree forwards to them, tests drive them).
     void TreeView1MouseMove(const QPoint& position);
@@ -123,7 +124,7 @@ private:
     QAction* sourceReload_ = nullptr;
     QImage preview_;
     const TLibraryNode* current_ = nullptr;
-    QPointer<QLabel> hint_;
+    std::unique_ptr<TGraphicHintWindow> hint_;
     TMyDragObject dragObject_{};
     TDragControl dragTree_{};
 };

@@ -2,10 +2,10 @@
 // below HELP, and the link a clicked item's number looks up in the file
 // again. Every item has its caption, and it comes back from the text the
 // menu shows; links are numbered 1, 2, ... in document order, each has its
-// URL, and the lookup of a number gives that URL (none past the last); a
-// plain item has no number and no URL and only a submenu has items; no more
-// items than the input can hold elements. A file that does not read gives no
-// items and no link.
+// URL, and the lookup of a number gives that URL (none past the last, the
+// out value then untouched); a plain item has no number and no URL; an item
+// is a submenu exactly when it has items (a link too); no more items than the
+// input can hold elements. A file that does not read gives no items and no link.
 
 #include "configurator/shell/MenuXmlRead.h"
 #include "support/FuzzSupport.h"
@@ -40,11 +40,11 @@ struct Walk {
                 links.push_back(&item);
                 ZO_FUZZ_CHECK(item.Tag == int(links.size()), "a link out of its number: " + item.Caption);
                 ZO_FUZZ_CHECK(!item.Url.empty(), "a link without a URL: " + item.Caption);
-                ZO_FUZZ_CHECK(!item.Submenu && item.Items.empty(), "a link with items: " + item.Caption);
             } else {
                 ZO_FUZZ_CHECK(item.Url.empty(), "a plain item with a URL: " + item.Caption);
-                ZO_FUZZ_CHECK(item.Submenu || item.Items.empty(), "items outside a submenu: " + item.Caption);
             }
+            ZO_FUZZ_CHECK(item.Submenu == !item.Items.empty(), "a submenu without items, or items outside one: " +
+                                                                   item.Caption);
             level(item.Items, at + 1);
         }
     }
@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         ZO_FUZZ_CHECK(rc == kMenuXmlNotOpened || rc == kMenuXmlBadRoot, "an unknown result " + std::to_string(rc));
         ZO_FUZZ_CHECK(items.empty(), "items from a file that did not read");
         ZO_FUZZ_CHECK(!HelpMenuExists(file()), "a help menu that exists but does not read");
-        ZO_FUZZ_CHECK(GetHelpLink(file(), 1, &url) == rc && url.empty(), "a link from a file that did not read");
+        ZO_FUZZ_CHECK(GetHelpLink(file(), 1, &url) == rc && url == "before", "a link from a file that did not read");
         return 0;
     }
     Walk walk;
@@ -88,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         ZO_FUZZ_CHECK(url == walk.links[k]->Url, "link " + std::to_string(k + 1) + " looked up as " + url);
     }
     url = "before";
-    ZO_FUZZ_CHECK(GetHelpLink(file(), int(count) + 1, &url) == kMenuXmlNotFound && url.empty(),
+    ZO_FUZZ_CHECK(GetHelpLink(file(), int(count) + 1, &url) == kMenuXmlNotFound && url == "before",
                   "a link past the last found");
     return 0;
 }

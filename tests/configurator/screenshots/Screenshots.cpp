@@ -6,6 +6,8 @@
 //   main-window      the main window with its panels and the open sheets
 //   scheme-200       a scheme window at 200 %
 //   library-hint     the element library with a block's picture hint
+//   library-hint-edge  the library floating in the screen's bottom-right
+//                    corner, the hint of its last block pulled back onto the screen
 //   inspector-list   the inspector of a selected block with a value list open
 //   floating-panel   the inspector panel floating over the main window
 //   options-dialog   the options dialog from the options action
@@ -54,6 +56,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -138,27 +141,65 @@ void schemeAt200(TMainForm& form) {
     settle(200);
 }
 
-void libraryHint(TMainForm& form) {
+// The pointer over the first block with a picture (or, from the end, the last
+// one, near the right end of its row).
+void hoverBlock(TSourceForm& library, bool fromEnd) {
+    QTreeWidget* tree = library.TreeView1();
+    tree->expandAll();
+    settle(100);
+    QList<QTreeWidgetItem*> blocks;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        if ((*it)->childCount() == 0) blocks << *it;
+    if (fromEnd) std::reverse(blocks.begin(), blocks.end());
+    for (QTreeWidgetItem* block : blocks) {
+        tree->scrollToItem(block);
+        settle(50);
+        const QRect row = tree->visualItemRect(block);
+        const QPoint at = fromEnd ? QPoint(row.right() - 8, row.center().y()) : row.center();
+        mouse(tree->viewport(), QEvent::MouseMove, at, Qt::NoButton);
+        if (!library.PreviewBitmap().isNull()) break;
+    }
+}
+
+// The pointer leaves the library as a user's does.
+void leaveLibrary(TSourceForm& library) {
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(library.TreeView1(), &leave);
+}
+
+TSourceForm* shownLibrary(TMainForm& form) {
     auto* library = form.findChild<TSourceForm*>("SourceForm");
     if (!library || !library->isVisible()) {
         std::fprintf(stderr, "zoscreenshots: the element library is not shown\n");
-        return;
+        return nullptr;
     }
-    QTreeWidget* tree = library->TreeView1();
-    tree->expandAll();
-    settle(100);
-    // The first block of the tree that names a block with a picture.
-    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
-        if ((*it)->childCount() > 0) continue;
-        const QPoint at = tree->visualItemRect(*it).center();
-        tree->scrollToItem(*it);
-        mouse(tree->viewport(), QEvent::MouseMove, at, Qt::NoButton);
-        if (!library->PreviewBitmap().isNull()) break;
-    }
+    return library;
+}
+
+void libraryHint(TMainForm& form) {
+    TSourceForm* library = shownLibrary(form);
+    if (!library) return;
+    hoverBlock(*library, false);
     shoot("library-hint");
-    // The pointer leaves the library as a user's does.
-    QEvent leave(QEvent::Leave);
-    QCoreApplication::sendEvent(tree, &leave);
+    leaveLibrary(*library);
+}
+
+void libraryHintAtEdge(TMainForm& form) {
+    TSourceForm* library = shownLibrary(form);
+    QDockWidget* dock = library ? dockOf(library) : nullptr;
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!dock || !screen) return;
+    dock->setFloating(true);
+    const QRect desk = screen->geometry();
+    dock->setGeometry(desk.right() - 240, desk.bottom() - 260, 240, 260);
+    dock->show();
+    dock->raise();
+    settle(300);
+    hoverBlock(*library, true);
+    shoot("library-hint-edge");
+    leaveLibrary(*library);
+    dock->setFloating(false);
+    settle(200);
 }
 
 // The first block of the first sheet selected, and the first row of the
@@ -351,7 +392,7 @@ int main(int argc, char** argv) {
     const char* out = std::getenv("ZO_SHOT_OUT");
     g_out = QDir(QString::fromLocal8Bit(out ? out : ".")).absolutePath();
     int loopResult = 0;
-    const std::set<std::string> scenes = {"main-window",    "scheme-200",     "library-hint", "inspector-list",
+    const std::set<std::string> scenes = {"main-window",    "scheme-200",     "library-hint", "library-hint-edge", "inspector-list",
                                           "floating-panel", "options-dialog", "options-dialog-block", "options-dialog-list",
                                           "options-dialog-colour", "options-dialog-proxy",
                                           "about-box", "config-log-window", "new-project-box"};
@@ -370,6 +411,7 @@ int main(int argc, char** argv) {
             shoot("main-window");
             schemeAt200(mainForm);
             libraryHint(mainForm);
+            libraryHintAtEdge(mainForm);
             inspectorList(mainForm);
             floatingPanel(mainForm);
             dialogScene("options-dialog", mainForm.action("Options"));

@@ -50,8 +50,22 @@ TEST(AboutBox, PressInTheTopRightCornerClosesAndElsewhereDrags) {
     EXPECT_EQ(box.pos(), start + QPoint(30, 20));
     EXPECT_TRUE(box.isVisible());
 
-    QTest::mouseMove(&box, QPoint(box.width() - 39, 39));
-    QTest::mousePress(&box, Qt::LeftButton, {}, QPoint(box.width() - 39, 39));
+    // The right button drags too, also from the corner, and its release ends the drag.
+    const QPoint corner(box.width() - 39, 39);
+    QTest::mousePress(&box, Qt::RightButton, {}, corner);
+    QMouseEvent drag(QEvent::MouseMove, QPointF(corner), box.mapToGlobal(QPointF(corner + QPoint(-10, 5))),
+                     Qt::NoButton, Qt::RightButton, Qt::NoModifier);
+    QApplication::sendEvent(&box, &drag);
+    QTest::mouseRelease(&box, Qt::RightButton, {}, corner);
+    EXPECT_EQ(box.pos(), start + QPoint(20, 25));
+    EXPECT_TRUE(box.isVisible());
+    QMouseEvent after(QEvent::MouseMove, QPointF(corner), box.mapToGlobal(QPointF(corner + QPoint(50, 50))),
+                      Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&box, &after);
+    EXPECT_EQ(box.pos(), start + QPoint(20, 25));
+
+    QTest::mouseMove(&box, corner);
+    QTest::mousePress(&box, Qt::LeftButton, {}, corner);
     EXPECT_FALSE(box.isVisible());
     EXPECT_EQ(box.result(), QDialog::Rejected);
 }

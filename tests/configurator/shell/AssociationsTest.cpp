@@ -1,9 +1,12 @@
 // Registry strings and the desktop association of the project file type.
 #include "configurator/shell/Associations.h"
+#include "configurator/shell/ProgramIcon.h"
 
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <QImage>
 
 #include <filesystem>
 
@@ -57,7 +60,10 @@ protected:
     std::string mime() const { return data.str() + "/mime/packages/Orvanta.configurator.xml"; }
     bool associate() {
         return AssociateFileType(".hc", "Orvanta.configurator", "orvanta configuration project", "", "open", program) &&
-               SetFileTypeIcon("Orvanta.configurator", program, 0);
+               SetFileTypeIcon("Orvanta.configurator", ProgramIcon());
+    }
+    std::string icon() const {
+        return data.str() + "/icons/hicolor/48x48/mimetypes/application-x-orvanta-configurator.png";
     }
 };
 
@@ -66,7 +72,10 @@ TEST_F(Association, FilesOfTheTypeAndTheEntryWithABlankInThePath) {
     const std::string desktop = test::readBytes(entry());
     EXPECT_NE(desktop.find("Exec=\"" + program + "\" %f\n"), std::string::npos) << desktop;
     EXPECT_NE(desktop.find("MimeType=application/x-orvanta-configurator;\n"), std::string::npos);
-    EXPECT_NE(desktop.find("Icon=" + program + "\n"), std::string::npos);
+    // The program's icon in the icon theme, under the name desktops take for the type.
+    EXPECT_NE(desktop.find("Icon=application-x-orvanta-configurator\n"), std::string::npos);
+    const QImage shown(QString::fromStdString(icon()));
+    EXPECT_EQ(shown.convertToFormat(QImage::Format_ARGB32), ProgramIcon());
     const std::string type = test::readBytes(mime());
     EXPECT_NE(type.find("<mime-type type=\"application/x-orvanta-configurator\">"), std::string::npos);
     EXPECT_NE(type.find("<glob pattern=\"*.hc\"/>"), std::string::npos);
@@ -93,6 +102,7 @@ TEST_F(Association, AgainOverwritesAndUnregisterRemovesAndReportsFailure) {
     EXPECT_EQ(UnregisterFileType(".hc", "Orvanta.configurator"), 1);
     EXPECT_FALSE(fs::exists(entry()));
     EXPECT_FALSE(fs::exists(mime()));
+    EXPECT_FALSE(fs::exists(icon()));
     EXPECT_EQ(test::readBytes(data.str() + "/applications/mimeapps.list").find("x-orvanta-configurator"),
               std::string::npos);
     EXPECT_EQ(IsFileTypeAssociated(".hc", "Orvanta.configurator", program), 0);

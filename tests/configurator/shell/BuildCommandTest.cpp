@@ -1,7 +1,7 @@
 // The build command: which build the device description asks for, the
 // builder plug-in bound for one build and handed every field of its record,
 // and the descriptions it refuses (a type that is not a small number, a
-// builder name with a folder, an unreadable device file).
+// builder name with a folder).
 #include "configurator/link/KroBuilder.h"
 #include "configurator/shell/BuildCommand.h"
 #include "configurator/shell/MainForm.h"
@@ -159,11 +159,17 @@ TEST(BuildCommand, WhichBuildTheDescriptionAsksFor) {
     }
 }
 
-TEST(BuildCommand, AnUnreadableDeviceFileIsAnError) {
-    Fixture f;  // no device file
-    EXPECT_FALSE(f.build->ProjectUploadExecute());
-    EXPECT_EQ(f.internal, 0);
-    EXPECT_EQ(f.fake.count("BuildProjectFolder"), 0);
+TEST(BuildCommand, AnUnreadableDeviceFileGetsTheKernelsFolderBuild) {
+    for (const char* text : {"", "<Micro ConfigFileType=\"2\" Builder=\"RecordingBuilder.so\""}) {
+        Fixture f;
+        if (*text) test::writeBytes(f.dir.file("Device/X.dev"), text);  // missing, then not well-formed
+        EXPECT_TRUE(f.build->ProjectUploadExecute()) << text;
+        EXPECT_EQ(f.internal, 0) << text;
+        ASSERT_EQ(f.fake.count("BuildProjectFolder"), 1) << text;
+        EXPECT_EQ(f.fake.callsOf("BuildProjectFolder")[0].args[0], "CreateConfig.log");
+        EXPECT_FALSE(f.builderCalled()) << text;
+    }
+    Fixture f;
     f.device("ConfigFileType=\"1\"");
     f.fake.setResult("BuildProjectFolder", 2);
     EXPECT_FALSE(f.build->ProjectUploadExecute());  // the kernel's failure is the command's

@@ -1,5 +1,7 @@
 // The main window's help menu and the web links: rebuilt on opening from the
-// program folder's Help.xml, each link opening the site address with its path.
+// program folder's Help.xml, each link opening the site address with its path
+// (the about box's link too), and the box when the desktop cannot open it.
+#include "configurator/shell/About.h"
 #include "configurator/shell/HelpMenu.h"
 #include "configurator/link/ProjectSession.h"
 #include "configurator/shell/MainForm.h"
@@ -12,6 +14,9 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QLabel>
+#include <QTest>
+#include <QUrl>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -23,10 +28,11 @@ namespace {
 
 struct OpenedUrls {
     QStringList urls;
+    bool opens = true;  // false: the desktop has no program for the address
     OpenedUrls() {
         platform::SetUrlOpener([this](const QString& url) {
             urls << url;
-            return true;
+            return opens;
         });
     }
     ~OpenedUrls() { platform::SetUrlOpener({}); }
@@ -81,6 +87,43 @@ TEST(HelpMenu, RebuiltOnOpeningFromTheProgramFoldersHelpFile) {
     EXPECT_EQ(opened.urls, QStringList{platform::SiteAddress() + "/help/start.html"});
     emit menu.aboutToShow();  // not stacked
     EXPECT_EQ(menu.actions().size(), 7);
+}
+
+TEST(HelpMenu, ALinkTheDesktopCannotOpenIsToldInABox) {
+    test::UiRecorder ui;
+    OpenedUrls opened;
+    QMenu menu;
+    THelpMenu help(&menu, [] { return std::string(); }, nullptr);
+    menu.actions()[0]->trigger();
+    EXPECT_TRUE(ui.messages.empty());
+    opened.opens = false;
+    menu.actions()[1]->trigger();
+    EXPECT_EQ(opened.urls.size(), 2);
+    EXPECT_EQ(ui.messages, std::vector<std::string>{platform::kNoBrowserMessage});
+}
+
+TEST(HelpMenu, WithoutAnyProgramForWebPagesTheBrowserIsUnknownAndNothingOpens) {
+    test::UiRecorder ui;
+    test::TempDir empty;
+    test::ScopedEnv path("PATH", empty.str());  // no xdg-mime: the desktop names nothing
+    EXPECT_TRUE(platform::GetDefaultBrowserInfo().isEmpty());
+    EXPECT_EQ(platform::OpenUrlInBrowser(platform::SiteAddress()), 2);
+    EXPECT_EQ(ui.messages, (std::vector<std::string>{platform::kNoBrowserMessage, platform::kNoBrowserMessage}));
+}
+
+TEST(HelpMenu, AFileOrFolderThatIsNotThereOpensNothingAndSaysSo) {
+    test::UiRecorder ui;
+    test::TempDir dir;
+    EXPECT_EQ(platform::OpenUrlInBrowser(QUrl::fromLocalFile(QString::fromStdString(dir.file("Upload"))).toString()), 2);
+    EXPECT_EQ(ui.messages, std::vector<std::string>{platform::kNoBrowserMessage});
+}
+
+TEST(AboutBox, TheLinkShowsAndOpensTheSiteOfTheHelpMenu) {
+    OpenedUrls opened;
+    TAboutForm box;
+    EXPECT_EQ(box.LinkLabel->text(), QString::fromLatin1(platform::kSiteHost));
+    QTest::mouseClick(box.LinkLabel, Qt::LeftButton);
+    EXPECT_EQ(opened.urls, QStringList{platform::SiteAddress()});
 }
 
 TEST(MainMenus, SixMenusInOrderAndTheHelpMenuFromTheKernelsProgramFolder) {

@@ -7,7 +7,9 @@
 #include "configurator/link/KroConvert.h"
 #include "configurator/link/KroLog.h"
 #include "configurator/link/ProjectSession.h"
+#include "configurator/shell/Actions.h"
 #include "configurator/shell/MainForm.h"
+#include "configurator/shell/StartUp.h"
 #include "configurator/shell/ProgramFrame.h"
 #include "configurator/windows/CustomDockForm.h"
 #include "configurator/windows/FloatTreeCep.h"
@@ -18,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QIcon>
 #include <QApplication>
 #include <QLabel>
 
@@ -170,6 +173,41 @@ TEST_F(MainFormStartUpInFolder, DocksTheThreePanelsHandedTheKernelAndFilledForTh
         EXPECT_FALSE(inspector->Lists().GlobalLists.empty());
     }
     EXPECT_EQ(KernelOptionsPtr, nullptr);
+}
+
+TEST_F(MainFormStartUpInFolder, ADisabledActionShowsItsPictureOfTheDisabledStrip) {
+    TProjectSession session;
+    TMainForm form{session};
+    form.FormCreate(QString::fromStdString(folder));
+    TProgramImageLists lists;
+    const TIconStrips strips = FillImageLists(lists);
+    ASSERT_FALSE(strips.Icon32dis.isNull());
+    const int cell = ActionSpec(ActionId::SaveProject).icon;
+    const QImage normal = strips.Icon32.copy(cell * 32, 0, 32, 32).convertToFormat(QImage::Format_RGB32);
+    const QImage greyed = strips.Icon32dis.copy(cell * 32, 0, 32, 32).convertToFormat(QImage::Format_RGB32);
+    ASSERT_FALSE(form.action("SaveProject")->isEnabled());
+    const QImage shown =
+        form.action("SaveProject")->icon().pixmap(32, QIcon::Disabled).toImage().convertToFormat(QImage::Format_RGB32);
+    int compared = 0;
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            if (greyed.pixel(x, y) != normal.pixel(x, y) && greyed.pixel(x, y) != greyed.pixel(31, 0)) {
+                EXPECT_EQ(shown.pixel(x, y), greyed.pixel(x, y)) << x << "," << y;
+                ++compared;
+            }
+    EXPECT_GT(compared, 0);
+    EXPECT_FALSE(form.actions().Icon(24).isNull());  // the File menu's "Выход"
+}
+
+TEST_F(MainFormStartUpInFolder, ACommandLineProjectThatDoesNotOpenLeavesTheBareCaption) {
+    TProjectSession session;
+    TMainForm form{session};
+    form.FormCreate(QString::fromStdString(folder));
+    form.session().Assign(QString::fromStdString(folder + "/Project/"), "Nothing");
+    form.FormShow();
+    EXPECT_TRUE(form.session().Name().isEmpty());
+    EXPECT_EQ(form.windowTitle(), "Orvanta configurator");
+    EXPECT_EQ(form.windowIconText(), "Configurator.hc");
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDockWidget>
 #include <QLabel>
@@ -63,6 +64,8 @@ TEST(MainFormActions, CaptionsShortcutsAndHintsFromTheTable) {
     EXPECT_EQ(form.action("EditUndo")->shortcut(), QKeySequence("Ctrl+Z"));
     EXPECT_EQ(form.action("EditRedo")->shortcut(), QKeySequence("Ctrl+U"));
     EXPECT_EQ(form.action("Scale100")->toolTip(), "100%");
+    EXPECT_EQ(form.action("ProjectRunUpload")->toolTip(), QString::fromUtf8("Запустить Upload\\autoexec.bat"));
+    EXPECT_EQ(form.action("ProjectStopUpload")->toolTip(), QString::fromUtf8("Остановить запущенное из \"Upload\\\""));
     EXPECT_EQ(form.action("NoSuchAction"), nullptr);
     EXPECT_EQ(form.actions().all().size(), 24);
 }
@@ -94,6 +97,19 @@ TEST(MainFormActions, WithoutProjectOrKernelOnlyNewAndOpenAreEnabled) {
     for (const char* name : kView) EXPECT_FALSE(form.action(name)->isEnabled()) << name;
     EXPECT_FALSE(form.action("EditUndo")->isEnabled());
     EXPECT_FALSE(form.action("EditRedo")->isEnabled());
+}
+
+TEST(MainFormActions, ActivatingTheMainWindowBringsTheStatesUpToDate) {
+    TProjectSession session;
+    TMainForm form{session};
+    form.show();
+    form.action("NewProject")->setEnabled(false);  // a state gone stale
+    form.action("SaveProject")->setEnabled(true);
+    QApplication::setActiveWindow(&form);
+    QApplication::processEvents();
+    ASSERT_TRUE(form.isActiveWindow());
+    EXPECT_TRUE(form.action("NewProject")->isEnabled());
+    EXPECT_FALSE(form.action("SaveProject")->isEnabled());
 }
 
 TEST(MainFormActions, OpenProjectEnablesProjectActionsAndChecksTheKernelMode) {

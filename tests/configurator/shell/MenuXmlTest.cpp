@@ -85,7 +85,7 @@ TEST(HelpMenuXml, LinksNumberedAcrossSubmenusPlainItemsTagZero) {
     for (int missing : {0, 5, -1}) {
         url = "old";
         EXPECT_EQ(GetHelpLink(file, missing, &url), kMenuXmlNotFound) << missing;
-        EXPECT_EQ(url, "");
+        EXPECT_EQ(url, "old");
     }
 }
 
@@ -128,7 +128,7 @@ TEST(UpdateMenuXml, OneItemPerEntryKeepingItsName) {
     EXPECT_EQ(name, "Library");
     name = "old";
     EXPECT_EQ(GetUpdateEntryName(file, 3, &name), kMenuXmlNotFound);
-    EXPECT_EQ(name, "");
+    EXPECT_EQ(name, "old");
     EXPECT_FALSE(UpdateMenuExists(writeXml(dir, "two.xml", "<R><UPDATE><A/></UPDATE><UPDATE/></R>")));
     EXPECT_EQ(LoadUpdateMenu(dir.file("two.xml"), &menu, {}), kMenuXmlBadRoot);
 }
@@ -165,32 +165,46 @@ TEST(HelpMenuRead, ItemsWithCaptionsNumbersAndUrls) {
     EXPECT_EQ(items[4].Url, "d.html");
 }
 
-TEST(HelpMenuRead, LinkWithChildrenTextOnlySubmenuAndTheWalkEndingAtAComment) {
+TEST(HelpMenuRead, ALinksChildrenAreWalkedTextOnlyIsPlainAndTheWalkEndsAtAComment) {
     test::TempDir dir;
-    const std::string file = writeXml(
-        dir, "Help.xml",
-        R"(<HELP><Link URL="a"><Child URL="x"/></Link><Text>words</Text><Link URL="b"/><!-- end --><Link URL="c"/></HELP>)");
+    const std::string file = writeXml(dir, "Help.xml",
+                                      R"(<HELP><Link URL="a"><Link URL="x"/><Plain/></Link><Text>words</Text>)"
+                                      R"(<Note><!-- only a comment --></Note><Link URL="b"/><!-- end --><Link URL="c"/></HELP>)");
     std::vector<THelpItem> items;
     ASSERT_EQ(ReadHelpMenu(file, &items), kMenuXmlOk);
-    ASSERT_EQ(items.size(), 3u);
-    EXPECT_EQ(items[0].Tag, 1);  // a link: its children are not read
-    EXPECT_FALSE(items[0].Submenu);
-    EXPECT_TRUE(items[0].Items.empty());
-    EXPECT_TRUE(items[1].Submenu);  // children of another kind: an empty submenu
-    EXPECT_TRUE(items[1].Items.empty());
-    EXPECT_EQ(items[2].Tag, 2);
+    ASSERT_EQ(items.size(), 4u);
+    EXPECT_EQ(items[0].Tag, 1);  // a link with children: numbered before them, a submenu of them
+    EXPECT_TRUE(items[0].Submenu);
+    ASSERT_EQ(items[0].Items.size(), 2u);
+    EXPECT_EQ(items[0].Items[0].Tag, 2);
+    EXPECT_EQ(items[0].Items[1].Tag, 0);
+    for (size_t i : {1u, 2u}) {  // children only text or a comment: a plain item
+        EXPECT_FALSE(items[i].Submenu) << i;
+        EXPECT_EQ(items[i].Tag, 0) << i;
+    }
+    EXPECT_EQ(items[3].Tag, 3);
     std::string url;
-    EXPECT_EQ(GetHelpLink(file, 2, &url), kMenuXmlOk);
-    EXPECT_EQ(url, "b");
-    EXPECT_EQ(GetHelpLink(file, 3, &url), kMenuXmlNotFound);
-    // The menu shows the same.
+    for (const auto& [index, expected] : std::vector<std::pair<int, std::string>>{{1, "a"}, {2, "x"}, {3, "b"}}) {
+        EXPECT_EQ(GetHelpLink(file, index, &url), kMenuXmlOk) << index;
+        EXPECT_EQ(url, expected);
+    }
+    url = "old";
+    EXPECT_EQ(GetHelpLink(file, 4, &url), kMenuXmlNotFound);
+    EXPECT_EQ(url, "old");
+    // The menu shows the same; the link with items is followed when they open.
     QMenu menu;
-    ASSERT_EQ(LoadHelpMenu(file, &menu, {}), kMenuXmlOk);
+    std::vector<int> clicked;
+    ASSERT_EQ(LoadHelpMenu(file, &menu, [&](QAction* a) { clicked.push_back(MenuItemTag(a)); }), kMenuXmlOk);
     const auto shown = itemsOf(menu);
-    ASSERT_EQ(shown.size(), 3u);
-    EXPECT_FALSE(shown[0].submenu);
-    EXPECT_TRUE(shown[1].submenu);
-    EXPECT_TRUE(menu.actions()[1]->menu()->actions().isEmpty());
+    ASSERT_EQ(shown.size(), 4u);
+    EXPECT_TRUE(shown[0].submenu);
+    EXPECT_EQ(shown[0].tag, 1);
+    EXPECT_FALSE(shown[1].submenu);
+    EXPECT_FALSE(shown[2].submenu);
+    QMenu* link = menu.actions()[0]->menu();
+    emit link->aboutToShow();
+    link->actions()[0]->trigger();
+    EXPECT_EQ(clicked, (std::vector<int>{1, 2}));
 }
 
 TEST(MenuListRead, FailuresLeaveTheListAsItWas) {

@@ -4,6 +4,7 @@
 #include "configurator/shell/MainForm.h"
 #include "configurator/shell/UploadCommands.h"
 #include "platform/DialogHook.h"
+#include "platform/Web.h"
 #include "CommandsFixture.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <QAction>
 #include <QFileDialog>
 #include <QProcess>
+#include <QUrl>
 
 #include <signal.h>
 
@@ -89,6 +91,24 @@ TEST(UploadCommands, ConfigurationFileToTheChosenFile) {
     platform::setDialogRunner({});
     f.form.action("ProjectCreateCFG")->trigger();  // cancelled
     EXPECT_EQ(f.fake.count("CreateConfigFile"), 0);
+}
+
+TEST(UploadCommands, TheUploadFolderOpensOnTheDesktopOrABoxSaysItCannot) {
+    Fixture f;
+    QStringList urls;
+    bool opens = true;
+    platform::SetUrlOpener([&](const QString& url) {
+        urls << url;
+        return opens;
+    });
+    f.form.action("ProjectOpenUpload")->trigger();
+    EXPECT_TRUE(f.ui.messages.empty());
+    opens = false;
+    f.form.action("ProjectOpenUpload")->trigger();
+    platform::SetUrlOpener({});
+    const QString upload = QUrl::fromLocalFile(QString::fromStdString(f.dir.str() + "/Upload")).toString();
+    EXPECT_EQ(urls, (QStringList{upload, upload}));
+    EXPECT_EQ(f.ui.messages, std::vector<std::string>{platform::kNoBrowserMessage});
 }
 
 TEST(UploadCommands, StartScriptNamesAPlainProgram) {

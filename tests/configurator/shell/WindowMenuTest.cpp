@@ -57,6 +57,16 @@ TEST(WindowCommands, CascadeThreeAtTwentyTwoStepsTwoFifthsOfTheViewport) {
     }
 }
 
+TEST(WindowCommands, CascadeWithoutSchemesStillShowsTheOtherChildren) {
+    Fixture f;
+    QMdiSubWindow* other = f.addOther();
+    other->hide();
+    const QRect before = other->geometry();
+    WinCascade(*f.form.mdiArea());
+    EXPECT_TRUE(other->isVisible());
+    EXPECT_EQ(other->geometry(), before);
+}
+
 TEST(WindowCommands, TilingFillsTheViewportAndNothingWithoutSchemes) {
     Fixture f;
     QMdiSubWindow* other = f.addOther();

@@ -42,12 +42,13 @@ TEST(HintWindows, PictureHintTakesThePictureSizeAndStaysOnTheDesktop) {
     EXPECT_EQ(hint.geometry(), QRect(right - 62, bottom - 43, 62, 43));
     hint.ActivateHint(QRect(desk.x() - 30, desk.y() + 10, 10, 10), "AND");
     EXPECT_EQ(hint.geometry().left(), desk.x());
-    // The picture is drawn at the window's corner.
+    // The picture is drawn inside the window's grey border.
     picture.setPixel(0, picture.height() - 1, qRgb(0, 0, 255));  // the transparent colour
     hint.ActivateHint(QRect(200, 200, 1, 1), "AND");
     const QImage shown = hint.grab().toImage().convertToFormat(QImage::Format_RGB32);
-    EXPECT_EQ(shown.pixel(10, 10), qRgb(255, 0, 0));
-    EXPECT_EQ(shown.pixel(0, picture.height() - 1), qRgb(255, 255, 255));
+    EXPECT_EQ(shown.pixel(0, 10), qRgb(0x80, 0x80, 0x80));
+    EXPECT_EQ(shown.pixel(1, 1), qRgb(255, 0, 0));
+    EXPECT_EQ(shown.pixel(1, picture.height()), qRgb(255, 255, 255));
     SetHintBitmap(nullptr);
     hint.hide();
 }

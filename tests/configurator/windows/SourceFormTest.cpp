@@ -8,6 +8,7 @@
 #include "configurator/windows/DragMimeType.h"
 #include "configurator/link/SchemeLink.h"
 #include "configurator/windows/SchemForm.h"
+#include "configurator/windows/GraphicHintWindow.h"
 #include "configurator/windows/SourceForm.h"
 #include "platform/Cp1251.h"
 #include "platform/Paths.h"
@@ -18,6 +19,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QDropEvent>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMimeData>
@@ -159,6 +162,41 @@ TEST_F(SourceWindow, PointerOverABlockShowsItsTextAndPreviewAndGroupsShowNothing
     EXPECT_FALSE(form->CurrentNode());
 }
 
+TEST_F(SourceWindow, TheBlockHintIsThePictureHintPulledBackOntoTheDesktop) {
+    form->ReloadSource("\\Device\\Dev.dev");
+    EXPECT_EQ(HintBitmap(), &form->PreviewBitmap());
+    const QRect desk = QGuiApplication::primaryScreen()->virtualGeometry();
+    const int deskRight = desk.x() + desk.width(), deskBottom = desk.y() + desk.height();
+    form->move(desk.x() + 100, desk.y() + 100);
+    form->show();
+    QPoint at = centre(item("OR"));
+    form->TreeView1MouseMove(at);
+    const TGraphicHintWindow* hint = form->PictureHint();
+    ASSERT_TRUE(hint);
+    EXPECT_TRUE(hint->isVisible());
+    // The preview (24 x 36) with its margins, below and right of the pointer.
+    EXPECT_EQ(hint->geometry(), QRect(form->TreeView1()->viewport()->mapToGlobal(at) + QPoint(16, 16), QSize(26, 39)));
+
+    // Near the desktop's bottom-right corner it is moved back onto it.
+    form->move(deskRight - 120, deskBottom - 60);
+    at = centre(item("OR"));
+    const QPoint global = form->TreeView1()->viewport()->mapToGlobal(at) + QPoint(16, 16);
+    ASSERT_GT(global.x() + 26, deskRight);
+    ASSERT_GT(global.y() + 39, deskBottom);
+    form->TreeView1MouseMove(at);
+    EXPECT_EQ(hint->geometry(), QRect(deskRight - 26, deskBottom - 39, 26, 39));
+
+    // It goes when the pointer is over no block, and with its block.
+    form->TreeView1MouseMove(QPoint(-1, -1));
+    EXPECT_FALSE(hint->isVisible());
+    form->TreeView1MouseMove(at);
+    ASSERT_TRUE(hint->isVisible());
+    form->ClearSourceForm();
+    EXPECT_FALSE(hint->isVisible());
+    form.reset();
+    EXPECT_EQ(HintBitmap(), nullptr);
+}
+
 TEST_F(SourceWindow, PopupShowsTheItemsTheDeviceAndTheNodeAllow) {
     form->ReloadSource("\\Device\\Dev.dev");
     QMenu* menu = form->PopupMenuElement();
@@ -192,13 +230,15 @@ TEST_F(SourceWindow, TheBlockDescriptionOpensAPictureWindowPerRequest) {
     form->ReloadSource("\\Device\\Dev.dev");
     form->TreeView1RightRelease(centre(item("AND")));
     form->SourceInfFBDClick();  // the kernel has no picture for it
-    EXPECT_TRUE(form->findChildren<QWidget*>("BlockPictureWindow").isEmpty());
+    EXPECT_TRUE(form->findChildren<QWidget*>("FormShowBMP").isEmpty());
     form->TreeView1RightRelease(centre(item("OR")));
     form->SourceInfFBDClick();
     form->SourceInfFBDClick();
-    const auto windows = form->findChildren<QWidget*>("BlockPictureWindow");
+    const auto windows = form->findChildren<QWidget*>("FormShowBMP");
     ASSERT_EQ(windows.size(), 2);
     EXPECT_EQ(windows[0]->windowTitle(), QString::fromUtf8("Описание блока"));
+    EXPECT_EQ(windows[0]->size(), QSize(40, 20));  // the block picture window, sized to the picture
+    EXPECT_TRUE(windows[0]->windowFlags() & Qt::Tool);
     EXPECT_EQ(LibraryKernel::released, 2);
 }
 
