@@ -1,6 +1,7 @@
 #include "configurator/windows/DockTreeCep.h"
 
 #include "configurator/windows/DockZones.h"
+#include "configurator/windows/FloatTreeCep.h"
 #include "configurator/windows/FrameSite.h"
 
 #include <QApplication>
@@ -176,8 +177,16 @@ void TDockTreeCep::ApplyLayout(const TDockLayout& layout, std::optional<QSize> s
     TCustomDockFormEx::SetRestoring(false);
     // The named panels leave the site and come back in the stream's shape.
     QMainWindow* window = site_.Window();
-    for (const auto& [name, panel] : frames) window->removeDockWidget(panel);
-    for (TCustomDockFormEx* panel : hidden) window->removeDockWidget(panel);
+    auto takeOut = [window](TCustomDockFormEx* panel) {
+        // Hiding a floating panel on its way into the site is no change of its own.
+        TFloatTreeCep& registry = panel->FloatTree();
+        const uint8_t recording = registry.Recording;
+        registry.SetRecording(false);
+        window->removeDockWidget(panel);
+        registry.Recording = recording;
+    };
+    for (const auto& [name, panel] : frames) takeOut(panel);
+    for (TCustomDockFormEx* panel : hidden) takeOut(panel);
     Qt::Orientation outer = qtOrientation(SiteZoneOrientation(site_.Align()));
     if (anyZone) {
         if (!tree->Top.IsPanel()) outer = qtOrientation(tree->Top.Orientation);

@@ -108,6 +108,15 @@ struct Window {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
         settle();
     }
+    // The panel "Library" docked alone in the shown window's left site, the site width pixels wide.
+    TCustomDockFormCep* libraryAlone(int width) {
+        TCustomDockFormCep* p = panel("Library", "Library");
+        left->Dock(p);
+        show();
+        left->SetSize(QSize(width, 0));
+        settle();
+        return p;
+    }
     static void settle() {
         for (int i = 0; i < 5; ++i) QApplication::processEvents();
     }
@@ -195,11 +204,7 @@ TEST(DockForms, TheCloseCrossClosesTheFloatingForm) {
 
 TEST(FrameSite, FloatingTheOnlyPanelCollapsesAndADropReopensAtTheSavedWidth) {
     Window w;
-    TCustomDockFormCep* p = w.panel("Library", "Library");
-    w.left->Dock(p);
-    w.show();
-    w.left->SetSize(QSize(220, 0));
-    Window::settle();
+    TCustomDockFormCep* p = w.libraryAlone(220);
     ASSERT_EQ(p->width(), 220);
     EXPECT_EQ(w.left->Collapsed, 0);
     // The docked panel shows the site's slim grabber.
@@ -256,6 +261,9 @@ TEST(FrameSite, LayoutStreamDocksNamedPanelsAndFloatsTheOthersWhereTheyFloated) 
     Window::settle();
     EXPECT_FALSE(a->isFloating());
     EXPECT_FALSE(b->isFloating());
+    TFloatRecord floated;
+    ASSERT_TRUE(w.floatTree.Find(a->widget(), &floated));
+    EXPECT_EQ(floated.Visible, 1);  // taken back into the site, it still floated shown
     EXPECT_TRUE(c->isFloating());
     EXPECT_EQ(c->Bounds(), (TEdges{300, 200, 520, 420}));
     EXPECT_TRUE(QTest::qWaitFor([&] { return c->isVisible(); }, 15000));
@@ -318,11 +326,7 @@ TEST(FrameSite, ADockTreeWithLevelsRestoresTheRelativeSizes) {
 
 TEST(FrameSite, ShownAgainReopensAtTheSavedSizeADropWithinTheWindow) {
     Window w;
-    TCustomDockFormCep* p = w.panel("Library", "Library");
-    w.left->Dock(p);
-    w.show();
-    w.left->SetSize(QSize(220, 0));
-    Window::settle();
+    TCustomDockFormCep* p = w.libraryAlone(220);
     p->hide();
     Window::settle();
     ASSERT_EQ(w.left->Collapsed, 1);
