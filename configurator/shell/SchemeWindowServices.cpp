@@ -44,8 +44,9 @@ ISchemeWindow* TSchemeWindowServices::first(const QString& name) const {
     return nullptr;
 }
 
-void TSchemeWindowServices::dispose(ISchemeWindow* window) {
-    window->detachKernel();
+void TSchemeWindowServices::dispose(ISchemeWindow* window, bool closedByKernel) {
+    if (closedByKernel) window->closedByKernel();
+    else window->detachKernel();
     QMdiSubWindow* child = window->subWindow();
     child->setProperty(kDisposed, true);
     child->hide();
@@ -67,7 +68,7 @@ int TSchemeWindowServices::CloseSchemeWindow(const QString& sheetName) {
     const QList<ISchemeWindow*> windows = schemeWindows();
     for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
         if ((*it)->GetSchemeName() == sheetName) {
-            dispose(*it);
+            dispose(*it, true);
             return 0;
         }
     }
@@ -76,7 +77,7 @@ int TSchemeWindowServices::CloseSchemeWindow(const QString& sheetName) {
 
 int TSchemeWindowServices::CloseAllSchemeWindows() {
     const QList<ISchemeWindow*> windows = schemeWindows();
-    for (auto it = windows.crbegin(); it != windows.crend(); ++it) dispose(*it);
+    for (auto it = windows.crbegin(); it != windows.crend(); ++it) dispose(*it, false);
     return 0;
 }
 

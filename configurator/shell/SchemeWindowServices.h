@@ -48,7 +48,10 @@ public:
 
 private:
     ISchemeWindow* first(const QString& name) const;
-    void dispose(ISchemeWindow* window);
+    // Hides the window and deletes it after the current event. One the kernel
+    // closed writes its closing line first; one closed with all the others is
+    // detached silently (the kernel is emptying its lists).
+    void dispose(ISchemeWindow* window, bool closedByKernel);
 
     QMdiArea& area_;
     SchemeWindowFactory factory_;

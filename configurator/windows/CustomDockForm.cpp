@@ -153,7 +153,37 @@ void TCustomDockFormEx::AddDockClient(QWidget* client) {
         client->setVisible(WantedVisible != 0);
         return;
     }
+    show();
     if (isFloating()) floatTree_.Record(client, Bounds(), true);
+}
+
+void TCustomDockFormEx::Refloat() { FloatAt(LastFloat()); }
+
+std::optional<TFloatRecord> TCustomDockFormEx::LastFloat() const {
+    TFloatRecord record;
+    if (widget() && floatTree_.Find(widget(), &record)) return record;
+    return std::nullopt;
+}
+
+void TCustomDockFormEx::FloatAt(std::optional<TFloatRecord> last) {
+    setFloating(true);
+    if (last && widget()) {
+        // Floating has just recorded the place Qt gave the frame: the one before is given back.
+        floatTree_.Store(ControlKey(widget()), *last);
+        floatTree_.Restore(this);
+        if (Restoring()) return;
+    }
+    show();
+    SetWantedVisible(1);
+}
+
+bool TCustomDockFormEx::event(QEvent* event) {
+    if (event->type() != QEvent::MouseButtonDblClick || isFloating()) return QDockWidget::event(event);
+    // Qt floats the frame when the click is on its title; it then goes where it floated last.
+    const std::optional<TFloatRecord> last = LastFloat();
+    const bool handled = QDockWidget::event(event);
+    if (isFloating()) FloatAt(last);
+    return handled;
 }
 
 void TCustomDockFormEx::SetFloatKind(int kind) {

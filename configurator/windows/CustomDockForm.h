@@ -11,10 +11,13 @@
 // 0 the desktop's own frame, 1 the painted caption (and, docked, the site's
 // slim grabber), 2 Qt's own title bars throughout.
 
+#include "configurator/windows/DockStreams.h"
+
 #include <QDockWidget>
 #include <QRect>
 
 #include <cstdint>
+#include <optional>
 
 namespace zo::configurator {
 
@@ -67,7 +70,13 @@ public:
     void SetWantedVisible(uint8_t value);
 
     // The panel it holds; the first one gives the caption (up to a line break).
+    // Outside restoring the frame is shown.
     void AddDockClient(QWidget* client);
+    // Floats the frame where its panel floated last (held on the screen), or
+    // where Qt puts it when the panel never floated. A panel floated by the
+    // user shows; one a dock tree floats while restoring takes the visibility
+    // its record gives it.
+    void Refloat();
     QWidget* DockClient() const { return widget(); }
 
     // The kind of title bar floating (0, 1, 2) and of the site it is docked in.
@@ -84,10 +93,16 @@ public:
     TEdges Bounds() const;
 
 protected:
+    // A double click on the docked frame's title floats it where it was.
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     virtual void ApplyTitleBar();
     void visibilityChangedRecord(bool visible);
+    // Where the panel floated last, as the registry holds it now.
+    std::optional<TFloatRecord> LastFloat() const;
+    // Floats the frame at last (when there is one); see Refloat.
+    void FloatAt(std::optional<TFloatRecord> last);
 
     TFloatTreeCep& floatTree_;
     int floatKind_ = 0;

@@ -1,13 +1,18 @@
 #include "configurator/windows/DockTreeCep.h"
 
+#include "configurator/windows/DockZones.h"
+#include "configurator/windows/FloatTreeCep.h"
 #include "configurator/windows/FrameSite.h"
 
 #include <QApplication>
 #include <QMainWindow>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
 
 #include <algorithm>
+#include <map>
+#include <optional>
 
 namespace zo::configurator {
 
@@ -85,62 +90,141 @@ void TDockTreeCep::PaintDockFrame(QPainter& painter, QWidget* control, const TEd
     PaintGrabber(painter, control->windowTitle(), zone, left, colour);
 }
 
+namespace {
+
+Qt::Orientation qtOrientation(uint8_t orientation) {
+    return orientation == kZoneSideBySide ? Qt::Horizontal : Qt::Vertical;
+}
+
+const TZoneNode& firstPanel(const TZoneNode& node) {
+    return node.IsPanel() ? node : firstPanel(node.Children.front());
+}
+
+using NamedFrames = std::map<std::string, TCustomDockFormEx*>;
+
+// Each zone's first panel goes beside the first panel of the zone before it,
+// along the zone's parent's axis; then each zone is split in its turn, so a
+// split always lands in the run of the zone it belongs to.
+void growZone(TFrameSite& site, const TZoneNode& node, const NamedFrames& frames) {
+    if (node.IsPanel()) return;
+    const Qt::Orientation o = qtOrientation(node.Orientation);
+    TCustomDockFormEx* before = frames.at(firstPanel(node.Children.front()).Name);
+    for (size_t i = 1; i < node.Children.size(); ++i) {
+        TCustomDockFormEx* panel = frames.at(firstPanel(node.Children[i]).Name);
+        site.Place(panel, before, o);
+        before = panel;
+    }
+    for (const TZoneNode& child : node.Children) growZone(site, child, frames);
+}
+
+}  // namespace
+
 TDockLayout TDockTreeCep::Layout() const {
     TDockLayout layout;
-    const bool across = site_.Align() == SiteAlign::Top || site_.Align() == SiteAlign::Bottom;
-    const QSize size = site_.Size();
-    layout.TopLimit = across ? size.height() : size.width();
-    std::vector<TCustomDockFormEx*> shown;
+    std::vector<TPanelPlace> places;
+    QRect box;
     for (TCustomDockFormEx* panel : site_.DockClients()) {
-        if (panel->isHidden()) layout.Hidden.push_back(panel->objectName().toStdString());
-        else shown.push_back(panel);
+        if (panel->isHidden()) {
+            layout.Hidden.push_back(DockPanelName(panel));
+            continue;
+        }
+        const QRect g = panel->geometry();
+        places.push_back({DockPanelName(panel), {g.left(), g.top(), g.left() + g.width(), g.top() + g.height()}});
+        box |= g;
     }
-    std::sort(shown.begin(), shown.end(), [across](QWidget* a, QWidget* b) {
-        return across ? a->x() < b->x() : a->y() < b->y();
-    });
-    layout.Zones.push_back({0, uint8_t(across ? 1 : 2), layout.TopLimit, {}});
-    int limit = 0;
-    for (TCustomDockFormEx* panel : shown) {
-        limit += across ? panel->width() : panel->height();
-        layout.Zones.push_back({1, 0, limit, panel->objectName().toStdString()});
-    }
+    for (TPanelPlace& p : places)
+        p.Rect = {p.Rect.Left - box.left(), p.Rect.Top - box.top(), p.Rect.Right - box.left(),
+                  p.Rect.Bottom - box.top()};
+    WriteZoneTree(ZoneTreeOf(std::move(places), box.size(), SiteZoneOrientation(site_.Align())), layout);
     return layout;
 }
 
 DockStreamResult TDockTreeCep::LoadFromStream(TZoStream* stream) {
     TDockLayout layout;
     DockStreamResult r = ReadDockLayout(stream, layout);
-    if (r.ok) ApplyLayout(layout);
+    if (r.ok) ApplyLayout(layout, std::nullopt);
     return r;
 }
 
-void TDockTreeCep::ApplyLayout(const TDockLayout& layout) {
+void TDockTreeCep::ApplyLayout(const TDockLayout& layout, std::optional<QSize> size) {
     const uint8_t busy = site_.Busy;
     site_.Busy = 1;
+    QSize target = size && !size->isEmpty() ? *size : site_.Size();
+    if (target.isEmpty()) target = QSize(site_.SavedWidth, site_.SavedHeight);
     std::vector<TCustomDockFormEx*> noted = site_.DockClients();
     auto strike = [&noted](TCustomDockFormEx* panel) {
         noted.erase(std::remove(noted.begin(), noted.end(), panel), noted.end());
     };
-    for (const TDockZone& zone : layout.Zones) {
-        if (zone.Name.empty()) continue;
-        TCustomDockFormEx* panel = site_.ReloadDockedControl(zone.Name);
-        if (!panel) continue;
-        strike(panel);
-        site_.Dock(panel);
-    }
-    for (const std::string& name : layout.Hidden) {
+    NamedFrames frames;
+    std::optional<TZoneTree> tree = ReadZoneTree(layout);
+    const bool anyZone = tree && PruneZoneTree(*tree, [&](const std::string& name) {
         TCustomDockFormEx* panel = site_.ReloadDockedControl(name);
-        if (!panel) continue;  // a panel that no longer exists
-        strike(panel);
-        site_.Dock(panel);
+        if (panel) frames[name] = panel;
+        return panel != nullptr;
+    });
+    std::vector<TCustomDockFormEx*> hidden;
+    for (const std::string& name : layout.Hidden) {
+        TCustomDockFormEx* panel = site_.ReloadDockedControl(name);  // nil: a panel that no longer exists
+        if (panel && std::find(hidden.begin(), hidden.end(), panel) == hidden.end() &&
+            std::none_of(frames.begin(), frames.end(), [panel](const auto& f) { return f.second == panel; }))
+            hidden.push_back(panel);
+    }
+    for (const auto& [name, panel] : frames) strike(panel);
+    for (TCustomDockFormEx* panel : hidden) strike(panel);
+    // Panels docked now that the layout does not name float, where they floated last.
+    TCustomDockFormEx::SetRestoring(true);
+    for (TCustomDockFormEx* panel : noted) panel->Refloat();
+    TCustomDockFormEx::SetRestoring(false);
+    // The named panels leave the site and come back in the stream's shape.
+    QMainWindow* window = site_.Window();
+    auto takeOut = [window](TCustomDockFormEx* panel) {
+        // Hiding a floating panel on its way into the site is no change of its own.
+        TFloatTreeCep& registry = panel->FloatTree();
+        const uint8_t recording = registry.Recording;
+        registry.SetRecording(false);
+        window->removeDockWidget(panel);
+        registry.Recording = recording;
+    };
+    for (const auto& [name, panel] : frames) takeOut(panel);
+    for (TCustomDockFormEx* panel : hidden) takeOut(panel);
+    Qt::Orientation outer = qtOrientation(SiteZoneOrientation(site_.Align()));
+    if (anyZone) {
+        if (!tree->Top.IsPanel()) outer = qtOrientation(tree->Top.Orientation);
+        site_.Place(frames.at(firstPanel(tree->Top).Name), nullptr, outer);
+        growZone(site_, tree->Top, frames);
+        ApplyPlaces(ZonePlaces(*tree, target, SeparatorExtent()), true);
+    }
+    for (TCustomDockFormEx* panel : hidden) {
+        site_.Place(panel, nullptr, outer);
         panel->hide();
     }
-    // Panels docked now that the layout does not name float.
-    TCustomDockFormEx::SetRestoring(true);
-    for (TCustomDockFormEx* panel : noted) panel->setFloating(true);
-    TCustomDockFormEx::SetRestoring(false);
     site_.Busy = busy;
     site_.PostSettle();
+}
+
+int TDockTreeCep::SeparatorExtent() const {
+    QMainWindow* window = site_.Window();
+    return window ? window->style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, window) : 0;
+}
+
+void TDockTreeCep::ApplyPlaces(const std::vector<TPanelPlace>& places, bool bothWays) const {
+    QList<QDockWidget*> docks;
+    QList<int> widths, heights;
+    const std::vector<TCustomDockFormEx*> clients = site_.DockClients();
+    for (const TPanelPlace& place : places) {
+        const auto it = std::find_if(clients.begin(), clients.end(), [&place](TCustomDockFormEx* panel) {
+            return !panel->isHidden() && DockPanelName(panel) == place.Name;
+        });
+        if (it == clients.end()) continue;
+        docks << *it;
+        widths << place.Rect.Width();
+        heights << place.Rect.Height();
+    }
+    QMainWindow* window = site_.Window();
+    if (docks.isEmpty() || !window) return;
+    const bool acrossIsHeight = site_.Align() == SiteAlign::Top || site_.Align() == SiteAlign::Bottom;
+    if (bothWays || !acrossIsHeight) window->resizeDocks(docks, widths, Qt::Horizontal);
+    if (bothWays || acrossIsHeight) window->resizeDocks(docks, heights, Qt::Vertical);
 }
 
 // ---- TDockGrabberCep ----

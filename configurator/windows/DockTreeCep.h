@@ -8,9 +8,14 @@
 
 #include "configurator/windows/CustomDockForm.h"
 #include "configurator/windows/DockStreams.h"
+#include "configurator/windows/DockZones.h"
 
 #include <QColor>
+#include <QSize>
 #include <QWidget>
+
+#include <optional>
+#include <vector>
 
 namespace zo::configurator {
 
@@ -37,12 +42,20 @@ public:
     // The grabber of control in zone; a site of another kind than 1 paints nothing here.
     void PaintDockFrame(QPainter& painter, QWidget* control, const TEdges& zone) const;
 
-    // The site's panels as a dock tree: one zone a panel in docking order.
+    // The site's panels as the dock tree they form: zones split where the
+    // panels lie side by side or one above the other, each zone named after
+    // its panel (the frame's client), the hidden panels by name.
     TDockLayout Layout() const;
-    // Docks the panels the stream names in its order, docks and hides the
-    // hidden ones that still exist, and floats every docked panel it does not name.
+    // Docks the panels the stream names in its zones, their relative sizes
+    // those of the stream's limits; docks and hides the hidden ones that still
+    // exist, and floats every docked panel it does not name (where it floated last).
     DockStreamResult LoadFromStream(TZoStream* stream);
-    void ApplyLayout(const TDockLayout& layout);
+    // size: the site's size to share out (its current size when none).
+    void ApplyLayout(const TDockLayout& layout, std::optional<QSize> size);
+    // The site's docked panels sized as the places say (across the site only, or both ways).
+    void ApplyPlaces(const std::vector<TPanelPlace>& places, bool bothWays) const;
+    // The room Qt keeps between two panels of the site.
+    int SeparatorExtent() const;
 
 private:
     TFrameSite& site_;

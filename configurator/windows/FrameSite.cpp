@@ -1,6 +1,7 @@
 #include "configurator/windows/FrameSite.h"
 
 #include "configurator/windows/CustomDockForm.h"
+#include "configurator/windows/DockZones.h"
 #include "configurator/windows/FloatTreeCep.h"
 
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <QScreen>
 
 #include <algorithm>
+#include <optional>
 
 namespace zo::configurator {
 
@@ -48,6 +50,23 @@ TEdges CollapsedDockRect(SiteAlign align, TEdges r, QSize target, TEdges parentC
     return r;
 }
 
+std::string DockPanelName(const TCustomDockFormEx* frame) {
+    if (!frame) return {};
+    if (const QWidget* client = frame->widget(); client && !client->objectName().isEmpty())
+        return client->objectName().toStdString();
+    return frame->objectName().toStdString();
+}
+
+uint8_t SiteZoneOrientation(SiteAlign align) {
+    return align == SiteAlign::Top || align == SiteAlign::Bottom ? kZoneSideBySide : kZoneStacked;
+}
+
+namespace {
+
+TEdges edgesOf(const QRect& r) { return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
+
+}  // namespace
+
 TFrameSite::TFrameSite(QMainWindow* window, Qt::DockWidgetArea area, QSize designSize, const QString& name)
     : QObject(window), window_(window), area_(area), tree_(*this) {
     setObjectName(name);
@@ -84,28 +103,46 @@ int TFrameSite::VisibleDockClients() const {
 }
 
 QSize TFrameSite::Size() const {
-    const bool across = Align() == SiteAlign::Top || Align() == SiteAlign::Bottom;
-    int extent = 0, along = 0;
-    for (TCustomDockFormEx* panel : DockClients()) {
-        if (panel->isHidden()) continue;
-        extent = std::max(extent, across ? panel->height() : panel->width());
-        along += across ? panel->width() : panel->height();
-    }
-    return across ? QSize(along, extent) : QSize(extent, along);
+    QRect box;
+    for (TCustomDockFormEx* panel : DockClients())
+        if (!panel->isHidden()) box |= panel->geometry();
+    return box.size();
 }
 
 void TFrameSite::SetSize(QSize size) {
-    QList<QDockWidget*> docks;
-    for (TCustomDockFormEx* panel : DockClients())
-        if (!panel->isHidden()) docks << panel;
-    if (docks.isEmpty()) return;
+    if (!window_ || VisibleDockClients() == 0) return;
     const bool across = Align() == SiteAlign::Top || Align() == SiteAlign::Bottom;
     const int extent = across ? size.height() : size.width();
     if (extent < 1) return;
-    QList<int> sizes;
-    for (int i = 0; i < docks.size(); ++i) sizes << extent;
-    window_->resizeDocks(docks, sizes, across ? Qt::Vertical : Qt::Horizontal);
+    const QSize now = Size();
+    const QSize target = across ? QSize(std::max(now.width(), 1), extent) : QSize(extent, std::max(now.height(), 1));
+    if (const std::optional<TZoneTree> tree = ReadZoneTree(tree_.Layout()))
+        tree_.ApplyPlaces(ZonePlaces(*tree, target, tree_.SeparatorExtent()), false);
     openSize_ = across ? QSize(openSize_.width(), extent) : QSize(extent, openSize_.height());
+}
+
+TEdges TFrameSite::DockOver() const {
+    if (!window_) return {};
+    const QRect client = window_->rect();
+    if (!Collapsed) {
+        QRect box;
+        for (TCustomDockFormEx* panel : DockClients())
+            if (!panel->isHidden()) box |= panel->geometry();
+        return edgesOf(box);
+    }
+    // A collapsed site is the bare edge of its side.
+    TEdges edge = edgesOf(client);
+    switch (Align()) {
+    case SiteAlign::Left: edge.Right = edge.Left; break;
+    case SiteAlign::Right: edge.Left = edge.Right; break;
+    case SiteAlign::Top: edge.Bottom = edge.Top; break;
+    case SiteAlign::Bottom: edge.Top = edge.Bottom; break;
+    case SiteAlign::None: edge = {client.center().x(), client.center().y(), client.center().x(), client.center().y()}; break;
+    }
+    QSize screen(1024, 768);
+    if (QScreen* s = QGuiApplication::primaryScreen()) screen = s->size();
+    const QSize target = DockTargetSize(client.size(), screen, SavedWidth, SavedHeight);
+    return CollapsedDockRect(Align(), edge, target, edgesOf(client), true);
 }
 
 void TFrameSite::watch(TCustomDockFormEx* panel) {
@@ -117,7 +154,11 @@ void TFrameSite::watch(TCustomDockFormEx* panel) {
                    watched_.end());
     if (std::find(watched_.begin(), watched_.end(), panel) != watched_.end()) return;
     watched_.push_back(panel);
-    connect(panel, &QDockWidget::topLevelChanged, this, [this](bool) { if (!Busy) PostSettle(); });
+    connect(panel, &QDockWidget::topLevelChanged, this, [this](bool floating) {
+        if (Busy) return;
+        if (!floating) dropped_ = true;
+        PostSettle();
+    });
     connect(panel, &QDockWidget::dockLocationChanged, this, [this](Qt::DockWidgetArea) { if (!Busy) PostSettle(); });
     connect(panel, &QDockWidget::visibilityChanged, this, [this](bool) { if (!Busy) PostSettle(); });
     panel->installEventFilter(this);
@@ -125,14 +166,23 @@ void TFrameSite::watch(TCustomDockFormEx* panel) {
 
 void TFrameSite::Dock(TCustomDockFormEx* panel) {
     if (!panel || !window_) return;
+    Place(panel, nullptr, SiteZoneOrientation(Align()) == kZoneSideBySide ? Qt::Horizontal : Qt::Vertical);
+    dropped_ = true;
+    PostSettle();
+}
+
+void TFrameSite::Place(TCustomDockFormEx* panel, TCustomDockFormEx* after, Qt::Orientation o) {
+    if (!panel || !window_) return;
     watch(panel);
     const bool vertical = Align() == SiteAlign::Top || Align() == SiteAlign::Bottom;
     panel->SetSiteKind(Kind, vertical);
     panel->SetFloatKind(Kind);
-    window_->addDockWidget(area_, panel, vertical ? Qt::Horizontal : Qt::Vertical);
+    // Added first: a frame that floats and is not in the window's layout
+    // would otherwise be docked into the left area by Qt on the way.
+    if (after && after != panel) window_->splitDockWidget(after, panel, o);
+    else window_->addDockWidget(area_, panel, o);
     panel->setFloating(false);
     panel->show();
-    PostSettle();
 }
 
 void TFrameSite::ApplyFloatFormKind() {
@@ -167,13 +217,14 @@ void TFrameSite::Settle() {
             SavedHeight = openSize_.height();
             Collapsed = 1;
         } else {
+            // A drop gives the site the drag's dock rectangle, held within the
+            // main window; a panel shown again reopens it at its saved size.
+            const TEdges drop = DockOver();
             Collapsed = 0;
-            const QSize client = window_ ? window_->size() : QSize();
-            QSize screen(1024, 768);
-            if (QScreen* s = QGuiApplication::primaryScreen()) screen = s->size();
-            SetSize(DockTargetSize(client, screen, SavedWidth, SavedHeight));
+            SetSize(dropped_ ? QSize(drop.Width(), drop.Height()) : QSize(SavedWidth, SavedHeight));
         }
     }
+    dropped_ = false;
     if (!Collapsed) {
         const QSize now = Size();
         if (now.width() > 0 && now.height() > 0) openSize_ = now;
@@ -203,19 +254,19 @@ DockStreamResult TFrameSite::LoadFromStream(TZoStream* stream) {
     TSiteLayout layout;
     DockStreamResult r = ReadSiteLayout(stream, layout);
     if (!r.ok) return r;
-    if (layout.HasTree) tree_.ApplyLayout(layout.Tree);
+    QSize size = Size();
     if (layout.HasTrailer) {
         const bool across = Align() == SiteAlign::Top || Align() == SiteAlign::Bottom;
-        QSize size = Size();
         if (layout.Trailer.Width >= 1 && across == false) size.setWidth(layout.Trailer.Width);
         if (layout.Trailer.Height >= 1 && (across || Align() == SiteAlign::None)) size.setHeight(layout.Trailer.Height);
         if (Collapsed) {
             SavedWidth = size.width();
             SavedHeight = size.height();
-        } else {
-            SetSize(size);
         }
     }
+    // The tree's panels take their shares of the size the trailer gives.
+    if (layout.HasTree) tree_.ApplyLayout(layout.Tree, layout.HasTrailer ? std::optional<QSize>(size) : std::nullopt);
+    else if (layout.HasTrailer && !Collapsed) SetSize(size);
     return r;
 }
 
@@ -226,8 +277,12 @@ TCustomDockFormEx* TFrameSite::ReloadDockedControl(const std::string& nameOrKey)
         key = name;
         name = name.section(';', 0, 0).section('.', -1);
     }
-    auto accept = [&](TCustomDockFormEx* panel) {
-        if (panel->objectName().compare(name, Qt::CaseInsensitive) != 0) return false;
+    // The frame of the panel of that name (and key): the panel the floating registry keys.
+    auto accept = [&](TCustomDockFormEx* frame) {
+        if (QString::fromStdString(DockPanelName(frame)).compare(name, Qt::CaseInsensitive) != 0) return false;
+        const QObject* panel = frame->widget() && !frame->widget()->objectName().isEmpty()
+                                   ? static_cast<const QObject*>(frame->widget())
+                                   : frame;
         return key.isEmpty() || QString::fromStdString(ControlKey(panel)).compare(key, Qt::CaseInsensitive) == 0;
     };
     if (window_)

@@ -29,6 +29,13 @@ QSize DockTargetSize(QSize parentClient, QSize screen, int savedWidth, int saved
 // The drag's dock rectangle over a collapsed site of that alignment.
 TEdges CollapsedDockRect(SiteAlign align, TEdges site, QSize target, TEdges parentClient, bool hasParent);
 
+// The name a site's dock tree knows a panel by: its frame's client's (the
+// panel the floating registry keys), else the frame's own.
+std::string DockPanelName(const TCustomDockFormEx* frame);
+// The axis along which a site of that alignment sets its panels: one above the
+// other in a left, right or free site, side by side in a top or bottom one.
+uint8_t SiteZoneOrientation(SiteAlign align);
+
 class TFrameSite : public QObject {
     Q_OBJECT
 public:
@@ -50,13 +57,22 @@ public:
     // The panels docked in the site (not floating), in their order.
     std::vector<TCustomDockFormEx*> DockClients() const;
     int VisibleDockClients() const;
-    // The site's size: its extent across the side (width of a left or right
-    // site, height of a bottom one) and along it; 0 x 0 when collapsed.
+    // The site's size: what its visible panels cover; 0 x 0 when collapsed.
     QSize Size() const;
+    // The site's extent across its side (the width of a left or right site, the
+    // height of a top or bottom one) becomes that of size; its panels keep
+    // their shares of it.
     void SetSize(QSize size);
+    // The drag's dock rectangle for a drop on the site, in the main window:
+    // the site's own while open; while collapsed, its edge grown to the size
+    // it reopens at, two thirds of the main window at most (CollapsedDockRect).
+    TEdges DockOver() const;
 
     // Docks a panel at the end of the site and shows it (a drop on the site).
     void Dock(TCustomDockFormEx* panel);
+    // Docks a panel into the site and shows it: beside after (in after's run,
+    // along o), or without after into the site's run along o.
+    void Place(TCustomDockFormEx* panel, TCustomDockFormEx* after, Qt::Orientation o);
     void SetFloatFormKind(uint8_t kind);
     void ApplyFloatFormKind();
 
@@ -81,6 +97,7 @@ private:
     TDockTreeCep tree_;
     QSize openSize_;
     bool settlePending_ = false;
+    bool dropped_ = false;  // a panel came to the site floating (a drop) since the last settling
     std::vector<QPointer<TCustomDockFormEx>> watched_;
 };
 

@@ -27,6 +27,9 @@ public:
     // From now on the window makes no kernel call (closing all windows while
     // the kernel empties its lists).
     virtual void detachKernel() = 0;
+    // The kernel closed the window's sheet: the window writes its closing line
+    // now and from then on makes no kernel call (it is deleted later).
+    virtual void closedByKernel() = 0;
     // Fetches the sheet's picture from the kernel again and repaints:
     // 0 done, -1 no kernel, -2 the kernel failed to paint, -3 no picture.
     virtual int RefreshScheme() = 0;

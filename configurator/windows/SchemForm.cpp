@@ -64,9 +64,12 @@ void TSchemCanvas::keyReleaseEvent(QKeyEvent* e) {
     QWidget::keyReleaseEvent(e);
 }
 void TSchemCanvas::dragEnterEvent(QDragEnterEvent* e) {
-    // Only the element library's drags are offered to the kernel.
+    // Only the element library's drags are offered to the kernel. The entry
+    // itself is always taken, so the window follows the drag; each move then
+    // carries the kernel's verdict.
     if (!e->mimeData() || !e->mimeData()->hasFormat(kDragObjectMimeType)) return;
     form_.FormDragOver(e);
+    e->acceptProposedAction();
 }
 void TSchemCanvas::dragMoveEvent(QDragMoveEvent* e) {
     if (!e->mimeData() || !e->mimeData()->hasFormat(kDragObjectMimeType)) return;
@@ -111,6 +114,10 @@ TSchemForm::TSchemForm(SchemeLink& link, QWidget* parent)
 
 TSchemForm::~TSchemForm() {
     if (appCursorPushed_) QApplication::restoreOverrideCursor();
+    LogClosed();
+}
+
+void TSchemForm::LogClosed() {
     if (hasKernel()) link_.log(QString::fromUtf8("Закрыт \"") + sheetName_ + "\"", 1);
     attached_ = false;
 }
@@ -465,16 +472,11 @@ void TSchemForm::FormMouseWheel(QWheelEvent* event) {
     event->accept();
     const int delta = event->angleDelta().y();
     if (delta > 0) {
-        const float before = scale_;
         scale_ = wheelIn(scale_);
-        if (pointerX_ != kNoPoint && pointerY_ != kNoPoint && scale_ != before) {
-            // Keep the point under the pointer in place: its Bitmap point is the
-            // sheet point plus the frame, and the view's centre lies half a
-            // client away from the pointer at the new scale.
-            const QPoint p = event->position().toPoint();
-            const int bx = pointerX_ + kFrame, by = pointerY_ + kFrame;
-            centreX_ = bx + roundEven((layout_.viewW / 2.0 - p.x()) / scale_);
-            centreY_ = by + roundEven((layout_.viewH / 2.0 - p.y()) / scale_);
+        // Zooming in brings the point under the pointer to the middle of the view.
+        if (pointerX_ != kNoPoint && pointerY_ != kNoPoint) {
+            centreX_ = pointerX_;
+            centreY_ = pointerY_;
         }
     } else if (delta < 0) {
         scale_ = wheelOut(scale_);
@@ -490,13 +492,16 @@ void TSchemForm::FormDragOver(QDragMoveEvent* event) {
     FormMouseMove(p.x(), p.y());
     draggingOver_ = false;
     LoadSchemeBitmap();
+    // Beyond the picture the kernel gives no verdict and the drag is taken.
+    bool accepted = true;
     if (pointerX_ != kNoPoint && pointerY_ != kNoPoint && hasKernel()) {
         TMyDragObject* source = unpackDragObject(event->mimeData());
-        const int32_t verdict = link_.dragOver(sheetName_, &bitmap_, source, pointerX_, pointerY_);
-        // The drag itself keeps its cursor; the window's cursor shows the kernel's verdict.
-        canvas_->setCursor(cursorShape(verdict == 0 ? kCursorDrag : kCursorNoDrop));
+        accepted = link_.dragOver(sheetName_, &bitmap_, source, pointerX_, pointerY_) == 0;
+        canvas_->setCursor(cursorShape(accepted ? kCursorDrag : kCursorNoDrop));
     }
-    event->acceptProposedAction();
+    // The drag's own cursor is what the user sees: it shows the verdict.
+    if (accepted) event->acceptProposedAction();
+    else event->ignore();
     DrawFrame(bitmap_);
     FormPaint();
 }

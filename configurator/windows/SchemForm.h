@@ -75,6 +75,7 @@ public:
     QString GetSchemeName() const override { return sheetName_; }
     void SetSchemeName(const QString& name) override;
     void detachKernel() override { SetKernel(false); }
+    void closedByKernel() override { LogClosed(); }
     int RefreshScheme() override;
     void SaveView() override;
     void setScrollPositions(int horizontal, int vertical) override;
@@ -118,6 +119,8 @@ private:
     friend class TSchemCanvas;
 
     void paintCanvas();
+    // "Закрыт" and the sheet's name in the log when attached; then detached.
+    void LogClosed();
     // The layout FormPaint gives the client area now.
     SchemeLayout currentLayout() const;
     // Copies the part of the kernel's picture in this rectangle of it that the

@@ -24,6 +24,11 @@ void FakeSchemeWindow::detachKernel() {
     log << "detach";
 }
 
+void FakeSchemeWindow::closedByKernel() {
+    attached = false;
+    log << "closed";
+}
+
 int FakeSchemeWindow::RefreshScheme() {
     ++refreshes;
     log << "refresh";

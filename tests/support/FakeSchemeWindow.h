@@ -24,12 +24,13 @@ public:
     QString GetSchemeName() const override { return name_; }
     void SetSchemeName(const QString& name) override;
     void detachKernel() override;
+    void closedByKernel() override;
     int RefreshScheme() override;
     void SaveView() override;
     void setScrollPositions(int horizontal, int vertical) override;
     void setScale(float scale) override;
 
-    // What the services asked, in order ("refresh", "save", "detach", "scroll 1 2", "scale 1.5", "name X").
+    // What the services asked, in order ("refresh", "save", "detach", "closed", "scroll 1 2", "scale 1.5", "name X").
     QStringList log;
     bool attached = true;
     int refreshes = 0;

@@ -1,6 +1,7 @@
 // Floating dock forms, their registry and the dock sites of a main window.
 #include "configurator/windows/CustomDockForm.h"
 #include "configurator/windows/DockTreeCep.h"
+#include "configurator/windows/DockZones.h"
 #include "configurator/windows/FloatTreeCep.h"
 #include "configurator/windows/FrameSite.h"
 #include "configurator/windows/MemoryStream.h"
@@ -77,7 +78,8 @@ TEST(DockGeometry, GradientBoxFillsCutsCornersAndOutlines) {
     EXPECT_EQ(plain.pixelColor(5, 5), QColor(10, 20, 30));
 }
 
-// A main window with named panels, as the program holds its side panels.
+// A main window with named panels, as the program holds its side panels: each
+// panel (the frame's client) named, its frame "<panel>Frame".
 struct Window {
     TFloatTreeCep floatTree;  // outlives the forms main deletes
     QMainWindow main;
@@ -94,9 +96,9 @@ struct Window {
     }
     TCustomDockFormCep* panel(const char* name, const QString& text) {
         auto* form = new TCustomDockFormCep(floatTree, &main);
-        form->setObjectName(name);
+        form->setObjectName(QString(name) + "Frame");
         auto* client = new QLabel(text);
-        client->setObjectName(QString(name) + "Client");
+        client->setObjectName(name);
         client->setWindowTitle(text);
         form->AddDockClient(client);
         return form;
@@ -105,6 +107,15 @@ struct Window {
         main.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
         settle();
+    }
+    // The panel "Library" docked alone in the shown window's left site, the site width pixels wide.
+    TCustomDockFormCep* libraryAlone(int width) {
+        TCustomDockFormCep* p = panel("Library", "Library");
+        left->Dock(p);
+        show();
+        left->SetSize(QSize(width, 0));
+        settle();
+        return p;
     }
     static void settle() {
         for (int i = 0; i < 5; ++i) QApplication::processEvents();
@@ -115,6 +126,7 @@ TEST(DockForms, CaptionIsTheClientsTextUpToALineBreak) {
     Window w;
     TCustomDockFormCep* p = w.panel("Inspector", QString::fromUtf8("Свойства\r\nблока"));
     EXPECT_EQ(p->windowTitle(), QString::fromUtf8("Свойства"));
+    EXPECT_FALSE(p->isHidden());  // a client added outside restoring shows its frame
 }
 
 TEST(DockForms, KeysTellOwnersApart) {
@@ -192,11 +204,7 @@ TEST(DockForms, TheCloseCrossClosesTheFloatingForm) {
 
 TEST(FrameSite, FloatingTheOnlyPanelCollapsesAndADropReopensAtTheSavedWidth) {
     Window w;
-    TCustomDockFormCep* p = w.panel("Library", "Library");
-    w.left->Dock(p);
-    w.show();
-    w.left->SetSize(QSize(220, 0));
-    Window::settle();
+    TCustomDockFormCep* p = w.libraryAlone(220);
     ASSERT_EQ(p->width(), 220);
     EXPECT_EQ(w.left->Collapsed, 0);
     // The docked panel shows the site's slim grabber.
@@ -229,7 +237,7 @@ TEST(FrameSite, ReopenedSizeIsAtMostTwoThirdsOfTheWindowAndAtLeastThirty) {
               (TEdges{0, 0, 40, 20}));
 }
 
-TEST(FrameSite, LayoutStreamDocksNamedPanelsAndFloatsTheOthers) {
+TEST(FrameSite, LayoutStreamDocksNamedPanelsAndFloatsTheOthersWhereTheyFloated) {
     Window w;
     TCustomDockFormCep* a = w.panel("SourceForm", "A");
     TCustomDockFormCep* b = w.panel("ProjectForm", "B");
@@ -241,17 +249,24 @@ TEST(FrameSite, LayoutStreamDocksNamedPanelsAndFloatsTheOthers) {
     TZoMemoryStream ms;
     ASSERT_TRUE(w.left->SaveToStream(ms.stream()));
 
-    // The layout names both; a third panel docked now is not named and floats.
+    // The layout names both; a third panel docked now is not named and floats
+    // where it floated last.
     TCustomDockFormCep* c = w.panel("ObjInspect", "C");
     w.left->Dock(c);
     a->setFloating(true);
     Window::settle();
+    w.floatTree.Store(ControlKey(c->widget()), {24, 300, 200, 520, 420, 1});
     ms.seek(0);
     ASSERT_TRUE(w.left->LoadFromStream(ms.stream()).ok);
     Window::settle();
     EXPECT_FALSE(a->isFloating());
     EXPECT_FALSE(b->isFloating());
+    TFloatRecord floated;
+    ASSERT_TRUE(w.floatTree.Find(a->widget(), &floated));
+    EXPECT_EQ(floated.Visible, 1);  // taken back into the site, it still floated shown
     EXPECT_TRUE(c->isFloating());
+    EXPECT_EQ(c->Bounds(), (TEdges{300, 200, 520, 420}));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return c->isVisible(); }, 15000));
     EXPECT_EQ(w.left->Size().width(), 210);
 
     // A hidden panel that no longer exists is passed over.
@@ -261,9 +276,94 @@ TEST(FrameSite, LayoutStreamDocksNamedPanelsAndFloatsTheOthers) {
     ASSERT_TRUE(WriteDockLayout(second.stream(), layout));
     second.seek(0);
     EXPECT_TRUE(w.left->Tree().LoadFromStream(second.stream()).ok);
-    EXPECT_EQ(w.left->ReloadDockedControl(ControlKey(b)), b);
+    // Panels are found by the name and key of the frame's client, as the floating registry keys them.
+    EXPECT_EQ(w.left->ReloadDockedControl(ControlKey(b->widget())), b);
     EXPECT_EQ(w.left->ReloadDockedControl("projectform"), b);
+    EXPECT_EQ(w.left->ReloadDockedControl("ProjectFormFrame"), nullptr);
     EXPECT_EQ(w.left->ReloadDockedControl("Gone"), nullptr);
+}
+
+TEST(FrameSite, ADockTreeWithLevelsRestoresTheRelativeSizes) {
+    Window w;
+    TCustomDockFormCep* a = w.panel("SourceForm", "A");
+    TCustomDockFormCep* b = w.panel("ProjectForm", "B");
+    TCustomDockFormCep* c = w.panel("ObjInspect", "C");
+    for (TCustomDockFormCep* p : {a, b, c}) w.left->Dock(p);
+    w.show();
+    // A third of the height for A above; below it B beside C, B a third of the width.
+    TDockLayout layout;
+    layout.TopLimit = 600;
+    layout.Zones = {{0, kZoneStacked, 300, ""}, {1, kZoneNoOrientation, 200, "SourceForm"},
+                    {1, kZoneSideBySide, 600, ""}, {2, kZoneNoOrientation, 100, "ProjectForm"},
+                    {2, kZoneNoOrientation, 300, "ObjInspect"}};
+    TZoMemoryStream ms;
+    ASSERT_TRUE(WriteSiteLayout(ms.stream(), &layout, {270, -1}));
+    ms.seek(0);
+    ASSERT_TRUE(w.left->LoadFromStream(ms.stream()).ok);
+    Window::settle();
+    const QRect ra = a->geometry(), rb = b->geometry(), rc = c->geometry();
+    EXPECT_LT(ra.bottom(), rb.top());
+    EXPECT_EQ(rb.top(), rc.top());
+    EXPECT_LT(rb.right(), rc.left());
+    const QSize site = w.left->Size();
+    EXPECT_NEAR(site.width(), 270, 2);
+    EXPECT_NEAR(ra.height(), site.height() / 3, 8);
+    EXPECT_NEAR(rb.width(), site.width() / 3, 8);
+
+    // The site writes the tree it shows, with its levels.
+    const std::optional<TZoneTree> tree = ReadZoneTree(w.left->Tree().Layout());
+    ASSERT_TRUE(tree);
+    EXPECT_EQ(tree->Top.Orientation, kZoneStacked);
+    ASSERT_EQ(tree->Top.Children.size(), 2u);
+    EXPECT_EQ(tree->Top.Children[0].Name, "SourceForm");
+    const TZoneNode& lower = tree->Top.Children[1];
+    EXPECT_EQ(lower.Orientation, kZoneSideBySide);
+    ASSERT_EQ(lower.Children.size(), 2u);
+    EXPECT_EQ(lower.Children[0].Name, "ProjectForm");
+    EXPECT_EQ(lower.Children[1].Name, "ObjInspect");
+    EXPECT_NEAR(tree->Top.Children[0].Limit, tree->TopLimit / 3, 8);
+}
+
+TEST(FrameSite, ShownAgainReopensAtTheSavedSizeADropWithinTheWindow) {
+    Window w;
+    TCustomDockFormCep* p = w.libraryAlone(220);
+    p->hide();
+    Window::settle();
+    ASSERT_EQ(w.left->Collapsed, 1);
+    EXPECT_EQ(w.left->SavedWidth, 220);
+    w.left->SavedWidth = 650;
+    // The drag's rectangle over the collapsed site: at most two thirds of the window.
+    EXPECT_EQ(w.left->DockOver(), (TEdges{0, 0, 600, 600}));
+    p->show();
+    Window::settle();
+    EXPECT_EQ(w.left->Collapsed, 0);
+    EXPECT_EQ(p->width(), 650);
+
+    p->setFloating(true);
+    Window::settle();
+    ASSERT_EQ(w.left->Collapsed, 1);
+    EXPECT_EQ(w.left->SavedWidth, 650);
+    w.left->Dock(p);
+    Window::settle();
+    EXPECT_EQ(p->width(), 600);
+}
+
+TEST(DockForms, DoubleClickOnTheGrabberFloatsThePanelWhereItFloatedLast) {
+    Window w;
+    TCustomDockFormCep* p = w.panel("Tree", "Tree");
+    w.left->Dock(p);
+    w.show();
+    w.floatTree.Store(ControlKey(p->widget()), {24, 150, 120, 450, 420, 1});
+    auto* grabber = qobject_cast<TDockGrabberCep*>(p->titleBarWidget());
+    ASSERT_NE(grabber, nullptr);
+    const QPoint at(10, grabber->height() / 2);
+    QMouseEvent click(QEvent::MouseButtonDblClick, at, grabber->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(grabber, &click);
+    Window::settle();
+    ASSERT_TRUE(p->isFloating());
+    EXPECT_EQ(p->Bounds(), (TEdges{150, 120, 450, 420}));
+    EXPECT_TRUE(p->isVisible());
 }
 
 TEST(FrameSite, ATrailerAloneChangesOnlyTheSize) {

@@ -4,6 +4,7 @@
 #include "support/FakeKernel.h"
 
 #include "configurator/link/SchemeLink.h"
+#include "configurator/shell/SchemeWindowServices.h"
 #include "configurator/windows/DragMimeType.h"
 #include "configurator/windows/SchemForm.h"
 #include "platform/Cp1251.h"
@@ -213,6 +214,67 @@ TEST_F(SchemFormCalls, DropGivesTheKernelTheSheetPointOnlyOnTheSheet) {
     }
     EXPECT_EQ(fake.count("SheetDragOver"), 0);
     EXPECT_EQ(fake.count("SheetDragDrop"), 0);
+}
+
+TEST_F(SchemFormCalls, DragMoveIsTakenOnlyWhereTheKernelAccepts) {
+    form->setScale(0.5f);  // the view's last pixel then lies beyond the picture
+    const ViewRect d = form->layout().dest;
+    const struct {
+        QPoint at;
+        int32_t verdict;
+        bool taken;
+        Qt::CursorShape cursor;
+    } cases[] = {{at(5 + 40, 5 + 30), 0, true, Qt::DragCopyCursor},
+                 {at(5 + 40, 5 + 30), -1, false, Qt::ForbiddenCursor},
+                 {QPoint(d.right, d.bottom), -1, true, Qt::ArrowCursor}};  // beyond the picture: no verdict
+    for (const auto& c : cases) {
+        fake.setHook<TSheetDragOverProc>("SheetDragOver", [&c](const char*, void*, void*, uint16_t, uint16_t, int32_t) {
+            return c.verdict;
+        });
+        form->canvas()->setCursor(Qt::ArrowCursor);
+        TMyDragObject object{};
+        QMimeData data;
+        data.setData(kDragObjectMimeType, packDragObject(&object));
+        QDragEnterEvent enter(c.at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form->canvas(), &enter);
+        EXPECT_TRUE(enter.isAccepted());
+        QDragMoveEvent over(c.at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form->canvas(), &over);
+        EXPECT_EQ(over.isAccepted(), c.taken) << c.verdict;
+        EXPECT_EQ(form->canvas()->cursor().shape(), c.cursor) << c.verdict;
+    }
+}
+
+TEST_F(SchemFormCalls, WheelZoomInBeyondThePictureKeepsTheCentre) {
+    form->setScale(0.5f);  // the view's last pixel then lies beyond the picture
+    const ViewRect d = form->layout().dest;
+    const QPoint p(d.right, d.bottom);
+    move(p);
+    ASSERT_EQ(form->pointer(), QPoint(kNoPoint, kNoPoint));
+    const QPoint centre = form->centre();
+    QWheelEvent in(p, form->canvas()->mapToGlobal(p), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::ControlModifier,
+                   Qt::NoScrollPhase, false);
+    QApplication::sendEvent(form->canvas(), &in);
+    EXPECT_FLOAT_EQ(form->scale(), 0.75f);
+    EXPECT_EQ(form->centre(), centre);
+}
+
+TEST_F(SchemFormCalls, ClosedByTheKernelLogsAtOnceAndOnlyOnce) {
+    TSchemeWindowServices services(area, {});
+    EXPECT_EQ(services.CloseSchemeWindow("S1"), 0);
+    ASSERT_EQ(fake.count("KernelLog"), 1);
+    EXPECT_EQ(fake.callsOf("KernelLog")[0].args, (Args{platform::utf8ToCp1251("Закрыт \"S1\""), "1"}));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(form.isNull());
+    EXPECT_EQ(fake.count("KernelLog"), 1);
+    // Windows closed all at once while the kernel empties its lists write nothing.
+    auto* other = new TSchemForm(*link);
+    area.addSubWindow(other);
+    other->SetKernel(true);
+    other->SetSchemeName("S2");
+    EXPECT_EQ(services.CloseAllSchemeWindows(), 0);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(fake.count("KernelLog"), 1);
 }
 
 TEST_F(SchemFormCalls, KeysReachTheKernelThroughTheKeyTable) {
