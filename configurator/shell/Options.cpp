@@ -2,6 +2,7 @@
 
 #include "configurator/link/OptionBlockLink.h"
 #include "configurator/link/ProjectSession.h"
+#include "configurator/link/VisibleOptionsLink.h"
 #include "common/My_XML.h"
 #include "platform/Paths.h"
 
@@ -124,6 +125,10 @@ TOptionsRect OptionsDialogRect(int screenWidth, int screenHeight) {
     const int w = std::min(screenWidth / 2, 600);
     const int h = std::min(screenHeight / 2, 300);
     return {screenWidth / 2 - w / 2, screenHeight / 2 - h / 2, screenWidth / 2 + w / 2, screenHeight / 2 + h / 2};
+}
+
+bool HandVisibleOptionsToKernel(const TProjectSession& session) {
+    return HandVisibleOptions(session.record(), ProgramOptionBlocks().Visible, kVisibleBlockSize);
 }
 
 std::string OptionsDialogFile(const TProjectSession& session) { return OptionsFilePath(session); }

@@ -61,6 +61,11 @@ int32_t SaveOptionBlocks(const char* optionsFile, const char* settingsPath, TOpt
 // present. false when it cannot be made so. SaveOptionBlocks calls it first.
 bool PrepareSettingsFile(const std::string& settingsPath);
 
+// Hands the program's display block ("ConfiguratorVisible") to the kernel's
+// copy, which the painter and the windows read: after the blocks were loaded
+// and after every options dialog. false when no kernel took it.
+bool HandVisibleOptionsToKernel(const TProjectSession& session);
+
 // The two paths the program gives the walks: <Struct folder>\Options.xml and
 // <Struct folder>\Configurator.xml/setings; from "Struct\" of the current
 // folder when the kernel is not bound.

@@ -79,10 +79,11 @@ struct ShippedBlock {
     std::vector<uint8_t> defaults;  // the record at the defaults of the shipped Options.xml
 };
 const ShippedBlock kShippedBlocks[] = {
-    // LastCheck 0.0, LastUpdate 0.0, AutoCheck 1.
-    {"ConfiguratorUpdate", 17, zerosBut(17, {{16, 1}})},
-    // Four flags 1, grid colour 0xC0C0C0, background 0xFFFFFF (little-endian).
-    {"ConfiguratorVisible", 12, {1, 1, 1, 1, 0xC0, 0xC0, 0xC0, 0, 0xFF, 0xFF, 0xFF, 0}},
+    // LastCheck 0.0, LastUpdate 0.0, a reserved byte 0.
+    {"ConfiguratorUpdate", 17, zerosBut(17, {})},
+    // Four flags 1, grid colour black, background 0xB0B0B0 (little-endian): the
+    // look the painter gives a sheet without settings.
+    {"ConfiguratorVisible", 12, {1, 1, 1, 1, 0, 0, 0, 0, 0xB0, 0xB0, 0xB0, 0}},
     // UseProxy 0, empty texts, ProxyPort 8080 at offset 52.
     {"ConfiguratorConnect", 158, zerosBut(158, {{52, 0x90}, {53, 0x1F}})},
     {"ConfiguratorBuilder", 2, {0, 0}}};
