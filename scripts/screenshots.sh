@@ -3,7 +3,8 @@
 # the example project of the Orvanta PLC device) in a copy of its program folder,
 # under xvfb-run, brought through the scenes a user looks at (the main window,
 # a scheme window at 200 %, the element library's picture hint, the inspector's
-# value list, a floating panel, the options dialog, the about box); each scene's
+# value list, a floating panel, the options dialog, the about box, the grid
+# turned off through the options, a pasted block with the inspector); each scene's
 # whole screen is saved as <build>/screenshots/<scene>.png. Fails unless every
 # scene was saved, the program ended with exit code 0 and its log shows no error.
 set -euo pipefail
