@@ -16,7 +16,14 @@
 namespace zo::configurator {
 
 TProgramOptionBlocks& ProgramOptionBlocks() {
-    static TProgramOptionBlocks blocks{};
+    static TProgramOptionBlocks blocks = [] {
+        TProgramOptionBlocks made{};
+        // A display block of zeros would show a black sheet without a grid when
+        // the options file is missing: it starts at the painter's own look.
+        static_assert(sizeof made.Visible == sizeof kDefaultVisibleOptions);
+        std::memcpy(made.Visible, &kDefaultVisibleOptions, sizeof made.Visible);
+        return made;
+    }();
     return blocks;
 }
 

@@ -18,7 +18,8 @@ class TProjectSession;
 inline constexpr int32_t kUpdateBlockSize = 17;   // offset 8: time of the last update applied (days)
 inline constexpr int32_t kVisibleBlockSize = 12;
 
-// The program's blocks, zero at start.
+// The program's blocks, zero at start but the display block, which starts at
+// the painter's own look (TVisibleOptions defaults).
 struct TProgramOptionBlocks {
     uint8_t Update[kUpdateBlockSize];
     uint8_t Visible[kVisibleBlockSize];
