@@ -316,4 +316,11 @@ TEST_F(KeyboardEditing, TheInspectorShowsTheSelectionAsItIsAfterPasteResizeAndRe
     ASSERT_NE(onChange, nullptr);
     onChange();
     EXPECT_EQ(caption, "Pump   (" + s + ")");
+
+    // Select all: two blocks, no single one shown; clear: the sheet itself.
+    ASSERT_EQ(key(s, kKeyA, kShiftBitCtrl), 0);
+    EXPECT_TRUE(items.empty());
+    ASSERT_EQ(key(s, kKeyA, kShiftBitShift), 0);
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].Data, sheet(s));
 }
