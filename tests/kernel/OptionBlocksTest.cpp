@@ -294,6 +294,19 @@ TEST_F(OptionBlocks, TheSharedDescriptionIsReloadedByEachCall) {
     EXPECT_EQ(o().GetStructDescription((structFolder_ + "\\None.xml/OPTIONS/STRUCT/X").c_str(), &ref, &size), -2);
 }
 
+// The kernel's copy of the display block starts as the shipped defaults, so a
+// first start paints the sheet as the options dialog says it is painted.
+TEST_F(OptionBlocks, TheKernelsDisplayCopyStartsAtTheShippedDefaults) {
+    void* data = nullptr;
+    int32_t size = 0, reserved = 5;
+    ASSERT_EQ(o().GetKernelOptionBlock("ConfiguratorVisible", &data, &size, &reserved), 0);
+    ASSERT_NE(data, nullptr);
+    EXPECT_EQ(size, 12);
+    EXPECT_EQ(reserved, 0);
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    EXPECT_EQ(std::vector<uint8_t>(bytes, bytes + 12), shippedDefaults("ConfiguratorVisible"));
+}
+
 TEST_F(OptionBlocks, TheKernelsBuilderBlockByItsExactName) {
     void* data = nullptr;
     int32_t size = 0, reserved = 5;
