@@ -73,6 +73,7 @@ int32_t drawPicture(TBlockRecord& block) {
     TGraficOptions* g = GraficOptions();
     const TGraficDrawBlockProc draw = g ? g->DrawBlock : nullptr;
     if (!draw) return -1;
+    g->HidePinNames = State().visibleOptions.ShowPinNames ? 0 : 1;
     void* picture = block.Picture;
     const int32_t result = draw(&picture, &block.Block, &block.Display, block.Pins);
     block.Picture = picture;
@@ -187,6 +188,19 @@ std::string BlockParameter(const TBlockRecord& block, const char* name, bool& fo
     if (display->FindItem(name, index) != 1) return std::string();
     found = true;
     return display->GetValue(block.Display.Data, index);
+}
+
+void FollowPinNamesOption() {
+    const bool wanted = State().visibleOptions.ShowPinNames != 0;
+    if (wanted == State().picturesWithPinNames) return;
+    State().picturesWithPinNames = wanted;
+    TMenObj& sheets = State().sheets;
+    for (uint16_t i = 0; i < sheets.Count; ++i) {
+        const auto* sheet = static_cast<const TSheetRecord*>(sheets.GetItem(i));
+        if (!sheet->Blocks) continue;
+        for (uint16_t k = 0; k < sheet->Blocks->Count; ++k)
+            RedrawBlockPicture(static_cast<TBlockRecord*>(sheet->Blocks->GetItem(k)));
+    }
 }
 
 uint64_t BlockPictureGeneration() { return g_pictureGeneration; }

@@ -35,6 +35,10 @@ int PrepareBlock(TBlockRecord* block);
 // library is missing. When the drawing fails the block keeps its pins.
 int RedrawBlockPicture(TBlockRecord* block);
 
+// Redraws the picture of every block of every sheet when the display options
+// now show the pin names otherwise than the pictures were drawn.
+void FollowPinNamesOption();
+
 // Counts PrepareBlock, RedrawBlockPicture and ReleaseBlock calls: a block's
 // picture, and what it shows of the block, change only through them.
 uint64_t BlockPictureGeneration();

@@ -191,6 +191,8 @@ int PasteClipboard(TSheetRecord* sheet) {
     pasteBlocks(sheet, dx, dy);
     pasteLinks(sheet, dx, dy);
     MergeLinks(sheet);
+    // The pasted blocks and connections are the selection the inspector shows.
+    ShowSelectionProperties(sheet);
     if (auto repaint = Options().RepaintSchemeWindows) repaint();
     RefreshProjectTree();
     return 0;

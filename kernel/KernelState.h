@@ -9,6 +9,7 @@
 #include "common/abi/ConnectionRecord.h"
 #include "common/abi/KernelOptions.h"
 #include "common/abi/SheetRecord.h"
+#include "common/abi/VisibleOptions.h"
 #include "kernel/PaintedSheet.h"
 
 #include <QImage>
@@ -124,6 +125,11 @@ struct KernelState {
     // The kernel's option block "ConfiguratorBuilder": byte 0 = 1 groups the
     // unbound FBD input pins into one net, byte 1 = 1 the unbound output pins.
     uint8_t builderOptions[2] = {};
+    // The kernel's copy of the program's display block "ConfiguratorVisible"
+    // (grid, names, colours): the painter and the scheme windows read it.
+    TVisibleOptions visibleOptions = kDefaultVisibleOptions;
+    // Whether the block pictures were drawn with their pin names.
+    bool picturesWithPinNames = true;
 };
 
 // The state of the loaded kernel; only valid between library load and unload.

@@ -60,13 +60,17 @@ void cutKey(TSheetRecord* sheet) {
     Log(ZO_RU("Вырезано"), kLogInformation);
 }
 
+// Both show the selection as it is now in the inspector: the block it showed
+// may no longer be the selection, and its "Selected" row would be untrue.
 void selectAllKey(TSheetRecord* sheet) {
     setSelected(sheet, 1);
+    ShowSelectionProperties(sheet);
     Log(ZO_RU("Выделены все элементы листа ") + quotedName(sheet), kLogInformation);
 }
 
 void deselectAllKey(TSheetRecord* sheet) {
     setSelected(sheet, 0);
+    ShowSelectionProperties(sheet);
     Log(ZO_RU("Сброшено выделение элементов листа ") + quotedName(sheet), kLogInformation);
 }
 

@@ -81,10 +81,19 @@ extern "C" int32_t GetStructDescription(const char* descriptionPath, void** stru
 }
 
 extern "C" int32_t GetKernelOptionBlock(const char* name, void** data, int32_t* size, int32_t* reserved) {
-    if (!name || std::strcmp(name, kBuilderBlockName) != 0) return kOptionBlockFailed;
-    if (!data || !size || !reserved) return kOptionBlockFailed;
-    *data = State().builderOptions;
-    *size = kBuilderBlockSize;
-    *reserved = 0;
-    return kOptionBlockDone;
+    if (!name || !data || !size || !reserved) return kOptionBlockFailed;
+    const struct {
+        const char* name;
+        void* block;
+        int32_t size;
+    } blocks[] = {{kBuilderBlockName, State().builderOptions, kBuilderBlockSize},
+                  {kVisibleBlockName, &State().visibleOptions, int32_t(sizeof(TVisibleOptions))}};
+    for (const auto& b : blocks) {
+        if (std::strcmp(name, b.name) != 0) continue;
+        *data = b.block;
+        *size = b.size;
+        *reserved = 0;
+        return kOptionBlockDone;
+    }
+    return kOptionBlockFailed;
 }

@@ -3,7 +3,8 @@
 // (Struct\Options.xml, read by element path OPTIONS/STRUCT/<block>) and stored
 // field by field in the settings file (Struct\Configurator.xml, root "setings",
 // one element per block, one attribute per field that differs from its default).
-// The kernel owns one block itself, "ConfiguratorBuilder".
+// The kernel owns one block itself, "ConfiguratorBuilder", and holds the
+// program's display block "ConfiguratorVisible" as the program hands it over.
 
 #include <cstdint>
 
@@ -11,6 +12,7 @@ namespace zo::kernel {
 
 inline constexpr const char* kBuilderBlockName = "ConfiguratorBuilder";
 inline constexpr int32_t kBuilderBlockSize = 2;
+inline constexpr const char* kVisibleBlockName = "ConfiguratorVisible";
 
 // Results of the option block slots.
 enum OptionBlockResult : int32_t {
@@ -34,7 +36,8 @@ int32_t LoadOptionBlock(const char* descriptionPath, const char* valuePath, void
 // description not loaded (structure nil, size 0). The structure stays the kernel's and is valid until
 // the next call.
 int32_t GetStructDescription(const char* descriptionPath, void** structRef, int32_t* size);
-// The kernel's own block by its exact name: done, with its address, size and
-// reserved 0; failed for any other name (outputs untouched).
+// The kernel's block by its exact name ("ConfiguratorBuilder", or the copy of
+// "ConfiguratorVisible"): done, with its address, size and reserved 0; failed
+// for any other name (outputs untouched).
 int32_t GetKernelOptionBlock(const char* name, void** data, int32_t* size, int32_t* reserved);
 }

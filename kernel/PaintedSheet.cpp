@@ -62,6 +62,7 @@ bool TPaintedSheet::Fits(const TSheetRecord& sheet, const TSceneState& scene, co
     if (std::memcmp(sheet.Name, sheetName_, sizeof sheetName_) != 0) return false;
     if (sheet.Width != width_ || sheet.Height != height_ || scene.mode != mode_ || scene.cellPixels != cell_)
         return false;
+    if (std::memcmp(&scene.visible, &visible_, sizeof visible_) != 0) return false;
     const TMenObj* types = scene.lineTypes;
     const size_t typeBytes = types && types->Data ? size_t(types->Count) * types->ItemSize : 0;
     if (typeBytes != lineTypes_.size() || (typeBytes && std::memcmp(types->Data, lineTypes_.data(), typeBytes) != 0))
@@ -91,6 +92,7 @@ void TPaintedSheet::takeFrame(const TSheetRecord& sheet, const TSceneState& scen
     height_ = sheet.Height;
     mode_ = scene.mode;
     cell_ = scene.cellPixels;
+    visible_ = scene.visible;
     pictureGeneration_ = scene.pictureGeneration;
     lineTypes_ = scene.lineTypes ? listBytes(*scene.lineTypes) : std::string();
     font_ = font;

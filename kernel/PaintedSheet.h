@@ -16,6 +16,7 @@
 #include "common/abi/BlockRecord.h"
 #include "common/abi/ConnectionRecord.h"
 #include "common/abi/SheetRecord.h"
+#include "common/abi/VisibleOptions.h"
 
 #include <QFont>
 #include <QRect>
@@ -48,6 +49,7 @@ struct TSceneState {
     const TMenObj* route = nullptr;  // the connection being laid on this sheet, nil for none
     bool band = false;               // the rubber band is drawn
     int32_t bandRect[4] = {};        // its corners in pixels
+    TVisibleOptions visible = kDefaultVisibleOptions;  // grid, labels and colours
 };
 
 // Where a block's drawing lies: its label and its picture with the frame, in
@@ -168,6 +170,7 @@ private:
     uint16_t width_ = 0, height_ = 0;
     uint8_t mode_ = 0;
     int32_t cell_ = 12;
+    TVisibleOptions visible_ = kDefaultVisibleOptions;
     std::string lineTypes_;  // the line type list's bytes
     QFont font_;
     int64_t pictureKey_ = 0;

@@ -35,8 +35,6 @@ namespace zo::kernel {
 
 namespace {
 
-constexpr QRgb kBackground = 0xFFB0B0B0u;
-constexpr QRgb kDot = 0xFF000000u;
 constexpr int32_t kRed = 0x0000FF;
 constexpr int32_t kBlue = 0xFF0000;
 constexpr int32_t kBlack = 0x000000;
@@ -146,12 +144,14 @@ QRect clampedBox(int64_t x, int64_t y, int64_t w, int64_t h, const QImage& image
     return QRect(int(l), int(t), int(r - l), int(b - t));
 }
 
-// A block picture combined with the canvas by AND (the picture's white
-// leaves the canvas, its colours darken it), clipped to the canvas.
+// A block picture on the canvas, clipped to the canvas. A picture without an
+// alpha channel combines with the canvas by AND (its white leaves the canvas,
+// its colours darken it); one with an alpha channel is drawn as a transparent
+// picture: its opaque pixels replace the canvas, its transparent ones leave it.
 void andPicture(QImage& canvas, int64_t x, int64_t y, const QImage& picture, const QRect& clip) {
-    const QImage source = picture.format() == QImage::Format_RGB32 || picture.format() == QImage::Format_ARGB32
-                              ? picture
-                              : picture.convertToFormat(QImage::Format_RGB32);
+    const bool masked = picture.hasAlphaChannel();
+    const QImage::Format format = masked ? QImage::Format_ARGB32 : QImage::Format_RGB32;
+    const QImage source = picture.format() == format ? picture : picture.convertToFormat(format);
     const int64_t clipLeft = std::max(clip.left(), 0), clipTop = std::max(clip.top(), 0);
     const int64_t clipRight = std::min(int64_t(clip.right()) + 1, int64_t(canvas.width()));
     const int64_t clipBottom = std::min(int64_t(clip.bottom()) + 1, int64_t(canvas.height()));
@@ -162,7 +162,12 @@ void andPicture(QImage& canvas, int64_t x, int64_t y, const QImage& picture, con
     for (int row = top; row < bottom; ++row) {
         QRgb* out = reinterpret_cast<QRgb*>(canvas.scanLine(row)) + left;
         const QRgb* in = reinterpret_cast<const QRgb*>(source.constScanLine(int(row - y))) + (left - x);
-        for (int k = 0; k < n; ++k) out[k] = (out[k] & in[k]) | 0xFF000000u;
+        if (masked) {
+            for (int k = 0; k < n; ++k)
+                if (qAlpha(in[k]) >= 128) out[k] = in[k] | 0xFF000000u;
+        } else {
+            for (int k = 0; k < n; ++k) out[k] = (out[k] & in[k]) | 0xFF000000u;
+        }
     }
 }
 
@@ -233,6 +238,7 @@ public:
         scene.lineTypes = &State().lineTypes;
         scene.pictureGeneration = BlockPictureGeneration();
         scene.mode = State().mode;
+        scene.visible = State().visibleOptions;
         scene.dragging = dragging_;
         scene.dx = dx_;
         scene.dy = dy_;
@@ -250,7 +256,7 @@ public:
     TBlockBoxes Boxes(const TBlockRecord& b, int32_t dx, int32_t dy, const TextCache::Style& style) const {
         TBlockBoxes boxes;
         LabelPlan plan;
-        if (planLabel(b, style, plan)) boxes.label = labelBox(style, plan.x, plan.y, plan.text, plan.side);
+        if (State().visibleOptions.ShowBlockNames && planLabel(b, style, plan)) boxes.label = labelBox(style, plan.x, plan.y, plan.text, plan.side);
         const int64_t x = (int64_t(b.Left) + dx) * kCellPixels, y = (int64_t(b.Top) + dy) * kCellPixels;
         const int64_t w = (int64_t(b.Right) - b.Left + 1) * kCellPixels, h = (int64_t(b.Bottom) - b.Top + 1) * kCellPixels;
         boxes.body = clampedBox(x, y, w, h, image_);
@@ -313,19 +319,22 @@ private:
     }
 
     // The background of the pixels of r, with a dot in the middle of every
-    // cell outside debug mode.
+    // cell outside debug mode when the display options show the grid.
     void grid(const QRect& r) {
         const QRect area = r.intersected(image_.rect());
         if (area.isEmpty()) return;
-        const bool dots = State().mode != kModeDebug;
+        const TVisibleOptions& visible = State().visibleOptions;
+        const QRgb background = ToQRgb(ZO_FIELD(visible, BackColor));
+        const QRgb dot = ToQRgb(ZO_FIELD(visible, GridColor));
+        const bool dots = State().mode != kModeDebug && visible.ShowGrid != 0;
         const int half = kCellPixels / 2;
         for (int y = area.top(); y <= area.bottom(); ++y) {
             auto* line = reinterpret_cast<QRgb*>(image_.scanLine(y));
-            std::fill(line + area.left(), line + area.right() + 1, kBackground);
+            std::fill(line + area.left(), line + area.right() + 1, background);
             if (!dots || y % kCellPixels != half || y / kCellPixels >= sheet_.Height) continue;
             int x = area.left() - area.left() % kCellPixels + half;
             if (x < area.left()) x += kCellPixels;
-            for (; x <= area.right() && x / kCellPixels < sheet_.Width; x += kCellPixels) line[x] = kDot;
+            for (; x <= area.right() && x / kCellPixels < sheet_.Width; x += kCellPixels) line[x] = dot;
         }
     }
 
@@ -336,6 +345,7 @@ private:
         canvas.setFont(style.font);
         progress_.step = 0;
         if (boxes) boxes->assign(sheet_.Blocks->Count, TBlockBoxes{});
+        if (!State().visibleOptions.ShowBlockNames) return;
         const size_t count = region ? nearBlocks_.size() : sheet_.Blocks->Count;
         for (size_t k = 0; k < count; ++k) {
             const uint16_t i = uint16_t(region ? nearBlocks_[k] : k);
@@ -524,6 +534,7 @@ bool paintScene(TSheetRecord& sheet, QImage& image, ScenePainter& painter) {
 int32_t paint(const char* sheetName, void** bitmap, Progress& progress) {
     const auto started = std::chrono::steady_clock::now();
     if (!bitmap || *bitmap) return kPaintBadBitmap;
+    FollowPinNamesOption();
     QImage& image = State().paintBitmap;
     *bitmap = &image;
     TSheetRecord* sheet = FindSheet(sheetName);

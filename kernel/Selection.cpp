@@ -28,6 +28,7 @@ namespace {
 struct Inspected {
     std::string name;
     const TMenObj* links = nullptr;
+    std::string caption;  // the caption the inspector was last given
 };
 Inspected g_inspected;
 
@@ -43,7 +44,13 @@ uint16_t linkCount(const TSheetRecord* sheet) { return sheet && sheet->Links ? s
 TSheetRecord* sheetAt(uint16_t i) { return static_cast<TSheetRecord*>(State().sheets.GetItem(i)); }
 
 void showItems(const std::string& caption, int32_t count, const TStructInstance* items, TPropertiesChangedProc change) {
+    g_inspected.caption = caption;
     if (auto f = Options().Inspector.ReplaceElementProperties) f(caption.c_str(), count, items, change);
+}
+
+std::string blockCaption(const TSheetRecord* sheet, const TBlockRecord* block) {
+    return std::string(block->Name, strnlen(block->Name, sizeof block->Name)) + "   (" +
+           std::string(sheet->Name, strnlen(sheet->Name, sizeof sheet->Name)) + ")";
 }
 
 void showBlock(const TSheetRecord* sheet, const TBlockRecord* block) {
@@ -54,7 +61,7 @@ void showBlock(const TSheetRecord* sheet, const TBlockRecord* block) {
         {block->Display.Struct, block->Display.Data},
         {block->Block.Struct, block->Block.Data},
     };
-    showItems(std::string(block->Name) + "   (" + sheet->Name + ")", 3, items, ZO_KERNEL_SLOT(OnBlockPropertiesChanged));
+    showItems(blockCaption(sheet, block), 3, items, ZO_KERNEL_SLOT(OnBlockPropertiesChanged));
 }
 
 void showLink(TSheetRecord* sheet, TConnectionRecord* link) {
@@ -275,11 +282,16 @@ void blockPropertiesChanged() {
     MarkBlockPicturesChanged();  // a name or a display parameter may have a new value
     TSheetRecord* sheet = InspectedSheet();
     if (!sheet || !sheet->Blocks) return;
+    const TBlockRecord* shown = nullptr;
     for (uint16_t i = 0; i < sheet->Blocks->Count; ++i) {
         auto* block = static_cast<TBlockRecord*>(sheet->Blocks->GetItem(i));
-        if (block->Selected) RedrawBlockPicture(block);
+        if (!block->Selected) continue;
+        RedrawBlockPicture(block);
+        shown = block;
     }
     MarkSheetsChanged();
+    // A renamed block: the inspector's caption names it anew.
+    if (shown && blockCaption(sheet, shown) != g_inspected.caption) ShowSelectionProperties(sheet);
     repaintSchemeWindows();
     RefreshProjectTree();
 }

@@ -229,6 +229,8 @@ extern "C" int32_t ResizeSheet(const char* sheetName, int32_t dLeft, int32_t dTo
     Log(ZO_RU("Изменение размера холста: ") + Q + nameOf(*sheet) + Q + ZO_RU("  ширина-") + std::to_string(width) +
             ZO_RU(" высота-") + std::to_string(height),
         kLogMilestone);
+    // The inspector shows the sheet's selection (or the sheet) as it is now.
+    ShowSelectionProperties(sheet);
     return kSheetResized;
 }
 

@@ -5,7 +5,8 @@
 # a scheme window at 200 %, the element library's picture hint, also at the
 # screen's edge, the inspector's value list, a floating panel, the options
 # dialog with a value list and a colour's dialog, the about box, the
-# configuration log window, a new project's box over its header); each scene's
+# configuration log window, a new project's box over its header, the grid
+# turned off through the options, a pasted block with the inspector); each scene's
 # whole screen is saved as <build>/screenshots/<scene>.png. Fails unless every
 # scene was saved, the program ended with exit code 0 and its log shows no error.
 set -euo pipefail

@@ -49,7 +49,7 @@ struct TGraficOptions {
     void* HostScreen;
     TGraficInitProc GraficInit;
     TGraficDoneProc GraficDone;
-    uint8_t Reserved;
+    uint8_t HidePinNames;  // written by the kernel before each drawing: 1 leaves the pin names out
     TLogProc Log;  // the kernel's log line (Windows-1251 text, level)
     TGetStructTextProc GetStructName;
     TGetStructTextProc GetStructCaption;
@@ -74,7 +74,7 @@ ZO_ABI_CHECK_OFFSET(TGraficOptions, HostApplication, 40, 0);
 ZO_ABI_CHECK_OFFSET(TGraficOptions, HostScreen, 44, 1);
 ZO_ABI_CHECK_OFFSET(TGraficOptions, GraficInit, 48, 2);
 ZO_ABI_CHECK_OFFSET(TGraficOptions, GraficDone, 52, 3);
-ZO_ABI_CHECK_OFFSET(TGraficOptions, Reserved, 56, 4);
+ZO_ABI_CHECK_OFFSET(TGraficOptions, HidePinNames, 56, 4);
 ZO_ABI_CHECK_OFFSET(TGraficOptions, Log, 57, 4);
 ZO_ABI_CHECK_OFFSET(TGraficOptions, GetStructName, 61, 5);
 ZO_ABI_CHECK_OFFSET(TGraficOptions, GetStructCaption, 65, 6);

@@ -1,6 +1,7 @@
 #include "configurator/link/SchemeLink.h"
 
 #include "configurator/link/ProjectSession.h"
+#include "configurator/link/VisibleOptionsLink.h"
 
 #include "common/abi/KernelOptions.h"
 #include "platform/Cp1251.h"
@@ -114,6 +115,8 @@ int32_t SchemeLink::dragDrop(const QString& sheet, void* source, uint16_t x, uin
 void SchemeLink::repaintSchemeWindows() const {
     if (record() && record()->RepaintSchemeWindows) record()->RepaintSchemeWindows();
 }
+
+bool SchemeLink::hintsShown() const { return VisibleOptionsOf(record()).ShowHints != 0; }
 
 void SchemeLink::setStatusText(int32_t panel, const QString& text) const {
     if (record() && record()->SetStatusText) record()->SetStatusText(panel, cp(text).c_str());

@@ -63,6 +63,9 @@ public:
     // The host's repaint of every scheme window, as the kernel would ask for it.
     void repaintSchemeWindows() const;
 
+    // Whether the display options the kernel holds show hints.
+    bool hintsShown() const;
+
     void setStatusText(int32_t panel, const QString& text) const;
     void log(const QString& text, uint8_t level) const;
 

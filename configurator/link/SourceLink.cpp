@@ -1,5 +1,7 @@
 #include "configurator/link/SourceLink.h"
 
+#include "configurator/link/VisibleOptionsLink.h"
+
 #include "platform/Cp1251.h"
 
 namespace zo::configurator {
@@ -53,6 +55,8 @@ QImage SourceLink::blockInfoBitmap(const std::string& blockPath) {
     if (kernel_->ReleaseObject) kernel_->ReleaseObject(&picture);
     return copy;
 }
+
+bool SourceLink::hintsShown() const { return VisibleOptionsOf(kernel_).ShowHints != 0; }
 
 void SourceLink::setStatusText(int panel, const QString& text) {
     if (kernel_ && kernel_->SetStatusText) kernel_->SetStatusText(panel, cp1251(text).c_str());

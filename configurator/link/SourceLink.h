@@ -33,6 +33,8 @@ public:
     // The block's description picture (a copy, released at once); null when none.
     QImage blockInfoBitmap(const std::string& blockPath);
     void setStatusText(int panel, const QString& text);
+    // Whether the display options the kernel holds show hints.
+    bool hintsShown() const;
     void log(const std::string& text, uint8_t level);
 
     static QString text(const std::string& cp1251);

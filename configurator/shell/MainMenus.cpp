@@ -36,7 +36,7 @@ TMainMenus BuildMainMenus(QMainWindow& window, TProjectSession& session, TAction
     for (ActionId id : kModeActions) modes->addAction(actions[id]);
     modes->addSeparator();
 
-    made.options = new TMenuOptions(MainMenu(window, "MenuOptions"), session, &window);
+    made.options = new TMenuOptions(MainMenu(window, "MenuOptions"), session, host, &window);
     made.update = new TProgramUpdate(
         session, [&host](int panel, const QString& text) { host.SetStatusText(panel, text); }, &window);
     made.update->setObjectName("ProgramUpdate");

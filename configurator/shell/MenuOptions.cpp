@@ -1,5 +1,6 @@
 #include "configurator/shell/MenuOptions.h"
 
+#include "configurator/link/HostSlots.h"
 #include "configurator/link/KroLog.h"
 #include "configurator/shell/MenuXml.h"
 #include "configurator/shell/Options.h"
@@ -13,8 +14,8 @@
 
 namespace zo::configurator {
 
-TMenuOptions::TMenuOptions(QMenu* menu, TProjectSession& session, QWidget* dialogParent)
-    : QObject(menu), menu_(menu), session_(session), dialogParent_(dialogParent) {
+TMenuOptions::TMenuOptions(QMenu* menu, TProjectSession& session, IHostServices& host, QWidget* dialogParent)
+    : QObject(menu), menu_(menu), session_(session), host_(host), dialogParent_(dialogParent) {
     link_.setDialogOpener(InspectorLink::DialogsLibraryOpener(&WriteLog));
     connect(menu_, &QMenu::aboutToShow, this, &TMenuOptions::MenuOptionsClick);
 }
@@ -33,6 +34,7 @@ void TMenuOptions::OptinsClick(QAction* sender) {
     link_.bind(session_);
     ShowOptionsDialog(ZO_RU("Параметры Configurator").c_str(), OptionsDialogFile(session_).c_str(), tag,
                       &GetOptionBlock, rect.Left, rect.Top, rect.Right, rect.Bottom, link_, dialogParent_);
+    if (HandVisibleOptionsToKernel(session_)) host_.RepaintSchemeWindows();
 }
 
 }  // namespace zo::configurator

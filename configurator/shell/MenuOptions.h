@@ -2,6 +2,8 @@
 // The main window's menu "Параметры", rebuilt each time it opens: the options
 // tree of Options.xml (each item opening the options dialog at its node),
 // then the update entries. OptinsClick also serves the tool bar's "Настройки".
+// What the dialog left in the blocks takes effect when it closes: the kernel
+// takes the display options and every scheme window is painted anew.
 
 #include "configurator/link/ProjectSession.h"
 #include "configurator/link/OptionsLink.h"
@@ -16,10 +18,12 @@ class QWidget;
 
 namespace zo::configurator {
 
+class IHostServices;
+
 class TMenuOptions : public QObject {
     Q_OBJECT
 public:
-    TMenuOptions(QMenu* menu, TProjectSession& session, QWidget* dialogParent);
+    TMenuOptions(QMenu* menu, TProjectSession& session, IHostServices& host, QWidget* dialogParent);
 
     QMenu* menu() const { return menu_; }
     void MenuOptionsClick();
@@ -32,6 +36,7 @@ public:
 private:
     QMenu* menu_;
     TProjectSession& session_;
+    IHostServices& host_;
     QWidget* dialogParent_;
     TOptionsLink link_;
     std::function<void(QMenu*)> updatePart_;

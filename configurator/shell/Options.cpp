@@ -2,6 +2,7 @@
 
 #include "configurator/link/OptionBlockLink.h"
 #include "configurator/link/ProjectSession.h"
+#include "configurator/link/VisibleOptionsLink.h"
 #include "common/My_XML.h"
 #include "platform/Paths.h"
 
@@ -15,7 +16,14 @@
 namespace zo::configurator {
 
 TProgramOptionBlocks& ProgramOptionBlocks() {
-    static TProgramOptionBlocks blocks{};
+    static TProgramOptionBlocks blocks = [] {
+        TProgramOptionBlocks made{};
+        // A display block of zeros would show a black sheet without a grid when
+        // the options file is missing: it starts at the painter's own look.
+        static_assert(sizeof made.Visible == sizeof kDefaultVisibleOptions);
+        std::memcpy(made.Visible, &kDefaultVisibleOptions, sizeof made.Visible);
+        return made;
+    }();
     return blocks;
 }
 
@@ -124,6 +132,10 @@ TOptionsRect OptionsDialogRect(int screenWidth, int screenHeight) {
     const int w = std::min(screenWidth / 2, 600);
     const int h = std::min(screenHeight / 2, 300);
     return {screenWidth / 2 - w / 2, screenHeight / 2 - h / 2, screenWidth / 2 + w / 2, screenHeight / 2 + h / 2};
+}
+
+bool HandVisibleOptionsToKernel(const TProjectSession& session) {
+    return HandVisibleOptions(session.record(), ProgramOptionBlocks().Visible, kVisibleBlockSize);
 }
 
 std::string OptionsDialogFile(const TProjectSession& session) { return OptionsFilePath(session); }

@@ -19,7 +19,8 @@ class TProjectSession;
 inline constexpr int32_t kUpdateBlockSize = 17;   // offset 8: time of the last update applied (days)
 inline constexpr int32_t kVisibleBlockSize = 12;
 
-// The program's blocks, zero at start.
+// The program's blocks, zero at start but the display block, which starts at
+// the painter's own look (TVisibleOptions defaults).
 struct TProgramOptionBlocks {
     uint8_t Update[kUpdateBlockSize];
     uint8_t Visible[kVisibleBlockSize];
@@ -60,6 +61,11 @@ int32_t SaveOptionBlocks(const char* optionsFile, const char* settingsPath, TOpt
 // its empty root element when absent, group and other rights taken away when
 // present. false when it cannot be made so. SaveOptionBlocks calls it first.
 bool PrepareSettingsFile(const std::string& settingsPath);
+
+// Hands the program's display block ("ConfiguratorVisible") to the kernel's
+// copy, which the painter and the windows read: after the blocks were loaded
+// and after every options dialog. false when no kernel took it.
+bool HandVisibleOptionsToKernel(const TProjectSession& session);
 
 // The two paths the program gives the walks: <Struct folder>\Options.xml and
 // <Struct folder>\Configurator.xml/setings; from "Struct\" of the current

@@ -49,6 +49,7 @@ void TProgramFrame::LoadOptions(const TProjectSession& session) {
     const std::string options = OptionsFilePath(session);
     const std::string settings = SettingsPath(session);
     LoadOptionBlocks(options.c_str(), settings.c_str(), GetOptionBlock, session.LoadOptionBlockSlot());
+    HandVisibleOptionsToKernel(session);
 }
 
 void TProgramFrame::SaveOptions(const TProjectSession& session) {

@@ -522,6 +522,8 @@ void TObjInspect::BitBtndlgClick() {
     }
     link_.openDialogOfType(link_.itemType(instance, item), value);
     if (onChange_) onChange_();
+    // The change may have refilled the inspector: the row edited is then gone.
+    if (grid_.SelectedInstance != instance) return;
     FormPaint();
     editValue_->setText(InspectorLink::text(link_.itemValue(instance, item)));
 }

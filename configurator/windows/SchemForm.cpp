@@ -3,6 +3,7 @@
 #include "common/Canvas.h"
 #include "configurator/link/CursorTable.h"
 #include "configurator/link/KeyTable.h"
+#include "configurator/link/SchemeCommandLink.h"
 #include "configurator/windows/DragMimeType.h"
 #include "configurator/windows/PictureMemory.h"
 #include "configurator/windows/SchemActions.h"
@@ -76,6 +77,10 @@ void TSchemCanvas::dragMoveEvent(QDragMoveEvent* e) {
     form_.FormDragOver(e);
 }
 void TSchemCanvas::dropEvent(QDropEvent* e) { form_.FormDragDrop(e); }
+void TSchemCanvas::leaveEvent(QEvent* e) {
+    form_.HideHint();
+    QWidget::leaveEvent(e);
+}
 
 // ---- window ----------------------------------------------------------------
 
@@ -192,6 +197,7 @@ void TSchemForm::refresh() {
 int TSchemForm::RefreshScheme() {
     const int result = LoadSchemeBitmap();
     FormPaint();
+    FollowHintObject();
     return result;
 }
 
@@ -341,6 +347,7 @@ void TSchemForm::FormMouseMove(int x, int y) {
         pointerX_ = pointerY_ = kNoPoint;
         status(2, QString::fromUtf8("Форма отображения схемы"));
         canvas_->setCursor(cursorShape(kCursorDefault));
+        hintText_.clear();
         return;
     }
     hintText_.clear();  // only the sheet itself has hints
@@ -461,7 +468,10 @@ void TSchemForm::FormKey(QKeyEvent* event, bool down) {
     bool changed = false;
     const int32_t result =
         down ? link_.keyDown(sheetName_, key, shift, changed) : link_.keyUp(sheetName_, key, shift, changed);
-    if (result == 0 && changed) refresh();
+    if (result == 0 && changed) {
+        refresh();
+        FollowHintObject();
+    }
 }
 
 void TSchemForm::FormMouseWheel(QWheelEvent* event) {
@@ -526,11 +536,14 @@ void TSchemForm::FormDragDrop(QDropEvent* event) {
 // ---- hints -----------------------------------------------------------------
 
 void TSchemForm::HintTimerTimer() {
+    // With the display options' hints off the kernel's hints are never shown.
+    if (!link_.hintsShown()) hintText_.clear();
     if (hintText_ != hint_) {
         hint_ = hintText_;
         if (!hint_.isEmpty()) {
             if (!hintWindow_) hintWindow_ = std::make_unique<TXPHintWindow>();
             hintWindow_->ActivateHint(QCursor::pos(), hint_);
+            hintObject_ = objectUnderPointer();
             hintTimer_.setInterval(3000);
         } else {
             if (hintWindow_) hintWindow_->hide();
@@ -540,6 +553,41 @@ void TSchemForm::HintTimerTimer() {
         hintWindow_->hide();
     }
     hintTimer_.stop();
+}
+
+const TXPHintWindow* TSchemForm::shownHint() const {
+    return hintWindow_ && hintWindow_->isVisible() ? hintWindow_.get() : nullptr;
+}
+
+void TSchemForm::HideHint() {
+    if (hintWindow_) hintWindow_->hide();
+    hint_.clear();
+    hintText_.clear();
+    hintTimer_.stop();
+    hintTimer_.setInterval(500);
+}
+
+std::pair<int32_t, int32_t> TSchemForm::objectUnderPointer() const {
+    TSchemeCommandLink::Hit hit;
+    if (!hasKernel() || TSchemeCommandLink(link_).hitTest(sheetName_, lastSheetX_, lastSheetY_, hit) != 0)
+        return {-1, -1};
+    return {hit.blockIndex, hit.linkIndex};
+}
+
+void TSchemForm::FollowHintObject() {
+    if (shownHint() && objectUnderPointer() != hintObject_) HideHint();
+}
+
+void TSchemForm::hideEvent(QHideEvent* event) {
+    HideHint();
+    QMdiSubWindow::hideEvent(event);
+}
+
+void TSchemForm::changeEvent(QEvent* event) {
+    // Another window of the program was activated, or this one was minimised.
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow()) HideHint();
+    if (event->type() == QEvent::WindowStateChange && isMinimized()) HideHint();
+    QMdiSubWindow::changeEvent(event);
 }
 
 SchemeWindowFactory schemeFormFactory(SchemeLink& link) {

@@ -57,6 +57,7 @@ protected:
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     TSchemForm& form_;
@@ -109,11 +110,19 @@ public:
     std::array<int32_t, 4> resizeDeltaNow() const { return resizeDelta_; }
     TSchemCanvas* canvas() const { return canvas_; }
     QString currentHint() const { return hint_; }
+    // The hint window while it is on the screen, else nil.
+    const TXPHintWindow* shownHint() const;
+    // The hint goes: the pointer left the window, or what it named may have gone.
+    void HideHint();
     // The context menu opened: the press that closes it does nothing else.
     void notePopupOpened() { popupOpen_ = true; }
     // The link the window's commands reach the kernel through, and the commands and context menu.
     SchemeLink& link() const { return link_; }
     TSchemActions* commands() const { return commands_; }
+
+protected:
+    void hideEvent(QHideEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     friend class TSchemCanvas;
@@ -134,6 +143,10 @@ private:
     void setAppCursor(int16_t cursor);
     void onScroll(Qt::Orientation bar, int value);
     void HintTimerTimer();
+    // The block and connection under the pointer (-1 none), as the kernel's hit test names them.
+    std::pair<int32_t, int32_t> objectUnderPointer() const;
+    // After an edit: the hint goes when the object it named is no longer under the pointer.
+    void FollowHintObject();
 
     void FormMouseMove(int x, int y);
     void FormMouseDown(QMouseEvent* event);
@@ -151,6 +164,7 @@ private:
     QTimer timer_;      // the canvas-resize timer: never started, stopped at the end of a drag
     QTimer hintTimer_;  // 500 ms, then 3000 ms after a hint was shown, 400 ms after one was hidden
     std::unique_ptr<TXPHintWindow> hintWindow_;
+    std::pair<int32_t, int32_t> hintObject_{-1, -1};  // what the shown hint names
 
     bool attached_ = false;
     // The framed picture, filled from the kernel's picture as it is shown: the

@@ -297,8 +297,9 @@ void TSourceForm::TreeView1MouseMove(const QPoint& position) {
     setToolTip(caption);
     preview_ = QImage();
     const QImage picture = link_.blockPreview(r.Path);
-    if (!picture.isNull()) preview_ = picture.convertToFormat(QImage::Format_RGB32);
-    showHint(position);
+    if (!picture.isNull()) preview_ = picture.convertToFormat(QImage::Format_ARGB32);
+    if (link_.hintsShown()) showHint(position);
+    else hideHint();
 }
 
 void TSourceForm::showHint(const QPoint& position) {

@@ -15,7 +15,7 @@ namespace zo::grafic {
 
 namespace {
 
-const QColor kBackground(255, 255, 255);  // white: leaves the sheet unchanged under an AND copy
+const QColor kBody(255, 255, 255);        // opaque inside the frame
 const QColor kFrame(0, 0, 0);
 const QColor kHeader(0xC8, 0xDC, 0xFF);   // band behind the block's name
 const QColor kText(0, 0, 0);
@@ -46,6 +46,25 @@ int textWidth(const QFont& font, const QString& text) {
 int cellsFor(int pixels) { return (pixels + kCell - 1) / kCell; }
 
 }  // namespace
+
+void drawFittedText(QPainter& painter, const QRect& box, Qt::Alignment align, const QString& text, QFont font) {
+    if (text.isEmpty() || box.width() <= 0 || box.height() <= 0) return;
+    int size = std::max(font.pixelSize(), kMinTextPixels);
+    for (; size > kMinTextPixels; --size) {
+        font.setPixelSize(size);
+        const QFontMetrics metrics(font, painter.device());
+        if (metrics.horizontalAdvance(text) <= box.width() && metrics.height() <= box.height()) break;
+    }
+    font.setPixelSize(size);
+    const QFontMetrics metrics(font, painter.device());
+    const QString shown =
+        metrics.horizontalAdvance(text) <= box.width() ? text : metrics.elidedText(text, Qt::ElideRight, box.width());
+    painter.save();
+    painter.setClipRect(box, Qt::IntersectClip);
+    painter.setFont(font);
+    painter.drawText(box, int(align) | Qt::TextSingleLine, shown);
+    painter.restore();
+}
 
 QColor colourOf(uint32_t bgr) {
     return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
@@ -95,9 +114,9 @@ PaintResult paintBlock(const BlockSpec& spec, QImage& picture, std::vector<TPinR
 
     const int w = layout.widthCells * kCell;
     const int h = layout.heightCells * kCell;
-    QImage image(w, h, QImage::Format_RGB32);
+    QImage image(w, h, QImage::Format_ARGB32);
     if (image.isNull()) return PaintResult::NoMemory;
-    image.fill(kBackground);
+    image.fill(Qt::transparent);
 
     const int bodyLeft = kCell;
     const int bodyRight = w - kCell - 1;  // inclusive
@@ -107,27 +126,24 @@ PaintResult paintBlock(const BlockSpec& spec, QImage& picture, std::vector<TPinR
     const int top = spec.kernelLabel ? kCell / 2 : 0;
     {
         QPainter painter(&image);
+        painter.fillRect(bodyLeft, top, bodyWidth, h - top, kBody);
         painter.fillRect(bodyLeft + 1, top + 1, bodyWidth - 2, kCell - top - 1, kHeader);
         painter.fillRect(bodyLeft, top, bodyWidth, 1, kFrame);
         painter.fillRect(bodyLeft, h - 1, bodyWidth, 1, kFrame);
         painter.fillRect(bodyLeft, top, 1, h - top, kFrame);
         painter.fillRect(bodyRight, top, 1, h - top, kFrame);
 
-        const QRect innerRow(bodyLeft + 3, 0, bodyWidth - 6, kCell);
+        // Between the frame's lines, a pixel of air on either side.
+        const QRect innerRow(bodyLeft + 2, 0, bodyWidth - 4, kCell);
         painter.setPen(kText);
-        painter.setFont(nameFont);
-        if (!spec.kernelLabel) painter.drawText(innerRow, Qt::AlignCenter, name);
-        if (!caption.isEmpty()) {
-            painter.setFont(textFont);
-            painter.drawText(innerRow.translated(0, kCell), Qt::AlignCenter, caption);
-        }
+        if (!spec.kernelLabel) drawFittedText(painter, innerRow.adjusted(0, 1, 0, 0), Qt::AlignCenter, name, nameFont);
+        if (!caption.isEmpty()) drawFittedText(painter, innerRow.translated(0, kCell), Qt::AlignCenter, caption, textFont);
         if (layout.hasLabel) {
             painter.setPen(kLabel);
-            painter.setFont(labelFont);
-            painter.drawText(innerRow.translated(0, h - kCell), Qt::AlignCenter, label);
+            drawFittedText(painter, innerRow.translated(0, h - kCell).adjusted(0, 0, 0, -1), Qt::AlignCenter, label,
+                           labelFont);
         }
 
-        painter.setFont(textFont);
         painter.setPen(kText);
         int inRow = layout.headerRows, outRow = layout.headerRows;
         for (size_t i = 0; i < spec.pins.size(); ++i) {
@@ -138,8 +154,9 @@ PaintResult paintBlock(const BlockSpec& spec, QImage& picture, std::vector<TPinR
             // The lead crosses the whole pin cell at its middle, two pixels thick,
             // in the colour of the pin's connection type.
             painter.fillRect(column * kCell, row * kCell + 5, kCell, 2, colourOf(pin.colour));
-            painter.drawText(innerRow.translated(0, row * kCell),
-                             (onLeft ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter, pinNames[i]);
+            if (spec.pinNames)
+                drawFittedText(painter, innerRow.translated(0, row * kCell),
+                               (onLeft ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter, pinNames[i], textFont);
             pins.push_back(TPinRecord{int16_t(column), int16_t(row), pin.field, int16_t(-1)});
         }
     }
@@ -151,7 +168,7 @@ PaintResult paintBlock(const BlockSpec& spec, QImage& picture, std::vector<TPinR
         const QTransform quarter = QTransform().rotate(-90);
         QImage turned = image.transformed(quarter);
         if (turned.isNull()) return PaintResult::NoMemory;
-        if (turned.format() != QImage::Format_RGB32) turned.convertTo(QImage::Format_RGB32);
+        if (turned.format() != QImage::Format_ARGB32) turned.convertTo(QImage::Format_ARGB32);
         const QTransform placed = QImage::trueMatrix(quarter, w, h);
         for (TPinRecord& pin : pins) {
             const QPointF centre = placed.map(QPointF(pin.X * kCell + kCell / 2.0, pin.Y * kCell + kCell / 2.0));

@@ -123,6 +123,7 @@ int32_t readBlock(const Callbacks& cb, const TStructInstance* block, const TStru
     spec.turn = found ? int((std::strtol(turn.c_str(), nullptr, 10) & 0xFF) % 4) : 0;
     spec.kernelLabel = found;
     spec.label = displayValue(cb, display, "Label", found);
+    spec.pinNames = g_record.HidePinNames == 0;
     return kDrawn;
 }
 
@@ -216,6 +217,7 @@ std::string paintedKey(const BlockSpec& spec) {
     appendKeyPart(key, spec.label);
     key += std::to_string(spec.turn);
     key += spec.kernelLabel ? 'L' : '-';
+    key += spec.pinNames ? 'P' : '-';
     for (const PinSpec& pin : spec.pins) {
         key += pin.out ? 'O' : 'I';
         key += std::to_string(pin.field) + ',' + std::to_string(pin.colour) + ',';

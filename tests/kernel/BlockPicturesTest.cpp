@@ -13,6 +13,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QImage>
+#include <QPainter>
 
 #include <algorithm>
 #include <deque>
@@ -97,12 +98,15 @@ TEST_F(Pictures, TheSymbolHasMarginsForThePinTextsAndCaptionsAroundThePicture) {
     // Height: the picture's rows - 1, and four more.
     EXPECT_EQ(image.height(), (blockPicture->height() / 12 - 1) * 12 + 48);
     // The picture sits two cells down, its left edge at the left margin: find it by
-    // comparing with the block's own picture (but its last cell row, which the
-    // library line may cross).
+    // comparing with the block's own picture, drawn over what lies under it (but
+    // its last cell row, which the library line may cross).
     const int w = blockPicture->width(), h = blockPicture->height() - 12;
     int left = -1;
-    for (int x = 0; x + w <= image.width() && left < 0; x += 12)
-        if (image.copy(x, 24, w, h) == blockPicture->copy(0, 0, w, h)) left = x;
+    for (int x = 0; x + w <= image.width() && left < 0; x += 12) {
+        QImage expected = image.copy(x, 24, w, h).convertToFormat(QImage::Format_RGB32);
+        QPainter(&expected).drawImage(0, 0, blockPicture->copy(0, 0, w, h));
+        if (image.copy(x, 24, w, h).convertToFormat(QImage::Format_RGB32) == expected) left = x;
+    }
     ASSERT_GE(left, 24);
     const int margins = image.width() - blockPicture->width() + 12;
     EXPECT_GE(margins - left, 24);  // the right margin, in the width's formula

@@ -282,3 +282,45 @@ TEST_F(KeyboardEditing, NudgeFromColumnZeroKeepsConnectionsOnTheirPins) {
                                        "," + std::to_string(py));
     EXPECT_EQ(value(block(s, 0), "Q"), bound);  // still bound after the renumbering
 }
+
+// After every edit the inspector holds the selection as it is now: the pasted
+// block, the sheet at its new size, the block under its new name.
+TEST_F(KeyboardEditing, TheInspectorShowsTheSelectionAsItIsAfterPasteResizeAndRename) {
+    const std::string s = sheetWithBlock();
+    ASSERT_EQ(key(s, kKeyC, kShiftBitCtrl), 0);
+    pointerAt(s, 20 * 12, 12 * 12);
+    ASSERT_EQ(key(s, kKeyV, kShiftBitCtrl), 0);
+    ASSERT_EQ(blockCount(s), 2);
+    ASSERT_TRUE(selected(s, 1));
+    EXPECT_EQ(caption, "AND 2   (" + s + ")");
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(items[0].Data, block(s, 1));
+
+    // The sheet without a selection, widened by two cells: its width as it is now.
+    click(s, 35 * 12, 25 * 12);
+    ASSERT_EQ(items.size(), 1u);
+    const TStructAccess& a = kernel().StructAccess;
+    int16_t width = -1;
+    ASSERT_EQ(a.FindStructItem(&items[0], "Width", &width), 1);
+    ASSERT_EQ(kernel().ResizeSheet(cp(s).c_str(), 0, 0, 24, 0), 0);
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(std::string(a.GetStructItemValue(&items[0], uint16_t(width))), std::to_string(ZO_FIELD(*sheet(s), Width)));
+    EXPECT_EQ(ZO_FIELD(*sheet(s), Width), 42);
+
+    // The pasted block renamed in the inspector: its caption names it anew.
+    click(s, 21 * 12, 14 * 12);
+    ASSERT_EQ(items.size(), 3u);
+    int16_t name = -1;
+    ASSERT_EQ(a.FindStructItem(&items[0], "Name", &name), 1);
+    ASSERT_EQ(a.SetStructItemValue(&items[0], uint16_t(name), "Pump"), 1);
+    ASSERT_NE(onChange, nullptr);
+    onChange();
+    EXPECT_EQ(caption, "Pump   (" + s + ")");
+
+    // Select all: two blocks, no single one shown; clear: the sheet itself.
+    ASSERT_EQ(key(s, kKeyA, kShiftBitCtrl), 0);
+    EXPECT_TRUE(items.empty());
+    ASSERT_EQ(key(s, kKeyA, kShiftBitShift), 0);
+    ASSERT_EQ(items.size(), 1u);
+    EXPECT_EQ(items[0].Data, sheet(s));
+}

@@ -79,10 +79,11 @@ struct ShippedBlock {
     std::vector<uint8_t> defaults;  // the record at the defaults of the shipped Options.xml
 };
 const ShippedBlock kShippedBlocks[] = {
-    // LastCheck 0.0, LastUpdate 0.0, AutoCheck 1.
-    {"ConfiguratorUpdate", 17, zerosBut(17, {{16, 1}})},
-    // Four flags 1, grid colour 0xC0C0C0, background 0xFFFFFF (little-endian).
-    {"ConfiguratorVisible", 12, {1, 1, 1, 1, 0xC0, 0xC0, 0xC0, 0, 0xFF, 0xFF, 0xFF, 0}},
+    // LastCheck 0.0, LastUpdate 0.0, a reserved byte 0.
+    {"ConfiguratorUpdate", 17, zerosBut(17, {})},
+    // Four flags 1, grid colour black, background 0xB0B0B0 (little-endian): the
+    // look the painter gives a sheet without settings.
+    {"ConfiguratorVisible", 12, {1, 1, 1, 1, 0, 0, 0, 0, 0xB0, 0xB0, 0xB0, 0}},
     // UseProxy 0, empty texts, ProxyPort 8080 at offset 52.
     {"ConfiguratorConnect", 158, zerosBut(158, {{52, 0x90}, {53, 0x1F}})},
     {"ConfiguratorBuilder", 2, {0, 0}}};
@@ -293,15 +294,21 @@ TEST_F(OptionBlocks, TheSharedDescriptionIsReloadedByEachCall) {
     EXPECT_EQ(o().GetStructDescription((structFolder_ + "\\None.xml/OPTIONS/STRUCT/X").c_str(), &ref, &size), -2);
 }
 
-TEST_F(OptionBlocks, TheKernelsBuilderBlockByItsExactName) {
+TEST_F(OptionBlocks, TheKernelsBlocksByTheirExactNames) {
+    // The builder block starts zeroed; the copy of the display block at the
+    // shipped defaults, so a first start paints the sheet as the options say.
+    for (const char* name : {"ConfiguratorVisible", "ConfiguratorBuilder"}) {
+        void* block = nullptr;
+        int32_t blockSize = 0, blockReserved = 5;
+        ASSERT_EQ(o().GetKernelOptionBlock(name, &block, &blockSize, &blockReserved), 0) << name;
+        ASSERT_NE(block, nullptr);
+        EXPECT_EQ(blockReserved, 0);
+        const auto* bytes = static_cast<const uint8_t*>(block);
+        EXPECT_EQ(std::vector<uint8_t>(bytes, bytes + blockSize), shippedDefaults(name)) << name;
+    }
     void* data = nullptr;
     int32_t size = 0, reserved = 5;
     ASSERT_EQ(o().GetKernelOptionBlock("ConfiguratorBuilder", &data, &size, &reserved), 0);
-    ASSERT_NE(data, nullptr);
-    EXPECT_EQ(size, 2);
-    EXPECT_EQ(reserved, 0);
-    EXPECT_EQ(static_cast<uint8_t*>(data)[0], 0);
-    EXPECT_EQ(static_cast<uint8_t*>(data)[1], 0);
 
     // The program's load walk fills it from the settings file like any block.
     writeBytes(settingsFile(), "<?xml version=\"1.0\"?>\n<setings><ConfiguratorBuilder GroupOutputs=\"1\"/></setings>\n");

@@ -122,20 +122,35 @@ TEST_F(SchemePaint, CellsWithoutImagesAreLoggedOncePerPaint) {
 
 TEST_F(SchemePaint, BlockPicturesCombineWithTheGridAndSelectedOnesAreFramed) {
     const int a = addBlock("S", "AND", 3, 4);
-    const TBlockRecord* b = block("S", a);
-    const auto* picture = static_cast<const QImage*>(b->Picture);
+    TBlockRecord* b = block("S", a);
+    void* const library = b->Picture;
+    const auto* picture = static_cast<const QImage*>(library);
     ASSERT_NE(picture, nullptr);
-    QImage image = paint("S");
-    // Every pixel of the block's place is the picture AND the grid (below the
-    // first row, which the block's label may reach into).
-    QImage expected = QImage(picture->size(), QImage::Format_RGB32);
-    for (int y = 0; y < expected.height(); ++y)
-        for (int x = 0; x < expected.width(); ++x) {
-            const QRgb grid = ((x % 12) == 6 && (y % 12) == 6) ? 0xFF000000u : kGrey;
-            expected.setPixel(x, y, (picture->pixel(x, y) & grid) | 0xFF000000u);
-        }
+    ASSERT_TRUE(picture->hasAlphaChannel());
+    // The same picture without its mask, white where it was transparent.
+    QImage plain(picture->size(), QImage::Format_RGB32);
+    plain.fill(Qt::white);
+    QPainter(&plain).drawImage(0, 0, *picture);
+    const QImage masked = *picture;
     const int h = picture->height() - 12;
-    EXPECT_EQ(image.copy(3 * 12, 5 * 12, picture->width(), h), expected.copy(0, 12, picture->width(), h));
+    // Every pixel of the block's place (below the first row, which the block's
+    // label may reach into): a masked picture covers the grid with its opaque
+    // pixels and leaves it under its transparent ones; a plain one is ANDed with it.
+    for (const QImage* drawn : {static_cast<const QImage*>(&masked), static_cast<const QImage*>(&plain)}) {
+        b->Picture = const_cast<QImage*>(drawn);
+        const QImage image = paint("S");
+        QImage expected(drawn->size(), QImage::Format_RGB32);
+        for (int y = 0; y < expected.height(); ++y)
+            for (int x = 0; x < expected.width(); ++x) {
+                const QRgb grid = ((x % 12) == 6 && (y % 12) == 6) ? 0xFF000000u : kGrey;
+                const QRgb p = drawn->pixel(x, y);
+                expected.setPixel(x, y, drawn == &plain ? (p & grid) | 0xFF000000u : qAlpha(p) >= 128 ? p | 0xFF000000u : grid);
+            }
+        EXPECT_EQ(image.copy(3 * 12, 5 * 12, drawn->width(), h), expected.copy(0, 12, drawn->width(), h))
+            << (drawn == &plain ? "plain" : "masked");
+    }
+    b->Picture = library;
+    QImage image = paint("S");
     EXPECT_EQ(count(image, 0xFFFF0000u), 0);  // no red frame
 
     block("S", a)->Selected = 1;

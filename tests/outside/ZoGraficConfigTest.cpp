@@ -258,7 +258,7 @@ TEST_F(ZoGraficConfigTest, DrawsWholeCellsWithOnePinPerInAndOutField) {
     ASSERT_EQ(draw(picture), 0);
     ASSERT_NE(picture, nullptr);
     const QImage& image = imageOf(picture);
-    EXPECT_EQ(image.format(), QImage::Format_RGB32);
+    EXPECT_EQ(image.format(), QImage::Format_ARGB32);
     ASSERT_GT(image.width(), 0);
     ASSERT_GT(image.height(), 0);
     EXPECT_EQ(image.width() % 12, 0);
@@ -284,7 +284,7 @@ TEST_F(ZoGraficConfigTest, DrawsWholeCellsWithOnePinPerInAndOutField) {
         const QColor colour = qcolour(hostColour(field.type.c_str()));
         for (int x : {pin.X * 12, pin.X * 12 + 6, pin.X * 12 + 11})
             EXPECT_EQ(image.pixelColor(x, pin.Y * 12 + 6), colour) << "x " << x;
-        EXPECT_EQ(image.pixelColor(pin.X * 12 + 6, pin.Y * 12), QColor(Qt::white));
+        EXPECT_EQ(qAlpha(image.pixel(pin.X * 12 + 6, pin.Y * 12)), 0);
     }
     // Pins of one side stay in description order, each in a cell of its own.
     EXPECT_LT(got[0].Y, got[1].Y);
@@ -292,12 +292,40 @@ TEST_F(ZoGraficConfigTest, DrawsWholeCellsWithOnePinPerInAndOutField) {
     std::sort(cells.begin(), cells.end());
     EXPECT_EQ(std::adjacent_find(cells.begin(), cells.end()), cells.end());
 
-    // A black frame between the pin columns; the pin columns are white outside the leads.
+    // A black frame between the pin columns, everything inside it opaque; the
+    // pin columns are transparent outside the leads.
     EXPECT_EQ(image.pixelColor(12, image.height() / 2), QColor(Qt::black));
     EXPECT_EQ(image.pixelColor(image.width() - 13, image.height() / 2), QColor(Qt::black));
     EXPECT_EQ(image.pixelColor(image.width() / 2, image.height() - 1), QColor(Qt::black));
-    EXPECT_EQ(image.pixelColor(0, 0), QColor(Qt::white));
-    EXPECT_EQ(image.pixelColor(image.width() - 1, image.height() - 1), QColor(Qt::white));
+    for (int y = 12; y < image.height() - 1; ++y)
+        for (int x = 13; x < image.width() - 13; ++x) ASSERT_EQ(qAlpha(image.pixel(x, y)), 255) << x << "," << y;
+    EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);
+    EXPECT_EQ(qAlpha(image.pixel(image.width() - 1, image.height() - 1)), 0);
+}
+
+// Every text stays inside the frame, between its lines, written smaller or cut
+// short when it does not fit: nothing is drawn round the frame in its rows,
+// and the frame's sides go on unbroken through them.
+TEST_F(ZoGraficConfigTest, TextsStayInsideTheFrame) {
+    for (const char* caption : {"Логическое И", "Очень длинная подпись функционального блока для проверки"}) {
+        SCOPED_TRACE(caption);
+        block_.caption = cp(caption);
+        block_.name = cp("ЛОГИЧЕСКОЕ_И_С_ОЧЕНЬ_ДЛИННЫМ_ИМЕНЕМ");
+        void*& picture = newPicture();
+        ASSERT_EQ(draw(picture), 0);
+        const QImage& image = imageOf(picture);
+        const int left = 12, right = image.width() - 13;
+        for (int y = 12; y < image.height(); ++y) {
+            EXPECT_EQ(image.pixelColor(left, y), QColor(Qt::black)) << y;
+            EXPECT_EQ(image.pixelColor(right, y), QColor(Qt::black)) << y;
+            if (y % 12 == 5 || y % 12 == 6) continue;  // the pin leads' rows
+            for (int x : {left - 1, right + 1}) EXPECT_EQ(qAlpha(image.pixel(x, y)), 0) << x << "," << y;
+        }
+        // The name's row: its text between the frame's top line and the caption's row.
+        int dark = 0;
+        for (int x = left + 1; x < right; ++x) dark += qGray(image.pixel(x, 17)) < 96;
+        EXPECT_GT(dark, 0) << "the caption is written";
+    }
 }
 
 TEST_F(ZoGraficConfigTest, SizeFollowsPinsCaptionAndLabelInWholeCells) {
@@ -404,7 +432,7 @@ TEST_F(ZoGraficConfigTest, DisplayWithoutTurnOrLabelDrawsUpright) {
 }
 
 // The kernel writes the label of a block with a "Turn" from seven pixels above
-// the block's top edge into its first row: that half of the row stays white,
+// the block's top edge into its first row: that half of the row stays transparent,
 // at every turn, and the frame and header band start below it.
 TEST_F(ZoGraficConfigTest, ABlockWithATurnLeavesTheKernelsLabelItsHalfRow) {
     for (const char* turn : {"0", "1"}) {
@@ -418,7 +446,7 @@ TEST_F(ZoGraficConfigTest, ABlockWithATurnLeavesTheKernelsLabelItsHalfRow) {
         auto at = [&](int in) {
             return upright ? image.pixelColor(image.width() / 2, in) : image.pixelColor(in, image.height() / 2);
         };
-        for (int in = 0; in < 6; ++in) EXPECT_EQ(at(in), QColor(Qt::white)) << in;
+        for (int in = 0; in < 6; ++in) EXPECT_EQ(at(in).alpha(), 0) << in;
         EXPECT_EQ(at(6), QColor(Qt::black));
         EXPECT_EQ(at(8), QColor(0xC8, 0xDC, 0xFF));
     }

@@ -21,6 +21,8 @@
 //                    configuration file just made
 //   new-project-box  a new project's box "Проект … создан." in front of its
 //                    header window
+//   option-off       the main window after the options dialog turned the grid off
+//   pasted-block-inspector  a block copied and pasted, the inspector showing the pasted one
 // Nobody is asked anything: message boxes take their safe answer, a modal
 // dialog is shown, photographed and closed. It ends the way a close does.
 // Exit 0 when every scene was saved; 1 names on stderr the scenes that were not.
@@ -30,6 +32,7 @@
 #include "configurator/shell/HeapPages.h"
 #include "configurator/shell/MainForm.h"
 #include "configurator/shell/MessageBoxServices.h"
+#include "configurator/shell/Options.h"
 #include "configurator/shell/OptionsMenu.h"
 #include "configurator/shell/QtTranslations.h"
 #include "configurator/windows/CustomDockForm.h"
@@ -50,6 +53,7 @@
 #include <QFileDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTimer>
@@ -250,6 +254,51 @@ void floatingPanel(TMainForm& form) {
 
 // A modal dialog the runner shows: photographed as this scene, then closed.
 const char* g_dialogScene = nullptr;
+// What the options dialog is to leave in the display block's grid byte, as a
+// user's "Показывать сетку" and "Применить" do; -1 for nothing.
+int g_gridOption = -1;
+
+// The options dialog sets the grid option and closes; the main window as it then is.
+void optionOff(TMainForm& form) {
+    // The inspector back in its panel, out of the scheme's way.
+    if (QDockWidget* dock = dockOf(form.findChild<TObjInspect*>("ObjInspect"))) dock->setFloating(false);
+    settle(200);
+    for (const int grid : {0, 1}) {
+        g_gridOption = grid;
+        form.action("Options")->trigger();
+        g_gridOption = -1;
+        if (grid == 0) shoot("option-off");
+    }
+}
+
+// The first block of the first sheet copied and pasted beside the blocks.
+void pastedBlock(TMainForm& form) {
+    TSchemForm* s = firstScheme(form);
+    if (!s) return;
+    form.mdiArea()->setActiveSubWindow(s);
+    const QPoint block = schemePoint(*s, 4 * 12, 3 * 12);
+    mouse(s->canvas(), QEvent::MouseMove, block, Qt::NoButton);
+    mouse(s->canvas(), QEvent::MouseButtonPress, block, Qt::LeftButton);
+    mouse(s->canvas(), QEvent::MouseButtonRelease, block, Qt::LeftButton);
+    auto key = [s](int code) {
+        for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+            QKeyEvent e(type, code, Qt::ControlModifier);
+            QApplication::sendEvent(s->canvas(), &e);
+        }
+    };
+    key(Qt::Key_C);
+    // Room for it: the canvas's bottom edge dragged five cells down.
+    const int bottom = s->bitmap().height() - 10 + 2;
+    const QPoint edge = schemePoint(*s, s->bitmap().width() / 2, bottom);
+    mouse(s->canvas(), QEvent::MouseMove, edge, Qt::NoButton);
+    mouse(s->canvas(), QEvent::MouseButtonPress, edge, Qt::LeftButton);
+    mouse(s->canvas(), QEvent::MouseMove, edge + QPoint(0, 60), Qt::LeftButton);
+    mouse(s->canvas(), QEvent::MouseButtonRelease, edge + QPoint(0, 60), Qt::LeftButton);
+    settle(200);
+    mouse(s->canvas(), QEvent::MouseMove, schemePoint(*s, 4 * 12, bottom + 12), Qt::NoButton);
+    key(Qt::Key_V);
+    shoot("pasted-block-inspector");
+}
 
 void dialogScene(const char* scene, QAction* action) {
     if (!action) {
@@ -380,6 +429,10 @@ int main(int argc, char** argv) {
     zo::platform::setUiServices(&answers);
     zo::platform::setDialogRunner([](QDialog& dialog) {
         if (g_dialogAnswer) return g_dialogAnswer(dialog);
+        if (g_gridOption >= 0 && qobject_cast<TOptionsDialog*>(&dialog)) {
+            ProgramOptionBlocks().Visible[0] = uint8_t(g_gridOption);
+            return int(QDialog::Accepted);
+        }
         if (!g_dialogScene) return int(QDialog::Rejected);
         dialog.show();
         dialog.raise();
@@ -395,7 +448,8 @@ int main(int argc, char** argv) {
     const std::set<std::string> scenes = {"main-window",    "scheme-200",     "library-hint", "library-hint-edge", "inspector-list",
                                           "floating-panel", "options-dialog", "options-dialog-block", "options-dialog-list",
                                           "options-dialog-colour", "options-dialog-proxy",
-                                          "about-box", "config-log-window", "new-project-box"};
+                                          "about-box", "option-off", "pasted-block-inspector",
+                                          "config-log-window", "new-project-box"};
     {
         TProjectSession session;
         SchemeLink schemeLink(session);
@@ -416,6 +470,8 @@ int main(int argc, char** argv) {
             floatingPanel(mainForm);
             dialogScene("options-dialog", mainForm.action("Options"));
             dialogScene("about-box", mainForm.findChild<QAction*>("HelpAbout"));
+            optionOff(mainForm);
+            pastedBlock(mainForm);
             configLogWindow(mainForm);
             newProjectBox(mainForm);
             // A refused close would also refuse quit(): exit() ends the loop regardless.

@@ -9,6 +9,8 @@
 
 #include "common/KroKernelConfig.h"
 #include "configurator/shell/Options.h"
+#include "common/abi/SheetRecord.h"
+#include "common/abi/VisibleOptions.h"
 #include "configurator/windows/CustomDockForm.h"
 #include "configurator/windows/FloatTreeCep.h"
 #include "configurator/windows/FrameSite.h"
@@ -85,16 +87,97 @@ TEST_F(WithKernel, AFirstStartGivesEveryBlockItsDefaultsAndTheExitSavesThem) {
     TProgramOptionBlocks& b = ProgramOptionBlocks();
     std::memset(&b, 0xEE, sizeof b);
     TProgramFrame::LoadOptions(session);
-    // Defaults of Options.xml: the proxy port 8080 and the grid colour 12632256 (0xC0C0C0).
+    // Defaults of Options.xml: the proxy port 8080 and the sheet's grey 0xB0B0B0.
     EXPECT_EQ(ZO_FIELD(b.Connect, ProxyPort), 8080);
     EXPECT_EQ(b.Connect.UseProxy, 0);
-    int32_t grid = 0;
-    std::memcpy(&grid, b.Visible + 4, 4);
-    EXPECT_EQ(grid, 0xC0C0C0);
+    int32_t back = 0;
+    std::memcpy(&back, b.Visible + 8, 4);
+    EXPECT_EQ(back, 0xB0B0B0);
     TProgramFrame::SaveOptions(session);
     const std::string text = test::readBytes(root + "/Struct/Configurator.xml");
     for (const char* block : {"ConfiguratorUpdate", "ConfiguratorVisible", "ConfiguratorConnect", "ConfiguratorBuilder"})
         EXPECT_NE(text.find(std::string("<") + block), std::string::npos) << block;
+}
+
+// The first sheet of the example project as the kernel paints it now.
+QImage paintFirstSheet() {
+    const TSheetRecord* sheet = KernelOptionsPtr->GetSheet(0);
+    void* bitmap = nullptr;
+    if (!sheet || KernelOptionsPtr->PaintScheme(sheet->Name, &bitmap) != 0 || !bitmap) return QImage();
+    return static_cast<const QImage*>(bitmap)->copy();
+}
+
+int darkPixels(const QImage& image) {
+    int dark = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) dark += qGray(image.pixel(x, y)) < 64;
+    return dark;
+}
+
+TEST_F(WithKernel, TheDisplayOptionsReachThePainterAndStayAfterARestart) {
+    TProgramOptionBlocks& b = ProgramOptionBlocks();
+    TProgramFrame::LoadOptions(session);
+    const std::string file = root + "/Project/ExamplePLC.hc";
+    ASSERT_EQ(KernelOptionsPtr->OpenProject(file.c_str()), 0);
+    // Cell (0, 0) is empty on the example's sheet: its middle is a grid dot.
+    QImage shown = paintFirstSheet();
+    ASSERT_FALSE(shown.isNull());
+    EXPECT_EQ(shown.pixel(6, 6) & 0xFFFFFF, 0x000000u);
+    EXPECT_EQ(shown.pixel(0, 0) & 0xFFFFFF, 0xB0B0B0u);
+
+    TVisibleOptions visible;
+    std::memcpy(&visible, b.Visible, sizeof visible);
+    visible.ShowGrid = 0;
+    visible.BackColor = 0xFFE0C0;  // 0x00BBGGRR: a light blue
+    std::memcpy(b.Visible, &visible, sizeof visible);
+    ASSERT_TRUE(HandVisibleOptionsToKernel(session));
+    shown = paintFirstSheet();
+    EXPECT_EQ(shown.pixel(6, 6) & 0xFFFFFF, 0xC0E0FFu);
+    EXPECT_EQ(shown.pixel(0, 0) & 0xFFFFFF, 0xC0E0FFu);
+
+    // The exit saves the block; the next start's kernel paints it the same way.
+    TProgramFrame::SaveOptions(session);
+    KernelOptionsPtr->CloseProject("");
+    UnloadKernelLibrary(nullptr);
+    std::memset(&b, 0, sizeof b);
+    LoadKernelLibrary("\\system", nullptr, nullptr, nullptr);
+    ASSERT_NE(KernelOptionsPtr, nullptr);
+    KernelOptionsPtr->ConvertOptions = static_cast<TConvertOptions*>(convert.record);
+    KernelOptionsPtr->KernelInit();
+    session.setRecord(KernelOptionsPtr);
+    TProgramFrame::LoadOptions(session);
+    ASSERT_EQ(KernelOptionsPtr->OpenProject(file.c_str()), 0);
+    shown = paintFirstSheet();
+    EXPECT_EQ(shown.pixel(6, 6) & 0xFFFFFF, 0xC0E0FFu);
+}
+
+TEST_F(WithKernel, BlockAndPinNamesGoWithTheirOptions) {
+    TProgramOptionBlocks& b = ProgramOptionBlocks();
+    TProgramFrame::LoadOptions(session);
+    const std::string file = root + "/Project/ExamplePLC.hc";
+    ASSERT_EQ(KernelOptionsPtr->OpenProject(file.c_str()), 0);
+    TVisibleOptions visible;
+    std::memcpy(&visible, b.Visible, sizeof visible);
+    visible.ShowGrid = 0;  // only texts and lines are dark
+    std::memcpy(b.Visible, &visible, sizeof visible);
+    HandVisibleOptionsToKernel(session);
+    const QImage all = paintFirstSheet();
+    const struct {
+        uint8_t TVisibleOptions::*flag;
+        const char* what;
+    } cases[] = {{&TVisibleOptions::ShowBlockNames, "block names"}, {&TVisibleOptions::ShowPinNames, "pin names"}};
+    for (const auto& c : cases) {
+        TVisibleOptions off = visible;
+        off.*c.flag = 0;
+        std::memcpy(b.Visible, &off, sizeof off);
+        HandVisibleOptionsToKernel(session);
+        const QImage without = paintFirstSheet();
+        EXPECT_EQ(without.size(), all.size()) << c.what << ": the blocks keep their places and sizes";
+        EXPECT_LT(darkPixels(without), darkPixels(all)) << c.what;
+        std::memcpy(b.Visible, &visible, sizeof visible);
+        HandVisibleOptionsToKernel(session);
+        EXPECT_EQ(paintFirstSheet(), all) << c.what << " back";
+    }
 }
 
 TEST_F(WithKernel, UnsavedWorkIsAskedAboutOnlyWhenTheProjectDiffers) {

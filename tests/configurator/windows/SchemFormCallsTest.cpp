@@ -3,6 +3,9 @@
 // not called at all.
 #include "support/FakeKernel.h"
 
+#include "common/abi/VisibleOptions.h"
+#include "configurator/windows/XPHintWindow.h"
+
 #include "configurator/link/SchemeLink.h"
 #include "configurator/shell/SchemeWindowServices.h"
 #include "configurator/windows/DragMimeType.h"
@@ -133,6 +136,54 @@ TEST_F(SchemFormCalls, KernelCursorAndHintOfAMove) {
     EXPECT_TRUE(QTest::qWaitFor([&] { return form->currentHint() == "AND 1"; }, 5000));
     EXPECT_EQ(timer->interval(), 3000);
     EXPECT_FALSE(timer->isActive());
+}
+
+// A hint goes when the pointer leaves the window and when the object it named
+// is gone from under the pointer; with the display options' hints off none shows.
+TEST_F(SchemFormCalls, AHintGoesWithThePointerOrItsObject) {
+    fake.setHook<TSheetMouseMoveProc>(
+        "SheetMouseMove", [](const char*, int32_t, int32_t, char* status, char* hint, int16_t*, uint8_t*) {
+            status[0] = 0;
+            std::strcpy(hint, "XOR 2");
+            return 0;
+        });
+    int32_t underPointer = 0;  // the block the kernel's hit test finds, -1 none
+    fake.setHook<TSheetHitTestProc>("SheetHitTest", [&underPointer](const char*, int32_t, int32_t, int32_t*, int32_t*,
+                                                                    int32_t* block, int32_t* link) {
+        *block = underPointer;
+        *link = -1;
+        return 0;
+    });
+    auto showHint = [&] {
+        move(at(60, 60));
+        return QTest::qWaitFor([&] { return form->shownHint() != nullptr; }, 5000);
+    };
+    ASSERT_TRUE(showHint());
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(form->canvas(), &leave);
+    EXPECT_EQ(form->shownHint(), nullptr);
+    EXPECT_TRUE(form->currentHint().isEmpty());
+
+    ASSERT_TRUE(showHint());
+    form->RefreshScheme();  // an edit elsewhere: the block is still there
+    EXPECT_NE(form->shownHint(), nullptr);
+    underPointer = -1;  // deleted
+    form->RefreshScheme();
+    EXPECT_EQ(form->shownHint(), nullptr);
+
+    TVisibleOptions noHints = kDefaultVisibleOptions;
+    noHints.ShowHints = 0;
+    fake.setHook<TGetKernelOptionBlockProc>("GetKernelOptionBlock",
+                                            [&noHints](const char*, void** data, int32_t* size, int32_t* reserved) {
+                                                *data = &noHints;
+                                                *size = int32_t(sizeof noHints);
+                                                *reserved = 0;
+                                                return 0;
+                                            });
+    underPointer = 0;
+    move(at(61, 60));
+    QTest::qWait(800);
+    EXPECT_EQ(form->shownHint(), nullptr);
 }
 
 TEST_F(SchemFormCalls, RightEdgeDragAtDoubleScaleGivesResizeSheetItsAmounts) {
