@@ -25,6 +25,9 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -160,6 +163,75 @@ TEST_F(MainRoad, TheAvrExampleBuildsItsImage) {
     EXPECT_TRUE(fs::exists(program + "/Upload/main.asm"));
     pumpFor(300ms);
     screenshot("avr-built");
+}
+
+// A listening socket at 127.0.0.1:port (SO_REUSEADDR, as the held port is
+// bound), closed with the owner: the controller's address taken by another.
+class Listener {
+public:
+    explicit Listener(uint16_t port) : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+        sockaddr_in at{};
+        at.sin_family = AF_INET;
+        at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        at.sin_port = htons(port);
+        int one = 1;
+        listening_ = fd_ >= 0 && ::setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one) == 0 &&
+                     ::bind(fd_, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0 && ::listen(fd_, 1) == 0;
+    }
+    ~Listener() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Listener(const Listener&) = delete;
+    Listener& operator=(const Listener&) = delete;
+    bool listening() const { return listening_; }
+
+private:
+    int fd_;
+    bool listening_ = false;
+};
+
+// A project whose name has a blank runs: the start script quotes its
+// configuration file, so the runtime gets it as one argument and keeps
+// running. A runtime that ends at once (its address taken) is reported as not
+// started, with its exit code and its own words, and no debugging starts.
+TEST_F(MainRoad, ABlankNamedProjectRunsAndARuntimeEndingAtOnceIsNotStarted) {
+    const test::LoopbackPort held;
+    const uint16_t port = held.number();
+    ASSERT_NE(port, 0);
+    pointExampleAt(port);
+    const std::string named = program + "/Project/" + "Схема 1.hc";
+    std::string text = test::readBytes(program + "/Project/ExamplePLC.hc");
+    const std::string stored = "Name=\"ExamplePLC\"";
+    ASSERT_NE(text.find(stored), std::string::npos);
+    text.replace(text.find(stored), stored.size(), test::cp("Name=\"Схема 1\""));
+    test::writeBytes(named, text);
+    open(named);
+    ASSERT_EQ(form->session().Name(), QString::fromUtf8("Схема 1")) << log();
+    upload()->setStartWindow(1500ms);
+
+    form->action("ProjectRunUpload")->trigger();
+    EXPECT_EQ(test::readBytes(program + "/Upload/autoexec.bat"), test::cp("start VT_win.exe \"Схема 1.cfg\"\r\n"));
+    const pid_t pid = upload()->startedPid();
+    ASSERT_GT(pid, 0) << log();
+    EXPECT_TRUE(test::processRunning(pid));
+    EXPECT_TRUE(test::WaitForListener(port)) << "the runtime serves the blank-named project";
+    EXPECT_NE(log().find("Запуск \"Upload\\autoexec.bat\"  Result=42"), std::string::npos) << log();
+    EXPECT_EQ(mode(), 3);
+    form->action("ProjectStopUpload")->trigger();
+    EXPECT_TRUE(pumpUntil([&] { return !test::processRunning(pid); }, 5000ms));
+    EXPECT_EQ(mode(), 0);
+
+    const Listener taken(port);
+    ASSERT_TRUE(taken.listening());
+    const size_t before = log().size();
+    form->action("ProjectRunUpload")->trigger();
+    const std::string after = log().substr(before);
+    EXPECT_EQ(upload()->startedPid(), 0);
+    EXPECT_NE(after.find("Запуск \"Upload\\autoexec.bat\"  Result=30"), std::string::npos) << after;
+    EXPECT_NE(after.find("Программа \"VT_win\" завершилась сразу после запуска, код 4"), std::string::npos) << after;
+    EXPECT_NE(after.find("VT_win: cannot listen on 127.0.0.1:" + std::to_string(port)), std::string::npos) << after;
+    EXPECT_EQ(mode(), 0) << "no debugging on a runtime that is not running";
+    EXPECT_EQ(after.find("Запущена отладка"), std::string::npos) << after;
 }
 
 // The kernel cannot write into the folder: the save is reported and neither
