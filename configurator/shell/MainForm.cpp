@@ -239,9 +239,12 @@ void TMainForm::FormShow() {
         session_.Start(this);
         frame_->LoadOptions(session_);
         if (session_.IsOpen()) {
+            // The command line's file is checked as the open command checks its choice.
             const QString named = session_.FilePath();
-            if (session_.OpenAssigned() == SessionResult::Unnamable)
-                ReportUnnamablePath(named, ZO_RU("Открытие проекта"));
+            if (CheckOpenedFile(named))
+                ReportOpenFailure(session_.OpenAssigned(), named);
+            else
+                session_.Assign({}, {});
         }
     } else if (session_.IsOpen()) {
         session_.Assign({}, {});

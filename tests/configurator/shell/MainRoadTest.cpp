@@ -234,6 +234,30 @@ TEST_F(MainRoad, ABlankNamedProjectRunsAndARuntimeEndingAtOnceIsNotStarted) {
     EXPECT_EQ(after.find("Запущена отладка"), std::string::npos) << after;
 }
 
+// A well-formed XML file that is no project is refused with a box that says
+// so, and no project is open afterwards.
+TEST_F(MainRoad, AFileThatIsNoProjectIsRefusedSayingSo) {
+    struct Case {
+        const char* file;
+        std::string text;
+    } cases[] = {
+        {"Other.hc", "<?xml version=\"1.0\"?>\n<Other><A/></Other>\n"},
+        {"Rootless.hc", test::cp("<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n<Orvanta_config><Схема/></Orvanta_config>\n")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string path = dir.str() + "/" + c.file;
+        test::writeBytes(path, c.text);
+        ui.messages.clear();
+        open(path);
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_NE(ui.messages[0].find("Файл \"" + path + "\" не является файлом проекта"), std::string::npos)
+            << ui.messages[0];
+        EXPECT_FALSE(form->session().IsOpen());
+        EXPECT_EQ(form->session().SheetCount(), 0);
+    }
+}
+
 // The kernel cannot write into the folder: the save is reported and neither
 // the recent list nor the title changes.
 TEST_F(MainRoad, SaveIntoAReadOnlyFolderChangesNothing) {
