@@ -25,9 +25,6 @@
 #include <QMenu>
 #include <QMenuBar>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -165,31 +162,6 @@ TEST_F(MainRoad, TheAvrExampleBuildsItsImage) {
     screenshot("avr-built");
 }
 
-// A listening socket at 127.0.0.1:port (SO_REUSEADDR, as the held port is
-// bound), closed with the owner: the controller's address taken by another.
-class Listener {
-public:
-    explicit Listener(uint16_t port) : fd_(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
-        sockaddr_in at{};
-        at.sin_family = AF_INET;
-        at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        at.sin_port = htons(port);
-        int one = 1;
-        listening_ = fd_ >= 0 && ::setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one) == 0 &&
-                     ::bind(fd_, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0 && ::listen(fd_, 1) == 0;
-    }
-    ~Listener() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Listener(const Listener&) = delete;
-    Listener& operator=(const Listener&) = delete;
-    bool listening() const { return listening_; }
-
-private:
-    int fd_;
-    bool listening_ = false;
-};
-
 // A project whose name has a blank runs: the start script quotes its
 // configuration file, so the runtime gets it as one argument and keeps
 // running. A runtime that ends at once (its address taken) is reported as not
@@ -221,7 +193,7 @@ TEST_F(MainRoad, ABlankNamedProjectRunsAndARuntimeEndingAtOnceIsNotStarted) {
     EXPECT_TRUE(pumpUntil([&] { return !test::processRunning(pid); }, 5000ms));
     EXPECT_EQ(mode(), 0);
 
-    const Listener taken(port);
+    const test::LoopbackListener taken(port);
     ASSERT_TRUE(taken.listening());
     const size_t before = log().size();
     form->action("ProjectRunUpload")->trigger();
