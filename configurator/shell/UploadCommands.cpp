@@ -256,7 +256,7 @@ TUploadCommands::TUploadCommands(TProjectSession& session, TActions& actions, IH
       build_([&build] { return build.ProjectUploadExecute(); }) {
     setObjectName("UploadCommands");
     reaper_.setInterval(1000);
-    connect(&reaper_, &QTimer::timeout, this, &TUploadCommands::reapStarted);
+    connect(&reaper_, &QTimer::timeout, this, &TUploadCommands::ReapStarted);
     actions.ConnectAll<TUploadCommands>(this, {
         {ActionId::ProjectCreateCFG, &TUploadCommands::ProjectCreateCFGExecute},
         {ActionId::ProjectOpenUpload, &TUploadCommands::ProjectOpenUploadExecute},
@@ -335,7 +335,7 @@ void TUploadCommands::ProjectRunUploadExecute() {
     host_.UpdateActionStates();
 }
 
-void TUploadCommands::reapStarted() {
+void TUploadCommands::ReapStarted() {
     if (started_ <= 0 || ::waitpid(started_, nullptr, WNOHANG) != 0) reaper_.stop();
 }
 

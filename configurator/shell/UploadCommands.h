@@ -101,7 +101,7 @@ private:
     QString programFolder() const;
     void setMode(KernelMode mode);
     // Reaps the started program once it has ended.
-    void reapStarted();
+    void ReapStarted();
 
     TProjectSession& session_;
     IHostServices& host_;
