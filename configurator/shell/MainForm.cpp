@@ -241,10 +241,11 @@ void TMainForm::FormShow() {
         if (session_.IsOpen()) {
             // The command line's file is checked as the open command checks its choice.
             const QString named = session_.FilePath();
-            if (CheckOpenedFile(named))
-                ReportOpenFailure(session_.OpenAssigned(), named);
-            else
-                session_.Assign({}, {});
+            // The command line's file is checked as the open command checks its choice.
+            const bool openable = CheckOpenedFile(named);
+            if (!openable) session_.Assign({}, {});
+            const SessionResult opened = openable ? session_.OpenAssigned() : SessionResult::Refused;
+            ReportOpenFailure(opened, named);
         }
     } else if (session_.IsOpen()) {
         session_.Assign({}, {});

@@ -162,6 +162,30 @@ TEST_F(MainRoad, TheAvrExampleBuildsItsImage) {
     screenshot("avr-built");
 }
 
+// The kernel cannot write into the folder: the save is reported and neither
+// the recent list nor the title changes.
+TEST_F(MainRoad, SaveIntoAReadOnlyFolderChangesNothing) {
+    open(program + "/Project/ExamplePLC.hc");
+    ASSERT_EQ(form->session().Name(), "ExamplePLC");
+    const QString title = form->windowTitle();
+    fs::create_directories(dir.str() + "/Locked");
+    const std::string target = dir.str() + "/Locked/Copy.hc";
+    const int child = test::RunWithReadOnlyFolder(dir.str() + "/Locked", [&] {
+        Runner r([&](QDialog& dialog) {
+            qobject_cast<QFileDialog*>(&dialog)->selectFile(QString::fromStdString(target));
+            return int(QDialog::Accepted);
+        });
+        ui.messages.clear();
+        form->action("SaveProjectAs")->trigger();
+        const bool reported = ui.messages.size() == 1 && ui.messages[0].find("Copy.hc") != std::string::npos;
+        const bool recentUnchanged = RecentFiles(platform::RegistryRoot::CurrentUser, kClosedProjectsKey).empty();
+        const bool same = form->windowTitle() == title && form->session().Name() == "ExamplePLC";
+        return (reported ? 0 : 1) | (recentUnchanged ? 0 : 2) | (same ? 0 : 4) | (fs::exists(target) ? 8 : 0);
+    });
+    if (child == 99) GTEST_SKIP() << "file permissions cannot be made to hold here";
+    EXPECT_EQ(child, 0);
+}
+
 // A project whose name has a blank runs: the start script quotes its
 // configuration file, so the runtime gets it as one argument and keeps
 // running. A runtime that ends at once (its address taken) is reported as not
@@ -228,30 +252,6 @@ TEST_F(MainRoad, AFileThatIsNoProjectIsRefusedSayingSo) {
         EXPECT_FALSE(form->session().IsOpen());
         EXPECT_EQ(form->session().SheetCount(), 0);
     }
-}
-
-// The kernel cannot write into the folder: the save is reported and neither
-// the recent list nor the title changes.
-TEST_F(MainRoad, SaveIntoAReadOnlyFolderChangesNothing) {
-    open(program + "/Project/ExamplePLC.hc");
-    ASSERT_EQ(form->session().Name(), "ExamplePLC");
-    const QString title = form->windowTitle();
-    fs::create_directories(dir.str() + "/Locked");
-    const std::string target = dir.str() + "/Locked/Copy.hc";
-    const int child = test::RunWithReadOnlyFolder(dir.str() + "/Locked", [&] {
-        Runner r([&](QDialog& dialog) {
-            qobject_cast<QFileDialog*>(&dialog)->selectFile(QString::fromStdString(target));
-            return int(QDialog::Accepted);
-        });
-        ui.messages.clear();
-        form->action("SaveProjectAs")->trigger();
-        const bool reported = ui.messages.size() == 1 && ui.messages[0].find("Copy.hc") != std::string::npos;
-        const bool recentUnchanged = RecentFiles(platform::RegistryRoot::CurrentUser, kClosedProjectsKey).empty();
-        const bool same = form->windowTitle() == title && form->session().Name() == "ExamplePLC";
-        return (reported ? 0 : 1) | (recentUnchanged ? 0 : 2) | (same ? 0 : 4) | (fs::exists(target) ? 8 : 0);
-    });
-    if (child == 99) GTEST_SKIP() << "file permissions cannot be made to hold here";
-    EXPECT_EQ(child, 0);
 }
 
 }  // namespace
