@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <string_view>
 #include <unordered_map>
@@ -91,9 +92,65 @@ bool declaresUtf8(const std::string& head) {
     return name == "utf-8" || name == "utf8";
 }
 
+// The length of the UTF-8 character starting at text[at]; 0 when the bytes
+// there are no well-formed character.
+size_t utf8CharacterLength(std::string_view text, size_t at) {
+    const auto lead = static_cast<unsigned char>(text[at]);
+    if (lead < 0x80) return 1;
+    size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF;  // the bounds of the second byte
+    if (lead >= 0xC2 && lead <= 0xDF) length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (at + length > text.size()) return 0;
+    for (size_t i = 1; i < length; ++i) {
+        const auto c = static_cast<unsigned char>(text[at + i]);
+        if (c < (i == 1 ? low : 0x80) || c > (i == 1 ? high : 0xBF)) return 0;
+    }
+    return length;
+}
+
+void appendEscape(std::string& out, unsigned char byte) {
+    char code[8];
+    std::snprintf(code, sizeof code, "\\x%02X", unsigned(byte));
+    out += code;
+}
+
+// Text of a file or a name as the box shows it, in Windows-1251: every control
+// character (tab aside) and every byte that is no character of the text's
+// encoding written as "\xNN", a character Windows-1251 lacks as "<U+XXXX>".
+std::string printable(std::string_view text, bool utf8) {
+    std::string out;
+    for (size_t at = 0; at < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        const size_t length = utf8 ? utf8CharacterLength(text, at) : 1;
+        if (length == 0 || (byte < 0x20 && byte != '\t') || byte == 0x7F || (!utf8 && byte == 0x98)) {
+            appendEscape(out, byte);
+            ++at;
+            continue;
+        }
+        if (utf8 && length > 1)
+            out += platform::readableCp1251(QString::fromUtf8(text.data() + at, qsizetype(length)));
+        else
+            out.push_back(char(byte));
+        at += length;
+    }
+    return out;
+}
+
 // The line of the file as the box quotes it: read piece by piece, at most
 // kQuotedLineLimit bytes of it kept (the cut marked with "..."), a UTF-8
-// file's text given in Windows-1251 like every other text of the box.
+// file's text given in Windows-1251 like every other text of the box, and
+// what cannot be shown as text escaped (printable).
 std::string lineOfFile(int fd, int line) {
     if (fd < 0 || line < 1) return {};
     std::string head;
@@ -146,8 +203,18 @@ std::string lineOfFile(int fd, int line) {
             if (text.size() - (start - 1) < length) text.resize(start - 1);
         }
     }
-    if (utf8) text = utf8ToCp1251(text);
+    text = printable(text, utf8);
     return cut ? text + "..." : text;
+}
+
+// Why a file that is not opened for reading cannot be read, for the box.
+std::string unreadableReason(const std::string& native, int error) {
+    struct stat st {};
+    if (::stat(native.c_str(), &st) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? ZO_RU("файл не найден") : ZO_RU("файл недоступен");
+    if (S_ISDIR(st.st_mode)) return ZO_RU("это папка, а не файл");
+    if (!S_ISREG(st.st_mode)) return ZO_RU("это не обычный файл");
+    return error == EACCES ? ZO_RU("нет доступа к файлу") : ZO_RU("файл не открывается");
 }
 
 // Keeps the first error of a parse: the one the user has to fix.
@@ -349,10 +416,11 @@ int TZo_XML::OpenFile(const std::string& fileName) {
                        ? ::open(native.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)
                        : -1;
     if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int error = errno;
         if (fd >= 0) ::close(fd);
         parseError_.code = XML_IO_LOAD_ERROR;
         parseError_.url = fileName;
-        parseError_.reason = "failed to load external entity \"" + utf8ToCp1251(native) + "\"";
+        parseError_.reason = unreadableReason(native, error);
         ShowParseError();
         return -2;
     }
@@ -640,9 +708,12 @@ int TZo_XML::FindFromMark(const std::string& name) { return FindElement(MarkElem
 
 void TZo_XML::ShowParseError() const {
     if (parseError_.code == 0) return;
-    const std::string text = ZO_RU("Ошибка открытия XML файла.") + "\r\n" + ZO_RU("Файл    : ") + parseError_.url +
-                             "\r\n" + ZO_RU("Код : ") + std::to_string(parseError_.code) + "\r\n" +
-                             ZO_RU("Ошибка : ") + parseError_.reason + "\r\n" + ZO_RU("Текст   : ") +
+    std::string reason = parseError_.reason;
+    std::replace(reason.begin(), reason.end(), '\n', ' ');
+    const std::string text = ZO_RU("Ошибка открытия XML файла.") + "\r\n" + ZO_RU("Файл    : ") +
+                             printable(parseError_.url, false) + "\r\n" + ZO_RU("Код : ") +
+                             std::to_string(parseError_.code) + "\r\n" + ZO_RU("Ошибка : ") +
+                             printable(reason, false) + "\r\n" + ZO_RU("Текст   : ") +
                              parseError_.text + "\r\n" + ZO_RU("Строка : ") + std::to_string(parseError_.line) +
                              "\r\n" + ZO_RU("Позиция: ") + std::to_string(parseError_.position);
     platform::showMessage(text, {}, platform::MessageKind::Error);

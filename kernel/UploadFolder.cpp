@@ -1,5 +1,6 @@
 #include "kernel/UploadFolder.h"
 
+#include "common/CommandLine.h"
 #include "common/FileReplacement.h"
 #include "common/FileUtils.h"
 #include "common/StringList.h"
@@ -125,7 +126,9 @@ std::string RuntimeProgramFile(const std::string& program) {
 }
 
 std::string StartScriptLine(const std::string& program, const std::string& projectName) {
-    return (program == "VT_win.exe" ? "start " : "") + program + " " + projectName + ".cfg\r\n";
+    // A name with a blank is quoted, so it stays one argument; other names keep their bytes.
+    return (program == "VT_win.exe" ? "start " : "") + CommandWord(program) + " " + CommandWord(projectName + ".cfg") +
+           "\r\n";
 }
 
 }  // namespace zo::kernel

@@ -12,7 +12,8 @@ namespace zo::kernel {
 // name ending in ".exe" (any letter case) names the executable without it.
 std::string RuntimeProgramFile(const std::string& program);
 
-// The start script's one line, CR LF included.
+// The start script's one line, CR LF included; the program and the
+// configuration file are words of a command line (common/CommandLine).
 std::string StartScriptLine(const std::string& program, const std::string& projectName);
 
 // Results of BuildProjectFolder.

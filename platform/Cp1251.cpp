@@ -110,7 +110,8 @@ std::string readableCp1251(const QString& text) {
         const QString one = QString::fromUcs4(&point, 1);
         bool lossless = true;
         const std::string converted = qstringToCp1251(one, &lossless);
-        if (lossless) {
+        const bool control = c < 0x20 || c == 0x7F;
+        if (lossless && !control) {
             out += converted;
             continue;
         }

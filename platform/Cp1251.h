@@ -16,8 +16,9 @@ std::string cp1251ToUtf8(std::string_view text);
 
 QString cp1251ToQString(std::string_view text);
 std::string qstringToCp1251(const QString& text, bool* lossless = nullptr);
-// Windows-1251 with every character it lacks written as "<U+XXXX>" (its code
-// point), so that a message can name such text readably.
+// Windows-1251 with every character it lacks, and every control character,
+// written as "<U+XXXX>" (its code point), so that a message can name such
+// text readably.
 std::string readableCp1251(const QString& text);
 
 }  // namespace zo::platform

@@ -33,6 +33,10 @@ QString withSeparator(QString folder) {
 
 SessionResult resultOf(int32_t code) { return code == 0 ? SessionResult::Done : SessionResult::Refused; }
 
+// OpenProject's answers for a file that parsed but is no project.
+constexpr int32_t kOpenRootNotOne = -2;
+constexpr int32_t kOpenNoProjectRecord = -3;
+
 }  // namespace
 
 TProjectSession::TProjectSession(TKernelOptions* record, QObject* parent) : QObject(parent), record_(record) {
@@ -128,7 +132,8 @@ SessionResult TProjectSession::OpenAssigned() {
         if (record_->CloseProject) record_->CloseProject("");
         clear();
         emit Closed();
-        return record_->OpenProject ? SessionResult::Refused : SessionResult::NotBound;
+        if (!record_->OpenProject) return SessionResult::NotBound;
+        return r == kOpenRootNotOne || r == kOpenNoProjectRecord ? SessionResult::NotProject : SessionResult::Refused;
     }
     emit Opened();
     return SessionResult::Done;

@@ -34,6 +34,7 @@ enum class SessionResult {
     NotBound,  // no kernel, or the record lacks the slot
     Refused,   // the kernel answered a failure (it has logged why)
     Unnamable, // the path has characters the kernel's Windows-1251 cannot hold: nothing was done
+    NotProject, // the file opened, but holds no project (OpenProject: no single root, no project record)
 };
 
 // The kernel's folders, each as the kernel names it.

@@ -253,9 +253,12 @@ void TMainForm::FormShow() {
         session_.Start(this);
         frame_->LoadOptions(session_);
         if (session_.IsOpen()) {
+            // The command line's file is checked as the open command checks its choice.
             const QString named = session_.FilePath();
-            const SessionResult opened = session_.OpenAssigned();
-            if (opened == SessionResult::Unnamable) ReportUnnamablePath(named, ZO_RU("Открытие проекта"));
+            const bool openable = CheckOpenedFile(named);
+            if (!openable) session_.Assign({}, {});
+            const SessionResult opened = openable ? session_.OpenAssigned() : SessionResult::Refused;
+            ReportOpenFailure(opened, named);
             // The command line's project that does not open leaves its own application title.
             if (opened != SessionResult::Done) setWindowIconText(kFailedCommandLineTitle);
         }

@@ -72,11 +72,45 @@ void log(const std::string& text, uint8_t level) { WriteLog(text.c_str(), level)
 
 }  // namespace
 
+namespace {
+std::string unnamableText(const QString& path) {
+    return ZO_RU("Путь ") + kQ + platform::readableCp1251(path) + kQ +
+           ZO_RU(" содержит символы, которых нет в кодировке Windows-1251: проект по этому пути "
+                 "не может быть открыт или сохранен.");
+}
+}  // namespace
+
 void ReportUnnamablePath(const QString& path, const std::string& caption) {
-    platform::showMessage(ZO_RU("Путь ") + kQ + platform::readableCp1251(path) + kQ +
-                              ZO_RU(" содержит символы, которых нет в кодировке Windows-1251: проект по этому пути "
-                                    "не может быть открыт или сохранен."),
-                          caption, platform::MessageKind::Error);
+    platform::showMessage(unnamableText(path), caption, platform::MessageKind::Error);
+}
+
+std::string OpenedFileError(const QString& path) {
+    if (!TProjectSession::KernelCanName(path)) return unnamableText(path);
+    const std::string shown = kQ + platform::readableCp1251(path) + kQ;
+    const QFileInfo info(path);
+    if (const std::string error = ProjectNameError(cp(info.completeBaseName())); !error.empty())
+        return ZO_RU("Файл ") + shown + ZO_RU(" не открыт: ") + error;
+    if (info.isDir()) return ZO_RU("Файл ") + shown + ZO_RU(" не открыт: это папка, а не файл проекта.");
+    if (!info.exists()) return ZO_RU("Файл ") + shown + ZO_RU(" не найден.");
+    return {};
+}
+
+void ReportOpenFailure(SessionResult result, const QString& path) {
+    const std::string caption = ZO_RU("Открытие проекта");
+    if (result == SessionResult::Unnamable) ReportUnnamablePath(path, caption);
+    if (result == SessionResult::NotProject)
+        platform::showMessage(ZO_RU("Файл ") + kQ + platform::readableCp1251(path) + kQ +
+                                  ZO_RU(" не является файлом проекта: в нем нет элемента <Orvanta_config> с "
+                                        "разделом <Проект>."),
+                              caption, platform::MessageKind::Error);
+}
+
+bool CheckOpenedFile(const QString& path) {
+    const std::string error = OpenedFileError(path);
+    if (error.empty()) return true;
+    log(error, LogLevel::Error);
+    platform::showMessage(error, ZO_RU("Открытие проекта"), platform::MessageKind::Error);
+    return false;
 }
 
 QString ProposedProjectName(const QString& projectFolder) {
@@ -88,13 +122,14 @@ QString ProposedProjectName(const QString& projectFolder) {
 
 std::string ProjectNameError(const std::string& name) {
     if (name.empty()) return ZO_RU("Не задано имя проекта.");
-    if (name.size() > size_t(kProjectNameMax))
-        return ZO_RU("Имя проекта длиннее 60 символов: ") + kQ + name + kQ;
+    // A line feed or another control character is named, not written into the message.
+    const std::string shown = kQ + platform::readableCp1251(platform::cp1251ToQString(name)) + kQ;
+    if (name.size() > size_t(kProjectNameMax)) return ZO_RU("Имя проекта длиннее 60 символов: ") + shown;
     if (name.find("..") != std::string::npos || name.find_first_of("\\/:*?\"<>|") != std::string::npos ||
         name.front() == ' ' || name.back() == ' ' || name.back() == '.')
-        return ZO_RU("Недопустимое имя проекта: ") + kQ + name + kQ;
+        return ZO_RU("Недопустимое имя проекта: ") + shown;
     for (unsigned char c : name)
-        if (c < 32) return ZO_RU("Недопустимое имя проекта: ") + kQ + name + kQ;
+        if (c < 32 || c == 127) return ZO_RU("Недопустимое имя проекта: ") + shown;
     return {};
 }
 
@@ -205,10 +240,7 @@ bool TProjectCommands::openProject(const QString& path, bool programFolderCurren
         return false;
     }
     const SessionResult opened = session_.Open(path);
-    if (opened == SessionResult::Unnamable) {
-        ReportUnnamablePath(TProjectSession::ProjectFileOf(path), ZO_RU("Открытие проекта"));
-        return false;
-    }
+    ReportOpenFailure(opened, TProjectSession::ProjectFileOf(path));
     if (opened != SessionResult::Done) {
         log(ZO_RU("Ошибка открытия проекта ") + kQ + cp(TProjectSession::ProjectFileOf(path)) + kQ, LogLevel::Error);
         return false;
@@ -223,9 +255,8 @@ void TProjectCommands::OpenProjectExecute() {
     const QString file = chooseFile(&window_, false, title, folder, {});
     setProgramFolderCurrent();
     // Cancel leaves the open project (if any) as it was, in the program and the kernel;
-    // so does a file the kernel could not be handed.
-    if (!file.isEmpty() && !TProjectSession::KernelCanName(TProjectSession::ProjectFileOf(file))) {
-        ReportUnnamablePath(TProjectSession::ProjectFileOf(file), ZO_RU("Открытие проекта"));
+    // so does a file that cannot be opened as a project.
+    if (!file.isEmpty() && !CheckOpenedFile(TProjectSession::ProjectFileOf(file))) {
         host_.UpdateActionStates();
         return;
     }
@@ -318,10 +349,11 @@ void TProjectCommands::CloseProjectExecute() {
 void TProjectCommands::FastOpenPrjClick(int tag) {
     const std::string path = GetRecentFile(platform::RegistryRoot::CurrentUser, kClosedProjectsKey, tag);
     if (path.empty()) return;
-    if (!ConfirmDrop()) return;
+    const QString file = QString::fromStdString(platform::nativePath(path));
+    if (!CheckOpenedFile(TProjectSession::ProjectFileOf(file)) || !ConfirmDrop()) return;
     panels_.ClearReplacementLists();
     if (session_.IsOpen() || !session_.Folder().isEmpty()) closeForOpen();
-    openProject(QString::fromStdString(platform::nativePath(path)), false);
+    openProject(file, false);
     host_.UpdateActionStates();
 }
 

@@ -17,6 +17,7 @@ class QWidget;
 
 namespace zo::configurator {
 
+enum class SessionResult;
 class IHostServices;
 class TActions;
 class TProgramPanels;
@@ -31,6 +32,15 @@ std::string ProjectNameError(const std::string& name);
 // The box that refuses a project path the kernel cannot name (characters
 // outside Windows-1251), naming the path readably; caption in Windows-1251.
 void ReportUnnamablePath(const QString& path, const std::string& caption);
+// Before a project file is opened (command line, open, recent list): empty
+// when the kernel may be handed it, else the message (Windows-1251) that
+// refuses it - a path outside Windows-1251, a file name New and Save As would
+// refuse as a project's name, no such file, a folder.
+std::string OpenedFileError(const QString& path);
+// Shows OpenedFileError's message when there is one; true when path may be opened.
+bool CheckOpenedFile(const QString& path);
+// The box for an open of path that came to Unnamable or NotProject; nothing for other results.
+void ReportOpenFailure(SessionResult result, const QString& path);
 
 class TProjectCommands : public QObject {
     Q_OBJECT

@@ -1,5 +1,6 @@
 #include "configurator/shell/UploadCommands.h"
 
+#include "common/CommandLine.h"
 #include "common/abi/LogsOptions.h"
 #include "configurator/link/KroLog.h"
 #include "configurator/link/HostSlots.h"
@@ -17,11 +18,14 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMainWindow>
-#include <QProcess>
 #include <QUrl>
 
+#include <cerrno>
 #include <dirent.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -29,6 +33,8 @@
 #include <fstream>
 #include <thread>
 #include <vector>
+
+extern char** environ;
 
 namespace zo::configurator {
 
@@ -66,6 +72,12 @@ bool alive(pid_t pid) {
     if (!std::getline(stat, text)) return false;
     const size_t close = text.rfind(')');
     return close != std::string::npos && close + 2 < text.size() && text[close + 2] != 'Z' && text[close + 2] != 'X';
+}
+
+// Collects an ended child of ours (soon after SIGKILL); nothing for another's process.
+void reap(pid_t pid) {
+    for (int i = 0; i < 100 && ::waitpid(pid, nullptr, WNOHANG) == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
 }
 
 std::vector<pid_t> processes() {
@@ -109,6 +121,7 @@ int StopUploadPrograms(const QString& uploadFolder, std::chrono::milliseconds gr
         while (alive(pid) && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         if (alive(pid)) ::kill(pid, SIGKILL);
+        reap(pid);
         log(ZO_RU("Остановлено : ") + platform::qstringToCp1251(QString::fromStdString(exe)), LogLevel::Information);
     }
     return int(ended.size());
@@ -118,27 +131,123 @@ TStartCommand ReadStartScript(const QString& uploadFolder) {
     TStartCommand command;
     QFile file(withSeparator(uploadFolder) + "autoexec.bat");
     if (!file.open(QIODevice::ReadOnly)) return command;
-    const QString line = platform::cp1251ToQString(file.readLine(4096).toStdString()).trimmed();
-    QStringList words = line.split(' ', Qt::SkipEmptyParts);
-    if (!words.isEmpty() && words.first().compare("start", Qt::CaseInsensitive) == 0) words.removeFirst();
-    if (words.isEmpty()) return command;
-    QString program = words.takeFirst();
-    if (program.contains('/') || program.contains('\\') || program == "." || program == "..") return command;
+    std::string line = file.readLine(4096).toStdString();
+    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.pop_back();
+    std::vector<std::string> words = SplitCommandLine(line);
+    if (!words.empty() && QString::fromStdString(words.front()).compare("start", Qt::CaseInsensitive) == 0)
+        words.erase(words.begin());
+    if (words.empty()) return command;
+    const QString program = platform::cp1251ToQString(words.front());
+    if (program.isEmpty() || program.contains('/') || program.contains('\\') || program == "." || program == "..")
+        return command;
     QString path = withSeparator(uploadFolder) + program;
     if (!QFileInfo(path).isFile() && program.endsWith(".exe", Qt::CaseInsensitive))
         path.chop(4);  // "<name>.exe" is the file <name> here
     command.program = path;
-    command.arguments = words;
+    for (size_t i = 1; i < words.size(); ++i) command.arguments << platform::cp1251ToQString(words[i]);
     return command;
 }
 
-int StartUploadProgram(const QString& uploadFolder, pid_t* pid) {
+namespace {
+
+// A file without a name for a started program's output: it goes when the
+// program and we have closed it.
+int unnamedOutputFile() {
+    const QByteArray folder = QFile::encodeName(QDir::tempPath());
+    int fd = ::open(folder.constData(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd >= 0) return fd;
+    QByteArray name = folder + "/zo-start-XXXXXX";
+    fd = ::mkostemp(name.data(), O_CLOEXEC);
+    if (fd >= 0) ::unlink(name.constData());
+    return fd;
+}
+
+// The first lines a program wrote, blank lines left out.
+QStringList firstLines(int fd, int count) {
+    QStringList lines;
+    if (fd < 0) return lines;
+    char buffer[4096];
+    const ssize_t n = ::pread(fd, buffer, sizeof buffer, 0);
+    if (n <= 0) return lines;
+    for (const QString& line : QString::fromLocal8Bit(buffer, n).split('\n')) {
+        const QString text = line.trimmed();
+        if (!text.isEmpty()) lines << text;
+        if (lines.size() == count) break;
+    }
+    return lines;
+}
+
+// Spawns the program in the folder: its own session, default signal
+// handling, no input, output and errors into output.
+pid_t spawnInFolder(const TStartCommand& command, const QString& folder, int output) {
+    std::vector<QByteArray> words{QFile::encodeName(command.program)};
+    for (const QString& argument : command.arguments) words.push_back(QFile::encodeName(argument));
+    std::vector<char*> argv;
+    for (QByteArray& word : words) argv.push_back(word.data());
+    argv.push_back(nullptr);
+    const QByteArray where = QFile::encodeName(folder);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawnattr_t attributes;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawnattr_init(&attributes);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    if (output >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, output, 1);
+        posix_spawn_file_actions_adddup2(&actions, output, 2);
+    }
+    posix_spawn_file_actions_addchdir_np(&actions, where.constData());
+    sigset_t none, all;
+    sigemptyset(&none);
+    sigfillset(&all);
+    posix_spawnattr_setsigmask(&attributes, &none);
+    posix_spawnattr_setsigdefault(&attributes, &all);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID | POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+    pid_t pid = 0;
+    const int failed = ::posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
+    posix_spawn_file_actions_destroy(&actions);
+    return failed == 0 ? pid : 0;
+}
+
+// Waits up to window for the child to end; true (and its status) when it did.
+bool endsWithin(pid_t pid, std::chrono::milliseconds window, int& status) {
+    const auto deadline = std::chrono::steady_clock::now() + window;
+    for (;;) {
+        const pid_t reaped = ::waitpid(pid, &status, WNOHANG);
+        if (reaped == pid) return true;
+        if (reaped < 0 && errno != EINTR) return false;
+        if (std::chrono::steady_clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
+}  // namespace
+
+TStartOutcome StartUploadProgram(const QString& uploadFolder, std::chrono::milliseconds window) {
+    TStartOutcome outcome;
     const TStartCommand command = ReadStartScript(uploadFolder);
-    if (command.program.isEmpty() || !QFileInfo(command.program).isFile()) return 2;
-    qint64 started = 0;
-    if (!QProcess::startDetached(command.program, command.arguments, uploadFolder, &started)) return 31;
-    if (pid) *pid = pid_t(started);
-    return 42;
+    if (command.program.isEmpty() || !QFileInfo(command.program).isFile()) return outcome;
+    outcome.program = QFileInfo(command.program).fileName();
+    const int output = unnamedOutputFile();
+    outcome.pid = spawnInFolder(command, uploadFolder, output);
+    if (outcome.pid <= 0) {
+        if (output >= 0) ::close(output);
+        outcome.pid = 0;
+        outcome.result = kStartFailed;
+        return outcome;
+    }
+    int status = 0;
+    if (endsWithin(outcome.pid, window, status)) {
+        outcome.result = kStartEnded;
+        outcome.signalled = WIFSIGNALED(status);
+        outcome.exitCode = outcome.signalled ? WTERMSIG(status) : WEXITSTATUS(status);
+        outcome.output = firstLines(output, 3);
+    } else {
+        outcome.result = kStarted;
+    }
+    if (output >= 0) ::close(output);
+    return outcome;
 }
 
 TUploadCommands::TUploadCommands(TProjectSession& session, TActions& actions, IHostServices& host,
@@ -146,6 +255,8 @@ TUploadCommands::TUploadCommands(TProjectSession& session, TActions& actions, IH
     : QObject(&window), session_(session), host_(host), window_(window),
       build_([&build] { return build.ProjectUploadExecute(); }) {
     setObjectName("UploadCommands");
+    reaper_.setInterval(1000);
+    connect(&reaper_, &QTimer::timeout, this, &TUploadCommands::ReapStarted);
     actions.ConnectAll<TUploadCommands>(this, {
         {ActionId::ProjectCreateCFG, &TUploadCommands::ProjectCreateCFGExecute},
         {ActionId::ProjectOpenUpload, &TUploadCommands::ProjectOpenUploadExecute},
@@ -205,16 +316,27 @@ void TUploadCommands::ProjectRunUploadExecute() {
         return;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    pid_t pid = 0;
-    const int result = StartUploadProgram(upload, &pid);
-    if (result > 32) started_ = pid;
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const TStartOutcome start = StartUploadProgram(upload, startWindow_);
+    started_ = start.result > 32 ? start.pid : 0;
+    if (started_ > 0) reaper_.start();
     QDir::setCurrent(p);
-    log(ZO_RU("Запуск ") + kQ + "Upload\\autoexec.bat" + kQ + "  Result=" + std::to_string(result),
+    log(ZO_RU("Запуск ") + kQ + "Upload\\autoexec.bat" + kQ + "  Result=" + std::to_string(start.result),
         LogLevel::Milestone);
+    if (start.result == kStartEnded) {
+        const std::string program = platform::qstringToCp1251(start.program);
+        log(ZO_RU("Программа ") + kQ + program + kQ + ZO_RU(" завершилась сразу после запуска, ") +
+                (start.signalled ? ZO_RU("сигнал ") : ZO_RU("код ")) + std::to_string(start.exitCode),
+            LogLevel::Error);
+        for (const QString& line : start.output) log("  " + platform::readableCp1251(line), LogLevel::Error);
+    }
+    // Debugging is started only on a program that runs.
     const int mode = session_.Mode();
-    if (mode >= 0 && mode != int(KernelMode::Debug)) session_.SetMode(KernelMode::Debug);
+    if (start.result > 32 && mode >= 0 && mode != int(KernelMode::Debug)) session_.SetMode(KernelMode::Debug);
     host_.UpdateActionStates();
+}
+
+void TUploadCommands::ReapStarted() {
+    if (started_ <= 0 || ::waitpid(started_, nullptr, WNOHANG) != 0) reaper_.stop();
 }
 
 void TUploadCommands::ProjectStopUploadExecute() {

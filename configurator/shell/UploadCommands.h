@@ -8,6 +8,8 @@
 #include <QRect>
 #include <QSize>
 #include <QString>
+#include <QStringList>
+#include <QTimer>
 
 #include <chrono>
 #include <functional>
@@ -38,18 +40,37 @@ int StopUploadPrograms(const QString& uploadFolder,
 
 // The program and arguments the start script names: "start" (optional), the
 // program (a plain file name in the upload folder; "<name>.exe" is the file
-// <name> when only that exists) and its arguments. Empty program when the
-// script names none or a path.
+// <name> when only that exists) and its arguments, the line split as a
+// command line (common/CommandLine: a quoted word keeps its blanks). Empty
+// program when the script names none or a path.
 struct TStartCommand {
     QString program;  // full native path
     QStringList arguments;
 };
 TStartCommand ReadStartScript(const QString& uploadFolder);
 
-// Starts the start script's program detached in the upload folder, without a
-// shell; the shell-style result (above 32 started, 2 no script or program,
-// 31 the start failed) and the started process's id.
-int StartUploadProgram(const QString& uploadFolder, pid_t* pid = nullptr);
+// Shell-style results of a start: above 32 means started.
+inline constexpr int kStartNoProgram = 2;  // no script, or it names no program of the upload folder
+inline constexpr int kStartEnded = 30;     // the program ended within the start window
+inline constexpr int kStartFailed = 31;    // the program could not be started
+inline constexpr int kStarted = 42;
+
+// What came of a start.
+struct TStartOutcome {
+    int result = kStartNoProgram;
+    pid_t pid = 0;         // the process started (0 when none was)
+    QString program;       // its file name
+    int exitCode = 0;      // kStartEnded: the exit code, or the signal that ended it
+    bool signalled = false;
+    QStringList output;    // kStartEnded: its first lines of output
+};
+
+// Starts the start script's program without a shell, in its own session, with
+// the upload folder as its working folder and its output into a file of its
+// own, and watches it for the start window: a program that ends within it was
+// not started (kStartEnded, its exit code and first output lines).
+TStartOutcome StartUploadProgram(const QString& uploadFolder,
+                                 std::chrono::milliseconds window = std::chrono::milliseconds(300));
 
 class TUploadCommands : public QObject {
     Q_OBJECT
@@ -62,6 +83,8 @@ public:
     void setBuild(std::function<bool()> build) { build_ = std::move(build); }
     // Grace period of the stop before SIGKILL.
     void setGrace(std::chrono::milliseconds grace) { grace_ = grace; }
+    // How long a started program is watched before it counts as started.
+    void setStartWindow(std::chrono::milliseconds window) { startWindow_ = window; }
 
     void ProjectCreateCFGExecute();
     void ProjectOpenUploadExecute();
@@ -77,13 +100,17 @@ public:
 private:
     QString programFolder() const;
     void setMode(KernelMode mode);
+    // Reaps the started program once it has ended.
+    void ReapStarted();
 
     TProjectSession& session_;
     IHostServices& host_;
     QWidget& window_;
     std::function<bool()> build_;
     std::chrono::milliseconds grace_{2000};
+    std::chrono::milliseconds startWindow_{300};
     pid_t started_ = 0;
+    QTimer reaper_;
 };
 
 }  // namespace zo::configurator

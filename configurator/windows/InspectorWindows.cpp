@@ -39,6 +39,8 @@ int32_t TInspectorWindows::show(const char* caption, int32_t count, const TStruc
         floating_ = new TObjInspect(*link_, 1, nullptr);
         floating_->setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint);
         floating_->setObjectName("ElementProperties");
+        // It logs where the docked one does (a refused value, the lists it loads).
+        if (docked_) floating_->OnLog = docked_->OnLog;
     }
     if (!floating_) return -1;
     return floating_->ShowElementProperties(caption, count, items, onChange, left, top, right, bottom);

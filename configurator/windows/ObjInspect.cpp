@@ -486,7 +486,12 @@ void TObjInspect::editorKeyUp(int key, QWidget& editor, const QString& text) {
     const std::string stored = lists_.TranslateToStored(link_.structPath(instance), InspectorLink::cp1251(text),
                                                         link_.itemList(instance, grid_.SelectedItem));
     if (key == kEnterKey) {
-        storeText(stored);
+        // A text the field cannot hold is dropped; the log says why.
+        if (!storeText(stored))
+            report(ZO_RU("Значение ") + "\"" + stored + "\"" + ZO_RU(" не допустимо для поля ") + "\"" +
+                       link_.itemName(instance, grid_.SelectedItem) + "\" (" +
+                       link_.itemType(instance, grid_.SelectedItem) + ZO_RU("), не сохранено"),
+                   3);
         HideEditors();
         FormPaint();
         return;

@@ -5,6 +5,8 @@
 //   Color   4-byte signed colour 0x00BBGGRR; decimal text, input also "$hex" and "0xhex"
 //   Single, Double  4- and 8-byte floats; '.' as decimal separator, shortest text that reads back
 //   StringN (N = 1..4095)  N + 1 bytes of zero-terminated Windows-1251 text of at most N characters
+//   IPAddress  16 bytes of text as String15 holding an IPv4 address "a.b.c.d" (each part 0..255)
+//   BitIndex   1 byte, the number of a bit of an 8-bit port: 0..7
 // Text is read and written the same way in every locale. A text that is not a value of its
 // type leaves the destination untouched; nothing is written past the type's size.
 
@@ -29,7 +31,9 @@ constexpr int32_t kMissingArgument = -3;
 
 constexpr int32_t kMaxStringLength = 4095;
 
-enum class Kind { Unknown, Byte, ShortInt, Boolean, Word, SmallInt, Integer, Cardinal, Color, Single, Double, String };
+enum class Kind {
+    Unknown, Byte, ShortInt, Boolean, Word, SmallInt, Integer, Cardinal, Color, Single, Double, String, IPAddress, BitIndex
+};
 
 struct TypeInfo {
     Kind kind = Kind::Unknown;
@@ -62,10 +66,11 @@ TypeInfo lookup(const char* typeName) {
         {"Byte", Kind::Byte, 1},         {"ShortInt", Kind::ShortInt, 1}, {"Boolean", Kind::Boolean, 1},
         {"Word", Kind::Word, 2},         {"SmallInt", Kind::SmallInt, 2}, {"Integer", Kind::Integer, 4},
         {"Cardinal", Kind::Cardinal, 4}, {"Color", Kind::Color, 4},       {"Single", Kind::Single, 4},
-        {"Double", Kind::Double, 8},
+        {"Double", Kind::Double, 8},     {"BitIndex", Kind::BitIndex, 1},
     };
     for (const Fixed& f : kFixed)
         if (equalsNoCase(name, f.name)) return {f.kind, f.size, 0};
+    if (equalsNoCase(name, "IPAddress")) return {Kind::IPAddress, 16, 15};
 
     // StringN: N written in decimal without leading zeros, 1..4095.
     constexpr std::string_view kString = "String";
@@ -141,6 +146,24 @@ bool parseColor(std::string_view text, int32_t& value) {
     const uint32_t pattern = static_cast<uint32_t>(bits);
     std::memcpy(&value, &pattern, sizeof value);
     return true;
+}
+
+// Four decimal parts of one to three digits, each 0..255, joined by '.'.
+bool isIPv4Address(std::string_view text) {
+    int parts = 0;
+    while (true) {
+        size_t digits = 0;
+        int value = 0;
+        while (digits < text.size() && text[digits] >= '0' && text[digits] <= '9') {
+            value = value * 10 + (text[digits] - '0');
+            if (++digits > 3) return false;
+        }
+        if (digits == 0 || value > 255) return false;
+        text.remove_prefix(digits);
+        if (++parts == 4) return text.empty();
+        if (text.empty() || text.front() != '.') return false;
+        text.remove_prefix(1);
+    }
 }
 
 bool parseBoolean(std::string_view text, uint8_t& value) {
@@ -248,6 +271,13 @@ int32_t textToValue(const char* typeName, const char* text, void* destination) {
         store(destination, d);
         return kOk;
     }
+    case Kind::BitIndex:
+        if (!parseInteger(t, 0, 7, v)) return kNotAValue;
+        store(destination, static_cast<uint8_t>(v));
+        return kOk;
+    case Kind::IPAddress:
+        if (!isIPv4Address(t)) return kNotAValue;
+        [[fallthrough]];
     case Kind::String: {
         const size_t length = strnlen(text, static_cast<size_t>(type.length) + 1);
         if (length > static_cast<size_t>(type.length)) return kNotAValue;
@@ -273,7 +303,8 @@ int32_t valueToText(const char* typeName, const void* source, const char** text)
     if (type.kind == Kind::Unknown) return kUnknownType;
     if (!source || !text) return kMissingArgument;
     switch (type.kind) {
-    case Kind::Byte: formatNumber(load<uint8_t>(source)); break;
+    case Kind::Byte:
+    case Kind::BitIndex: formatNumber(load<uint8_t>(source)); break;
     case Kind::ShortInt: formatNumber(load<int8_t>(source)); break;
     case Kind::Boolean: formatNumber(load<uint8_t>(source) != 0 ? 1 : 0); break;
     case Kind::Word: formatNumber(load<uint16_t>(source)); break;
@@ -283,7 +314,8 @@ int32_t valueToText(const char* typeName, const void* source, const char** text)
     case Kind::Cardinal: formatNumber(load<uint32_t>(source)); break;
     case Kind::Single: formatNumber(load<float>(source)); break;
     case Kind::Double: formatNumber(load<double>(source)); break;
-    case Kind::String: {
+    case Kind::String:
+    case Kind::IPAddress: {
         // A field without its terminator gives its first N characters; nothing past the field is read.
         const char* field = static_cast<const char*>(source);
         const size_t length = strnlen(field, static_cast<size_t>(type.length));

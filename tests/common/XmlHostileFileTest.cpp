@@ -78,26 +78,70 @@ TEST_F(XmlHostile, DocumentsThatDeclareEntitiesAreRefusedAtTheDeclaration) {
 }
 
 // A device, a pipe or a folder where a file is expected: refused as a missing
-// file is, at once (the child is stopped should a read block or run on).
+// file is, at once (the child is stopped should a read block or run on), the
+// box saying in words what is there instead.
 TEST_F(XmlHostile, OnlyRegularFilesAreRead) {
     ASSERT_EQ(::mkfifo(path("pipe.xml").c_str(), 0644), 0);
     std::filesystem::create_directory(path("folder.xml"));
     const std::string climbing = dir_.str() + "/folder.xml/../../../../../../../../../../dev/zero";
+    const std::pair<std::string, std::string> cases[] = {
+        {"/dev/zero", "это не обычный файл"},          {climbing, "это не обычный файл"},
+        {path("pipe.xml"), "это не обычный файл"},     {path("folder.xml"), "это папка, а не файл"},
+        {path("missing.xml"), "файл не найден"},       {path("missing/a.xml"), "файл не найден"},
+    };
     const int child = RunInChild([&] {
         ::alarm(60);
         UiRecorder ui;
         int failed = 10;
-        for (const std::string& name : {std::string("/dev/zero"), climbing, path("pipe.xml"), path("folder.xml")}) {
+        for (const auto& [name, reason] : cases) {
             ++failed;
             ui.messages.clear();
             TZo_XML xml;
             if (xml.OpenFile(name) != -2 || xml.Opened != 0 || ui.messages.size() != 1) return failed;
-            const std::string missing = "Код : 1549\r\nОшибка : failed to load external entity \"" + name + "\"\r\n";
-            if (ui.messages[0].find(missing) == std::string::npos) return failed + 10;
+            const std::string said = "Файл    : " + name + "\r\nКод : 1549\r\nОшибка : " + reason + "\r\n";
+            if (ui.messages[0].find(said) == std::string::npos) return failed + 10;
         }
         return 0;
     });
     EXPECT_EQ(child, 0);
+}
+
+// What cannot be shown as text is escaped in the box: control bytes, bytes
+// that are no UTF-8, a line feed in the file's name; a character Windows-1251
+// lacks is named by its code.
+TEST_F(XmlHostile, TheBoxEscapesWhatIsNoText) {
+    struct Case {
+        const char* what;
+        std::string name;
+        std::string file;
+        std::string quote;  // the "Текст" line (UTF-8)
+    } cases[] = {
+        {"control and invalid bytes", "noise.xml", std::string("<r>\n<a>\x01\x02\xFF\x1B[2J\x7F</a>\n"),
+         "<a>\\x01\\x02\\xFF\\x1B[2J\\x7F</a>"},
+        {"NUL byte", "nul.xml", std::string("<r>\n<a\0b/>\n", 11), "<a\\x00b/>"},
+        {"Windows-1251 file", "cp.xml", "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n<r>\n<a>\x01" + cp("Я") + "</b>\n", "<a>\\x01Я</b>"},
+        {"character outside Windows-1251", "cjk.xml", "<r>\n<a>日\x01</b>\n", "<a><U+65E5>\\x01</b>"},
+        {"line feed in the name", "new\nline.xml", "<r>\n</b>\n", "</b>"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ui_.messages.clear();
+        writeBytes(path(c.name), c.file);
+        TZo_XML xml;
+        EXPECT_EQ(xml.OpenFile(path(c.name)), -2);
+        ASSERT_EQ(ui_.messages.size(), 1u);
+        EXPECT_EQ(quotedLine(), c.quote);
+        const std::string& box = ui_.messages[0];
+        for (size_t i = 0; i < box.size(); ++i) {
+            const auto b = static_cast<unsigned char>(box[i]);
+            const bool lineBreak = b == '\r' && i + 1 < box.size() && box[i + 1] == '\n';
+            if (lineBreak) ++i;
+            else EXPECT_TRUE(b >= 0x20 && b != 0x7F) << "byte " << int(b) << " at " << i << " of " << box;
+        }
+    }
+    ASSERT_EQ(ui_.messages.size(), 1u);
+    EXPECT_NE(ui_.messages[0].find("Файл    : " + dir_.str() + "/new\\x0Aline.xml\r\n"), std::string::npos)
+        << ui_.messages[0];
 }
 
 TEST_F(XmlHostile, TheBoxQuotesAtMostAFewHundredCharactersOfTheBadLine) {

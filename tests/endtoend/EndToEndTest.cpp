@@ -258,6 +258,7 @@ const char* const kRoadLog[] = {
     R"~(Загружен список замен из файла "<program>\Struct\Struct.lst")~",
     R"~(Добавлен новый лист: "Лист 2".)~",
     R"~(Загружен список замен из файла "<program>\Struct\Struct.xml")~",
+    R"~(Значение "70000" не допустимо для поля "PT" (Word), не сохранено)~",
     R"~(Создана база каналов "<program>\Struct\Canals.xml")~",
     R"~(Проект "<program>/Project/ExamplePLC.hc" сохранен.)~",
     R"~(Очищен список замен. (4 списков))~",

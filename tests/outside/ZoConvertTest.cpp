@@ -89,7 +89,7 @@ TEST_F(ZoConvertTest, TypeSizes) {
         {"Byte", 1},      {"ShortInt", 1},  {"Boolean", 1},     {"Word", 2},           {"SmallInt", 2},
         {"Integer", 4},   {"Cardinal", 4},  {"Color", 4},       {"Single", 4},         {"Double", 8},
         {"String1", 2},   {"String15", 16}, {"String60", 61},   {"String260", 261},    {"String4095", 4096},
-        {"word", 2},      {"STRING10", 11},
+        {"word", 2},      {"STRING10", 11}, {"IPAddress", 16},  {"BitIndex", 1},
     };
     for (const auto& c : cases) EXPECT_EQ(size(c.type), c.size) << c.type;
 }
@@ -167,6 +167,11 @@ TEST_F(ZoConvertTest, ValuesRoundTripThroughText) {
         {"String3", "abc", {'a', 'b', 'c', 0}, "abc"},
         {"String1", "x", {'x', 0}, "x"},
         {"String5", " a b ", {' ', 'a', ' ', 'b', ' ', 0}, " a b "},
+        {"BitIndex", "0", {0}, "0"},
+        {"BitIndex", "7", {7}, "7"},
+        {"IPAddress", "1.2.3.4", {'1', '.', '2', '.', '3', '.', '4', 0, 0, 0, 0, 0, 0, 0, 0, 0}, "1.2.3.4"},
+        {"IPAddress", "255.255.255.255",
+         {'2', '5', '5', '.', '2', '5', '5', '.', '2', '5', '5', '.', '2', '5', '5', 0}, "255.255.255.255"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.type) + " \"" + c.text + "\"");
@@ -234,7 +239,12 @@ TEST_F(ZoConvertTest, TextsThatAreNotValuesLeaveTheDestinationUntouched) {
         {"Double", "1e400"},      {"Double", ""},           {"Double", "nan"},
         {"Double", "inf"},        {"Double", "-inf"},       {"Double", "1.5x"},
         {"Double", "0x1p3"},      {"Double", "+-1"},        {"Double", "1,5"},
-        {"String3", "abcd"},      {"String1", "ab"},
+        {"String3", "abcd"},      {"String1", "ab"},        {"BitIndex", "8"},
+        {"BitIndex", "-1"},       {"BitIndex", "9"},        {"IPAddress", "999.1.1.1"},
+        {"IPAddress", "1.2.3.256"}, {"IPAddress", "1.2.3"},  {"IPAddress", "1.2.3.4.5"},
+        {"IPAddress", "1..2.3"},  {"IPAddress", ""},        {"IPAddress", "a.b.c.d"},
+        {"IPAddress", " 1.2.3.4"}, {"IPAddress", "0001.2.3.4"}, {"IPAddress", "1.2.3.4."},
+        {"IPAddress", "-1.2.3.4"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.type) + " \"" + c.text + "\"");

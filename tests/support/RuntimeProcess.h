@@ -22,6 +22,22 @@ namespace zo::test {
 // The runtime program as built into the program folder.
 inline const std::string kRuntimeProgram = ZO_PROGRAM_DIR "/Runtime/VT_win/VT_win";
 
+// A TCP socket bound to 127.0.0.1:port (0: a free port) with SO_REUSEADDR,
+// listening when asked; -1 when it cannot be had.
+inline int BoundLoopbackSocket(uint16_t port, bool listening) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    at.sin_port = htons(port);
+    int one = 1;
+    if (fd >= 0 && ::setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one) == 0 &&
+        ::bind(fd, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0 && (!listening || ::listen(fd, 1) == 0))
+        return fd;
+    if (fd >= 0) ::close(fd);
+    return -1;
+}
+
 // A loopback port held for the owner's lifetime. The socket is bound, not
 // listening, with SO_REUSEADDR: the runtime program (which binds with
 // SO_REUSEADDR as well) can listen on the port, while no other socket gets
@@ -30,17 +46,10 @@ inline const std::string kRuntimeProgram = ZO_PROGRAM_DIR "/Runtime/VT_win/VT_wi
 // connection to it is refused. Tests that run in parallel so never share one.
 class LoopbackPort {
 public:
-    LoopbackPort() {
-        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    LoopbackPort() : fd_(BoundLoopbackSocket(0, false)) {
         sockaddr_in at{};
-        at.sin_family = AF_INET;
-        at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        at.sin_port = 0;
         socklen_t length = sizeof at;
-        int one = 1;
-        if (fd_ >= 0 && ::setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one) == 0 &&
-            ::bind(fd_, reinterpret_cast<sockaddr*>(&at), sizeof at) == 0 &&
-            ::getsockname(fd_, reinterpret_cast<sockaddr*>(&at), &length) == 0)
+        if (fd_ >= 0 && ::getsockname(fd_, reinterpret_cast<sockaddr*>(&at), &length) == 0)
             number_ = ntohs(at.sin_port);
     }
     ~LoopbackPort() {
@@ -55,6 +64,22 @@ public:
 private:
     int fd_ = -1;
     uint16_t number_ = 0;
+};
+
+// Something else listening at 127.0.0.1:port for the owner's lifetime (a held
+// port can be listened on so): the address a runtime would serve is taken.
+class LoopbackListener {
+public:
+    explicit LoopbackListener(uint16_t port) : fd_(BoundLoopbackSocket(port, true)) {}
+    ~LoopbackListener() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    LoopbackListener(const LoopbackListener&) = delete;
+    LoopbackListener& operator=(const LoopbackListener&) = delete;
+    bool listening() const { return fd_ >= 0; }
+
+private:
+    int fd_;
 };
 
 // True once something accepts connections at 127.0.0.1:port (bounded).

@@ -205,5 +205,73 @@ TEST_F(MainRoad, SaveIntoAReadOnlyFolderChangesNothing) {
     EXPECT_EQ(child, 0);
 }
 
+// A project whose name has a blank runs: the start script quotes its
+// configuration file, so the runtime gets it as one argument and keeps
+// running. A runtime that ends at once (its address taken) is reported as not
+// started, with its exit code and its own words, and no debugging starts.
+TEST_F(MainRoad, ABlankNamedProjectRunsAndARuntimeEndingAtOnceIsNotStarted) {
+    const test::LoopbackPort held;
+    const uint16_t port = held.number();
+    ASSERT_NE(port, 0);
+    pointExampleAt(port);
+    const std::string named = program + "/Project/" + "Схема 1.hc";
+    std::string text = test::readBytes(program + "/Project/ExamplePLC.hc");
+    const std::string stored = "Name=\"ExamplePLC\"";
+    ASSERT_NE(text.find(stored), std::string::npos);
+    text.replace(text.find(stored), stored.size(), test::cp("Name=\"Схема 1\""));
+    test::writeBytes(named, text);
+    open(named);
+    ASSERT_EQ(form->session().Name(), QString::fromUtf8("Схема 1")) << log();
+    upload()->setStartWindow(1500ms);
+
+    form->action("ProjectRunUpload")->trigger();
+    EXPECT_EQ(test::readBytes(program + "/Upload/autoexec.bat"), test::cp("start VT_win.exe \"Схема 1.cfg\"\r\n"));
+    const pid_t pid = upload()->startedPid();
+    ASSERT_GT(pid, 0) << log();
+    EXPECT_TRUE(test::processRunning(pid));
+    EXPECT_TRUE(test::WaitForListener(port)) << "the runtime serves the blank-named project";
+    EXPECT_NE(log().find("Запуск \"Upload\\autoexec.bat\"  Result=42"), std::string::npos) << log();
+    EXPECT_EQ(mode(), 3);
+    form->action("ProjectStopUpload")->trigger();
+    EXPECT_TRUE(pumpUntil([&] { return !test::processRunning(pid); }, 5000ms));
+    EXPECT_EQ(mode(), 0);
+
+    const test::LoopbackListener taken(port);
+    ASSERT_TRUE(taken.listening());
+    const size_t before = log().size();
+    form->action("ProjectRunUpload")->trigger();
+    const std::string after = log().substr(before);
+    EXPECT_EQ(upload()->startedPid(), 0);
+    EXPECT_NE(after.find("Запуск \"Upload\\autoexec.bat\"  Result=30"), std::string::npos) << after;
+    EXPECT_NE(after.find("Программа \"VT_win\" завершилась сразу после запуска, код 4"), std::string::npos) << after;
+    EXPECT_NE(after.find("VT_win: cannot listen on 127.0.0.1:" + std::to_string(port)), std::string::npos) << after;
+    EXPECT_EQ(mode(), 0) << "no debugging on a runtime that is not running";
+    EXPECT_EQ(after.find("Запущена отладка"), std::string::npos) << after;
+}
+
+// A well-formed XML file that is no project is refused with a box that says
+// so, and no project is open afterwards.
+TEST_F(MainRoad, AFileThatIsNoProjectIsRefusedSayingSo) {
+    struct Case {
+        const char* file;
+        std::string text;
+    } cases[] = {
+        {"Other.hc", "<?xml version=\"1.0\"?>\n<Other><A/></Other>\n"},
+        {"Rootless.hc", test::cp("<?xml version=\"1.0\" encoding=\"windows-1251\"?>\n<Orvanta_config><Схема/></Orvanta_config>\n")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string path = dir.str() + "/" + c.file;
+        test::writeBytes(path, c.text);
+        ui.messages.clear();
+        open(path);
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_NE(ui.messages[0].find("Файл \"" + path + "\" не является файлом проекта"), std::string::npos)
+            << ui.messages[0];
+        EXPECT_FALSE(form->session().IsOpen());
+        EXPECT_EQ(form->session().SheetCount(), 0);
+    }
+}
+
 }  // namespace
 }  // namespace zo::configurator

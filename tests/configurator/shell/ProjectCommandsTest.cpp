@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -268,6 +269,66 @@ TEST(ProjectCommands, APathOutsideWindows1251IsRefusedBeforeTheKernel) {
     EXPECT_EQ(f.fake.count("SaveProject"), 0);
     EXPECT_EQ(f.form.session().Folder().toStdString(), f.dir.str() + "/Project/");
     EXPECT_TRUE(f.recent().empty());
+}
+
+// The file every route opens (the command line, the open command, the recent
+// list) is checked before the kernel or the open project is touched: a name
+// New and Save As would refuse (a quote and blanks that would split a tool's
+// command line, a line feed that would continue it), no such file, a folder.
+// The box names the file readably.
+TEST(ProjectCommands, AnOpenedFileIsCheckedOnEveryRouteBeforeTheKernel) {
+    enum Route { CommandLine, Open, Recent };
+    struct Case {
+        const char* what;
+        std::string name;
+        enum { File, Folder, Missing } kind;
+        std::string said;  // in the box (UTF-8)
+    } cases[] = {
+        {"quote", "AvrDemo\" \"-o=pwned.hc", Case::File, "Недопустимое имя проекта: \"AvrDemo\" \"-o=pwned\""},
+        {"line feed", "Pump\nnop.hc", Case::File, "Недопустимое имя проекта: \"Pump<U+000A>nop\""},
+        {"missing", "Gone.hc", Case::Missing, "/Project/Gone.hc\" не найден."},
+        {"folder", "Dir.hc", Case::Folder, "/Project/Dir.hc\" не открыт: это папка, а не файл проекта."},
+    };
+    for (const Case& c : cases)
+        for (const Route route : {CommandLine, Open, Recent}) {
+            // The chooser itself hands out no folder, and reads quotes in a
+            // typed name as its own list of names.
+            if (route == Open && (c.kind == Case::Folder || c.name.find('"') != std::string::npos)) continue;
+            SCOPED_TRACE(std::string(c.what) + " route " + std::to_string(route));
+            Fixture f;
+            const std::string path = f.dir.str() + "/Project/" + c.name;
+            if (c.kind == Case::File) test::writeBytes(path, "<x/>");
+            if (c.kind == Case::Folder) fs::create_directories(path);
+            const QString file = QString::fromStdString(path);
+            if (route == CommandLine) {
+                // The options file the first showing reads.
+                fs::copy_file(std::string(ZO_PROGRAM_DIR) + "/Struct/Options.xml", f.dir.file("Options.xml"));
+                f.form.session().Assign(QFileInfo(file).absolutePath(), QFileInfo(file).completeBaseName());
+                f.form.FormShow();
+            } else {
+                f.openAs("Old", f.dir.str() + "/Project/");
+                if (route == Open) {
+                    Runner r([&](QDialog& dialog) {
+                        qobject_cast<QFileDialog*>(&dialog)->selectFile(file);
+                        return int(QDialog::Accepted);
+                    });
+                    f.commands->OpenProjectExecute();
+                } else {
+                    AddRecentFile(RegistryRoot::CurrentUser, kClosedProjectsKey, test::cp(path));
+                    f.commands->FastOpenPrjClick(0);
+                }
+                EXPECT_EQ(f.form.session().Name(), "Old");
+                EXPECT_TRUE(f.ui.questions.empty()) << "nothing is asked about the open project";
+            }
+            ASSERT_EQ(f.ui.messages.size(), 1u);
+            EXPECT_NE(f.ui.messages[0].find(c.said), std::string::npos) << f.ui.messages[0];
+            EXPECT_EQ(f.ui.messages[0].find("Pump\nnop"), std::string::npos) << "the line feed is named, not written";
+            EXPECT_EQ(f.fake.count("OpenProject"), 0);
+            EXPECT_EQ(f.fake.count("CloseProject"), 0);
+            if (route == CommandLine) {
+                EXPECT_FALSE(f.form.session().IsOpen());
+            }
+        }
 }
 
 TEST(ProjectCommands, FirstSaveAsksBeforeReplacingAFile) {

@@ -121,11 +121,54 @@ TEST(UploadCommands, StartScriptNamesAPlainProgram) {
     EXPECT_EQ(c.arguments, QStringList{"Pump.cfg"});
     test::writeBytes(dir.file("autoexec.bat"), "prog Pump.cfg\r\n");
     EXPECT_EQ(ReadStartScript(folder).program, folder + "/prog");
-    for (const char* script : {"start ..\\evil.exe x\r\n", "start /bin/sh -c x\r\n", "start\r\n", ""}) {
+    // A quoted word keeps its blanks (a project name with a blank) and its doubled quotes.
+    test::writeBytes(dir.file("autoexec.bat"), test::cp("start prog.exe \"Схема 1.cfg\" \"a \"\"b\"\"\"\r\n"));
+    c = ReadStartScript(folder);
+    EXPECT_EQ(c.program, folder + "/prog");
+    EXPECT_EQ(c.arguments, (QStringList{QString::fromUtf8("Схема 1.cfg"), "a \"b\""}));
+    for (const char* script : {"start ..\\evil.exe x\r\n", "start /bin/sh -c x\r\n", "start\r\n", "start \"\"\r\n", ""}) {
         test::writeBytes(dir.file("autoexec.bat"), script);
         EXPECT_TRUE(ReadStartScript(folder).program.isEmpty()) << script;
-        EXPECT_EQ(StartUploadProgram(folder), 2) << script;
+        EXPECT_EQ(StartUploadProgram(folder).result, kStartNoProgram) << script;
     }
+}
+
+// A program that ends within the start window was not started: a result of
+// 32 or below, its exit code (or signal) and first output lines, no pid kept
+// and no debugging started on it.
+TEST(UploadCommands, AProgramEndingAtOnceIsNotStarted) {
+    Fixture f;
+    fs::remove(f.dir.path() / "Upload" / "VT_win");
+    fs::copy_file("/bin/sh", f.dir.path() / "Upload" / "VT_win");
+    struct Case {
+        const char* script;
+        int exitCode;
+        bool signalled;
+        QStringList output;
+    } cases[] = {
+        {"start VT_win.exe -c \"echo 'usage: VT_win <file>' >&2; echo second; echo third; echo fourth; exit 3\"\r\n", 3,
+         false, {"usage: VT_win <file>", "second", "third"}},
+        {"start VT_win.exe -c \"kill -9 $$\"\r\n", 9, true, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.script);
+        test::writeBytes(f.dir.file("Upload/autoexec.bat"), c.script);
+        const TStartOutcome outcome =
+            StartUploadProgram(QString::fromStdString(f.dir.str() + "/Upload"), std::chrono::milliseconds(5000));
+        EXPECT_EQ(outcome.result, kStartEnded);
+        EXPECT_LE(outcome.result, 32);
+        EXPECT_EQ(outcome.program, "VT_win");
+        EXPECT_EQ(outcome.exitCode, c.exitCode);
+        EXPECT_EQ(outcome.signalled, c.signalled);
+        EXPECT_EQ(outcome.output, c.output);
+        EXPECT_FALSE(test::processRunning(outcome.pid));
+    }
+    // Through the command: nothing counts as started, the mode stays.
+    f.commands->setBuild([] { return true; });
+    f.commands->setStartWindow(std::chrono::milliseconds(5000));
+    f.form.action("ProjectRunUpload")->trigger();
+    EXPECT_EQ(f.commands->startedPid(), 0);
+    EXPECT_EQ(f.fake.count("SetMode"), 0);
 }
 
 TEST(UploadCommands, RunStartsTheUploadProgramAndStopEndsOnlyIt) {

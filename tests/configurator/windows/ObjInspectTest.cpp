@@ -225,6 +225,66 @@ TEST_F(Inspector, InvalidTextIsColouredAndNeverStored) {
     EXPECT_EQ(g_changes, 1);
 }
 
+std::vector<std::string> g_logged;
+void logged(const char* text, uint8_t level) { g_logged.push_back(std::to_string(level) + ":" + utf(text)); }
+
+// The shipped device descriptions type their fields so that a value the
+// device cannot take is refused where it is typed: the controller's address
+// past an IPv4 address (the project header, in the floating inspector), a
+// port bit past the eight bits of a port (a block, in the docked one). The
+// editor turns red, Enter stores nothing and the log says why; a fitting value
+// is stored.
+TEST_F(Inspector, TheShippedHeaderAndPortBitRefuseWhatTheDeviceCannotTake) {
+    struct Case {
+        const char* description;
+        bool floating;
+        int row;
+        int item;
+        const char* bad;
+        const char* good;
+        const char* said;
+    } cases[] = {
+        {"/Device/OrvantaPLC.dev/Structure/Header", true, 2, 2, "999.1.1.1", "10.0.0.7",
+         "3:Значение \"999.1.1.1\" не допустимо для поля \"IP\" (IPAddress), не сохранено"},
+        {"/Device/OrvantaAVR.dev/FBD/AVR/PinIn", false, 3, 2, "9", "7",
+         "3:Значение \"9\" не допустимо для поля \"Bit\" (BitIndex), не сохранено"},
+    };
+    form->OnLog = logged;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.description);
+        g_logged.clear();
+        g_changes = 0;
+        Record shipped((std::string(ZO_PROGRAM_DIR) + c.description).c_str());
+        const std::string before = shipped.value(c.item);
+        TStructInstance pair = shipped.instance();
+        if (c.floating)
+            ASSERT_EQ(record_.ShowElementProperties("Header", 1, &pair, changed, 0, 0, 600, 300), 0);
+        else
+            ASSERT_EQ(replace({pair}), 0);
+        TObjInspect& inspector = c.floating ? *windows_.Floating() : *form;
+        const TInspectorGrid& g = inspector.Grid();
+        const QPoint cell(g.NameWidth + 20, g.CaptionHeight() + 1 + (c.row - g.TopRow) * g.RowHeight() + g.RowHeight() / 2);
+        auto type = [&](const char* text) {
+            inspector.FormMouseMove(cell);
+            inspector.FormMouseDown(cell);
+            ASSERT_FALSE(inspector.EditValue()->isHidden());
+            inspector.EditValue()->setText(text);
+            inspector.EditValueKeyUp('1');
+        };
+        ASSERT_NO_FATAL_FAILURE(type(c.bad));
+        EXPECT_EQ(inspector.EditValue()->palette().color(QPalette::Base), QColor(0xFF, 0xDE, 0xDE));
+        inspector.EditValueKeyUp(13);
+        EXPECT_EQ(shipped.value(c.item), before);
+        EXPECT_EQ(g_changes, 0);
+        EXPECT_EQ(g_logged, std::vector<std::string>{c.said});
+
+        ASSERT_NO_FATAL_FAILURE(type(c.good));
+        inspector.EditValueKeyUp(13);
+        EXPECT_EQ(shipped.value(c.item), c.good);
+        EXPECT_EQ(g_changes, 1);
+    }
+}
+
 TEST_F(Inspector, EnterStoresIntoTheSelectedRowWhereverThePointerIs) {
     ASSERT_EQ(replace({blk_.instance()}), 0);
     press(2);
