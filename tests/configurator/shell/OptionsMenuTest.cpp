@@ -338,20 +338,33 @@ TEST_F(ShippedOptions, BooleansShowTheirListTextsAndAChosenOneIsStored) {
     EXPECT_EQ(ProgramOptionBlocks().Visible[1], 1);
 }
 
-// Node 2 is "Обновление" (ConfiguratorUpdate): the two FIELD rows open no
-// editor; the VAR row opens its list.
+// Node 2 is "Обновление" (ConfiguratorUpdate): its FIELD rows (the two dates,
+// the reserved byte) open no editor; node 1's VAR rows (the display's
+// Booleans) open their list.
 TEST_F(ShippedOptions, OnlyVarRowsAreEditable) {
-    std::vector<bool> opened;
-    show(2, [&](TOptionsDialog& options) {
-        TObjInspect& inspector = *options.Inspector;
-        EXPECT_EQ(shown(inspector), (std::vector<std::string>{"0", "0", "Нет"}));
-        for (int row = 0; row < 3; ++row) {
-            press(inspector, row);
-            opened.push_back(!inspector.EditValue()->isHidden() || !inspector.CB()->isHidden());
-        }
-        return int(QDialog::Accepted);
-    });
-    EXPECT_EQ(opened, (std::vector<bool>{false, false, true}));
+    const struct {
+        int node;
+        std::vector<std::string> shownValues;
+        std::vector<bool> editable;
+    } cases[] = {
+        {2, {"0", "0", "0"}, {false, false, false}},
+        {1, {"Нет", "Нет", "Нет"}, {true, true, true}},
+    };
+    for (const auto& c : cases) {
+        std::vector<bool> opened;
+        show(c.node, [&](TOptionsDialog& options) {
+            TObjInspect& inspector = *options.Inspector;
+            std::vector<std::string> values = shown(inspector);
+            values.resize(c.shownValues.size());
+            EXPECT_EQ(values, c.shownValues) << "node " << c.node;
+            for (size_t row = 0; row < c.editable.size(); ++row) {
+                press(inspector, int(row));
+                opened.push_back(!inspector.EditValue()->isHidden() || !inspector.CB()->isHidden());
+            }
+            return int(QDialog::Accepted);
+        });
+        EXPECT_EQ(opened, c.editable) << "node " << c.node;
+    }
 }
 
 // Node 1 again: a colour typed (checked while typing, an invalid one never
