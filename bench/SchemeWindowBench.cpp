@@ -30,7 +30,7 @@ struct Window {
         form->SetSchemeName(platform::cp1251ToQString(sheet ? sheet->Name : ""));
         area.show();
         form->show();
-        form->resize(form->size() - form->canvas()->size() + QSize(900, 640));
+        form->resize(form->size() - form->Canvas()->size() + QSize(900, 640));
         form->RefreshScheme();
         QApplication::processEvents();
     }
@@ -38,13 +38,13 @@ struct Window {
     // The whole repaint the host asks for: a new picture, then the view drawn now.
     void repaint() {
         form->RefreshScheme();
-        form->canvas()->repaint();
+        form->Canvas()->repaint();
     }
     void move(const QPoint& p) {
-        QMouseEvent e(QEvent::MouseMove, p, form->canvas()->mapToGlobal(p), Qt::NoButton, Qt::NoButton,
+        QMouseEvent e(QEvent::MouseMove, p, form->Canvas()->mapToGlobal(p), Qt::NoButton, Qt::NoButton,
                       Qt::NoModifier);
-        QApplication::sendEvent(form->canvas(), &e);
-        form->canvas()->repaint();
+        QApplication::sendEvent(form->Canvas(), &e);
+        form->Canvas()->repaint();
     }
 
     QMdiArea area;
@@ -61,7 +61,7 @@ void AddSchemeWindowBenchmarks(KernelHost& host, const AddBenchmark& add, int ot
         add(name, [&host, scale, other](benchmark::State& state) {
             if (!host.sheet(0)) state.SkipWithError("the project holds no sheet");
             Window w(host);
-            w.form->setScale(scale);
+            w.form->SetScale(scale);
             for (auto _ : state) {
                 PaintAnotherSheet(host, state, 0, other);
                 w.repaint();
@@ -88,7 +88,7 @@ void AddSchemeWindowBenchmarks(KernelHost& host, const AddBenchmark& add, int ot
         Window w(host);
         for (auto _ : state) {
             w.form->FormPaint();
-            w.form->canvas()->repaint();
+            w.form->Canvas()->repaint();
         }
     });
     // Back and forth between a block's body and the empty cell above it: the
@@ -102,8 +102,8 @@ void AddSchemeWindowBenchmarks(KernelHost& host, const AddBenchmark& add, int ot
         Window w(host);
         const TBlockRecord* b = host.block(sheet, 0);
         const int bx = (b->Left + b->Right) / 2 * 12 + 6 + 5, by = (b->Top + b->Bottom) / 2 * 12 + 6 + 5;
-        w.form->setScrollPositions(bx, by);
-        const auto& l = w.form->layout();
+        w.form->SetScrollPositions(bx, by);
+        const auto& l = w.form->Layout();
         const QPoint on(l.dest.left + bx - l.source.left, l.dest.top + by - l.source.top);
         const QPoint off = on - QPoint(0, (b->Bottom - b->Top + 3) * 12);
         bool flip = false;

@@ -74,7 +74,7 @@ std::vector<std::string> loadLibrary(const std::string& path, size_t* nodes) {
     };
     TLibraryLoader(root, services).LoadSource(std::string(), path);
     size_t n = 0;
-    root.forEach([&](const TLibraryNode&) { ++n; });
+    root.ForEach([&](const TLibraryNode&) { ++n; });
     if (nodes) *nodes = n;
     return files;
 }

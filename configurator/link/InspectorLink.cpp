@@ -13,7 +13,7 @@ constexpr int32_t kScratchSize = 32768;
 std::string textOf(const char* text) { return text ? std::string(text) : std::string(); }
 }  // namespace
 
-std::string InspectorLink::structPath(const TStructInstance* instance) const {
+std::string InspectorLink::StructPath(const TStructInstance* instance) const {
     return record_ && record_->GetStructPath && instance ? textOf(record_->GetStructPath(instance)) : std::string();
 }
 
@@ -22,11 +22,11 @@ std::string InspectorLink::structPath(const TStructInstance* instance) const {
         return record_ && record_->StructAccess.slot && instance ? textOf(record_->StructAccess.slot(instance)) \
                                                                  : std::string();                               \
     }
-ZO_STRUCT_TEXT(structName, GetStructName)
-ZO_STRUCT_TEXT(structCaption, GetStructCaption)
+ZO_STRUCT_TEXT(StructName, GetStructName)
+ZO_STRUCT_TEXT(StructCaption, GetStructCaption)
 #undef ZO_STRUCT_TEXT
 
-int InspectorLink::itemCount(const TStructInstance* instance) const {
+int InspectorLink::ItemCount(const TStructInstance* instance) const {
     return record_ && record_->StructAccess.GetStructItemCount && instance
                ? std::max(0, record_->StructAccess.GetStructItemCount(instance))
                : 0;
@@ -38,32 +38,32 @@ int InspectorLink::itemCount(const TStructInstance* instance) const {
                    ? textOf(record_->StructAccess.slot(instance, uint16_t(index)))                    \
                    : std::string();                                                                   \
     }
-ZO_ITEM_TEXT(itemType, GetStructItemType)
-ZO_ITEM_TEXT(itemName, GetStructItemName)
-ZO_ITEM_TEXT(itemCaption, GetStructItemCaption)
-ZO_ITEM_TEXT(itemKind, GetStructItemKind)
-ZO_ITEM_TEXT(itemList, GetStructItemList)
-ZO_ITEM_TEXT(itemValue, GetStructItemValue)
+ZO_ITEM_TEXT(ItemType, GetStructItemType)
+ZO_ITEM_TEXT(ItemName, GetStructItemName)
+ZO_ITEM_TEXT(ItemCaption, GetStructItemCaption)
+ZO_ITEM_TEXT(ItemKind, GetStructItemKind)
+ZO_ITEM_TEXT(ItemList, GetStructItemList)
+ZO_ITEM_TEXT(ItemValue, GetStructItemValue)
 #undef ZO_ITEM_TEXT
 
-int InspectorLink::setItemValue(const TStructInstance* instance, int index, const std::string& text) const {
+int InspectorLink::SetItemValue(const TStructInstance* instance, int index, const std::string& text) const {
     return record_ && record_->StructAccess.SetStructItemValue && instance && index >= 0
                ? record_->StructAccess.SetStructItemValue(instance, uint16_t(index), text.c_str())
                : 0;
 }
 
-void* InspectorLink::itemPtr(const TStructInstance* instance, int index) const {
+void* InspectorLink::ItemPtr(const TStructInstance* instance, int index) const {
     return record_ && record_->GetStructItemPtr && instance && index >= 0
                ? record_->GetStructItemPtr(instance, uint16_t(index))
                : nullptr;
 }
 
-bool InspectorLink::canConvert() const {
+bool InspectorLink::CanConvert() const {
     return record_ && record_->ConvertOptions && record_->ConvertOptions->TextToValue;
 }
 
-bool InspectorLink::textIsValue(const std::string& typeName, const std::string& text) const {
-    if (!canConvert()) return false;
+bool InspectorLink::TextIsValue(const std::string& typeName, const std::string& text) const {
+    if (!CanConvert()) return false;
     const TConvertOptions& convert = *record_->ConvertOptions;
     int32_t size = kScratchSize;
     if (convert.TypeSize) size = std::max(size, convert.TypeSize(typeName.c_str()));
@@ -71,11 +71,11 @@ bool InspectorLink::textIsValue(const std::string& typeName, const std::string& 
     return convert.TextToValue(typeName.c_str(), text.c_str(), scratch.data()) == 0;
 }
 
-void InspectorLink::setStatusText(int panel, const QString& text) const {
-    if (record_ && record_->SetStatusText) record_->SetStatusText(panel, cp1251(text).c_str());
+void InspectorLink::SetStatusText(int panel, const QString& text) const {
+    if (record_ && record_->SetStatusText) record_->SetStatusText(panel, Cp1251(text).c_str());
 }
 
-int InspectorLink::openDialogOfType(const std::string& typeName, void* data) const {
+int InspectorLink::OpenDialogOfType(const std::string& typeName, void* data) const {
     return dialogs_ ? dialogs_(typeName, data) : 0;
 }
 
@@ -89,6 +89,6 @@ InspectorLink::DialogOpener InspectorLink::DialogsLibraryOpener(TLogProc log) {
 
 QString InspectorLink::text(const std::string& cp1251Text) { return platform::cp1251ToQString(cp1251Text); }
 
-std::string InspectorLink::cp1251(const QString& text) { return platform::qstringToCp1251(text); }
+std::string InspectorLink::Cp1251(const QString& text) { return platform::qstringToCp1251(text); }
 
 }  // namespace zo::configurator

@@ -17,44 +17,44 @@ namespace zo::configurator {
 class InspectorLink {
 public:
     explicit InspectorLink(TInspectorRecord* record = nullptr) : record_(record) {}
-    void setRecord(TInspectorRecord* record) { record_ = record; }
-    TInspectorRecord* record() const { return record_; }
-    bool bound() const { return record_ != nullptr; }
+    void SetRecord(TInspectorRecord* record) { record_ = record; }
+    TInspectorRecord* Record() const { return record_; }
+    bool Bound() const { return record_ != nullptr; }
 
-    std::string structPath(const TStructInstance* instance) const;
-    std::string structName(const TStructInstance* instance) const;
-    std::string structCaption(const TStructInstance* instance) const;
-    int itemCount(const TStructInstance* instance) const;
-    std::string itemType(const TStructInstance* instance, int index) const;
-    std::string itemName(const TStructInstance* instance, int index) const;
-    std::string itemCaption(const TStructInstance* instance, int index) const;
-    std::string itemKind(const TStructInstance* instance, int index) const;
-    std::string itemList(const TStructInstance* instance, int index) const;
-    std::string itemValue(const TStructInstance* instance, int index) const;
+    std::string StructPath(const TStructInstance* instance) const;
+    std::string StructName(const TStructInstance* instance) const;
+    std::string StructCaption(const TStructInstance* instance) const;
+    int ItemCount(const TStructInstance* instance) const;
+    std::string ItemType(const TStructInstance* instance, int index) const;
+    std::string ItemName(const TStructInstance* instance, int index) const;
+    std::string ItemCaption(const TStructInstance* instance, int index) const;
+    std::string ItemKind(const TStructInstance* instance, int index) const;
+    std::string ItemList(const TStructInstance* instance, int index) const;
+    std::string ItemValue(const TStructInstance* instance, int index) const;
     // SetStructItemValue's result; 0 without a record.
-    int setItemValue(const TStructInstance* instance, int index, const std::string& text) const;
-    void* itemPtr(const TStructInstance* instance, int index) const;
+    int SetItemValue(const TStructInstance* instance, int index, const std::string& text) const;
+    void* ItemPtr(const TStructInstance* instance, int index) const;
 
     // The conversion record is there (the kernel copies the host's in KernelInit).
-    bool canConvert() const;
+    bool CanConvert() const;
     // True when the conversion library takes the text as a value of the type. The
     // value is written into a scratch buffer at least as large as the type.
-    bool textIsValue(const std::string& typeName, const std::string& text) const;
+    bool TextIsValue(const std::string& typeName, const std::string& text) const;
 
-    void setStatusText(int panel, const QString& text) const;
+    void SetStatusText(int panel, const QString& text) const;
 
     // The dialogs library's OpenDialogOfType, bound around each call by whoever
     // installs it (nil data: the number of dialogs for the type); 0 without one.
     using DialogOpener = std::function<int(const std::string& typeName, void* data)>;
-    void setDialogOpener(DialogOpener opener) { dialogs_ = std::move(opener); }
-    int openDialogOfType(const std::string& typeName, void* data) const;
+    void SetDialogOpener(DialogOpener opener) { dialogs_ = std::move(opener); }
+    int OpenDialogOfType(const std::string& typeName, void* data) const;
     // The opener of the dialogs library: ZoDialogs.so bound from the "\system"
     // folder around each call (a probe included) and unbound at once; 0 when it
     // cannot be bound, so no "..." is offered.
     static DialogOpener DialogsLibraryOpener(TLogProc log);
 
     static QString text(const std::string& cp1251);
-    static std::string cp1251(const QString& text);
+    static std::string Cp1251(const QString& text);
 
 private:
     TInspectorRecord* record_;

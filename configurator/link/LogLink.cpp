@@ -4,9 +4,9 @@
 
 namespace zo::configurator {
 
-int TLogLink::render(TLogView& view, const QImage*& picture) const {
+int TLogLink::Render(TLogView& view, const QImage*& picture) const {
     picture = nullptr;
-    if (!bound()) return -1;
+    if (!Bound()) return -1;
     void* graphic = nullptr;
     const int result = record_->RenderLogView(&view, &graphic);
     picture = static_cast<const QImage*>(graphic);

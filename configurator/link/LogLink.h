@@ -14,10 +14,10 @@ public:
     // Follows the pointer variable: binding and unbinding show at once.
     explicit TLogLink(TLogsOptions* const& record) : record_(record) {}
 
-    bool bound() const { return record_ != nullptr && record_->RenderLogView != nullptr; }
+    bool Bound() const { return record_ != nullptr && record_->RenderLogView != nullptr; }
     // RenderLogView(view, graphic): the library's answer; picture receives the
     // library's own picture (never freed by the caller), nil when none.
-    int render(TLogView& view, const QImage*& picture) const;
+    int Render(TLogView& view, const QImage*& picture) const;
 
 private:
     TLogsOptions* const& record_;

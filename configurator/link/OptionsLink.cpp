@@ -4,7 +4,7 @@
 
 namespace zo::configurator {
 
-void TOptionsLink::bind(const TProjectSession& session) { record_ = session.record(); }
+void TOptionsLink::Bind(const TProjectSession& session) { record_ = session.Record(); }
 
 int32_t TOptionsLink::GetStructDescription(const std::string& descriptionPath, void** structRef, int32_t* size) const {
     if (!record_ || !record_->GetStructDescription) return -1;

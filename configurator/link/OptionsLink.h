@@ -20,10 +20,10 @@ using TOptionBlockLookup = int32_t (*)(const char* name, void** data, int32_t* s
 class TOptionsLink {
 public:
     explicit TOptionsLink(TKernelOptions* record = nullptr) : record_(record) {}
-    void setRecord(TKernelOptions* record) { record_ = record; }
+    void SetRecord(TKernelOptions* record) { record_ = record; }
     // The kernel the session holds now.
-    void bind(const TProjectSession& session);
-    bool bound() const { return record_ != nullptr; }
+    void Bind(const TProjectSession& session);
+    bool Bound() const { return record_ != nullptr; }
 
     // 0 when the description was loaded into the kernel's one shared description.
     int32_t GetStructDescription(const std::string& descriptionPath, void** structRef, int32_t* size) const;
@@ -31,7 +31,7 @@ public:
     TInspectorRecord* InspectorRecord() const { return record_ ? &record_->Inspector : nullptr; }
 
     // The typed dialogs a row may offer ("..."); none unless set.
-    void setDialogOpener(InspectorLink::DialogOpener opener) { dialogs_ = std::move(opener); }
+    void SetDialogOpener(InspectorLink::DialogOpener opener) { dialogs_ = std::move(opener); }
     const InspectorLink::DialogOpener& DialogOpener() const { return dialogs_; }
 
 private:

@@ -10,21 +10,21 @@ namespace zo::configurator {
 
 void AttachPanelLinks(const TProjectSession& session, SourceLink& source, ProjectTreeLink& tree,
                       InspectorLink& inspector, InspectorHandlers handlers, TLogProc log) {
-    TKernelOptions* kernel = session.record();
+    TKernelOptions* kernel = session.Record();
     if (!kernel) return;
-    source.setKernel(kernel);
-    inspector.setRecord(&kernel->Inspector);
-    inspector.setDialogOpener(InspectorLink::DialogsLibraryOpener(log));
+    source.SetKernel(kernel);
+    inspector.SetRecord(&kernel->Inspector);
+    inspector.SetDialogOpener(InspectorLink::DialogsLibraryOpener(log));
     InstallInspectorCallbacks(kernel->Inspector, std::move(handlers));
-    tree.setKernel(kernel);
-    tree.installHostSlot();
+    tree.SetKernel(kernel);
+    tree.InstallHostSlot();
 }
 
 void DetachPanelLinks(SourceLink& source, ProjectTreeLink& tree, InspectorLink& inspector) {
-    source.setKernel(nullptr);
-    tree.setKernel(nullptr);
-    inspector.setRecord(nullptr);
-    inspector.setDialogOpener({});
+    source.SetKernel(nullptr);
+    tree.SetKernel(nullptr);
+    inspector.SetRecord(nullptr);
+    inspector.SetDialogOpener({});
 }
 
 }  // namespace zo::configurator

@@ -48,7 +48,7 @@ TProjectSession::~TProjectSession() = default;
 bool TProjectSession::BindKernel(void* application, TLogProc log) {
     LoadKernelLibrary("\\system", application, nullptr, log);
     record_ = KernelOptionsPtr;
-    return bound();
+    return Bound();
 }
 
 void TProjectSession::UnbindKernel(TLogProc log) {
@@ -92,7 +92,7 @@ QString TProjectSession::ProjectFileOf(const QString& path) {
     return withSeparator(info.absolutePath()) + info.completeBaseName() + kExtension;
 }
 
-void TProjectSession::setFile(const QString& path) {
+void TProjectSession::SetFile(const QString& path) {
     const QFileInfo info(path);
     folder_ = withSeparator(info.absolutePath());
     name_ = info.completeBaseName();
@@ -113,7 +113,7 @@ SessionResult TProjectSession::New(const std::string& name, const std::string& d
 }
 
 SessionResult TProjectSession::Open(const QString& path) {
-    setFile(path);
+    SetFile(path);
     return OpenAssigned();
 }
 
@@ -143,7 +143,7 @@ SessionResult TProjectSession::Save(const QString& path) {
     if (!record_ || !record_->SaveProject) return SessionResult::NotBound;
     if (!KernelCanName(path)) return SessionResult::Unnamable;
     if (record_->SaveProject(cp(path).c_str()) != 0) return SessionResult::Refused;
-    setFile(path);
+    SetFile(path);
     emit Renamed();
     return SessionResult::Done;
 }

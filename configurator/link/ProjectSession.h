@@ -72,12 +72,12 @@ public:
     // Forgets the record and unbinds the kernel library (KernelDone first).
     void UnbindKernel(TLogProc log);
     // A record bound elsewhere (a test's fake); nil forgets it.
-    void setRecord(TKernelOptions* record) { record_ = record; }
-    bool bound() const { return record_ != nullptr; }
+    void SetRecord(TKernelOptions* record) { record_ = record; }
+    bool Bound() const { return record_ != nullptr; }
     // For link/'s binders only (the window links and the host slots).
-    TKernelOptions* record() const { return record_; }
+    TKernelOptions* Record() const { return record_; }
     // The variable holding the record, for a link that follows it (the scheme windows).
-    TKernelOptions* const* recordSource() const { return &record_; }
+    TKernelOptions* const* RecordSource() const { return &record_; }
 
     // The kernel's own log lines into the program's log (the logging
     // library's WriteLine), the host slots aimed at services, the conversion
@@ -164,7 +164,7 @@ signals:
     void Renamed();
 
 private:
-    void setFile(const QString& path);
+    void SetFile(const QString& path);
     void clear();
 
     TKernelOptions* record_;

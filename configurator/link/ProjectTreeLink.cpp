@@ -7,43 +7,43 @@ namespace zo::configurator {
 namespace {
 ProjectTreeLink* g_installed = nullptr;
 
-extern "C" void* GetProjectTreeTrampoline() { return g_installed ? g_installed->host() : nullptr; }
+extern "C" void* GetProjectTreeTrampoline() { return g_installed ? g_installed->Host() : nullptr; }
 
 QTreeWidgetItem* itemOf(TProjectTreeNode node) { return static_cast<QTreeWidgetItem*>(node); }
 }  // namespace
 
 ProjectTreeLink::ProjectTreeLink(TKernelOptions* kernel) : kernel_(kernel) {
     host_.Owner = this;
-    host_.FirstNode = firstNode;
-    host_.NextSibling = nextSibling;
-    host_.FirstChild = firstChild;
-    host_.AddNode = addNode;
-    host_.SetNode = setNode;
-    host_.DeleteNode = deleteNode;
+    host_.FirstNode = FirstNode;
+    host_.NextSibling = NextSibling;
+    host_.FirstChild = FirstChild;
+    host_.AddNode = AddNode;
+    host_.SetNode = SetNode;
+    host_.DeleteNode = DeleteNode;
 }
 
 ProjectTreeLink::~ProjectTreeLink() {
     if (g_installed == this) g_installed = nullptr;
 }
 
-TProjectTreeHost* ProjectTreeLink::host() { return tree_ ? &host_ : nullptr; }
+TProjectTreeHost* ProjectTreeLink::Host() { return tree_ ? &host_ : nullptr; }
 
-void ProjectTreeLink::installHostSlot() {
+void ProjectTreeLink::InstallHostSlot() {
     g_installed = this;
     if (kernel_) kernel_->GetProjectTree = GetProjectTreeTrampoline;
 }
 
-QTreeWidget* ProjectTreeLink::treeOf(TProjectTreeHost* host) {
+QTreeWidget* ProjectTreeLink::TreeOf(TProjectTreeHost* host) {
     return host && host->Owner ? static_cast<ProjectTreeLink*>(host->Owner)->tree_.data() : nullptr;
 }
 
-TProjectTreeNode ProjectTreeLink::firstNode(TProjectTreeHost* host) {
-    QTreeWidget* tree = treeOf(host);
+TProjectTreeNode ProjectTreeLink::FirstNode(TProjectTreeHost* host) {
+    QTreeWidget* tree = TreeOf(host);
     if (!tree || tree->topLevelItemCount() == 0) return nullptr;
-    return static_cast<ProjectTreeLink*>(host->Owner)->answer(tree->topLevelItem(0), 0);
+    return static_cast<ProjectTreeLink*>(host->Owner)->Answer(tree->topLevelItem(0), 0);
 }
 
-int ProjectTreeLink::indexOf(QTreeWidget* tree, QTreeWidgetItem* item) {
+int ProjectTreeLink::IndexOf(QTreeWidget* tree, QTreeWidgetItem* item) {
     // The kernel walks the nodes in order: the node after the last one answered
     // is found without searching its parent's list.
     // (The place is checked, so a tree changed in between is searched as ever.)
@@ -55,32 +55,32 @@ int ProjectTreeLink::indexOf(QTreeWidget* tree, QTreeWidgetItem* item) {
     return parent ? parent->indexOfChild(item) : tree->indexOfTopLevelItem(item);
 }
 
-QTreeWidgetItem* ProjectTreeLink::answer(QTreeWidgetItem* item, int index) {
+QTreeWidgetItem* ProjectTreeLink::Answer(QTreeWidgetItem* item, int index) {
     lastItem_ = item;
     lastIndex_ = index;
     return item;
 }
 
-TProjectTreeNode ProjectTreeLink::nextSibling(TProjectTreeHost* host, TProjectTreeNode node) {
-    QTreeWidget* tree = treeOf(host);
+TProjectTreeNode ProjectTreeLink::NextSibling(TProjectTreeHost* host, TProjectTreeNode node) {
+    QTreeWidget* tree = TreeOf(host);
     QTreeWidgetItem* item = itemOf(node);
     if (!tree || !item) return nullptr;
     auto* link = static_cast<ProjectTreeLink*>(host->Owner);
-    const int i = link->indexOf(tree, item);
+    const int i = link->IndexOf(tree, item);
     QTreeWidgetItem* parent = item->parent();
     const int count = parent ? parent->childCount() : tree->topLevelItemCount();
     if (i < 0 || i + 1 >= count) return nullptr;
-    return link->answer(parent ? parent->child(i + 1) : tree->topLevelItem(i + 1), i + 1);
+    return link->Answer(parent ? parent->child(i + 1) : tree->topLevelItem(i + 1), i + 1);
 }
 
-TProjectTreeNode ProjectTreeLink::firstChild(TProjectTreeHost* host, TProjectTreeNode node) {
+TProjectTreeNode ProjectTreeLink::FirstChild(TProjectTreeHost* host, TProjectTreeNode node) {
     QTreeWidgetItem* item = itemOf(node);
-    if (!treeOf(host) || !item || item->childCount() == 0) return nullptr;
-    return static_cast<ProjectTreeLink*>(host->Owner)->answer(item->child(0), 0);
+    if (!TreeOf(host) || !item || item->childCount() == 0) return nullptr;
+    return static_cast<ProjectTreeLink*>(host->Owner)->Answer(item->child(0), 0);
 }
 
-TProjectTreeNode ProjectTreeLink::addNode(TProjectTreeHost* host, TProjectTreeNode parent, const char* text) {
-    QTreeWidget* tree = treeOf(host);
+TProjectTreeNode ProjectTreeLink::AddNode(TProjectTreeHost* host, TProjectTreeNode parent, const char* text) {
+    QTreeWidget* tree = TreeOf(host);
     if (!tree) return nullptr;
     // Text and data are set before the node joins the tree, so that the tree
     // is told of a new node once instead of once more for each value.
@@ -94,12 +94,12 @@ TProjectTreeNode ProjectTreeLink::addNode(TProjectTreeHost* host, TProjectTreeNo
     else tree->addTopLevelItem(item);
     QTreeWidgetItem* inTree = item->parent();
     const int index = inTree ? inTree->childCount() - 1 : tree->topLevelItemCount() - 1;
-    return link->answer(item, index);
+    return link->Answer(item, index);
 }
 
-void ProjectTreeLink::setNode(TProjectTreeHost* host, TProjectTreeNode node, const char* text, uint32_t data) {
+void ProjectTreeLink::SetNode(TProjectTreeHost* host, TProjectTreeNode node, const char* text, uint32_t data) {
     QTreeWidgetItem* item = itemOf(node);
-    if (!treeOf(host) || !item) return;
+    if (!TreeOf(host) || !item) return;
     auto* link = static_cast<ProjectTreeLink*>(host->Owner);
     // The kernel names a node it has just added once more: that text is there already.
     const char* const raw = text ? text : "";
@@ -108,27 +108,27 @@ void ProjectTreeLink::setNode(TProjectTreeHost* host, TProjectTreeNode node, con
     item->setData(0, kDataRole, QVariant::fromValue(data));
 }
 
-void ProjectTreeLink::deleteNode(TProjectTreeHost* host, TProjectTreeNode node) {
-    if (!treeOf(host)) return;
+void ProjectTreeLink::DeleteNode(TProjectTreeHost* host, TProjectTreeNode node) {
+    if (!TreeOf(host)) return;
     // The places of the nodes after it change.
     auto* link = static_cast<ProjectTreeLink*>(host->Owner);
-    link->answer(nullptr, -1);
+    link->Answer(nullptr, -1);
     if (link->added_ == itemOf(node)) link->added_ = nullptr;
     delete itemOf(node);
 }
 
-int32_t ProjectTreeLink::click(const std::string& sheetName, uint32_t blockIndex) {
+int32_t ProjectTreeLink::Click(const std::string& sheetName, uint32_t blockIndex) {
     return kernel_ && kernel_->ProjectTreeClick ? kernel_->ProjectTreeClick(sheetName.c_str(), blockIndex) : -1;
 }
 
-void ProjectTreeLink::doubleClick(const std::string& sheetName) {
+void ProjectTreeLink::DoubleClick(const std::string& sheetName) {
     if (kernel_ && kernel_->ProjectTreeDblClick) kernel_->ProjectTreeDblClick(sheetName.c_str());
 }
 
-int32_t ProjectTreeLink::keyUp(const std::string& sheetName, uint32_t blockIndex, uint16_t key) {
+int32_t ProjectTreeLink::KeyUp(const std::string& sheetName, uint32_t blockIndex, uint16_t key) {
     return kernel_ && kernel_->ProjectTreeKeyUp ? kernel_->ProjectTreeKeyUp(sheetName.c_str(), blockIndex, key) : -1;
 }
 
-std::string ProjectTreeLink::cp1251(const QString& text) { return platform::qstringToCp1251(text); }
+std::string ProjectTreeLink::Cp1251(const QString& text) { return platform::qstringToCp1251(text); }
 
 }  // namespace zo::configurator

@@ -21,37 +21,37 @@ public:
     ~ProjectTreeLink();
     ProjectTreeLink(const ProjectTreeLink&) = delete;
     ProjectTreeLink& operator=(const ProjectTreeLink&) = delete;
-    void setKernel(TKernelOptions* kernel) { kernel_ = kernel; }
-    bool bound() const { return kernel_ != nullptr; }
+    void SetKernel(TKernelOptions* kernel) { kernel_ = kernel; }
+    bool Bound() const { return kernel_ != nullptr; }
 
     // The tree the kernel fills; nil forgets it.
-    void setTree(QTreeWidget* tree) { tree_ = tree; }
+    void SetTree(QTreeWidget* tree) { tree_ = tree; }
     // The record the host slot GetProjectTree answers: nil without a tree.
-    TProjectTreeHost* host();
+    TProjectTreeHost* Host();
     // Writes the host slot GetProjectTree into the record (answering the tree of
     // the link installed last).
-    void installHostSlot();
+    void InstallHostSlot();
 
     // Node data role of the tree's items (the 32-bit node data).
     static constexpr int kDataRole = Qt::UserRole + 7;
 
-    int32_t click(const std::string& sheetName, uint32_t blockIndex);
-    void doubleClick(const std::string& sheetName);
-    int32_t keyUp(const std::string& sheetName, uint32_t blockIndex, uint16_t key);
+    int32_t Click(const std::string& sheetName, uint32_t blockIndex);
+    void DoubleClick(const std::string& sheetName);
+    int32_t KeyUp(const std::string& sheetName, uint32_t blockIndex, uint16_t key);
 
-    static std::string cp1251(const QString& text);
+    static std::string Cp1251(const QString& text);
 
 private:
-    static TProjectTreeNode firstNode(TProjectTreeHost* tree);
-    static TProjectTreeNode nextSibling(TProjectTreeHost* tree, TProjectTreeNode node);
-    static TProjectTreeNode firstChild(TProjectTreeHost* tree, TProjectTreeNode node);
-    static TProjectTreeNode addNode(TProjectTreeHost* tree, TProjectTreeNode parent, const char* text);
-    static void setNode(TProjectTreeHost* tree, TProjectTreeNode node, const char* text, uint32_t data);
-    static void deleteNode(TProjectTreeHost* tree, TProjectTreeNode node);
-    static QTreeWidget* treeOf(TProjectTreeHost* host);
+    static TProjectTreeNode FirstNode(TProjectTreeHost* tree);
+    static TProjectTreeNode NextSibling(TProjectTreeHost* tree, TProjectTreeNode node);
+    static TProjectTreeNode FirstChild(TProjectTreeHost* tree, TProjectTreeNode node);
+    static TProjectTreeNode AddNode(TProjectTreeHost* tree, TProjectTreeNode parent, const char* text);
+    static void SetNode(TProjectTreeHost* tree, TProjectTreeNode node, const char* text, uint32_t data);
+    static void DeleteNode(TProjectTreeHost* tree, TProjectTreeNode node);
+    static QTreeWidget* TreeOf(TProjectTreeHost* host);
     // The place of a node among its siblings, and the node last answered with its place.
-    int indexOf(QTreeWidget* tree, QTreeWidgetItem* item);
-    QTreeWidgetItem* answer(QTreeWidgetItem* item, int index);
+    int IndexOf(QTreeWidget* tree, QTreeWidgetItem* item);
+    QTreeWidgetItem* Answer(QTreeWidgetItem* item, int index);
 
     TKernelOptions* kernel_;
     QPointer<QTreeWidget> tree_;

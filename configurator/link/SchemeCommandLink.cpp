@@ -6,7 +6,7 @@
 
 namespace zo::configurator {
 
-TSchemeCommandLink::TSchemeCommandLink(const SchemeLink& scheme) : record_(scheme.record()) {}
+TSchemeCommandLink::TSchemeCommandLink(const SchemeLink& scheme) : record_(scheme.Record()) {}
 
 namespace {
 
@@ -14,7 +14,7 @@ std::string textOf(const char* value) { return value ? std::string(value) : std:
 
 }  // namespace
 
-int32_t TSchemeCommandLink::keyDown(const QString& sheet, uint16_t key, uint8_t shift, bool& changed) const {
+int32_t TSchemeCommandLink::KeyDown(const QString& sheet, uint16_t key, uint8_t shift, bool& changed) const {
     if (!record_ || !record_->SheetKeyDown) return -1;
     uint8_t flag = 1;
     const int32_t result = record_->SheetKeyDown(platform::qstringToCp1251(sheet).c_str(), key, shift, &flag);
@@ -22,24 +22,24 @@ int32_t TSchemeCommandLink::keyDown(const QString& sheet, uint16_t key, uint8_t 
     return result;
 }
 
-int32_t TSchemeCommandLink::hitTest(const QString& sheet, int32_t x, int32_t y, Hit& hit) const {
+int32_t TSchemeCommandLink::HitTest(const QString& sheet, int32_t x, int32_t y, Hit& hit) const {
     if (!record_ || !record_->SheetHitTest) return -1;
     hit = Hit{};
     return record_->SheetHitTest(platform::qstringToCp1251(sheet).c_str(), x, y, &hit.selectedBlocks,
                                  &hit.selectedLinks, &hit.blockIndex, &hit.linkIndex);
 }
 
-std::string TSchemeCommandLink::blockPath(const QString& sheet, int32_t blockIndex) const {
+std::string TSchemeCommandLink::BlockPath(const QString& sheet, int32_t blockIndex) const {
     if (!record_ || !record_->GetBlockPath) return {};
     return textOf(record_->GetBlockPath(platform::qstringToCp1251(sheet).c_str(), blockIndex));
 }
 
-std::string TSchemeCommandLink::blockLibrary(const QString& sheet, int32_t blockIndex) const {
+std::string TSchemeCommandLink::BlockLibrary(const QString& sheet, int32_t blockIndex) const {
     if (!record_ || !record_->GetBlockLibrary) return {};
     return textOf(record_->GetBlockLibrary(platform::qstringToCp1251(sheet).c_str(), blockIndex));
 }
 
-QImage TSchemeCommandLink::blockInfoBitmap(const std::string& blockPath) const {
+QImage TSchemeCommandLink::BlockInfoBitmap(const std::string& blockPath) const {
     if (!record_ || !record_->GetBlockInfoBitmap) return {};
     void* picture = nullptr;
     QImage copy;
@@ -50,17 +50,17 @@ QImage TSchemeCommandLink::blockInfoBitmap(const std::string& blockPath) const {
     return copy;
 }
 
-std::string TSchemeCommandLink::programFolder() const {
+std::string TSchemeCommandLink::ProgramFolder() const {
     return record_ && record_->GetProgramFolder ? textOf(record_->GetProgramFolder()) : std::string();
 }
-std::string TSchemeCommandLink::deviceRuntimeFolder() const {
+std::string TSchemeCommandLink::DeviceRuntimeFolder() const {
     return record_ && record_->GetDeviceRuntimeFolder ? textOf(record_->GetDeviceRuntimeFolder()) : std::string();
 }
-std::string TSchemeCommandLink::deviceProgram() const {
+std::string TSchemeCommandLink::DeviceProgram() const {
     return record_ && record_->GetDeviceProgram ? textOf(record_->GetDeviceProgram()) : std::string();
 }
 
-void TSchemeCommandLink::log(const std::string& text, uint8_t level) const {
+void TSchemeCommandLink::Log(const std::string& text, uint8_t level) const {
     if (record_ && record_->KernelLog) record_->KernelLog(text.c_str(), level);
 }
 

@@ -20,8 +20,8 @@ public:
     explicit TSchemeCommandLink(TKernelOptions* record = nullptr) : record_(record) {}
     // The record the scheme window's link reaches now.
     explicit TSchemeCommandLink(const SchemeLink& scheme);
-    void setRecord(TKernelOptions* record) { record_ = record; }
-    bool bound() const { return record_ != nullptr; }
+    void SetRecord(TKernelOptions* record) { record_ = record; }
+    bool Bound() const { return record_ != nullptr; }
 
     struct Hit {
         int32_t selectedBlocks = 0;
@@ -30,17 +30,17 @@ public:
         int32_t linkIndex = -1;
     };
     // SheetKeyDown; changed is set from the kernel's answer (it starts at 1).
-    int32_t keyDown(const QString& sheet, uint16_t key, uint8_t shift, bool& changed) const;
-    int32_t hitTest(const QString& sheet, int32_t x, int32_t y, Hit& hit) const;
+    int32_t KeyDown(const QString& sheet, uint16_t key, uint8_t shift, bool& changed) const;
+    int32_t HitTest(const QString& sheet, int32_t x, int32_t y, Hit& hit) const;
     // Windows-1251 texts; empty for nil.
-    std::string blockPath(const QString& sheet, int32_t blockIndex) const;
-    std::string blockLibrary(const QString& sheet, int32_t blockIndex) const;
+    std::string BlockPath(const QString& sheet, int32_t blockIndex) const;
+    std::string BlockLibrary(const QString& sheet, int32_t blockIndex) const;
     // The description picture of a block (a copy); null when the kernel gives none.
-    QImage blockInfoBitmap(const std::string& blockPath) const;
-    std::string programFolder() const;
-    std::string deviceRuntimeFolder() const;
-    std::string deviceProgram() const;
-    void log(const std::string& text, uint8_t level) const;
+    QImage BlockInfoBitmap(const std::string& blockPath) const;
+    std::string ProgramFolder() const;
+    std::string DeviceRuntimeFolder() const;
+    std::string DeviceProgram() const;
+    void Log(const std::string& text, uint8_t level) const;
 
 private:
     TKernelOptions* record_;

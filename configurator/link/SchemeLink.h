@@ -31,19 +31,19 @@ public:
     SchemeLink(const SchemeLink&) = delete;
     SchemeLink& operator=(const SchemeLink&) = delete;
 
-    void setRecord(TKernelOptions* record) {
+    void SetRecord(TKernelOptions* record) {
         own_ = record;
         source_ = &own_;
     }
-    TKernelOptions* record() const { return *source_; }
-    bool bound() const { return record() != nullptr; }
+    TKernelOptions* Record() const { return *source_; }
+    bool Bound() const { return Record() != nullptr; }
 
     // The sheet's picture as the kernel painted it; it stays the kernel's (valid
     // until the next paint). picture is nil when the kernel gave none.
-    int32_t paintScheme(const QString& sheet, const QImage** picture) const;
-    int32_t setSheetWindow(const QString& sheet, int32_t left, int32_t top, int32_t right, int32_t bottom,
+    int32_t PaintScheme(const QString& sheet, const QImage** picture) const;
+    int32_t SetSheetWindow(const QString& sheet, int32_t left, int32_t top, int32_t right, int32_t bottom,
                            int32_t hScroll, int32_t vScroll, float scale) const;
-    int32_t resizeSheet(const QString& sheet, int32_t left, int32_t top, int32_t right, int32_t bottom) const;
+    int32_t ResizeSheet(const QString& sheet, int32_t left, int32_t top, int32_t right, int32_t bottom) const;
 
     struct MouseAnswer {
         QString status;     // the kernel's status text
@@ -51,23 +51,23 @@ public:
         int16_t cursor = 0; // the kernel's cursor number (moves only)
         bool changed = false;
     };
-    int32_t mouseMove(const QString& sheet, int32_t x, int32_t y, MouseAnswer& answer) const;
-    int32_t mouseDown(const QString& sheet, int32_t x, int32_t y, uint8_t button, MouseAnswer& answer) const;
-    int32_t mouseUp(const QString& sheet, int32_t x, int32_t y, uint8_t button, MouseAnswer& answer) const;
-    int32_t keyDown(const QString& sheet, uint16_t key, uint8_t shift, bool& changed) const;
-    int32_t keyUp(const QString& sheet, uint16_t key, uint8_t shift, bool& changed) const;
+    int32_t MouseMove(const QString& sheet, int32_t x, int32_t y, MouseAnswer& answer) const;
+    int32_t MouseDown(const QString& sheet, int32_t x, int32_t y, uint8_t button, MouseAnswer& answer) const;
+    int32_t MouseUp(const QString& sheet, int32_t x, int32_t y, uint8_t button, MouseAnswer& answer) const;
+    int32_t KeyDown(const QString& sheet, uint16_t key, uint8_t shift, bool& changed) const;
+    int32_t KeyUp(const QString& sheet, uint16_t key, uint8_t shift, bool& changed) const;
 
     // bitmap is the window's framed picture; source the drag object.
-    int32_t dragOver(const QString& sheet, void* bitmap, void* source, uint16_t x, uint16_t y) const;
-    int32_t dragDrop(const QString& sheet, void* source, uint16_t x, uint16_t y) const;
+    int32_t DragOver(const QString& sheet, void* bitmap, void* source, uint16_t x, uint16_t y) const;
+    int32_t DragDrop(const QString& sheet, void* source, uint16_t x, uint16_t y) const;
     // The host's repaint of every scheme window, as the kernel would ask for it.
-    void repaintSchemeWindows() const;
+    void RepaintSchemeWindows() const;
 
     // Whether the display options the kernel holds show hints.
-    bool hintsShown() const;
+    bool HintsShown() const;
 
-    void setStatusText(int32_t panel, const QString& text) const;
-    void log(const QString& text, uint8_t level) const;
+    void SetStatusText(int32_t panel, const QString& text) const;
+    void Log(const QString& text, uint8_t level) const;
 
 private:
     TKernelOptions* own_ = nullptr;

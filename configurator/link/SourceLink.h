@@ -16,29 +16,29 @@ namespace zo::configurator {
 class SourceLink {
 public:
     explicit SourceLink(TKernelOptions* kernel = nullptr) : kernel_(kernel) {}
-    void setKernel(TKernelOptions* kernel) { kernel_ = kernel; }
-    TKernelOptions* kernel() const { return kernel_; }
-    bool bound() const { return kernel_ != nullptr; }
+    void SetKernel(TKernelOptions* kernel) { kernel_ = kernel; }
+    TKernelOptions* Kernel() const { return kernel_; }
+    bool Bound() const { return kernel_ != nullptr; }
 
-    int clearLibraryFiles();
-    int addLibraryFile(const std::string& path);
-    int libraryFileCount();
-    std::string libraryFile(int index);
-    std::string programFolder();
-    std::string deviceProgram();
-    std::string deviceFilePath();
+    int ClearLibraryFiles();
+    int AddLibraryFile(const std::string& path);
+    int LibraryFileCount();
+    std::string LibraryFile(int index);
+    std::string ProgramFolder();
+    std::string DeviceProgram();
+    std::string DeviceFilePath();
     // The kernel's preview of a block (a copy; the kernel's picture is handed back
     // at once); a null image when there is none.
-    QImage blockPreview(const std::string& blockPath);
+    QImage BlockPreview(const std::string& blockPath);
     // The block's description picture (a copy, released at once); null when none.
-    QImage blockInfoBitmap(const std::string& blockPath);
-    void setStatusText(int panel, const QString& text);
+    QImage BlockInfoBitmap(const std::string& blockPath);
+    void SetStatusText(int panel, const QString& text);
     // Whether the display options the kernel holds show hints.
-    bool hintsShown() const;
-    void log(const std::string& text, uint8_t level);
+    bool HintsShown() const;
+    void Log(const std::string& text, uint8_t level);
 
     static QString text(const std::string& cp1251);
-    static std::string cp1251(const QString& text);
+    static std::string Cp1251(const QString& text);
 
 private:
     TKernelOptions* kernel_;

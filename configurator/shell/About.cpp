@@ -50,7 +50,7 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Frame
     QFont font("Tahoma");
     font.setStyleHint(QFont::SansSerif);
     setFont(font);
-    drawPicture();
+    DrawPicture();
     setFixedSize(picture_.size());
     setMouseTracking(true);
 
@@ -77,7 +77,7 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Frame
     connect(ButtonClose, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-void TAboutForm::drawPicture() {
+void TAboutForm::DrawPicture() {
     picture_ = basePicture();
     QPainter p(&picture_);
     QFont text = font();

@@ -29,7 +29,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void drawPicture();
+    void DrawPicture();
 
     QImage picture_;
     QPoint lastPos_;

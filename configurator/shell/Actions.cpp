@@ -72,7 +72,7 @@ TActions::TActions(QWidget& window) : QObject(&window) {
     }
 }
 
-QAction* TActions::byName(const QString& name) const {
+QAction* TActions::ByName(const QString& name) const {
     for (QAction* a : actions_)
         if (a->objectName() == name) return a;
     return nullptr;
@@ -80,7 +80,7 @@ QAction* TActions::byName(const QString& name) const {
 
 QIcon TActions::Icon(int index) const { return index >= 0 && index < icons_.size() ? icons_[index] : QIcon(); }
 
-QList<QAction*> TActions::all() const { return QList<QAction*>(actions_.begin(), actions_.end()); }
+QList<QAction*> TActions::All() const { return QList<QAction*>(actions_.begin(), actions_.end()); }
 
 void TActions::Connect(ActionId id, QObject* context, std::function<void()> handler) {
     handled_[std::size_t(id)] = true;

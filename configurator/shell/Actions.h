@@ -96,8 +96,8 @@ public:
     QAction* operator[](ActionId id) const { return actions_[std::size_t(id)]; }
     QAction* get(ActionId id) const { return actions_[std::size_t(id)]; }
     // By object name, for tests and the panel lists; nullptr when none.
-    QAction* byName(const QString& name) const;
-    QList<QAction*> all() const;
+    QAction* ByName(const QString& name) const;
+    QList<QAction*> All() const;
 
     // Runs handler (in context) whenever the action is triggered; the one
     // place a command takes its action.

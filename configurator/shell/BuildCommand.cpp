@@ -92,13 +92,13 @@ TBuildCommand::TBuildCommand(TProjectSession& session, TActions& actions, QObjec
     actions.Connect(ActionId::ProjectUpload, this, [this] { ProjectUploadExecute(); });
 }
 
-int32_t TBuildCommand::runInternalBuild(const TBuildInputs& inputs) {
+int32_t TBuildCommand::RunInternalBuild(const TBuildInputs& inputs) {
     if (internalBuild_) return internalBuild_();
     return BuildInternal(session_, inputs, &WriteLog);
 }
 
 bool TBuildCommand::ProjectUploadExecute() {
-    if (!session_.bound()) return false;
+    if (!session_.Bound()) return false;
     // What the build reads of the project and its device, read once.
     const TBuildInputs inputs = session_.BuildInputs();
     const std::string& name = inputs.ProjectName;
@@ -125,7 +125,7 @@ bool TBuildCommand::ProjectUploadExecute() {
         return finish(false);
     }
     if (kind == 0) {
-        if (type == "2") return finish(runInternalBuild(inputs) == 0);
+        if (type == "2") return finish(RunInternalBuild(inputs) == 0);
         return folderBuild();
     }
     uint8_t typeNumber = 0;

@@ -46,10 +46,10 @@ public:
     bool ProjectUploadExecute();
 
     // The program's own assembler build (replaceable for tests); its result, 0 = built.
-    void setInternalBuild(std::function<int32_t()> build) { internalBuild_ = std::move(build); }
+    void SetInternalBuild(std::function<int32_t()> build) { internalBuild_ = std::move(build); }
 
 private:
-    int32_t runInternalBuild(const TBuildInputs& inputs);
+    int32_t RunInternalBuild(const TBuildInputs& inputs);
 
     TProjectSession& session_;
     std::function<int32_t()> internalBuild_;

@@ -44,7 +44,7 @@ private:
 }  // namespace
 
 int32_t BuildInternal(const TProjectSession& session, const TBuildInputs& inputs, TLogProc log) {
-    if (!session.bound()) return -1;
+    if (!session.Bound()) return -1;
     avr::AvrBuildInputs in;
     in.uploadFolder = inputs.UploadFolder;
     in.runtimeFolder = inputs.DeviceRuntimeFolder;

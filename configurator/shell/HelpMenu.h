@@ -21,9 +21,9 @@ public:
     // programFolder gives the kernel's program folder (empty while unbound).
     THelpMenu(QMenu* menu, std::function<std::string()> programFolder, QWidget* aboutParent);
 
-    QMenu* menu() const { return menu_; }
+    QMenu* Menu() const { return menu_; }
     // The help file of the last build (empty while the kernel is not bound).
-    const std::string& helpFile() const { return helpFile_; }
+    const std::string& HelpFile() const { return helpFile_; }
 
     void MenuHelpClick();
     void HelpMenuClick(QAction* sender);

@@ -93,17 +93,17 @@ TMainForm::TMainForm(TProjectSession& session, SchemeWindowFactory factory, QWid
     mdiArea_->setBackground(QColor(0xC0, 0xC0, 0xC0));
     setCentralWidget(mdiArea_);
     frame_ = new TProgramFrame(*this, floatTree_);
-    createToolBar();
-    createStatusBar();
-    createLogPanel();
-    createCommands();
+    CreateToolBar();
+    CreateStatusBar();
+    CreateLogPanel();
+    CreateCommands();
     // The titles follow the session's project; the element library follows its device.
     connect(&session_, &TProjectSession::Opened, this, [this] {
-        showProjectTitles();
+        ShowProjectTitles();
         editing_.ReloadSource();
     });
-    connect(&session_, &TProjectSession::Renamed, this, &TMainForm::showProjectTitles);
-    connect(&session_, &TProjectSession::Closed, this, &TMainForm::showProjectTitles);
+    connect(&session_, &TProjectSession::Renamed, this, &TMainForm::ShowProjectTitles);
+    connect(&session_, &TProjectSession::Closed, this, &TMainForm::ShowProjectTitles);
     // Activating a child (a scheme window or another) changes the view actions.
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this] { UpdateActionStates(); });
     UpdateActionStates();
@@ -119,17 +119,17 @@ TMainForm::~TMainForm() {
     qDeleteAll(findChildren<TCustomDockFormEx*>(Qt::FindDirectChildrenOnly));
 }
 
-void TMainForm::createToolBar() {
+void TMainForm::CreateToolBar() {
     toolBar_ = addToolBar(QString::fromUtf8("Панель инструментов"));
     toolBar_->setObjectName("ToolBarMain");
     toolBar_->setIconSize(QSize(32, 32));
     for (ActionId id : kToolBarActions) {
         if (id == ActionId::Count) toolBar_->addSeparator();
-        else toolBar_->addAction(action(id));
+        else toolBar_->addAction(Action(id));
     }
 }
 
-void TMainForm::createCommands() {
+void TMainForm::CreateCommands() {
     TWindowMenuParts windowParts;
     windowParts.panels = [this] {
         QVector<QWidget*> list;
@@ -146,7 +146,7 @@ void TMainForm::createCommands() {
                                             *menus.project);
 }
 
-void TMainForm::showProjectTitles() {
+void TMainForm::ShowProjectTitles() {
     if (!session_.IsOpen()) {
         setWindowTitle(kCaption);
         setWindowIconText("Configurator");
@@ -156,7 +156,7 @@ void TMainForm::showProjectTitles() {
     setWindowIconText(session_.Name() + kProjectExtension);
 }
 
-void TMainForm::createStatusBar() {
+void TMainForm::CreateStatusBar() {
     static const int widths[kStatusPanels] = {150, 100, 0, 90};
     QStatusBar* bar = statusBar();
     bar->setObjectName("StatusBar");
@@ -177,7 +177,7 @@ void TMainForm::createStatusBar() {
     }
 }
 
-void TMainForm::createLogPanel() {
+void TMainForm::CreateLogPanel() {
     logPanel_ = new TPanelLogForm(ProgramLogLink());
     logDock_ = new TCustomDockFormCep(floatTree_, this);
     logDock_->setObjectName("PanelLogDock");
@@ -188,14 +188,14 @@ void TMainForm::createLogPanel() {
     resizeDocks({logDock_}, {160}, Qt::Vertical);
 }
 
-QLabel* TMainForm::statusPanel(int index) const {
+QLabel* TMainForm::StatusPanel(int index) const {
     return index >= 0 && index < kStatusPanels ? panels_[index] : nullptr;
 }
 
-QAction* TMainForm::action(ActionId id) const { return actions_->get(id); }
-QAction* TMainForm::action(const QString& name) const { return actions_->byName(name); }
+QAction* TMainForm::Action(ActionId id) const { return actions_->get(id); }
+QAction* TMainForm::action(const QString& name) const { return actions_->ByName(name); }
 
-void TMainForm::setSchemeWindowFactory(SchemeWindowFactory factory) { schemes_->setFactory(std::move(factory)); }
+void TMainForm::SetSchemeWindowFactory(SchemeWindowFactory factory) { schemes_->SetFactory(std::move(factory)); }
 
 // ---------------------------------------------------------------------------------------------
 // Start-up and shut-down
@@ -235,7 +235,7 @@ void TMainForm::FormCreate(const QString& folderGiven) {
     actions_->SetIcons(iconsOfStrip(strips.Icon32, strips.Icon32dis));
     // Scheme windows show the new-sheet icon of the small strip in their caption.
     const QVector<QIcon> small = iconsOfStrip(strips.Icon16);
-    if (small.size() > kSheetIcon) schemes_->setWindowIcon(small[kSheetIcon]);
+    if (small.size() > kSheetIcon) schemes_->SetWindowIcon(small[kSheetIcon]);
     setWindowIconText("Configurator");
     session_.Assign(commandLine.ProjectFolder, commandLine.ProjectName);
     // The element library, the project tree and the inspector come right after the window.
@@ -247,9 +247,9 @@ void TMainForm::FormCreate(const QString& folderGiven) {
 void TMainForm::FormShow() {
     if (shown_) return;
     shown_ = true;
-    logPanel_->resetView(kProgramLogName);
+    logPanel_->ResetView(kProgramLogName);
     if (editing_.Created()) editing_.Attach(session_, &WriteLog);
-    if (session_.bound()) {
+    if (session_.Bound()) {
         session_.Start(this);
         frame_->LoadOptions(session_);
         if (session_.IsOpen()) {
@@ -298,7 +298,7 @@ void TMainForm::FormDestroy() {
     // The project and the scheme windows are closed here unless the quit did it.
     TerminateHandler();
     // The option blocks are the only thing saved at exit.
-    if (session_.bound()) frame_->SaveOptions(session_);
+    if (session_.Bound()) frame_->SaveOptions(session_);
     // The panels go before the kernel they call.
     editing_.Release();
     // Windows closed above are deleted before the libraries they may call go.
@@ -343,7 +343,7 @@ void TMainForm::RepaintSchemeWindows() {
 
 void TMainForm::RepaintSF() {
     repaintPending_.store(false);
-    if (session_.bound()) schemes_->RefreshAll();
+    if (session_.Bound()) schemes_->RefreshAll();
 }
 
 int TMainForm::SetStatusText(int panel, const QString& text) {
@@ -359,20 +359,20 @@ int TMainForm::SetStatusText(int panel, const QString& text) {
 
 void TMainForm::UpdateActionStates() {
     const bool open = session_.IsOpen();
-    action(ActionId::NewProject)->setEnabled(!open);
-    action(ActionId::OpenProject)->setEnabled(!open);
-    for (ActionId id : kProjectActions) action(id)->setEnabled(open);
-    const bool schemeActive = open && schemes_->activeSchemeWindow() != nullptr;
-    for (ActionId id : kViewActions) action(id)->setEnabled(schemeActive);
+    Action(ActionId::NewProject)->setEnabled(!open);
+    Action(ActionId::OpenProject)->setEnabled(!open);
+    for (ActionId id : kProjectActions) Action(id)->setEnabled(open);
+    const bool schemeActive = open && schemes_->ActiveSchemeWindow() != nullptr;
+    for (ActionId id : kViewActions) Action(id)->setEnabled(schemeActive);
     // The actions no command handles (EditUndo, EditRedo) do nothing and stay disabled.
     for (std::size_t i = 0; i < kActionCount; ++i)
-        if (!ActionSpec(ActionId(i)).handled) action(ActionId(i))->setEnabled(false);
+        if (!ActionSpec(ActionId(i)).handled) Action(ActionId(i))->setEnabled(false);
     if (!open) return;
-    for (ActionId id : kModeActions) action(id)->setChecked(false);
+    for (ActionId id : kModeActions) Action(id)->setChecked(false);
     switch (session_.Mode()) {
-    case int(KernelMode::Select): action(kModeActions[0])->setChecked(true); break;
-    case int(KernelMode::Connect): action(kModeActions[1])->setChecked(true); break;
-    case int(KernelMode::Debug): action(kModeActions[2])->setChecked(true); break;
+    case int(KernelMode::Select): Action(kModeActions[0])->setChecked(true); break;
+    case int(KernelMode::Connect): Action(kModeActions[1])->setChecked(true); break;
+    case int(KernelMode::Debug): Action(kModeActions[2])->setChecked(true); break;
     default: break;
     }
 }

@@ -49,23 +49,23 @@ public:
     explicit TMainForm(TProjectSession& session, SchemeWindowFactory factory = {}, QWidget* parent = nullptr);
     ~TMainForm() override;
 
-    QMdiArea* mdiArea() const { return mdiArea_; }
-    QLabel* statusPanel(int index) const;
-    TActions& actions() const { return *actions_; }
-    QAction* action(ActionId id) const;
+    QMdiArea* MdiArea() const { return mdiArea_; }
+    QLabel* StatusPanel(int index) const;
+    TActions& Actions() const { return *actions_; }
+    QAction* Action(ActionId id) const;
     // The action with this object name (e.g. "SaveProject"), or nullptr.
     QAction* action(const QString& name) const;
-    TProjectSession& session() const { return session_; }
-    TPanelLogForm* logPanel() const { return logPanel_; }
-    QDockWidget* logDock() const { return logDock_; }
-    QToolBar* toolBar() const { return toolBar_; }
-    TSchemeWindowServices& schemeWindows() { return *schemes_; }
-    TFloatTreeCep& floatTree() { return floatTree_; }
-    void setSchemeWindowFactory(SchemeWindowFactory factory);
-    TProjectCommands& projectCommands() const { return *projectCommands_; }
-    TBuildCommand& buildCommand() const { return *buildCommand_; }
-    TUploadCommands& uploadCommands() const { return *uploadCommands_; }
-    TProgramUpdate* programUpdate() const { return update_; }
+    TProjectSession& Session() const { return session_; }
+    TPanelLogForm* LogPanel() const { return logPanel_; }
+    QDockWidget* LogDock() const { return logDock_; }
+    QToolBar* ToolBar() const { return toolBar_; }
+    TSchemeWindowServices& SchemeWindows() { return *schemes_; }
+    TFloatTreeCep& FloatTree() { return floatTree_; }
+    void SetSchemeWindowFactory(SchemeWindowFactory factory);
+    TProjectCommands& ProjectCommands() const { return *projectCommands_; }
+    TBuildCommand& BuildCommand() const { return *buildCommand_; }
+    TUploadCommands& UploadCommands() const { return *uploadCommands_; }
+    TProgramUpdate* ProgramUpdate() const { return update_; }
 
     // Start-up: makes the program folder (by default the program file's folder)
     // current, binds the libraries (logging, conversion, kernel) and sets the caption.
@@ -79,10 +79,10 @@ public:
     // True after FormCreate ran the "/Setup" branch: the program then ends at once.
     bool SetupRan() const { return setupRan_; }
     // The dock sites, the panels' frames, the image lists and the command line.
-    TProgramFrame& frame() { return *frame_; }
+    TProgramFrame& Frame() { return *frame_; }
     // The element library, project tree and inspector; nil before FormCreate
     // (and after the "/Setup" branch).
-    TProgramPanels* editingPanels() { return editing_.Created() ? &editing_ : nullptr; }
+    TProgramPanels* EditingPanels() { return editing_.Created() ? &editing_ : nullptr; }
 
     // The host services (IHostServices).
     int ShowSchemeWindow(const QString& caption) override;
@@ -106,12 +106,12 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    void createToolBar();
-    void createStatusBar();
-    void createLogPanel();
-    void createCommands();
+    void CreateToolBar();
+    void CreateStatusBar();
+    void CreateLogPanel();
+    void CreateCommands();
     // The caption and the application's title of the session's project (or of none).
-    void showProjectTitles();
+    void ShowProjectTitles();
 
     TProjectSession& session_;
     // Where the panels float; it outlives every dock form (they are deleted before it).

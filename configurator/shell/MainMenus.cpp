@@ -41,7 +41,7 @@ TMainMenus BuildMainMenus(QMainWindow& window, TProjectSession& session, TAction
         session, [&host](int panel, const QString& text) { host.SetStatusText(panel, text); }, &window);
     made.update->setObjectName("ProgramUpdate");
     TProgramUpdate* update = made.update;
-    made.options->setUpdatePart([update](QMenu* menu) { update->AddUpdateMenu(menu); });
+    made.options->SetUpdatePart([update](QMenu* menu) { update->AddUpdateMenu(menu); });
     TMenuOptions* options = made.options;
     actions.Connect(ActionId::Options, options, [options] { options->OptinsClick(nullptr); });
     made.windows = new TWindowMenu(MainMenu(window, "Windows"), window, area, std::move(windowParts.panels),

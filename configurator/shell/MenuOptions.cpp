@@ -16,7 +16,7 @@ namespace zo::configurator {
 
 TMenuOptions::TMenuOptions(QMenu* menu, TProjectSession& session, IHostServices& host, QWidget* dialogParent)
     : QObject(menu), menu_(menu), session_(session), host_(host), dialogParent_(dialogParent) {
-    link_.setDialogOpener(InspectorLink::DialogsLibraryOpener(&WriteLog));
+    link_.SetDialogOpener(InspectorLink::DialogsLibraryOpener(&WriteLog));
     connect(menu_, &QMenu::aboutToShow, this, &TMenuOptions::MenuOptionsClick);
 }
 
@@ -31,7 +31,7 @@ void TMenuOptions::OptinsClick(QAction* sender) {
     const QScreen* screen = QGuiApplication::primaryScreen();
     const QSize size = screen ? screen->size() : QSize(1024, 768);
     const TOptionsRect rect = OptionsDialogRect(size.width(), size.height());
-    link_.bind(session_);
+    link_.Bind(session_);
     ShowOptionsDialog(ZO_RU("Параметры Configurator").c_str(), OptionsDialogFile(session_).c_str(), tag,
                       &GetOptionBlock, rect.Left, rect.Top, rect.Right, rect.Bottom, link_, dialogParent_);
     if (HandVisibleOptionsToKernel(session_)) host_.RepaintSchemeWindows();

@@ -25,13 +25,13 @@ class TMenuOptions : public QObject {
 public:
     TMenuOptions(QMenu* menu, TProjectSession& session, IHostServices& host, QWidget* dialogParent);
 
-    QMenu* menu() const { return menu_; }
+    QMenu* Menu() const { return menu_; }
     void MenuOptionsClick();
     // Opens the options dialog with the sender's tag as the selected node (-1 without a menu item).
     void OptinsClick(QAction* sender);
 
     // Appends the update part of the menu (set by the update commands).
-    void setUpdatePart(std::function<void(QMenu*)> part) { updatePart_ = std::move(part); }
+    void SetUpdatePart(std::function<void(QMenu*)> part) { updatePart_ = std::move(part); }
 
 private:
     QMenu* menu_;

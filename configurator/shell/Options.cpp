@@ -90,7 +90,7 @@ int32_t walkOptions(const char* optionsFile, const char* settingsPath, TOptionBl
 }
 
 std::string structFolder(const TProjectSession& session) {
-    if (!session.bound()) return "Struct\\";
+    if (!session.Bound()) return "Struct\\";
     std::string text = session.FolderText(KernelFolder::Struct);
     if (!text.empty() && text.back() != '\\' && text.back() != '/') text += '\\';
     return text;
@@ -135,7 +135,7 @@ TOptionsRect OptionsDialogRect(int screenWidth, int screenHeight) {
 }
 
 bool HandVisibleOptionsToKernel(const TProjectSession& session) {
-    return HandVisibleOptions(session.record(), ProgramOptionBlocks().Visible, kVisibleBlockSize);
+    return HandVisibleOptions(session.Record(), ProgramOptionBlocks().Visible, kVisibleBlockSize);
 }
 
 std::string OptionsDialogFile(const TProjectSession& session) { return OptionsFilePath(session); }

@@ -100,7 +100,7 @@ int LoadOptionsTree(const std::string& optionsFile, QTreeWidget* tree) {
 TOptionsDialog::TOptionsDialog(const TOptionsLink& link, TOptionBlockLookup lookup, QWidget* parent)
     : QDialog(parent), inspectorLink_(link.InspectorRecord()) {
     setObjectName("OptionsDialog");
-    inspectorLink_.setDialogOpener(link.DialogOpener());
+    inspectorLink_.SetDialogOpener(link.DialogOpener());
     Inspector = new TObjInspect(inspectorLink_, 2, this);
     Inspector->setObjectName("OptionsInspector");
     Inspector->SetOptionBlocks(&link, lookup);
@@ -114,7 +114,7 @@ TOptionsDialog::TOptionsDialog(const TOptionsLink& link, TOptionBlockLookup look
 
 TOptionsDialog::~TOptionsDialog() = default;
 
-void TOptionsDialog::selectNode(int index) {
+void TOptionsDialog::SelectNode(int index) {
     int number = 0;
     for (QTreeWidgetItemIterator it(TreeView1); *it; ++it, ++number) {
         if (number == index) {
@@ -126,7 +126,7 @@ void TOptionsDialog::selectNode(int index) {
 
 void TOptionsDialog::TreeView1Click() { Inspector->TreeView1Click(); }
 
-TStructInstance TOptionsDialog::shownInstance() const {
+TStructInstance TOptionsDialog::ShownInstance() const {
     return Inspector->Items().empty() ? TStructInstance{nullptr, nullptr} : Inspector->Items().front();
 }
 
@@ -162,7 +162,7 @@ int ShowOptionsDialog(const char* caption, const char* optionsFile, int selected
     dialog.setGeometry(left, top, std::max(right - left, 200), std::max(bottom - top, 150));
     dialog.TreeView1->setFixedWidth(dialog.width() / 3);
     dialog.setWindowTitle(platform::cp1251ToQString(caption));
-    dialog.selectNode(selectedIndex);
+    dialog.SelectNode(selectedIndex);
     dialog.TreeView1Click();
     platform::runDialog(dialog);
     return 0;

@@ -42,12 +42,12 @@ public:
     QTreeWidget* TreeView1;
 
     // Selects the node of this pre-order number (ignored when out of range).
-    void selectNode(int index);
+    void SelectNode(int index);
     // Shows the selected node's block (the tree's click, key release and the activation).
     void TreeView1Click();
 
     // The shown block (Struct nil: none); Data nil when the stored size differs.
-    TStructInstance shownInstance() const;
+    TStructInstance ShownInstance() const;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -71,12 +71,12 @@ TPanelLogForm::TPanelLogForm(TLogLink& link, QWidget* parent)
     timer_->setObjectName("TimerLog");
     timer_->setInterval(kTimerInterval);
     connect(timer_, &QTimer::timeout, this, &TPanelLogForm::TimerLogTimer);
-    connect(scrollBar_, &QScrollBar::actionTriggered, this, &TPanelLogForm::onScrollAction);
+    connect(scrollBar_, &QScrollBar::actionTriggered, this, &TPanelLogForm::OnScrollAction);
     connect(image_, &TLogImage::pressed, this, &TPanelLogForm::ImageLogMouseDown);
     timer_->start();
 }
 
-void TPanelLogForm::resetView(const char* logName) {
+void TPanelLogForm::ResetView(const char* logName) {
     view_ = TLogView{};
     std::strncpy(view_.LogName, logName ? logName : "", sizeof view_.LogName - 1);
     view_.Mode = 2;
@@ -84,12 +84,12 @@ void TPanelLogForm::resetView(const char* logName) {
     timer_->start();
 }
 
-int TPanelLogForm::renderStep() {
+int TPanelLogForm::RenderStep() {
     const QImage* graphic = nullptr;
-    const int result = link_.render(view_, graphic);
+    const int result = link_.Render(view_, graphic);
     int position = -1;
     if (result == 0 && graphic) {
-        QImage& bitmap = image_->bitmap();
+        QImage& bitmap = image_->Bitmap();
         if (!bitmap.isNull()) {
             QPainter painter(&bitmap);
             painter.drawImage(0, 0, *graphic);
@@ -110,14 +110,14 @@ int TPanelLogForm::renderStep() {
 }
 
 void TPanelLogForm::TimerLogTimer() {
-    if (!link_.bound()) return;
+    if (!link_.Bound()) return;
     view_.Action = 0;
     if (scrollBar_->sliderPosition() == kScrollMaximum) view_.Mode = 2;
-    renderStep();
+    RenderStep();
 }
 
 void TPanelLogForm::ScrollBarLogScroll(ScrollCode code, int newPosition) {
-    if (!link_.bound()) return;
+    if (!link_.Bound()) return;
     view_.Mode = 1;
     view_.Action = 0;
     auto take = [this](int64_t position) {
@@ -134,15 +134,15 @@ void TPanelLogForm::ScrollBarLogScroll(ScrollCode code, int newPosition) {
         break;
     case ScrollCode::Other: break;
     }
-    renderStep();
+    RenderStep();
 }
 
 void TPanelLogForm::ImageLogMouseDown(QPoint point) {
-    if (!link_.bound()) return;
+    if (!link_.Bound()) return;
     view_.Action = 1;
     view_.X = point.x();
     view_.Y = point.y();
-    renderStep();
+    RenderStep();
 }
 
 void TPanelLogForm::PanelLogFormCanResize() {
@@ -153,7 +153,7 @@ void TPanelLogForm::PanelLogFormCanResize() {
     view_.Width = pictureSide(width() - barWidth - 2);
     view_.Height = pictureSide(height() - 2);
     image_->setGeometry(1, 1, view_.Width, view_.Height);
-    QImage& bitmap = image_->bitmap();
+    QImage& bitmap = image_->Bitmap();
     if (view_.Width > 0 && view_.Height > 0) {
         bitmap = QImage(view_.Width, view_.Height, QImage::Format_RGB32);
         bitmap.fill(Qt::white);
@@ -168,7 +168,7 @@ void TPanelLogForm::resizeEvent(QResizeEvent* event) {
     PanelLogFormCanResize();
 }
 
-void TPanelLogForm::onScrollAction(int action) {
+void TPanelLogForm::OnScrollAction(int action) {
     ScrollCode code = ScrollCode::Other;
     switch (action) {
     case QAbstractSlider::SliderSingleStepSub: code = ScrollCode::LineUp; break;

@@ -28,7 +28,7 @@ class TLogImage : public QWidget {
     Q_OBJECT
 public:
     explicit TLogImage(QWidget* parent);
-    QImage& bitmap() { return bitmap_; }
+    QImage& Bitmap() { return bitmap_; }
 
 signals:
     void pressed(QPoint point);
@@ -51,8 +51,8 @@ public:
 
     // The view record: zeroed, the log's name, following its end (done when
     // the main window is first shown).
-    void resetView(const char* logName);
-    TLogView& logView() { return view_; }
+    void ResetView(const char* logName);
+    TLogView& LogView() { return view_; }
 
     TLogImage* ImageLog() const { return image_; }
     QScrollBar* ScrollBarLog() const { return scrollBar_; }
@@ -69,8 +69,8 @@ protected:
 
 private:
     // Renders the view; the scroll position it works out (-1 when nothing was drawn).
-    int renderStep();
-    void onScrollAction(int action);
+    int RenderStep();
+    void OnScrollAction(int action);
 
     TLogLink& link_;
     TLogView view_{};

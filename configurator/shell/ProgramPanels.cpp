@@ -44,7 +44,7 @@ TObjInspect* TProgramPanels::ObjInspect() const { return inspector_; }
 
 void TProgramPanels::Attach(TProjectSession& session, TLogProc log) {
     if (inspector_) inspector_->OnLog = log;
-    if (!session.bound()) return;
+    if (!session.Bound()) return;
     session_ = &session;
     inspectors_->SetDocked(inspector_, inspectorLink_.get());
     AttachPanelLinks(session, *sourceLink_, *treeLink_, *inspectorLink_, inspectors_->Handlers(), log);
@@ -52,7 +52,7 @@ void TProgramPanels::Attach(TProjectSession& session, TLogProc log) {
 
 void TProgramPanels::ReloadSource() {
     if (!session_ || !source_) return;
-    const std::string device = sourceLink_->deviceFilePath();
+    const std::string device = sourceLink_->DeviceFilePath();
     if (!device.empty()) source_->ReloadSource(device);
 }
 

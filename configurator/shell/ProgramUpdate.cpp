@@ -76,7 +76,7 @@ void TProgramUpdate::ReportResumedApply() {
     if (!folder.empty() && platform::fileExists(folder + "\\Update\\apply.journal")) StartConnectSession();
 }
 
-void TProgramUpdate::tellResumedApply() {
+void TProgramUpdate::TellResumedApply() {
     TConnectSettings s = fetchSettings();
     if (s.ResumedApply == kResumedNone) return;
     const std::string target = "\"" + field(s.ResumedTarget) + "\"";
@@ -90,7 +90,7 @@ void TProgramUpdate::tellResumedApply() {
     ConnectOptionsPtr->SetSettings(&s);
 }
 
-void TProgramUpdate::tellDownloadFailed(const TConnectSettings& s) {
+void TProgramUpdate::TellDownloadFailed(const TConnectSettings& s) {
     std::string why;
     if (s.ConnectError != 0) why = ZO_RU("нет соединения с источником обновлений.");
     else if (s.LastError == kDownloadRefused)
@@ -124,7 +124,7 @@ bool TProgramUpdate::StartConnectSession() {
     s.Proxy = ProgramOptionBlocks().Connect;
     ConnectOptionsPtr->Log = &WriteLog;
     ConnectOptionsPtr->SetSettings(&s);
-    tellResumedApply();
+    TellResumedApply();
     return true;
 }
 
@@ -146,7 +146,7 @@ void TProgramUpdate::AddUpdateMenu(QMenu* menu) {
     }
 }
 
-void TProgramUpdate::startTarget(const std::string& target) {
+void TProgramUpdate::StartTarget(const std::string& target) {
     TConnectSettings s = fetchSettings();
     setField(s.TargetName, target);
     s.AskDownload = 1;
@@ -156,7 +156,7 @@ void TProgramUpdate::startTarget(const std::string& target) {
 }
 
 void TProgramUpdate::UpdateConfiguratorClick() {
-    if (StartConnectSession()) startTarget(kProgramTarget);
+    if (StartConnectSession()) StartTarget(kProgramTarget);
 }
 
 void TProgramUpdate::UpdateClick(QAction* sender) {
@@ -169,7 +169,7 @@ void TProgramUpdate::UpdateClick(QAction* sender) {
         name = platform::qstringToCp1251(kept.toString());
     else
         GetUpdateEntryName(UpdateListFile(), tag, &name);
-    if (!name.empty()) startTarget(name);
+    if (!name.empty()) StartTarget(name);
 }
 
 void TProgramUpdate::OpenUpdateXMLClick() {
@@ -239,7 +239,7 @@ void TProgramUpdate::UpdateComplit(intptr_t kind) {
     // A download the user asked for that ended without an update to apply.
     if (kind == kConnectOperationEnded && !downloadStarted && s.AskDownload == 0 && s.UpdateReady == 0 &&
         (s.ConnectError != 0 || s.LastError != 0))
-        tellDownloadFailed(s);
+        TellDownloadFailed(s);
     // After a download has started the library's worker owns the settings:
     // handing the record of before back would undo what it sets.
     if (!downloadStarted && libraryUsable()) ConnectOptionsPtr->SetSettings(&s);

@@ -51,9 +51,9 @@ public:
     void ReportResumedApply();
 
 private:
-    void startTarget(const std::string& target);
-    void tellResumedApply();
-    void tellDownloadFailed(const TConnectSettings& s);
+    void StartTarget(const std::string& target);
+    void TellResumedApply();
+    void TellDownloadFailed(const TConnectSettings& s);
 
     TProjectSession& session_;
     std::function<void(int, const QString&)> status_;

@@ -153,38 +153,38 @@ TProjectCommands::TProjectCommands(TProjectSession& session, TActions& actions, 
         {ActionId::Scale100, &TProjectCommands::Scale100Execute},
     });
     connect(&fileMenu_, &QMenu::aboutToShow, this, [this] { FilesClick(fileMenu_); });
-    connect(&projectMenu_, &QMenu::aboutToShow, this, [this] { project1Click(projectMenu_); });
+    connect(&projectMenu_, &QMenu::aboutToShow, this, [this] { Project1Click(projectMenu_); });
     FilesClick(fileMenu_);
-    project1Click(projectMenu_);
+    Project1Click(projectMenu_);
 }
 
-void TProjectCommands::setProgramFolderCurrent() {
+void TProjectCommands::SetProgramFolderCurrent() {
     const QString folder = session_.FolderPath(KernelFolder::Program);
     if (!folder.isEmpty()) QDir::setCurrent(folder);
 }
 
 bool TProjectCommands::ConfirmDrop() {
     // A run ended by a signal asks and saves nothing.
-    if (!session_.IsOpen() || TerminatedBySignal() || !session_.bound()) return true;
+    if (!session_.IsOpen() || TerminatedBySignal() || !session_.Bound()) return true;
     // A project never saved has no file to compare with: it is unsaved work.
     const bool saved = !session_.Folder().isEmpty();
     if (saved && !session_.DiffersFromFile()) return true;
     const std::string text = ZO_RU("Проект ") + kQ + cp(saved ? session_.FilePath() : session_.Name()) + kQ +
                              ZO_RU(" изменен. Сохранить изменения?");
     switch (platform::ask(text, ZO_RU("Сохранение проекта"), platform::Buttons::YesNoCancel)) {
-    case platform::Answer::Yes: return saveProject() || afterFailedSave();
+    case platform::Answer::Yes: return SaveProject() || AfterFailedSave();
     case platform::Answer::No: return true;
     default: return false;
     }
 }
 
-bool TProjectCommands::afterFailedSave() {
+bool TProjectCommands::AfterFailedSave() {
     const std::string text = ZO_RU("Проект ") + kQ + cp(session_.Name()) + kQ +
                              ZO_RU(" не сохранен. Сохранить его в другом месте? (Нет: закрыть без сохранения)");
     for (;;) {
         switch (platform::ask(text, ZO_RU("Сохранение проекта"), platform::Buttons::YesNoCancel)) {
         case platform::Answer::Yes:
-            if (saveAs()) return true;
+            if (SaveAs()) return true;
             break;
         case platform::Answer::No: return true;
         default: return false;
@@ -213,7 +213,7 @@ void TProjectCommands::NewProjectExecute() {
             device.clear();
         }
     }
-    if (name.empty() || device.empty() || !session_.bound()) {
+    if (name.empty() || device.empty() || !session_.Bound()) {
         host_.UpdateActionStates();
         return;
     }
@@ -229,13 +229,13 @@ void TProjectCommands::NewProjectExecute() {
     host_.UpdateActionStates();
 }
 
-void TProjectCommands::closeForOpen() {
+void TProjectCommands::CloseForOpen() {
     session_.Close();
     panels_.ClearSource();
 }
 
-bool TProjectCommands::openProject(const QString& path, bool programFolderCurrent) {
-    if (!session_.bound()) {
+bool TProjectCommands::OpenProject(const QString& path, bool programFolderCurrent) {
+    if (!session_.Bound()) {
         session_.Assign({}, {});
         return false;
     }
@@ -245,7 +245,7 @@ bool TProjectCommands::openProject(const QString& path, bool programFolderCurren
         log(ZO_RU("Ошибка открытия проекта ") + kQ + cp(TProjectSession::ProjectFileOf(path)) + kQ, LogLevel::Error);
         return false;
     }
-    if (programFolderCurrent) setProgramFolderCurrent();
+    if (programFolderCurrent) SetProgramFolderCurrent();
     return true;
 }
 
@@ -253,7 +253,7 @@ void TProjectCommands::OpenProjectExecute() {
     const QString folder = session_.FolderPath(KernelFolder::Project);
     const QString title = QString::fromUtf8("Открытие проекта ") + kQ + kProgramCaption + kQ;
     const QString file = chooseFile(&window_, false, title, folder, {});
-    setProgramFolderCurrent();
+    SetProgramFolderCurrent();
     // Cancel leaves the open project (if any) as it was, in the program and the kernel;
     // so does a file that cannot be opened as a project.
     if (!file.isEmpty() && !CheckOpenedFile(TProjectSession::ProjectFileOf(file))) {
@@ -265,13 +265,13 @@ void TProjectCommands::OpenProjectExecute() {
         return;
     }
     panels_.ClearReplacementLists();
-    if (session_.IsOpen()) closeForOpen();
-    openProject(file, true);
-    setProgramFolderCurrent();
+    if (session_.IsOpen()) CloseForOpen();
+    OpenProject(file, true);
+    SetProgramFolderCurrent();
     host_.UpdateActionStates();
 }
 
-bool TProjectCommands::saveTo(const QString& path) {
+bool TProjectCommands::SaveTo(const QString& path) {
     const SessionResult saved = session_.Save(path);
     if (saved == SessionResult::Unnamable) {
         ReportUnnamablePath(path, ZO_RU("Сохранение проекта"));
@@ -286,8 +286,8 @@ bool TProjectCommands::saveTo(const QString& path) {
     return true;
 }
 
-bool TProjectCommands::saveProject() {
-    if (!session_.bound() || !session_.IsOpen()) return false;
+bool TProjectCommands::SaveProject() {
+    if (!session_.Bound() || !session_.IsOpen()) return false;
     QString folder = session_.Folder();
     if (folder.isEmpty()) {
         folder = withSeparator(session_.FolderPath(KernelFolder::Project));
@@ -298,39 +298,39 @@ bool TProjectCommands::saveProject() {
                           ZO_RU("Сохранение проекта"), platform::Buttons::YesNo) != platform::Answer::Yes)
             return false;
     }
-    return saveTo(folder + session_.Name() + kProjectExtension);
+    return SaveTo(folder + session_.Name() + kProjectExtension);
 }
 
 void TProjectCommands::SaveProjectExecute() {
-    saveProject();
+    SaveProject();
     host_.UpdateActionStates();
 }
 
-bool TProjectCommands::saveAs() {
+bool TProjectCommands::SaveAs() {
     const QString programFolder = session_.FolderPath(KernelFolder::Program);
     const QString title = QString::fromUtf8("Сохранение проекта ") + kQ + kProgramCaption + kQ;
     const QString file = chooseFile(&window_, true, title, withSeparator(programFolder) + "Project",
                                     session_.Name() + kProjectExtension);
     bool saved = false;
-    if (!file.isEmpty() && session_.bound()) {
-        setProgramFolderCurrent();
+    if (!file.isEmpty() && session_.Bound()) {
+        SetProgramFolderCurrent();
         const QString path = TProjectSession::ProjectFileOf(file);
         if (const std::string error = ProjectNameError(cp(QFileInfo(file).completeBaseName())); !error.empty())
             platform::showMessage(error, ZO_RU("Сохранение проекта"), platform::MessageKind::Error);
         else
-            saved = saveTo(path);
+            saved = SaveTo(path);
     }
-    if (session_.bound()) setProgramFolderCurrent();
+    if (session_.Bound()) SetProgramFolderCurrent();
     return saved;
 }
 
 void TProjectCommands::SaveProjectAsExecute() {
-    saveAs();
+    SaveAs();
     host_.UpdateActionStates();
 }
 
 void TProjectCommands::CloseProjectExecute() {
-    if (session_.bound() && (session_.IsOpen() || !session_.Folder().isEmpty())) {
+    if (session_.Bound() && (session_.IsOpen() || !session_.Folder().isEmpty())) {
         if (!ConfirmDrop()) {
             host_.UpdateActionStates();
             return;
@@ -352,8 +352,8 @@ void TProjectCommands::FastOpenPrjClick(int tag) {
     const QString file = QString::fromStdString(platform::nativePath(path));
     if (!CheckOpenedFile(TProjectSession::ProjectFileOf(file)) || !ConfirmDrop()) return;
     panels_.ClearReplacementLists();
-    if (session_.IsOpen() || !session_.Folder().isEmpty()) closeForOpen();
-    openProject(file, false);
+    if (session_.IsOpen() || !session_.Folder().isEmpty()) CloseForOpen();
+    OpenProject(file, false);
     host_.UpdateActionStates();
 }
 
@@ -412,7 +412,7 @@ void TProjectCommands::FilesClick(QMenu& menu) {
     quit->setObjectName("FileExit");
 }
 
-void TProjectCommands::project1Click(QMenu& menu) {
+void TProjectCommands::Project1Click(QMenu& menu) {
     menu.clear();
     // The submenus of the last opening go with their items.
     for (QMenu* sub : menu.findChildren<QMenu*>(Qt::FindDirectChildrenOnly)) delete sub;
@@ -420,7 +420,7 @@ void TProjectCommands::project1Click(QMenu& menu) {
     QAction* add = proxyItem(menu, actions_[ActionId::ProjectAddList]);
     add->setObjectName("ProjectMenuAddList");
     add->setEnabled(open);
-    if (open && session_.bound()) {
+    if (open && session_.Bound()) {
         const int sheets = session_.SheetCount();
         if (sheets > 0) {
             QMenu* sub = menu.addMenu(QString::fromUtf8("Схемы"));
@@ -460,7 +460,7 @@ void TProjectCommands::project1Click(QMenu& menu) {
 }
 
 void TProjectCommands::OpenShemClick(int tag) {
-    if (!session_.bound()) return;
+    if (!session_.Bound()) return;
     session_.OpenSheetWindow(session_.SheetName(tag));
 }
 

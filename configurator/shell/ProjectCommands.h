@@ -63,7 +63,7 @@ public:
     void Scale100Execute();
 
     void FilesClick(QMenu& menu);
-    void project1Click(QMenu& menu);
+    void Project1Click(QMenu& menu);
     void FastOpenPrjClick(int tag);
     void OpenShemClick(int tag);
     void OpenXMLClick(int tag);
@@ -74,25 +74,25 @@ public:
     // folder, asking before it replaces a file). false: keep the project.
     bool ConfirmDrop();
 
-    QMenu* fileMenu() const { return &fileMenu_; }
-    QMenu* projectMenu() const { return &projectMenu_; }
+    QMenu* FileMenu() const { return &fileMenu_; }
+    QMenu* ProjectMenu() const { return &projectMenu_; }
 
 private:
     // Opens path (open and fast open); false (and no project) on failure.
-    bool openProject(const QString& path, bool programFolderCurrent);
+    bool OpenProject(const QString& path, bool programFolderCurrent);
     // The open project closed before another is opened.
-    void closeForOpen();
+    void CloseForOpen();
     // Save: to the project's file, or (never saved) into the kernel's project
     // folder, asking before it replaces a file there; false when not saved.
-    bool saveProject();
+    bool SaveProject();
     // Saves to path; a failure is reported and changes nothing else.
-    bool saveTo(const QString& path);
+    bool SaveTo(const QString& path);
     // The save-as chooser and the save; false when cancelled or not saved.
-    bool saveAs();
+    bool SaveAs();
     // After the save the drop question asked for failed: save elsewhere (Да),
     // drop the work (Нет) or keep the project (Отмена), until one is done.
-    bool afterFailedSave();
-    void setProgramFolderCurrent();
+    bool AfterFailedSave();
+    void SetProgramFolderCurrent();
 
     TProjectSession& session_;
     TActions& actions_;

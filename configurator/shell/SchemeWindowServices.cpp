@@ -23,7 +23,7 @@ bool Usable(const QRect& rect) { return rect.width() >= kDefaultWidth / 2 && rec
 TSchemeWindowServices::TSchemeWindowServices(QMdiArea& area, SchemeWindowFactory factory)
     : area_(area), factory_(std::move(factory)) {}
 
-QList<ISchemeWindow*> TSchemeWindowServices::schemeWindows() const {
+QList<ISchemeWindow*> TSchemeWindowServices::SchemeWindows() const {
     QList<ISchemeWindow*> out;
     for (QMdiSubWindow* child : area_.subWindowList(QMdiArea::CreationOrder)) {
         if (child->property(kDisposed).toBool()) continue;
@@ -32,32 +32,32 @@ QList<ISchemeWindow*> TSchemeWindowServices::schemeWindows() const {
     return out;
 }
 
-ISchemeWindow* TSchemeWindowServices::activeSchemeWindow() const {
+ISchemeWindow* TSchemeWindowServices::ActiveSchemeWindow() const {
     QMdiSubWindow* child = area_.activeSubWindow();
     if (!child || child->property(kDisposed).toBool()) return nullptr;
     return schemeWindowOf(child);
 }
 
-ISchemeWindow* TSchemeWindowServices::first(const QString& name) const {
-    for (ISchemeWindow* window : schemeWindows())
+ISchemeWindow* TSchemeWindowServices::First(const QString& name) const {
+    for (ISchemeWindow* window : SchemeWindows())
         if (window->GetSchemeName() == name) return window;
     return nullptr;
 }
 
-void TSchemeWindowServices::dispose(ISchemeWindow* window, bool closedByKernel) {
-    if (closedByKernel) window->closedByKernel();
-    else window->detachKernel();
-    QMdiSubWindow* child = window->subWindow();
+void TSchemeWindowServices::Dispose(ISchemeWindow* window, bool closedByKernel) {
+    if (closedByKernel) window->ClosedByKernel();
+    else window->DetachKernel();
+    QMdiSubWindow* child = window->SubWindow();
     child->setProperty(kDisposed, true);
     child->hide();
     child->deleteLater();
 }
 
 int TSchemeWindowServices::ShowSchemeWindow(const QString& caption) {
-    ISchemeWindow* window = first(caption);
+    ISchemeWindow* window = First(caption);
     if (!window) return -1;
     window->RefreshScheme();
-    QMdiSubWindow* child = window->subWindow();
+    QMdiSubWindow* child = window->SubWindow();
     child->show();
     child->raise();
     area_.setActiveSubWindow(child);
@@ -65,10 +65,10 @@ int TSchemeWindowServices::ShowSchemeWindow(const QString& caption) {
 }
 
 int TSchemeWindowServices::CloseSchemeWindow(const QString& sheetName) {
-    const QList<ISchemeWindow*> windows = schemeWindows();
+    const QList<ISchemeWindow*> windows = SchemeWindows();
     for (auto it = windows.crbegin(); it != windows.crend(); ++it) {
         if ((*it)->GetSchemeName() == sheetName) {
-            dispose(*it, true);
+            Dispose(*it, true);
             return 0;
         }
     }
@@ -76,20 +76,20 @@ int TSchemeWindowServices::CloseSchemeWindow(const QString& sheetName) {
 }
 
 int TSchemeWindowServices::CloseAllSchemeWindows() {
-    const QList<ISchemeWindow*> windows = schemeWindows();
-    for (auto it = windows.crbegin(); it != windows.crend(); ++it) dispose(*it, false);
+    const QList<ISchemeWindow*> windows = SchemeWindows();
+    for (auto it = windows.crbegin(); it != windows.crend(); ++it) Dispose(*it, false);
     return 0;
 }
 
 int TSchemeWindowServices::StoreSchemeWindowState(const QString& sheetName) {
-    ISchemeWindow* window = first(sheetName);
+    ISchemeWindow* window = First(sheetName);
     if (!window) return -1;
     window->SaveView();
     return 0;
 }
 
 int TSchemeWindowServices::RenameSchemeWindow(const QString& oldName, const QString& newName) {
-    ISchemeWindow* window = first(oldName);
+    ISchemeWindow* window = First(oldName);
     if (!window) return -1;
     window->SetSchemeName(newName.left(kMaxSchemeName));
     return 0;
@@ -100,7 +100,7 @@ int TSchemeWindowServices::CreateSchemeWindow(const QString& sheetName, std::opt
     if (!factory_) return -1;
     ISchemeWindow* window = factory_(area_);
     if (!window) return -1;
-    QMdiSubWindow* child = window->subWindow();
+    QMdiSubWindow* child = window->SubWindow();
     if (!area_.subWindowList().contains(child)) area_.addSubWindow(child);
     if (!icon_.isNull()) child->setWindowIcon(icon_);
     window->SetSchemeName(sheetName.left(kMaxSchemeName));
@@ -108,8 +108,8 @@ int TSchemeWindowServices::CreateSchemeWindow(const QString& sheetName, std::opt
     else if (rect) child->setGeometry(QRect(rect->topLeft(), QSize(kDefaultWidth, kDefaultHeight)));
     else child->resize(kDefaultWidth, kDefaultHeight);
     if (scroll) {
-        window->setScrollPositions(scroll->x(), scroll->y());
-        if (scale) window->setScale(*scale);
+        window->SetScrollPositions(scroll->x(), scroll->y());
+        if (scale) window->SetScale(*scale);
     }
     window->RefreshScheme();
     child->show();
@@ -117,7 +117,7 @@ int TSchemeWindowServices::CreateSchemeWindow(const QString& sheetName, std::opt
 }
 
 void TSchemeWindowServices::RefreshAll() {
-    for (ISchemeWindow* window : schemeWindows()) window->RefreshScheme();
+    for (ISchemeWindow* window : SchemeWindows()) window->RefreshScheme();
 }
 
 }  // namespace zo::configurator

@@ -23,15 +23,15 @@ class TSchemeWindowServices {
 public:
     TSchemeWindowServices(QMdiArea& area, SchemeWindowFactory factory);
 
-    void setFactory(SchemeWindowFactory factory) { factory_ = std::move(factory); }
+    void SetFactory(SchemeWindowFactory factory) { factory_ = std::move(factory); }
     // The icon of every scheme window made from now on (the sheet of the icon
     // strips); without one the toolkit's own logo would show in the caption.
-    void setWindowIcon(const QIcon& icon) { icon_ = icon; }
+    void SetWindowIcon(const QIcon& icon) { icon_ = icon; }
 
     // The live scheme windows in child order (closed ones awaiting deletion are left out).
-    QList<ISchemeWindow*> schemeWindows() const;
+    QList<ISchemeWindow*> SchemeWindows() const;
     // The scheme window of the active child, or nullptr.
-    ISchemeWindow* activeSchemeWindow() const;
+    ISchemeWindow* ActiveSchemeWindow() const;
 
     int ShowSchemeWindow(const QString& caption);
     int CloseSchemeWindow(const QString& sheetName);
@@ -47,11 +47,11 @@ public:
     static constexpr int kMaxSchemeName = 260;
 
 private:
-    ISchemeWindow* first(const QString& name) const;
+    ISchemeWindow* First(const QString& name) const;
     // Hides the window and deletes it after the current event. One the kernel
     // closed writes its closing line first; one closed with all the others is
     // detached silently (the kernel is emptying its lists).
-    void dispose(ISchemeWindow* window, bool closedByKernel);
+    void Dispose(ISchemeWindow* window, bool closedByKernel);
 
     QMdiArea& area_;
     SchemeWindowFactory factory_;

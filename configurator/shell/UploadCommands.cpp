@@ -268,11 +268,11 @@ TUploadCommands::TUploadCommands(TProjectSession& session, TActions& actions, IH
     });
 }
 
-QString TUploadCommands::programFolder() const { return session_.FolderPath(KernelFolder::Program); }
+QString TUploadCommands::ProgramFolder() const { return session_.FolderPath(KernelFolder::Program); }
 
 void TUploadCommands::ProjectCreateCFGExecute() {
-    if (!session_.bound()) return;
-    const QString p = programFolder();
+    if (!session_.Bound()) return;
+    const QString p = ProgramFolder();
     QFileDialog dialog(&window_, QString::fromUtf8("Сохранение конфигурации"), withSeparator(p) + "Configuration/");
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -304,8 +304,8 @@ void TUploadCommands::ProjectOpenUploadExecute() {
 }
 
 void TUploadCommands::ProjectRunUploadExecute() {
-    const QString p = programFolder();
-    if (!session_.bound() || p.isEmpty()) return;  // no program folder: no upload folder to run from
+    const QString p = ProgramFolder();
+    if (!session_.Bound() || p.isEmpty()) return;  // no program folder: no upload folder to run from
     const QString upload = withSeparator(p) + "Upload/";
     StopUploadPrograms(upload, grace_);
     const bool built = build_ ? build_() : session_.BuildProjectFolder(kConfigLog) == SessionResult::Done;
@@ -340,23 +340,23 @@ void TUploadCommands::ReapStarted() {
 }
 
 void TUploadCommands::ProjectStopUploadExecute() {
-    if (!session_.bound()) return;
+    if (!session_.Bound()) return;
     if (session_.Mode() == int(KernelMode::Debug)) session_.SetMode(KernelMode::Select);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    const QString p = programFolder();
+    const QString p = ProgramFolder();
     if (p.isEmpty()) return;  // never "/Upload/"
     StopUploadPrograms(withSeparator(p) + "Upload/", grace_);
     QDir::setCurrent(p);
     host_.UpdateActionStates();
 }
 
-void TUploadCommands::setMode(KernelMode mode) {
+void TUploadCommands::SetMode(KernelMode mode) {
     session_.SetMode(mode);
     host_.UpdateActionStates();
 }
 
-void TUploadCommands::ReginSelectExecute() { setMode(KernelMode::Select); }
-void TUploadCommands::RegimSoedenExecute() { setMode(KernelMode::Connect); }
-void TUploadCommands::RegimDebugExecute() { setMode(KernelMode::Debug); }
+void TUploadCommands::ReginSelectExecute() { SetMode(KernelMode::Select); }
+void TUploadCommands::RegimSoedenExecute() { SetMode(KernelMode::Connect); }
+void TUploadCommands::RegimDebugExecute() { SetMode(KernelMode::Debug); }
 
 }  // namespace zo::configurator

@@ -80,11 +80,11 @@ public:
                     QWidget& window);
 
     // Another build before a run (tests); false when it failed.
-    void setBuild(std::function<bool()> build) { build_ = std::move(build); }
+    void SetBuild(std::function<bool()> build) { build_ = std::move(build); }
     // Grace period of the stop before SIGKILL.
-    void setGrace(std::chrono::milliseconds grace) { grace_ = grace; }
+    void SetGrace(std::chrono::milliseconds grace) { grace_ = grace; }
     // How long a started program is watched before it counts as started.
-    void setStartWindow(std::chrono::milliseconds window) { startWindow_ = window; }
+    void SetStartWindow(std::chrono::milliseconds window) { startWindow_ = window; }
 
     void ProjectCreateCFGExecute();
     void ProjectOpenUploadExecute();
@@ -95,11 +95,11 @@ public:
     void RegimDebugExecute();
 
     // The last started program (0 when none).
-    pid_t startedPid() const { return started_; }
+    pid_t StartedPid() const { return started_; }
 
 private:
-    QString programFolder() const;
-    void setMode(KernelMode mode);
+    QString ProgramFolder() const;
+    void SetMode(KernelMode mode);
     // Reaps the started program once it has ended.
     void ReapStarted();
 

@@ -101,7 +101,7 @@ TWindowMenu::TWindowMenu(QMenu* menu, QWidget& window, QMdiArea& area, std::func
     viewport_->installEventFilter(this);
 }
 
-QVector<QWidget*> TWindowMenu::panels() const {
+QVector<QWidget*> TWindowMenu::Panels() const {
     QVector<QWidget*> list;
     if (panels_)
         for (QWidget* panel : panels_())
@@ -111,7 +111,7 @@ QVector<QWidget*> TWindowMenu::panels() const {
 
 void TWindowMenu::WindowsClick() {
     menu_->clear();
-    for (QWidget* panel : panels()) {
+    for (QWidget* panel : Panels()) {
         QAction* item = menu_->addAction(PanelCaption(*panel));
         item->setCheckable(true);
         item->setChecked(panel->isVisibleTo(&window_));

@@ -44,7 +44,7 @@ public:
     void WindowsClick();
     void WnViewPanelExecute(QAction* item);
     // The panels listed, in order (absent ones left out).
-    QVector<QWidget*> panels() const;
+    QVector<QWidget*> Panels() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

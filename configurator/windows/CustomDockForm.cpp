@@ -208,16 +208,16 @@ TEdges TCustomDockFormEx::Bounds() const {
 void TCustomDockFormEx::showEvent(QShowEvent* event) {
     QDockWidget::showEvent(event);
     WantedVisible = 1;
-    visibilityChangedRecord(true);
+    VisibilityChangedRecord(true);
 }
 
 void TCustomDockFormEx::hideEvent(QHideEvent* event) {
     QDockWidget::hideEvent(event);
     WantedVisible = 0;
-    visibilityChangedRecord(false);
+    VisibilityChangedRecord(false);
 }
 
-void TCustomDockFormEx::visibilityChangedRecord(bool visible) {
+void TCustomDockFormEx::VisibilityChangedRecord(bool visible) {
     if (!widget() || !isFloating()) return;
     if (visible && Restoring()) return;
     floatTree_.Record(widget(), Bounds(), visible);

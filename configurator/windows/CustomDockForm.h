@@ -98,7 +98,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     virtual void ApplyTitleBar();
-    void visibilityChangedRecord(bool visible);
+    void VisibilityChangedRecord(bool visible);
     // Where the panel floated last, as the registry holds it now.
     std::optional<TFloatRecord> LastFloat() const;
     // Floats the frame at last (when there is one); see Refloat.

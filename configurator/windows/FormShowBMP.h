@@ -16,7 +16,7 @@ public:
     // Copies the picture (its size becomes the client size) and takes the
     // caption. Without both nothing changes; without a picture only the caption.
     void SetPicture(const QImage* graphic, const QString& caption);
-    const QImage& picture() const { return picture_; }
+    const QImage& Picture() const { return picture_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

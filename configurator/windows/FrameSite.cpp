@@ -145,7 +145,7 @@ TEdges TFrameSite::DockOver() const {
     return CollapsedDockRect(Align(), edge, target, edgesOf(client), true);
 }
 
-void TFrameSite::watch(TCustomDockFormEx* panel) {
+void TFrameSite::Watch(TCustomDockFormEx* panel) {
     // Frames that are gone leave empty pointers; they are dropped here rather
     // than from their destroyed signal, which a widget sends while it is no
     // longer a frame (a pointer compared then would be cast to what it has ceased to be).
@@ -173,7 +173,7 @@ void TFrameSite::Dock(TCustomDockFormEx* panel) {
 
 void TFrameSite::Place(TCustomDockFormEx* panel, TCustomDockFormEx* after, Qt::Orientation o) {
     if (!panel || !window_) return;
-    watch(panel);
+    Watch(panel);
     const bool vertical = Align() == SiteAlign::Top || Align() == SiteAlign::Bottom;
     panel->SetSiteKind(Kind, vertical);
     panel->SetFloatKind(Kind);

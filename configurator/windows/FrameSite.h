@@ -90,7 +90,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void watch(TCustomDockFormEx* panel);
+    void Watch(TCustomDockFormEx* panel);
 
     QMainWindow* window_;
     Qt::DockWidgetArea area_;

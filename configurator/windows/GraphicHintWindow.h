@@ -26,7 +26,7 @@ public:
     // and shows without taking the focus. The text is only the condition for
     // showing; it is not drawn.
     void ActivateHint(QRect rect, const QString& text);
-    bool activating() const { return activating_; }
+    bool Activating() const { return activating_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

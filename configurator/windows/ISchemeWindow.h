@@ -19,25 +19,25 @@ public:
     virtual ~ISchemeWindow() = default;
 
     // The MDI child this window is (its caption is the scheme name).
-    virtual QMdiSubWindow* subWindow() = 0;
+    virtual QMdiSubWindow* SubWindow() = 0;
     // The sheet's name: the key under which every kernel call names the sheet.
     virtual QString GetSchemeName() const = 0;
     // Takes at most 260 characters as the scheme name and the caption.
     virtual void SetSchemeName(const QString& name) = 0;
     // From now on the window makes no kernel call (closing all windows while
     // the kernel empties its lists).
-    virtual void detachKernel() = 0;
+    virtual void DetachKernel() = 0;
     // The kernel closed the window's sheet: the window writes its closing line
     // now and from then on makes no kernel call (it is deleted later).
-    virtual void closedByKernel() = 0;
+    virtual void ClosedByKernel() = 0;
     // Fetches the sheet's picture from the kernel again and repaints:
     // 0 done, -1 no kernel, -2 the kernel failed to paint, -3 no picture.
     virtual int RefreshScheme() = 0;
     // Reports the window's placement (rectangle, scroll positions, zoom) to the kernel.
     virtual void SaveView() = 0;
     // Placement handed over by the kernel when the window is created.
-    virtual void setScrollPositions(int horizontal, int vertical) = 0;
-    virtual void setScale(float scale) = 0;
+    virtual void SetScrollPositions(int horizontal, int vertical) = 0;
+    virtual void SetScale(float scale) = 0;
 };
 
 // Makes a new scheme window as a child of the area (not yet shown). The main

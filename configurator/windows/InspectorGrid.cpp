@@ -75,9 +75,9 @@ std::vector<TInspectorRow> TInspectorGrid::Rows(const InspectorLink& link) const
         const TStructInstance* instance = &Items[i];
         if (Grouped) {
             rows.push_back({i, -1});
-            if (IsCollapsed(link.structName(instance))) continue;
+            if (IsCollapsed(link.StructName(instance))) continue;
         }
-        const int n = link.itemCount(instance);
+        const int n = link.ItemCount(instance);
         for (int item = 0; item < n; ++item) rows.push_back({i, item});
     }
     return rows;
@@ -111,8 +111,8 @@ bool TInspectorGrid::IsPassword(const std::string& itemName, const std::string& 
 std::string TInspectorGrid::ShownValue(const InspectorLink& link, TReplacementLists& lists,
                                        const TStructInstance* instance, int item) const {
     std::string shown =
-        lists.TranslateValue(link.structPath(instance), link.itemValue(instance, item), link.itemList(instance, item));
-    if (IsPassword(link.itemName(instance, item), link.itemType(instance, item)))
+        lists.TranslateValue(link.StructPath(instance), link.ItemValue(instance, item), link.ItemList(instance, item));
+    if (IsPassword(link.ItemName(instance, item), link.ItemType(instance, item)))
         shown.assign(shown.size(), '*');
     return shown;
 }
@@ -167,9 +167,9 @@ void TInspectorGrid::PaintInspectorGrid(QImage& bitmap, const InspectorLink& lin
         const TStructInstance* instance = &Items[rows[r].Instance];
         const int bottom = y + rowHeight - 1;
         if (rows[r].Item < 0) {
-            const std::string name = link.structName(instance);
+            const std::string name = link.StructName(instance);
             const std::string text = std::string(IsCollapsed(name) ? "  + " : "  - ") + name + " (" +
-                                     link.structCaption(instance) + ")";
+                                     link.StructCaption(instance) + ")";
             GroupStyle.Enabled = 1;
             DrawInspectorCell(p, QRect(QPoint(0, y), QPoint(Width - 1, bottom)), GroupStyle, InspectorLink::text(text),
                               kAlignLeft);
@@ -182,13 +182,13 @@ void TInspectorGrid::PaintInspectorGrid(QImage& bitmap, const InspectorLink& lin
                               selected ? QStringLiteral(">") : QString(), kAlignLeft);
             NameStyle.Enabled = 1;
             DrawInspectorCell(p, QRect(QPoint(11, y), QPoint(NameWidth, bottom)), NameStyle,
-                              InspectorLink::text(link.itemName(instance, item)), kAlignLeft);
-            ValueStyle.Enabled = link.itemKind(instance, item) == "VAR" ? 1 : 0;
+                              InspectorLink::text(link.ItemName(instance, item)), kAlignLeft);
+            ValueStyle.Enabled = link.ItemKind(instance, item) == "VAR" ? 1 : 0;
             DrawInspectorCell(p, QRect(QPoint(NameWidth + 1, y), QPoint(NameWidth + ValueWidth - 1, bottom)),
                               ValueStyle, InspectorLink::text(ShownValue(link, lists, instance, item)), kAlignLeft);
             if (ShowCaptions)
                 DrawInspectorCell(p, QRect(QPoint(NameWidth + ValueWidth + 1, y), QPoint(Width - 1, bottom)),
-                                  NameStyle, InspectorLink::text(link.itemCaption(instance, item)), kAlignLeft);
+                                  NameStyle, InspectorLink::text(link.ItemCaption(instance, item)), kAlignLeft);
         }
         y += rowHeight;
     }

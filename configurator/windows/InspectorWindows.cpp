@@ -23,7 +23,7 @@ InspectorHandlers TInspectorWindows::Handlers() {
     };
     h.show = [this](const char* caption, int32_t count, const TStructInstance* items, TPropertiesChangedProc onChange,
                     int32_t left, int32_t top, int32_t right, int32_t bottom) {
-        return show(caption, count, items, onChange, left, top, right, bottom);
+        return Show(caption, count, items, onChange, left, top, right, bottom);
     };
     h.replace = [this](const char* caption, int32_t count, const TStructInstance* items,
                        TPropertiesChangedProc onChange) {
@@ -32,7 +32,7 @@ InspectorHandlers TInspectorWindows::Handlers() {
     return h;
 }
 
-int32_t TInspectorWindows::show(const char* caption, int32_t count, const TStructInstance* items,
+int32_t TInspectorWindows::Show(const char* caption, int32_t count, const TStructInstance* items,
                                 TPropertiesChangedProc onChange, int32_t left, int32_t top, int32_t right,
                                 int32_t bottom) {
     if (!floating_ && link_) {

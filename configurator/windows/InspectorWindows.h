@@ -33,7 +33,7 @@ public:
     void DestroyFloating();
 
 private:
-    int32_t show(const char* caption, int32_t count, const TStructInstance* items, TPropertiesChangedProc onChange,
+    int32_t Show(const char* caption, int32_t count, const TStructInstance* items, TPropertiesChangedProc onChange,
                  int32_t left, int32_t top, int32_t right, int32_t bottom);
 
     QPointer<TObjInspect> docked_;

@@ -37,7 +37,7 @@ std::string fileKey(const std::string& path) {
 
 }  // namespace
 
-TLibraryNode* TLibraryNode::addChild(std::string text, std::unique_ptr<TLibraryNodeRecord> record) {
+TLibraryNode* TLibraryNode::AddChild(std::string text, std::unique_ptr<TLibraryNodeRecord> record) {
     auto node = std::make_unique<TLibraryNode>();
     node->Text = std::move(text);
     node->Record = std::move(record);
@@ -46,16 +46,16 @@ TLibraryNode* TLibraryNode::addChild(std::string text, std::unique_ptr<TLibraryN
     return Children.back().get();
 }
 
-int TLibraryNode::level() const {
+int TLibraryNode::Level() const {
     int n = -1;
     for (const TLibraryNode* p = Parent; p; p = p->Parent) ++n;
     return std::max(n, 0);
 }
 
-void TLibraryNode::forEach(const std::function<void(const TLibraryNode&)>& visit) const {
+void TLibraryNode::ForEach(const std::function<void(const TLibraryNode&)>& visit) const {
     for (const auto& child : Children) {
         visit(*child);
-        child->forEach(visit);
+        child->ForEach(visit);
     }
 }
 
@@ -86,11 +86,11 @@ std::string TLibraryLoader::RelativeToProgram(const std::string& path, const std
 
 void TLibraryLoader::LoadSource(const std::string& caption, const std::string& pathIn) {
     ++depth_;
-    loadFile(caption, pathIn);
-    if (--depth_ == 0) reportRefused();
+    LoadFile(caption, pathIn);
+    if (--depth_ == 0) ReportRefused();
 }
 
-void TLibraryLoader::reportRefused() {
+void TLibraryLoader::ReportRefused() {
     if (refused_.empty()) return;
     if (refused_.size() == 1) {
         const Refused& one = refused_.front();
@@ -108,7 +108,7 @@ void TLibraryLoader::reportRefused() {
     refused_.clear();
 }
 
-bool TLibraryLoader::readableLibrary(TZo_XML& xml, const std::string& path, TLibraryNode* top) {
+bool TLibraryLoader::ReadableLibrary(TZo_XML& xml, const std::string& path, TLibraryNode* top) {
     platform::HeldMessages held;
     bool readable = false;
     if (xml.OpenFile(path) == 0) {
@@ -131,7 +131,7 @@ bool TLibraryLoader::readableLibrary(TZo_XML& xml, const std::string& path, TLib
     return readable;
 }
 
-void TLibraryLoader::loadFile(const std::string& caption, const std::string& pathIn) {
+void TLibraryLoader::LoadFile(const std::string& caption, const std::string& pathIn) {
     const std::string path = platform::withCurrentDir(pathIn);
     if (loadedFiles_ >= kMaxLoadedFiles) {
         if (!boundLogged_ && services_.log)
@@ -160,10 +160,10 @@ void TLibraryLoader::loadFile(const std::string& caption, const std::string& pat
     } leave{loading_, key};
 
     TLibraryNode* top = &root_;
-    if (!caption.empty()) top = root_.addChild(caption, nullptr);
+    if (!caption.empty()) top = root_.AddChild(caption, nullptr);
 
     TZo_XML xml;
-    if (!readableLibrary(xml, path, top)) return;
+    if (!ReadableLibrary(xml, path, top)) return;
     const std::string registered =
         RelativeToProgram(path, services_.programFolder ? services_.programFolder() : std::string());
     if (services_.addLibraryFile) services_.addLibraryFile(registered);
@@ -198,7 +198,7 @@ int TLibraryLoader::_LoadGroup(TLibraryNode* parent, TZo_XML* xml, const std::st
     const std::string name = xml->GetAttribute("NAME");
     if (name.empty()) return kLibraryNoName;
     copyCut(record->Caption, sizeof record->Caption, xml->GetAttribute("IM"));
-    TLibraryNode* node = parent->addChild(name, std::move(record));
+    TLibraryNode* node = parent->AddChild(name, std::move(record));
     if (xml->GoFirstChild() != 0) return kLibraryNodeDone;
     do {
         const std::string element = xml->GetNodeName();
@@ -225,7 +225,7 @@ int TLibraryLoader::_LoadBlock(TLibraryNode* parent, TZo_XML* xml, const std::st
     }
     copyCut(record->Path, sizeof record->Path, path);
     copyCut(record->Caption, sizeof record->Caption, xml->GetAttribute("IM"));
-    parent->addChild(name, std::move(record));
+    parent->AddChild(name, std::move(record));
     return kLibraryNodeDone;
 }
 

@@ -28,11 +28,11 @@ struct TLibraryNode {
     TLibraryNode* Parent = nullptr;
     std::vector<std::unique_ptr<TLibraryNode>> Children;
 
-    TLibraryNode* addChild(std::string text, std::unique_ptr<TLibraryNodeRecord> record);
+    TLibraryNode* AddChild(std::string text, std::unique_ptr<TLibraryNodeRecord> record);
     // Number of ancestors below the invisible root (0 for a top-level node).
-    int level() const;
+    int Level() const;
     // Every node below this one, depth first.
-    void forEach(const std::function<void(const TLibraryNode&)>& visit) const;
+    void ForEach(const std::function<void(const TLibraryNode&)>& visit) const;
 };
 
 struct TLibraryServices {
@@ -81,10 +81,10 @@ public:
     static constexpr size_t kNamedRefusedFiles = 5;
 
 private:
-    void loadFile(const std::string& caption, const std::string& path);
+    void LoadFile(const std::string& caption, const std::string& path);
     // The boxes the checks of one file would show, kept as the reasons it is refused.
-    bool readableLibrary(TZo_XML& xml, const std::string& path, TLibraryNode* top);
-    void reportRefused();
+    bool ReadableLibrary(TZo_XML& xml, const std::string& path, TLibraryNode* top);
+    void ReportRefused();
 
     TLibraryNode& root_;
     TLibraryServices services_;

@@ -9,19 +9,19 @@ TZoMemoryStream::TZoMemoryStream() : TZoMemoryStream(std::string()) {}
 
 TZoMemoryStream::TZoMemoryStream(std::string bytes) : bytes_(std::move(bytes)) {
     stream_.Context = this;
-    stream_.Write = &TZoMemoryStream::write;
-    stream_.Read = &TZoMemoryStream::read;
-    stream_.Position = &TZoMemoryStream::tell;
+    stream_.Write = &TZoMemoryStream::Write;
+    stream_.Read = &TZoMemoryStream::Read;
+    stream_.Position = &TZoMemoryStream::Tell;
     stream_.Size = &TZoMemoryStream::size;
 }
 
-bool TZoMemoryStream::seek(int32_t position) {
+bool TZoMemoryStream::Seek(int32_t position) {
     if (position < 0 || size_t(position) > bytes_.size()) return false;
     position_ = position;
     return true;
 }
 
-int32_t TZoMemoryStream::write(TZoStream* stream, const void* data, int32_t size) {
+int32_t TZoMemoryStream::Write(TZoStream* stream, const void* data, int32_t size) {
     auto* self = static_cast<TZoMemoryStream*>(stream->Context);
     if (size < 0 || (size > 0 && !data)) return -1;
     const size_t end = size_t(self->position_) + size_t(size);
@@ -32,7 +32,7 @@ int32_t TZoMemoryStream::write(TZoStream* stream, const void* data, int32_t size
     return size;
 }
 
-int32_t TZoMemoryStream::read(TZoStream* stream, void* data, int32_t size) {
+int32_t TZoMemoryStream::Read(TZoStream* stream, void* data, int32_t size) {
     auto* self = static_cast<TZoMemoryStream*>(stream->Context);
     if (size < 0 || (size > 0 && !data)) return -1;
     const size_t left = self->bytes_.size() - size_t(self->position_);
@@ -42,15 +42,15 @@ int32_t TZoMemoryStream::read(TZoStream* stream, void* data, int32_t size) {
     return int32_t(n);
 }
 
-int32_t TZoMemoryStream::tell(TZoStream* stream) { return static_cast<TZoMemoryStream*>(stream->Context)->position_; }
+int32_t TZoMemoryStream::Tell(TZoStream* stream) { return static_cast<TZoMemoryStream*>(stream->Context)->position_; }
 
 int32_t TZoMemoryStream::size(TZoStream* stream) {
     return int32_t(static_cast<TZoMemoryStream*>(stream->Context)->bytes_.size());
 }
 
 bool SeekStream(TZoStream* stream, int32_t position) {
-    if (!stream || stream->Read != &TZoMemoryStream::read || !stream->Context) return false;
-    return static_cast<TZoMemoryStream*>(stream->Context)->seek(position);
+    if (!stream || stream->Read != &TZoMemoryStream::Read || !stream->Context) return false;
+    return static_cast<TZoMemoryStream*>(stream->Context)->Seek(position);
 }
 
 }  // namespace zo::configurator

@@ -17,16 +17,16 @@ public:
     TZoMemoryStream(const TZoMemoryStream&) = delete;
     TZoMemoryStream& operator=(const TZoMemoryStream&) = delete;
 
-    TZoStream* stream() { return &stream_; }
-    const std::string& bytes() const { return bytes_; }
-    int32_t position() const { return position_; }
+    TZoStream* Stream() { return &stream_; }
+    const std::string& Bytes() const { return bytes_; }
+    int32_t Position() const { return position_; }
     // false (position unchanged) outside 0..size.
-    bool seek(int32_t position);
+    bool Seek(int32_t position);
 
 private:
-    static int32_t write(TZoStream* stream, const void* data, int32_t size);
-    static int32_t read(TZoStream* stream, void* data, int32_t size);
-    static int32_t tell(TZoStream* stream);
+    static int32_t Write(TZoStream* stream, const void* data, int32_t size);
+    static int32_t Read(TZoStream* stream, void* data, int32_t size);
+    static int32_t Tell(TZoStream* stream);
     static int32_t size(TZoStream* stream);
     friend bool SeekStream(TZoStream* stream, int32_t position);
 

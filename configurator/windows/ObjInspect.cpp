@@ -157,7 +157,7 @@ TObjInspect::TObjInspect(InspectorLink& link, uint8_t mode, QWidget* parent)
     scroll_->hide();
     connect(scroll_, &QScrollBar::valueChanged, this, [this] {
         FormPaint();
-        placeEditors();
+        PlaceEditors();
     });
 
     QFont editorFont(QStringLiteral("Tahoma"));
@@ -190,11 +190,11 @@ TObjInspect::TObjInspect(InspectorLink& link, uint8_t mode, QWidget* parent)
 TObjInspect::~TObjInspect() = default;
 
 int TObjInspect::LoadReplacementLists(const std::string& source) {
-    lists_.OnLog = [this](const std::string& text, uint8_t level) { report(text, level); };
+    lists_.OnLog = [this](const std::string& text, uint8_t level) { Report(text, level); };
     return lists_.LoadReplacementLists(lists_.GlobalLists, source);
 }
 
-void TObjInspect::report(const std::string& text, uint8_t level) const {
+void TObjInspect::Report(const std::string& text, uint8_t level) const {
     if (OnLog) OnLog(text.c_str(), level);
 }
 
@@ -202,7 +202,7 @@ void TObjInspect::report(const std::string& text, uint8_t level) const {
 
 void TObjInspect::RepaintInspector() { FormPaint(); }
 
-void TObjInspect::clearItems() {
+void TObjInspect::ClearItems() {
     HideEditors();
     combo_->clear();
     grid_.SelectedRow = -1;
@@ -211,7 +211,7 @@ void TObjInspect::clearItems() {
     onChange_ = nullptr;
 }
 
-void TObjInspect::setItems(const char* caption, int32_t count, const TStructInstance* items,
+void TObjInspect::SetItems(const char* caption, int32_t count, const TStructInstance* items,
                            TPropertiesChangedProc onChange) {
     caption_ = caption;
     onChange_ = onChange;
@@ -222,7 +222,7 @@ void TObjInspect::setItems(const char* caption, int32_t count, const TStructInst
 int32_t TObjInspect::ReplaceElementProperties(const char* caption, int32_t count, const TStructInstance* items,
                                               TPropertiesChangedProc onChange) {
     TObjInspect* self = this;
-    self->clearItems();
+    self->ClearItems();
     self->FormPaint();
     if (!caption) {
         self->FormPaint();
@@ -233,7 +233,7 @@ int32_t TObjInspect::ReplaceElementProperties(const char* caption, int32_t count
         self->FormPaint();
         return -3;
     }
-    self->setItems(caption, count, items, onChange);
+    self->SetItems(caption, count, items, onChange);
     self->FormPaint();
     return 0;
 }
@@ -244,8 +244,8 @@ int32_t TObjInspect::ShowElementProperties(const char* caption, int32_t count, c
     TObjInspect* self = this;
     if (!caption) return -1;
     if (count <= 0 || !items) return -2;
-    self->clearItems();
-    self->setItems(caption, count, items, onChange);
+    self->ClearItems();
+    self->SetItems(caption, count, items, onChange);
     self->setGeometry(left, top, std::max(1, right - left), std::max(1, bottom - top));
     self->setWindowTitle(InspectorLink::text(caption));
     self->mode_ = 1;
@@ -334,13 +334,13 @@ void TObjInspect::changeEvent(QEvent* event) {
 
 // ---- pointer -----------------------------------------------------------------------------------
 
-const TStructInstance* TObjInspect::hoverInstance() const {
+const TStructInstance* TObjInspect::HoverInstance() const {
     return hoverInstance_ >= 0 && size_t(hoverInstance_) < items_.size() ? &items_[size_t(hoverInstance_)] : nullptr;
 }
 
 void TObjInspect::FormMouseMove(const QPoint& position) {
-    link_.setStatusText(0, QString());
-    link_.setStatusText(1, QString());
+    link_.SetStatusText(0, QString());
+    link_.SetStatusText(1, QString());
     hoverInstance_ = -1;
     hoverItem_ = -1;
     const std::vector<TInspectorRow> rows = Rows();
@@ -349,13 +349,13 @@ void TObjInspect::FormMouseMove(const QPoint& position) {
         hoverInstance_ = rows[size_t(hoverRow_)].Instance;
         hoverItem_ = rows[size_t(hoverRow_)].Item;
     }
-    const TStructInstance* instance = hoverInstance();
+    const TStructInstance* instance = HoverInstance();
     if (instance && hoverItem_ >= 0) {
-        link_.setStatusText(2, InspectorLink::text(link_.itemName(instance, hoverItem_) + " (" +
-                                                   link_.itemType(instance, hoverItem_) + ")  " +
-                                                   link_.itemCaption(instance, hoverItem_)));
+        link_.SetStatusText(2, InspectorLink::text(link_.ItemName(instance, hoverItem_) + " (" +
+                                                   link_.ItemType(instance, hoverItem_) + ")  " +
+                                                   link_.ItemCaption(instance, hoverItem_)));
     } else {
-        link_.setStatusText(2, QString());
+        link_.SetStatusText(2, QString());
     }
 }
 
@@ -381,9 +381,9 @@ void TObjInspect::FormMouseDown(const QPoint&) {
     }
     grid_.SelectedRow = -1;
     grid_.SelectedInstance = nullptr;
-    const TStructInstance* instance = hoverInstance();
+    const TStructInstance* instance = HoverInstance();
     if (instance && hoverItem_ < 0) {
-        const std::string name = link_.structName(instance);
+        const std::string name = link_.StructName(instance);
         const auto found = std::find(collapsed_.begin(), collapsed_.end(), name);
         if (found == collapsed_.end()) {
             collapsed_.push_back(name);
@@ -391,8 +391,8 @@ void TObjInspect::FormMouseDown(const QPoint&) {
             collapsed_.erase(found);
         }
     }
-    const std::string type = instance && hoverItem_ >= 0 ? link_.itemType(instance, hoverItem_) : std::string();
-    if (!instance || hoverItem_ < 0 || link_.itemKind(instance, hoverItem_) != "VAR" || type.empty()) {
+    const std::string type = instance && hoverItem_ >= 0 ? link_.ItemType(instance, hoverItem_) : std::string();
+    if (!instance || hoverItem_ < 0 || link_.ItemKind(instance, hoverItem_) != "VAR" || type.empty()) {
         grid_.SelectedItem = -1;
         FormPaint();
         return;
@@ -400,11 +400,11 @@ void TObjInspect::FormMouseDown(const QPoint&) {
     grid_.SelectedRow = hoverRow_;
     grid_.SelectedItem = hoverItem_;
     grid_.SelectedInstance = instance;
-    const std::string path = link_.structPath(instance);
-    const std::string name = link_.itemName(instance, hoverItem_);
-    const std::string value = link_.itemValue(instance, hoverItem_);
-    const std::string list = link_.itemList(instance, hoverItem_);
-    hasTypeDialog_ = link_.openDialogOfType(type, nullptr) >= 1 ? 1 : 0;
+    const std::string path = link_.StructPath(instance);
+    const std::string name = link_.ItemName(instance, hoverItem_);
+    const std::string value = link_.ItemValue(instance, hoverItem_);
+    const std::string list = link_.ItemList(instance, hoverItem_);
+    hasTypeDialog_ = link_.OpenDialogOfType(type, nullptr) >= 1 ? 1 : 0;
     FormPaint();
     QRect rect = GetEditorRect();
     editValue_->setEchoMode(TInspectorGrid::IsPassword(name, type) ? QLineEdit::Password : QLineEdit::Normal);
@@ -444,7 +444,7 @@ void TObjInspect::FormMouseDown(const QPoint&) {
     }
 }
 
-void TObjInspect::placeEditors() {
+void TObjInspect::PlaceEditors() {
     if (grid_.SelectedRow < 0) return;
     const QRect rect = GetEditorRect();
     if (rect.isEmpty()) {
@@ -465,38 +465,38 @@ void TObjInspect::placeEditors() {
 // ---- editing -----------------------------------------------------------------------------------
 
 // The selected row, never the row under the pointer, is the one edited.
-bool TObjInspect::storeText(const std::string& stored) {
+bool TObjInspect::StoreText(const std::string& stored) {
     const TStructInstance* instance = grid_.SelectedInstance;
     const int item = grid_.SelectedItem;
-    if (!link_.textIsValue(link_.itemType(instance, item), stored)) return false;
-    link_.setItemValue(instance, item, stored);
+    if (!link_.TextIsValue(link_.ItemType(instance, item), stored)) return false;
+    link_.SetItemValue(instance, item, stored);
     if (onChange_) onChange_();
     return true;
 }
 
-void TObjInspect::EditValueKeyUp(int key) { editorKeyUp(key, *editValue_, editValue_->text()); }
+void TObjInspect::EditValueKeyUp(int key) { EditorKeyUp(key, *editValue_, editValue_->text()); }
 
-void TObjInspect::CBKeyUp(int key) { editorKeyUp(key, *combo_, combo_->currentText()); }
+void TObjInspect::CBKeyUp(int key) { EditorKeyUp(key, *combo_, combo_->currentText()); }
 
 // Enter stores the editor's text; any other key tints the editor by whether
 // its text would be a value of the row's type.
-void TObjInspect::editorKeyUp(int key, QWidget& editor, const QString& text) {
+void TObjInspect::EditorKeyUp(int key, QWidget& editor, const QString& text) {
     const TStructInstance* instance = grid_.SelectedInstance;
-    if (!instance || grid_.SelectedItem < 0 || !link_.canConvert()) return;
-    const std::string stored = lists_.TranslateToStored(link_.structPath(instance), InspectorLink::cp1251(text),
-                                                        link_.itemList(instance, grid_.SelectedItem));
+    if (!instance || grid_.SelectedItem < 0 || !link_.CanConvert()) return;
+    const std::string stored = lists_.TranslateToStored(link_.StructPath(instance), InspectorLink::Cp1251(text),
+                                                        link_.ItemList(instance, grid_.SelectedItem));
     if (key == kEnterKey) {
         // A text the field cannot hold is dropped; the log says why.
-        if (!storeText(stored))
-            report(ZO_RU("Значение ") + "\"" + stored + "\"" + ZO_RU(" не допустимо для поля ") + "\"" +
-                       link_.itemName(instance, grid_.SelectedItem) + "\" (" +
-                       link_.itemType(instance, grid_.SelectedItem) + ZO_RU("), не сохранено"),
+        if (!StoreText(stored))
+            Report(ZO_RU("Значение ") + "\"" + stored + "\"" + ZO_RU(" не допустимо для поля ") + "\"" +
+                       link_.ItemName(instance, grid_.SelectedItem) + "\" (" +
+                       link_.ItemType(instance, grid_.SelectedItem) + ZO_RU("), не сохранено"),
                    3);
         HideEditors();
         FormPaint();
         return;
     }
-    const bool valid = link_.textIsValue(link_.itemType(instance, grid_.SelectedItem), stored);
+    const bool valid = link_.TextIsValue(link_.ItemType(instance, grid_.SelectedItem), stored);
     QPalette pal = editor.palette();
     pal.setColor(QPalette::Base, valid ? grid_.ValueStyle.SelectedBrush : QColor(0xFF, 0xDE, 0xDE));
     editor.setPalette(pal);
@@ -504,52 +504,52 @@ void TObjInspect::editorKeyUp(int key, QWidget& editor, const QString& text) {
 
 void TObjInspect::CBChange() {
     const TStructInstance* instance = grid_.SelectedInstance;
-    if (!instance || grid_.SelectedItem < 0 || !link_.canConvert() || combo_->isHidden()) return;
-    const std::string stored = lists_.TranslateToStored(link_.structPath(instance),
-                                                        InspectorLink::cp1251(combo_->currentText()),
-                                                        link_.itemList(instance, grid_.SelectedItem));
-    if (storeText(stored)) FormPaint();
+    if (!instance || grid_.SelectedItem < 0 || !link_.CanConvert() || combo_->isHidden()) return;
+    const std::string stored = lists_.TranslateToStored(link_.StructPath(instance),
+                                                        InspectorLink::Cp1251(combo_->currentText()),
+                                                        link_.ItemList(instance, grid_.SelectedItem));
+    if (StoreText(stored)) FormPaint();
 }
 
 void TObjInspect::BitBtndlgClick() {
     const TStructInstance* instance = grid_.SelectedInstance;
     const int item = grid_.SelectedItem;
-    if (!hasTypeDialog_ || !instance || item < 0 || !link_.canConvert()) return;
-    void* value = link_.itemPtr(instance, item);
+    if (!hasTypeDialog_ || !instance || item < 0 || !link_.CanConvert()) return;
+    void* value = link_.ItemPtr(instance, item);
     if (!value) {
         // The record is shorter than its description says: nothing to edit in place.
-        report(ZO_RU("Нет значения поля ") + "\"" + link_.itemName(instance, item) + "\"" +
+        Report(ZO_RU("Нет значения поля ") + "\"" + link_.ItemName(instance, item) + "\"" +
                    ZO_RU(": запись блока не совпадает с описанием"),
                5);
         if (!OnLog)
-            platform::showMessage(ZO_RU("Нет значения поля ") + "\"" + link_.itemName(instance, item) + "\"");
+            platform::showMessage(ZO_RU("Нет значения поля ") + "\"" + link_.ItemName(instance, item) + "\"");
         return;
     }
-    link_.openDialogOfType(link_.itemType(instance, item), value);
+    link_.OpenDialogOfType(link_.ItemType(instance, item), value);
     if (onChange_) onChange_();
     // The change may have refilled the inspector: the row edited is then gone.
     if (grid_.SelectedInstance != instance) return;
     FormPaint();
-    editValue_->setText(InspectorLink::text(link_.itemValue(instance, item)));
+    editValue_->setText(InspectorLink::text(link_.ItemValue(instance, item)));
 }
 
 void TObjInspect::CBDblClick() {
     const TStructInstance* instance = grid_.SelectedInstance;
     const int item = grid_.SelectedItem;
-    if (!hasTypeDialog_ || !instance || item < 0 || !link_.canConvert()) return;
-    void* value = link_.itemPtr(instance, item);
+    if (!hasTypeDialog_ || !instance || item < 0 || !link_.CanConvert()) return;
+    void* value = link_.ItemPtr(instance, item);
     if (!value) {
-        report(ZO_RU("Нет значения поля ") + "\"" + link_.itemName(instance, item) + "\"" +
+        Report(ZO_RU("Нет значения поля ") + "\"" + link_.ItemName(instance, item) + "\"" +
                    ZO_RU(": запись блока не совпадает с описанием"),
                5);
         return;
     }
-    link_.openDialogOfType(link_.itemType(instance, item), value);
+    link_.OpenDialogOfType(link_.ItemType(instance, item), value);
     {
         const QSignalBlocker block(combo_);
         combo_->setEditText(InspectorLink::text(
-            lists_.TranslateValue(link_.structPath(instance), link_.itemValue(instance, item),
-                                  link_.itemList(instance, item))));
+            lists_.TranslateValue(link_.StructPath(instance), link_.ItemValue(instance, item),
+                                  link_.ItemList(instance, item))));
     }
     if (onChange_) onChange_();
 }
@@ -566,7 +566,7 @@ void TObjInspect::SetOptionBlocks(const TOptionsLink* descriptions, TOptionBlock
 }
 
 void TObjInspect::TreeView1Click() {
-    clearItems();
+    ClearItems();
     grid_.SelectedItem = -1;
     caption_.clear();
     const QTreeWidgetItem* node = tree_->currentItem();
@@ -584,13 +584,13 @@ void TObjInspect::TreeView1Click() {
     void* data = nullptr;
     int32_t blockSize = 0;
     int32_t reserved = 0;
-    if (blockLookup_(link_.structName(&described).c_str(), &data, &blockSize, &reserved) != 0) {
+    if (blockLookup_(link_.StructName(&described).c_str(), &data, &blockSize, &reserved) != 0) {
         FormPaint();
         return;
     }
     if (blockSize != descriptionSize) data = nullptr;  // the rows then have no record behind them
     const TStructInstance instance{structRef, data};
-    setItems(link_.structCaption(&instance).c_str(), 1, &instance, nullptr);
+    SetItems(link_.StructCaption(&instance).c_str(), 1, &instance, nullptr);
     FormPaint();
 }
 

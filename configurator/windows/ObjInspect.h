@@ -137,13 +137,13 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    void setItems(const char* caption, int32_t count, const TStructInstance* items, TPropertiesChangedProc onChange);
-    void clearItems();
-    void report(const std::string& text, uint8_t level) const;
-    void placeEditors();
-    bool storeText(const std::string& stored);
-    void editorKeyUp(int key, QWidget& editor, const QString& text);
-    const TStructInstance* hoverInstance() const;
+    void SetItems(const char* caption, int32_t count, const TStructInstance* items, TPropertiesChangedProc onChange);
+    void ClearItems();
+    void Report(const std::string& text, uint8_t level) const;
+    void PlaceEditors();
+    bool StoreText(const std::string& stored);
+    void EditorKeyUp(int key, QWidget& editor, const QString& text);
+    const TStructInstance* HoverInstance() const;
 
 
     InspectorLink& link_;

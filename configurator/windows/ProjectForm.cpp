@@ -53,16 +53,16 @@ TProjectForm::TProjectForm(ProjectTreeLink& link, QWidget* parent) : QWidget(par
     tree_->onClick = [this] { TreeView1Click(); };
     tree_->onDblClick = [this] { TreeView1DblClick(); };
     tree_->onKeyUp = [this](int key) { TreeView1KeyUp(KeyCode(key)); };
-    link_.setTree(tree_);
+    link_.SetTree(tree_);
 }
 
 TProjectForm::~TProjectForm() {
-    link_.setTree(nullptr);
+    link_.SetTree(nullptr);
 }
 
 void TProjectForm::closeEvent(QCloseEvent* event) {
     // After closing, the kernel finds no tree to fill.
-    link_.setTree(nullptr);
+    link_.SetTree(nullptr);
     QWidget::closeEvent(event);
 }
 
@@ -86,12 +86,12 @@ uint16_t TProjectForm::KeyCode(int qtKey) {
     }
 }
 
-bool TProjectForm::selection(std::string& sheetName, uint32_t& blockIndex) const {
-    if (!link_.bound()) return false;
+bool TProjectForm::Selection(std::string& sheetName, uint32_t& blockIndex) const {
+    if (!link_.Bound()) return false;
     const QTreeWidgetItem* item = tree_->currentItem();
     if (!item || !item->isSelected()) return false;
     const QTreeWidgetItem* sheet = item->parent() ? item->parent() : item;
-    sheetName = ProjectTreeLink::cp1251(sheet->text(0));
+    sheetName = ProjectTreeLink::Cp1251(sheet->text(0));
     const QVariant data = item->data(0, ProjectTreeLink::kDataRole);
     blockIndex = data.isValid() ? data.value<uint32_t>() : kProjectTreeSheetData;
     return true;
@@ -100,20 +100,20 @@ bool TProjectForm::selection(std::string& sheetName, uint32_t& blockIndex) const
 void TProjectForm::TreeView1Click() {
     std::string sheet;
     uint32_t index = 0;
-    if (selection(sheet, index)) link_.click(sheet, index);
+    if (Selection(sheet, index)) link_.Click(sheet, index);
 }
 
 void TProjectForm::TreeView1DblClick() {
     std::string sheet;
     uint32_t index = 0;
-    if (selection(sheet, index)) link_.doubleClick(sheet);
+    if (Selection(sheet, index)) link_.DoubleClick(sheet);
 }
 
 void TProjectForm::TreeView1KeyUp(uint16_t key) {
     // Copied before the call: a Delete makes the kernel remove the very node.
     std::string sheet;
     uint32_t index = 0;
-    if (selection(sheet, index)) link_.keyUp(sheet, index, key);
+    if (Selection(sheet, index)) link_.KeyUp(sheet, index, key);
 }
 
 }  // namespace zo::configurator

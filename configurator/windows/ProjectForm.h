@@ -48,7 +48,7 @@ protected:
 
 private:
     // The selected node's sheet name and block index, copied out; false without one.
-    bool selection(std::string& sheetName, uint32_t& blockIndex) const;
+    bool Selection(std::string& sheetName, uint32_t& blockIndex) const;
 
     ProjectTreeLink& link_;
     TProjectTreeView* tree_ = nullptr;

@@ -23,13 +23,13 @@ std::string TReplacementLists::DescriptionFile(const std::string& structPath) {
     return platform::splitFileAndElements(structPath).file;
 }
 
-const std::string& TReplacementLists::fileOf(const std::string& structPath) const {
+const std::string& TReplacementLists::FileOf(const std::string& structPath) const {
     auto found = fileOfPath_.find(structPath);
     if (found == fileOfPath_.end()) found = fileOfPath_.emplace(structPath, DescriptionFile(structPath)).first;
     return found->second;
 }
 
-int TReplacementLists::loadFile(TReplacementSet& set, const std::string& file) {
+int TReplacementLists::LoadFile(TReplacementSet& set, const std::string& file) {
     if (platform::fileNameOf(file).rfind('~', 0) == 0 || !platform::fileExists(file)) return 0;
     TZo_XML xml;
     {
@@ -76,7 +76,7 @@ int TReplacementLists::LoadReplacementLists(TReplacementSet& set, const std::str
             for (std::string& f : files) f.insert(0, "\\");
     }
     for (const std::string& file : files) {
-        if (loadFile(set, file) > 0 && OnLog)
+        if (LoadFile(set, file) > 0 && OnLog)
             OnLog(ZO_RU("Загружен список замен из файла ") + "\"" + file + "\"", 1);
     }
     return 0;
@@ -124,7 +124,7 @@ std::string TReplacementLists::TranslateValue(const std::string& structPath, con
                                               const std::string& listName) {
     std::string shown = stored;
     if (listName.empty() || stored.empty()) return shown;
-    const std::string file = fileOf(structPath);
+    const std::string file = FileOf(structPath);
     auto cached = FileLists.find(file);
     if (cached == FileLists.end()) {
         cached = FileLists.emplace(file, TReplacementSet()).first;
@@ -138,7 +138,7 @@ std::string TReplacementLists::TranslateValue(const std::string& structPath, con
 std::string TReplacementLists::TranslateToStored(const std::string& structPath, const std::string& shown,
                                                  const std::string& listName) const {
     std::string stored = shown;
-    const auto cached = FileLists.find(fileOf(structPath));
+    const auto cached = FileLists.find(FileOf(structPath));
     if (cached != FileLists.end() && LookupStored(cached->second, listName, shown, stored) == kLookupFound)
         return stored;
     LookupStored(GlobalLists, listName, shown, stored);
@@ -148,7 +148,7 @@ std::string TReplacementLists::TranslateToStored(const std::string& structPath, 
 int TReplacementLists::FillValueList(const std::string& structPath, const std::string& listName,
                                      std::vector<std::string>& items) const {
     items.clear();
-    const auto cached = FileLists.find(fileOf(structPath));
+    const auto cached = FileLists.find(FileOf(structPath));
     if (cached != FileLists.end())
         if (const TReplacementList* list = findList(cached->second, listName); list && !list->Shown.empty()) {
             items = list->Shown;

@@ -53,10 +53,10 @@ public:
     std::function<void(const std::string& text, uint8_t level)> OnLog;
 
 private:
-    int loadFile(TReplacementSet& set, const std::string& file);
+    int LoadFile(TReplacementSet& set, const std::string& file);
     // The description file of a path, worked out once per path (it looks at the
     // file system) until the cache is cleared.
-    const std::string& fileOf(const std::string& structPath) const;
+    const std::string& FileOf(const std::string& structPath) const;
     mutable std::map<std::string, std::string> fileOfPath_;
 };
 

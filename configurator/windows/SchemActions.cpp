@@ -82,7 +82,7 @@ void openFile(const std::string& path) {
 }
 
 void report(const TSchemeCommandLink& link, const std::string& text) {
-    link.log(text, 3);
+    link.Log(text, 3);
     platform::showMessage(text);
 }
 
@@ -102,14 +102,14 @@ TSchemActions::TSchemActions(TSchemForm& form) : QObject(&form), form_(form), po
     } keys[] = {{"SchemCut", 88, kCtrl},   {"SchemCopy", 67, kCtrl},  {"SchemPaste", 86, kCtrl},
                 {"SchemClrSel", 65, kShift}, {"SchemSelAll", 65, kCtrl}};
     for (const auto& k : keys)
-        connect(actions_[k.name], &QAction::triggered, this, [this, key = k.key, shift = k.shift] { editKey(key, shift); });
+        connect(actions_[k.name], &QAction::triggered, this, [this, key = k.key, shift = k.shift] { EditKey(key, shift); });
     connect(actions_["SchemInfFBD"], &QAction::triggered, this, &TSchemActions::SchemInfFBDExecute);
     connect(actions_["SchemSaveAs"], &QAction::triggered, this, &TSchemActions::SchemSaveAsExecute);
     connect(actions_["SchemCodFBD"], &QAction::triggered, this, &TSchemActions::SchemCodFBDExecute);
     connect(actions_["ShemHelpFBD"], &QAction::triggered, this, &TSchemActions::ShemHelpFBDExecute);
     // "Дублировать блок", "Печать экрана" and "Удалть лист" carry no operation.
 
-    QWidget* canvas = form_.canvas();
+    QWidget* canvas = form_.Canvas();
     canvas->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(canvas, &QWidget::customContextMenuRequested, this, [this, canvas](const QPoint& at) {
         PopupMenuSchemPopup();
@@ -117,15 +117,15 @@ TSchemActions::TSchemActions(TSchemForm& form) : QObject(&form), form_(form), po
     });
 }
 
-TSchemeCommandLink TSchemActions::link() const {
-    return form_.hasKernel() ? TSchemeCommandLink(form_.link()) : TSchemeCommandLink();
+TSchemeCommandLink TSchemActions::Link() const {
+    return form_.HasKernel() ? TSchemeCommandLink(form_.Link()) : TSchemeCommandLink();
 }
 
-void TSchemActions::editKey(uint16_t key, uint8_t shift) {
-    const TSchemeCommandLink kernel = link();
-    if (!kernel.bound()) return;
+void TSchemActions::EditKey(uint16_t key, uint8_t shift) {
+    const TSchemeCommandLink kernel = Link();
+    if (!kernel.Bound()) return;
     bool changed = true;
-    kernel.keyDown(form_.GetSchemeName(), key, shift, changed);
+    kernel.KeyDown(form_.GetSchemeName(), key, shift, changed);
     if (changed) {
         form_.LoadSchemeBitmap();
         form_.FormPaint();
@@ -134,12 +134,12 @@ void TSchemActions::editKey(uint16_t key, uint8_t shift) {
 
 void TSchemActions::PopupMenuSchemPopup() {
     popup_->clear();
-    form_.notePopupOpened();
-    const TSchemeCommandLink kernel = link();
-    if (!kernel.bound()) return;
+    form_.NotePopupOpened();
+    const TSchemeCommandLink kernel = Link();
+    if (!kernel.Bound()) return;
     TSchemeCommandLink::Hit hit;
-    const QPoint pointer = form_.pointer();
-    if (kernel.hitTest(form_.GetSchemeName(), pointer.x(), pointer.y(), hit) != 0) return;
+    const QPoint pointer = form_.Pointer();
+    if (kernel.HitTest(form_.GetSchemeName(), pointer.x(), pointer.y(), hit) != 0) return;
     if (hit.selectedBlocks > 0 || hit.selectedLinks > 0) {
         for (const char* name : {"SchemCut", "SchemCopy", "SchemPaste", "SchemClrSel", "SchemSelAll"})
             popup_->addAction(actions_[name]);
@@ -156,23 +156,23 @@ void TSchemActions::PopupMenuSchemPopup() {
     }
 }
 
-bool TSchemActions::blockUnderPointer(TSchemeCommandLink::Hit& hit) const {
-    const TSchemeCommandLink kernel = link();
-    if (!kernel.bound()) return false;
-    const QPoint pointer = form_.pointer();
-    return kernel.hitTest(form_.GetSchemeName(), pointer.x(), pointer.y(), hit) == 0 && hit.blockIndex >= 0;
+bool TSchemActions::BlockUnderPointer(TSchemeCommandLink::Hit& hit) const {
+    const TSchemeCommandLink kernel = Link();
+    if (!kernel.Bound()) return false;
+    const QPoint pointer = form_.Pointer();
+    return kernel.HitTest(form_.GetSchemeName(), pointer.x(), pointer.y(), hit) == 0 && hit.blockIndex >= 0;
 }
 
 void TSchemActions::SchemCodFBDExecute() {
     TSchemeCommandLink::Hit hit;
-    if (!blockUnderPointer(hit)) return;
-    const TSchemeCommandLink kernel = link();
-    const std::string library = kernel.blockLibrary(form_.GetSchemeName(), hit.blockIndex);
+    if (!BlockUnderPointer(hit)) return;
+    const TSchemeCommandLink kernel = Link();
+    const std::string library = kernel.BlockLibrary(form_.GetSchemeName(), hit.blockIndex);
     if (library.empty()) {
         report(kernel, ZO_RU("Не задан файл исходного кода."));
         return;
     }
-    const std::string programFolder = joinFolder(kernel.deviceRuntimeFolder(), kernel.deviceProgram());
+    const std::string programFolder = joinFolder(kernel.DeviceRuntimeFolder(), kernel.DeviceProgram());
     const std::string path = joinFolder(programFolder, library);
     // A library value leading out of the device's program folder is never opened.
     if (!safeRelative(library)) {
@@ -194,11 +194,11 @@ void TSchemActions::SchemCodFBDExecute() {
 
 void TSchemActions::SchemInfFBDExecute() {
     TSchemeCommandLink::Hit hit;
-    if (!blockUnderPointer(hit)) return;
-    const TSchemeCommandLink kernel = link();
-    const std::string path = kernel.blockPath(form_.GetSchemeName(), hit.blockIndex);
+    if (!BlockUnderPointer(hit)) return;
+    const TSchemeCommandLink kernel = Link();
+    const std::string path = kernel.BlockPath(form_.GetSchemeName(), hit.blockIndex);
     if (path.empty()) return;
-    const QImage picture = kernel.blockInfoBitmap(path);
+    const QImage picture = kernel.BlockInfoBitmap(path);
     if (picture.isNull()) return;
     auto* window = new TFormShowBMP(&form_);
     window->SetPicture(&picture, QString::fromUtf8("Описание блока"));
@@ -207,9 +207,9 @@ void TSchemActions::SchemInfFBDExecute() {
 
 void TSchemActions::ShemHelpFBDExecute() {
     TSchemeCommandLink::Hit hit;
-    if (!blockUnderPointer(hit)) return;
-    const TSchemeCommandLink kernel = link();
-    const std::string path = kernel.blockPath(form_.GetSchemeName(), hit.blockIndex);
+    if (!BlockUnderPointer(hit)) return;
+    const TSchemeCommandLink kernel = Link();
+    const std::string path = kernel.BlockPath(form_.GetSchemeName(), hit.blockIndex);
     if (path.empty()) {
         report(kernel, ZO_RU("Не задан файл исходного кода."));
         return;
@@ -254,18 +254,18 @@ void TSchemActions::SchemSaveAsExecute() {
     const std::string pictures = platform::GetSpecialFolderPath(39);
     if (!pictures.empty()) dialog.setDirectory(QString::fromStdString(platform::nativePath(pictures)));
     dialog.selectFile(platform::cp1251ToQString(platform::SafeFileName(platform::qstringToCp1251(form_.GetSchemeName() + ".jpg"))));
-    const TSchemeCommandLink kernel = link();
-    if (!kernel.bound()) return;
+    const TSchemeCommandLink kernel = Link();
+    if (!kernel.Bound()) return;
     if (platform::runDialog(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     const QString fileName = dialog.selectedFiles().first();
-    const QImage picture = StampedPicture(form_.bitmap(), form_.GetSchemeName(),
+    const QImage picture = StampedPicture(form_.Bitmap(), form_.GetSchemeName(),
                                           QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat));
     QString error;
     if (!SaveJpeg(picture, fileName, 90, &error)) {
         platform::showMessage(platform::qstringToCp1251(fileName + "\r\n" + error), {}, platform::MessageKind::Error);
         return;
     }
-    kernel.log(ZO_RU("Создан файл:") + " \"" + platform::qstringToCp1251(fileName) + "\"", 1);
+    kernel.Log(ZO_RU("Создан файл:") + " \"" + platform::qstringToCp1251(fileName) + "\"", 1);
     form_.RefreshScheme();
 }
 

@@ -24,8 +24,8 @@ public:
     explicit TSchemActions(TSchemForm& form);
 
     // One of the twelve actions by name ("SchemCut" ... "ShemHelpFBD"), or nullptr.
-    QAction* action(const QString& name) const { return actions_.value(name, nullptr); }
-    QMenu* popupMenu() const { return popup_; }
+    QAction* Action(const QString& name) const { return actions_.value(name, nullptr); }
+    QMenu* PopupMenu() const { return popup_; }
 
     void PopupMenuSchemPopup();
     void SchemCodFBDExecute();
@@ -38,9 +38,9 @@ public:
     static QImage StampedPicture(const QImage& view, const QString& sheetName, const QString& dateText);
 
 private:
-    void editKey(uint16_t key, uint8_t shift);
-    bool blockUnderPointer(TSchemeCommandLink::Hit& hit) const;
-    TSchemeCommandLink link() const;
+    void EditKey(uint16_t key, uint8_t shift);
+    bool BlockUnderPointer(TSchemeCommandLink::Hit& hit) const;
+    TSchemeCommandLink Link() const;
 
     TSchemForm& form_;
     QHash<QString, QAction*> actions_;

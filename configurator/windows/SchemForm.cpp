@@ -46,7 +46,7 @@ TSchemCanvas::TSchemCanvas(TSchemForm& form) : form_(form) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void TSchemCanvas::paintEvent(QPaintEvent*) { form_.paintCanvas(); }
+void TSchemCanvas::paintEvent(QPaintEvent*) { form_.PaintCanvas(); }
 void TSchemCanvas::resizeEvent(QResizeEvent*) { form_.FormPaint(); }
 void TSchemCanvas::mouseMoveEvent(QMouseEvent* e) {
     const QPoint p = e->position().toPoint();
@@ -104,8 +104,8 @@ TSchemForm::TSchemForm(SchemeLink& link, QWidget* parent)
         bar->hide();
     }
     // Each bar sets its own coordinate of the centre.
-    connect(hBar_, &QScrollBar::valueChanged, this, [this](int value) { onScroll(Qt::Horizontal, value); });
-    connect(vBar_, &QScrollBar::valueChanged, this, [this](int value) { onScroll(Qt::Vertical, value); });
+    connect(hBar_, &QScrollBar::valueChanged, this, [this](int value) { OnScroll(Qt::Horizontal, value); });
+    connect(vBar_, &QScrollBar::valueChanged, this, [this](int value) { OnScroll(Qt::Vertical, value); });
     timer_.setObjectName("Timer");
     timer_.setInterval(100);
     hintTimer_.setObjectName("HintTimer");
@@ -123,7 +123,7 @@ TSchemForm::~TSchemForm() {
 }
 
 void TSchemForm::LogClosed() {
-    if (hasKernel()) link_.log(QString::fromUtf8("Закрыт \"") + sheetName_ + "\"", 1);
+    if (HasKernel()) link_.Log(QString::fromUtf8("Закрыт \"") + sheetName_ + "\"", 1);
     attached_ = false;
 }
 
@@ -133,9 +133,9 @@ void TSchemForm::SetSchemeName(const QString& name) {
 }
 
 int TSchemForm::LoadSchemeBitmap() {
-    if (!hasKernel()) return -1;
+    if (!HasKernel()) return -1;
     const QImage* picture = nullptr;
-    if (link_.paintScheme(sheetName_, &picture) != 0) return -2;
+    if (link_.PaintScheme(sheetName_, &picture) != 0) return -2;
     if (!picture) return -3;
     const int w = picture->width() + 2 * kFrame, h = picture->height() + 2 * kFrame;
     if (bitmap_.width() != w || bitmap_.height() != h || bitmap_.format() != QImage::Format_RGB32)
@@ -144,23 +144,23 @@ int TSchemForm::LoadSchemeBitmap() {
     picture_ = picture;
     pictureKey_ = picture->cacheKey();
     copied_ = QRegion();
-    exposeView(currentLayout());
+    ExposeView(CurrentLayout());
     return 0;
 }
 
-SchemeLayout TSchemForm::currentLayout() const {
+SchemeLayout TSchemForm::CurrentLayout() const {
     return layoutScheme(canvas_->width(), canvas_->height(), bitmap_.width(), bitmap_.height(), scale_, centreX_,
                         centreY_, vBar_->sizeHint().width(), hBar_->sizeHint().height());
 }
 
-void TSchemForm::exposeView(const SchemeLayout& l) const {
+void TSchemForm::ExposeView(const SchemeLayout& l) const {
     if (l.source.right < l.source.left || l.source.bottom < l.source.top) return;
-    exposePicture(QRect(l.source.left - kFrame, l.source.top - kFrame, l.source.right - l.source.left + 1,
+    ExposePicture(QRect(l.source.left - kFrame, l.source.top - kFrame, l.source.right - l.source.left + 1,
                         l.source.bottom - l.source.top + 1));
 }
 
-void TSchemForm::exposePicture(const QRect& part) const {
-    if (!picture_ || !hasKernel()) return;
+void TSchemForm::ExposePicture(const QRect& part) const {
+    if (!picture_ || !HasKernel()) return;
     const QRegion missing = QRegion(part.intersected(QRect(0, 0, bitmap_.width() - 2 * kFrame,
                                                             bitmap_.height() - 2 * kFrame))) -
                             copied_;
@@ -170,7 +170,7 @@ void TSchemForm::exposePicture(const QRect& part) const {
     if (picture_->cacheKey() != pictureKey_ || picture_->width() + 2 * kFrame != bitmap_.width() ||
         picture_->height() + 2 * kFrame != bitmap_.height()) {
         const_cast<TSchemForm*>(this)->LoadSchemeBitmap();
-        if (picture_ && picture_->cacheKey() == pictureKey_) exposePicture(part);
+        if (picture_ && picture_->cacheKey() == pictureKey_) ExposePicture(part);
         return;
     }
     const QImage source =
@@ -184,12 +184,12 @@ void TSchemForm::exposePicture(const QRect& part) const {
     copied_ += missing;
 }
 
-const QImage& TSchemForm::bitmap() const {
-    exposePicture(QRect(0, 0, bitmap_.width() - 2 * kFrame, bitmap_.height() - 2 * kFrame));
+const QImage& TSchemForm::Bitmap() const {
+    ExposePicture(QRect(0, 0, bitmap_.width() - 2 * kFrame, bitmap_.height() - 2 * kFrame));
     return bitmap_;
 }
 
-void TSchemForm::refresh() {
+void TSchemForm::Refresh() {
     LoadSchemeBitmap();
     FormPaint();
 }
@@ -202,9 +202,9 @@ int TSchemForm::RefreshScheme() {
 }
 
 void TSchemForm::FormPaint() {
-    if (!hasKernel()) return;
-    layout_ = currentLayout();
-    exposeView(layout_);
+    if (!HasKernel()) return;
+    layout_ = CurrentLayout();
+    ExposeView(layout_);
     settingBars_ = true;
     hBar_->setGeometry(layout_.hBarRect);
     vBar_->setGeometry(layout_.vBarRect);
@@ -224,14 +224,14 @@ void TSchemForm::FormPaint() {
     }
     settingBars_ = false;
     canvas_->update();
-    status(1, scaleText(scale_));
+    Status(1, scaleText(scale_));
 }
 
-void TSchemForm::paintView(QPainter& p) {
+void TSchemForm::PaintView(QPainter& p) {
     const QRect client(0, 0, canvas_->width(), canvas_->height());
     const ViewRect& d = layout_.dest;
     const ViewRect& s = layout_.source;
-    const bool picture = hasKernel() && !bitmap_.isNull() && d.right >= d.left && d.bottom >= d.top &&
+    const bool picture = HasKernel() && !bitmap_.isNull() && d.right >= d.left && d.bottom >= d.top &&
                          s.right >= s.left && s.bottom >= s.top;
     const QRect dest(d.left, d.top, d.right - d.left + 1, d.bottom - d.top + 1);
     p.setCompositionMode(QPainter::CompositionMode_Source);
@@ -249,13 +249,13 @@ void TSchemForm::paintView(QPainter& p) {
     p.drawImage(dest, bitmap_, QRect(s.left, s.top, s.right - s.left + 1, s.bottom - s.top + 1));
 }
 
-void TSchemForm::paintCanvas() {
+void TSchemForm::PaintCanvas() {
     const int cw = canvas_->width(), ch = canvas_->height();
     if (cw <= 0 || ch <= 0) return;
     if (!resizing_) {
         // The backing store is the off-screen picture: the view is drawn into it once.
         QPainter w(canvas_);
-        paintView(w);
+        PaintView(w);
         return;
     }
     // The outline of a canvas-resize drag is inverted over the view, which needs
@@ -263,7 +263,7 @@ void TSchemForm::paintCanvas() {
     if (frame_.width() != cw || frame_.height() != ch) frame_ = QImage(cw, ch, QImage::Format_RGB32);
     {
         QPainter p(&frame_);
-        paintView(p);
+        PaintView(p);
         DrawXorRect(resizeOutline(layout_.dest, resizeAmounts_, scale_), &p);
     }
     QPainter w(canvas_);
@@ -291,34 +291,34 @@ void TSchemForm::Scale100() {
     FormPaint();
 }
 
-void TSchemForm::setScale(float scale) {
+void TSchemForm::SetScale(float scale) {
     scale_ = validScale(scale);
     FormPaint();
 }
 
-void TSchemForm::setScrollPositions(int horizontal, int vertical) {
+void TSchemForm::SetScrollPositions(int horizontal, int vertical) {
     centreX_ = horizontal;
     centreY_ = vertical;
     FormPaint();
 }
 
 void TSchemForm::SaveView() {
-    if (!hasKernel()) return;
+    if (!HasKernel()) return;
     const QRect g = geometry();
-    link_.setSheetWindow(sheetName_, g.left(), g.top(), g.left() + g.width(), g.top() + g.height(), hBar_->value(),
+    link_.SetSheetWindow(sheetName_, g.left(), g.top(), g.left() + g.width(), g.top() + g.height(), hBar_->value(),
                          vBar_->value(), scale_);
 }
 
-void TSchemForm::onScroll(Qt::Orientation bar, int value) {
+void TSchemForm::OnScroll(Qt::Orientation bar, int value) {
     if (settingBars_) return;
     if (bar == Qt::Horizontal) centreX_ = value;
     else centreY_ = value;
     FormPaint();
 }
 
-void TSchemForm::status(int panel, const QString& text) const { link_.setStatusText(panel, text); }
+void TSchemForm::Status(int panel, const QString& text) const { link_.SetStatusText(panel, text); }
 
-void TSchemForm::setAppCursor(int16_t cursor) {
+void TSchemForm::SetAppCursor(int16_t cursor) {
     if (cursor == kCursorDefault) {
         if (appCursorPushed_) QApplication::restoreOverrideCursor();
         appCursorPushed_ = false;
@@ -333,19 +333,19 @@ void TSchemForm::setAppCursor(int16_t cursor) {
 
 void TSchemForm::FormMouseMove(int x, int y) {
     if (!hintTimer_.isActive()) hintTimer_.start();
-    if (!hasKernel()) return;
-    status(0, QString());
-    status(2, QString());
+    if (!HasKernel()) return;
+    Status(0, QString());
+    Status(2, QString());
     hint_.clear();
     if (resizing_) {
-        resizeMove(x, y);
+        ResizeMove(x, y);
         return;
     }
-    if (!layout_.dest.contains(x, y)) {
+    if (!layout_.dest.Contains(x, y)) {
         // The grey margin round the picture: no zone, no point the kernel could take.
         pointerZone_ = kZoneBeyond;
         pointerX_ = pointerY_ = kNoPoint;
-        status(2, QString::fromUtf8("Форма отображения схемы"));
+        Status(2, QString::fromUtf8("Форма отображения схемы"));
         canvas_->setCursor(cursorShape(kCursorDefault));
         hintText_.clear();
         return;
@@ -359,11 +359,11 @@ void TSchemForm::FormMouseMove(int x, int y) {
         if (pointerZone_ == kZoneInside) {
             pointerX_ = uint16_t(b.x() - kFrame);
             pointerY_ = uint16_t(b.y() - kFrame);
-            status(0, pointText(pointerX_, pointerY_));
+            Status(0, pointText(pointerX_, pointerY_));
         } else {
             pointerX_ = pointerY_ = kNoPoint;
         }
-        status(2, QString::fromUtf8("Перенос обьекта на холст"));
+        Status(2, QString::fromUtf8("Перенос обьекта на холст"));
         return;
     }
     if (pointerZone_ == kZoneInside) {
@@ -371,28 +371,28 @@ void TSchemForm::FormMouseMove(int x, int y) {
         pointerY_ = uint16_t(b.y() - kFrame);
         lastSheetX_ = pointerX_;
         lastSheetY_ = pointerY_;
-        status(0, pointText(pointerX_, pointerY_));
+        Status(0, pointText(pointerX_, pointerY_));
         SchemeLink::MouseAnswer answer;
         answer.cursor = kCursorDefault;
         hintText_.clear();
-        if (link_.mouseMove(sheetName_, pointerX_, pointerY_, answer) == 0) {
+        if (link_.MouseMove(sheetName_, pointerX_, pointerY_, answer) == 0) {
             hintText_ = answer.hint;
-            status(2, answer.status);
-            if (answer.changed) refresh();
+            Status(2, answer.status);
+            if (answer.changed) Refresh();
         }
-        setAppCursor(buttonDown_ ? answer.cursor : kCursorDefault);
+        SetAppCursor(buttonDown_ ? answer.cursor : kCursorDefault);
         canvas_->setCursor(cursorShape(answer.cursor));
         return;
     }
     if (isFrameZone(pointerZone_)) {
-        status(2, QString::fromUtf8("Изменить размер холста"));
+        Status(2, QString::fromUtf8("Изменить размер холста"));
         canvas_->setCursor(cursorShape(zoneCursor(pointerZone_)));
         return;
     }
     canvas_->setCursor(cursorShape(kCursorDefault));
 }
 
-void TSchemForm::resizeMove(int x, int y) {
+void TSchemForm::ResizeMove(int x, int y) {
     if (!isFrameZone(pointerZone_)) {
         canvas_->setCursor(cursorShape(kCursorDefault));
         resizing_ = false;
@@ -402,10 +402,10 @@ void TSchemForm::resizeMove(int x, int y) {
     resizeAmounts_ = resizeAmounts(pointerZone_, pressX_, pressY_, x, y);
     resizeDelta_ = resizeDelta(resizeAmounts_, scale_);
     canvas_->update();  // the outline is drawn over the view by the paint
-    status(0, "(" + QString::number(resizeDelta_[0]) + "," + QString::number(resizeDelta_[1]) + "," +
+    Status(0, "(" + QString::number(resizeDelta_[0]) + "," + QString::number(resizeDelta_[1]) + "," +
                   QString::number(resizeDelta_[2]) + "," + QString::number(resizeDelta_[3]) + ")");
-    status(1, pointText(resizeAmounts_.sx, resizeAmounts_.sy));
-    status(2, QString::fromUtf8("Изменение размера холста"));
+    Status(1, pointText(resizeAmounts_.sx, resizeAmounts_.sy));
+    Status(2, QString::fromUtf8("Изменение размера холста"));
 }
 
 void TSchemForm::FormMouseDown(QMouseEvent* event) {
@@ -426,11 +426,11 @@ void TSchemForm::FormMouseDown(QMouseEvent* event) {
         return;
     }
     // Only a press on the sheet itself reaches the kernel, never a stale point.
-    if (!hasKernel() || !left || pointerZone_ != kZoneInside) return;
+    if (!HasKernel() || !left || pointerZone_ != kZoneInside) return;
     SchemeLink::MouseAnswer answer;
     kernelPress_ = true;
-    if (link_.mouseDown(sheetName_, pointerX_, pointerY_, 0, answer) != 0) return;
-    status(2, answer.status);
+    if (link_.MouseDown(sheetName_, pointerX_, pointerY_, 0, answer) != 0) return;
+    Status(2, answer.status);
     if (answer.changed) LoadSchemeBitmap();
     // A repaint is only scheduled: a handler whose kernel call closed this
     // window never runs a nested event loop under it.
@@ -439,37 +439,37 @@ void TSchemForm::FormMouseDown(QMouseEvent* event) {
 
 void TSchemForm::FormMouseUp(QMouseEvent* event) {
     buttonDown_ = false;
-    setAppCursor(kCursorDefault);
-    if (resizing_ && hasKernel()) {
+    SetAppCursor(kCursorDefault);
+    if (resizing_ && HasKernel()) {
         timer_.stop();
         resizing_ = false;
-        link_.resizeSheet(sheetName_, resizeDelta_[0], resizeDelta_[1], resizeDelta_[2], resizeDelta_[3]);
-        refresh();
+        link_.ResizeSheet(sheetName_, resizeDelta_[0], resizeDelta_[1], resizeDelta_[2], resizeDelta_[3]);
+        Refresh();
         return;
     }
     resizing_ = false;
-    if (!hasKernel() || event->button() != Qt::LeftButton) return;
+    if (!HasKernel() || event->button() != Qt::LeftButton) return;
     // The release ends the kernel's own gesture only: it is sent after a press
     // the kernel took, with the last position on the sheet (also when the
     // pointer has left the picture since).
     if (!kernelPress_) return;
     kernelPress_ = false;
     SchemeLink::MouseAnswer answer;
-    if (link_.mouseUp(sheetName_, lastSheetX_, lastSheetY_, 0, answer) != 0) return;
-    status(2, answer.status);
-    if (answer.changed) refresh();
+    if (link_.MouseUp(sheetName_, lastSheetX_, lastSheetY_, 0, answer) != 0) return;
+    Status(2, answer.status);
+    if (answer.changed) Refresh();
 }
 
 void TSchemForm::FormKey(QKeyEvent* event, bool down) {
-    if (!hasKernel()) return;
+    if (!HasKernel()) return;
     const uint16_t key = kernelKeyCode(event->key());
     if (key == 0) return;
     const uint8_t shift = kernelShiftState(event->modifiers(), QGuiApplication::mouseButtons());
     bool changed = false;
     const int32_t result =
-        down ? link_.keyDown(sheetName_, key, shift, changed) : link_.keyUp(sheetName_, key, shift, changed);
+        down ? link_.KeyDown(sheetName_, key, shift, changed) : link_.KeyUp(sheetName_, key, shift, changed);
     if (result == 0 && changed) {
-        refresh();
+        Refresh();
         FollowHintObject();
     }
 }
@@ -504,9 +504,9 @@ void TSchemForm::FormDragOver(QDragMoveEvent* event) {
     LoadSchemeBitmap();
     // Beyond the picture the kernel gives no verdict and the drag is taken.
     bool accepted = true;
-    if (pointerX_ != kNoPoint && pointerY_ != kNoPoint && hasKernel()) {
+    if (pointerX_ != kNoPoint && pointerY_ != kNoPoint && HasKernel()) {
         TMyDragObject* source = unpackDragObject(event->mimeData());
-        accepted = link_.dragOver(sheetName_, &bitmap_, source, pointerX_, pointerY_) == 0;
+        accepted = link_.DragOver(sheetName_, &bitmap_, source, pointerX_, pointerY_) == 0;
         canvas_->setCursor(cursorShape(accepted ? kCursorDrag : kCursorNoDrop));
     }
     // The drag's own cursor is what the user sees: it shows the verdict.
@@ -523,10 +523,10 @@ void TSchemForm::FormDragDrop(QDropEvent* event) {
     const QPoint p = event->position().toPoint();
     draggingOver_ = true;
     FormMouseMove(p.x(), p.y());
-    if (pointerX_ != kNoPoint && pointerY_ != kNoPoint && hasKernel()) {
+    if (pointerX_ != kNoPoint && pointerY_ != kNoPoint && HasKernel()) {
         TMyDragObject* source = unpackDragObject(event->mimeData());
-        link_.dragDrop(sheetName_, source, pointerX_, pointerY_);
-        link_.repaintSchemeWindows();
+        link_.DragDrop(sheetName_, source, pointerX_, pointerY_);
+        link_.RepaintSchemeWindows();
     }
     draggingOver_ = false;
     event->acceptProposedAction();
@@ -537,13 +537,13 @@ void TSchemForm::FormDragDrop(QDropEvent* event) {
 
 void TSchemForm::HintTimerTimer() {
     // With the display options' hints off the kernel's hints are never shown.
-    if (!link_.hintsShown()) hintText_.clear();
+    if (!link_.HintsShown()) hintText_.clear();
     if (hintText_ != hint_) {
         hint_ = hintText_;
         if (!hint_.isEmpty()) {
             if (!hintWindow_) hintWindow_ = std::make_unique<TXPHintWindow>();
             hintWindow_->ActivateHint(QCursor::pos(), hint_);
-            hintObject_ = objectUnderPointer();
+            hintObject_ = ObjectUnderPointer();
             hintTimer_.setInterval(3000);
         } else {
             if (hintWindow_) hintWindow_->hide();
@@ -555,7 +555,7 @@ void TSchemForm::HintTimerTimer() {
     hintTimer_.stop();
 }
 
-const TXPHintWindow* TSchemForm::shownHint() const {
+const TXPHintWindow* TSchemForm::ShownHint() const {
     return hintWindow_ && hintWindow_->isVisible() ? hintWindow_.get() : nullptr;
 }
 
@@ -567,15 +567,15 @@ void TSchemForm::HideHint() {
     hintTimer_.setInterval(500);
 }
 
-std::pair<int32_t, int32_t> TSchemForm::objectUnderPointer() const {
+std::pair<int32_t, int32_t> TSchemForm::ObjectUnderPointer() const {
     TSchemeCommandLink::Hit hit;
-    if (!hasKernel() || TSchemeCommandLink(link_).hitTest(sheetName_, lastSheetX_, lastSheetY_, hit) != 0)
+    if (!HasKernel() || TSchemeCommandLink(link_).HitTest(sheetName_, lastSheetX_, lastSheetY_, hit) != 0)
         return {-1, -1};
     return {hit.blockIndex, hit.linkIndex};
 }
 
 void TSchemForm::FollowHintObject() {
-    if (shownHint() && objectUnderPointer() != hintObject_) HideHint();
+    if (ShownHint() && ObjectUnderPointer() != hintObject_) HideHint();
 }
 
 void TSchemForm::hideEvent(QHideEvent* event) {

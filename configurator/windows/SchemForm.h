@@ -72,20 +72,20 @@ public:
     ~TSchemForm() override;
 
     // ISchemeWindow
-    QMdiSubWindow* subWindow() override { return this; }
+    QMdiSubWindow* SubWindow() override { return this; }
     QString GetSchemeName() const override { return sheetName_; }
     void SetSchemeName(const QString& name) override;
-    void detachKernel() override { SetKernel(false); }
-    void closedByKernel() override { LogClosed(); }
+    void DetachKernel() override { SetKernel(false); }
+    void ClosedByKernel() override { LogClosed(); }
     int RefreshScheme() override;
     void SaveView() override;
-    void setScrollPositions(int horizontal, int vertical) override;
-    void setScale(float scale) override;
+    void SetScrollPositions(int horizontal, int vertical) override;
+    void SetScale(float scale) override;
 
     // Attaches the window to the link's kernel, or detaches it: a detached
     // window neither paints nor calls the kernel.
     void SetKernel(bool attached) { attached_ = attached; }
-    bool hasKernel() const { return attached_ && link_.bound(); }
+    bool HasKernel() const { return attached_ && link_.Bound(); }
 
     // Fetches the sheet's picture: 0 done, -1 no kernel, -2 the kernel failed
     // to paint, -3 no picture. A failure leaves the framed picture as it was.
@@ -99,26 +99,26 @@ public:
     void Scale100();
 
     // State, for the main window's commands and for tests.
-    float scale() const { return scale_; }
-    QPoint centre() const { return {centreX_, centreY_}; }
+    float Scale() const { return scale_; }
+    QPoint Centre() const { return {centreX_, centreY_}; }
     // The whole framed picture (what was not in view yet copied first).
-    const QImage& bitmap() const;
-    const SchemeLayout& layout() const { return layout_; }
-    int pointerZone() const { return pointerZone_; }
-    QPoint pointer() const { return {pointerX_, pointerY_}; }
-    bool resizing() const { return resizing_; }
-    std::array<int32_t, 4> resizeDeltaNow() const { return resizeDelta_; }
-    TSchemCanvas* canvas() const { return canvas_; }
-    QString currentHint() const { return hint_; }
+    const QImage& Bitmap() const;
+    const SchemeLayout& Layout() const { return layout_; }
+    int PointerZone() const { return pointerZone_; }
+    QPoint Pointer() const { return {pointerX_, pointerY_}; }
+    bool Resizing() const { return resizing_; }
+    std::array<int32_t, 4> ResizeDeltaNow() const { return resizeDelta_; }
+    TSchemCanvas* Canvas() const { return canvas_; }
+    QString CurrentHint() const { return hint_; }
     // The hint window while it is on the screen, else nil.
-    const TXPHintWindow* shownHint() const;
+    const TXPHintWindow* ShownHint() const;
     // The hint goes: the pointer left the window, or what it named may have gone.
     void HideHint();
     // The context menu opened: the press that closes it does nothing else.
-    void notePopupOpened() { popupOpen_ = true; }
+    void NotePopupOpened() { popupOpen_ = true; }
     // The link the window's commands reach the kernel through, and the commands and context menu.
-    SchemeLink& link() const { return link_; }
-    TSchemActions* commands() const { return commands_; }
+    SchemeLink& Link() const { return link_; }
+    TSchemActions* Commands() const { return commands_; }
 
 protected:
     void hideEvent(QHideEvent* event) override;
@@ -127,24 +127,24 @@ protected:
 private:
     friend class TSchemCanvas;
 
-    void paintCanvas();
+    void PaintCanvas();
     // "Закрыт" and the sheet's name in the log when attached; then detached.
     void LogClosed();
     // The layout FormPaint gives the client area now.
-    SchemeLayout currentLayout() const;
+    SchemeLayout CurrentLayout() const;
     // Copies the part of the kernel's picture in this rectangle of it that the
     // framed picture lacks; the picture is fetched again when the kernel has
     // painted over it since.
-    void exposePicture(const QRect& part) const;
-    void exposeView(const SchemeLayout& layout) const;
-    void paintView(QPainter& painter);
-    void refresh();  // LoadSchemeBitmap, then FormPaint
-    void status(int panel, const QString& text) const;
-    void setAppCursor(int16_t cursor);
-    void onScroll(Qt::Orientation bar, int value);
+    void ExposePicture(const QRect& part) const;
+    void ExposeView(const SchemeLayout& layout) const;
+    void PaintView(QPainter& painter);
+    void Refresh();  // LoadSchemeBitmap, then FormPaint
+    void Status(int panel, const QString& text) const;
+    void SetAppCursor(int16_t cursor);
+    void OnScroll(Qt::Orientation bar, int value);
     void HintTimerTimer();
     // The block and connection under the pointer (-1 none), as the kernel's hit test names them.
-    std::pair<int32_t, int32_t> objectUnderPointer() const;
+    std::pair<int32_t, int32_t> ObjectUnderPointer() const;
     // After an edit: the hint goes when the object it named is no longer under the pointer.
     void FollowHintObject();
 
@@ -155,7 +155,7 @@ private:
     void FormMouseWheel(QWheelEvent* event);
     void FormDragOver(QDragMoveEvent* event);
     void FormDragDrop(QDropEvent* event);
-    void resizeMove(int x, int y);
+    void ResizeMove(int x, int y);
 
     SchemeLink& link_;
     TSchemCanvas* canvas_;

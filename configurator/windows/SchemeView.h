@@ -43,7 +43,7 @@ void DrawFrame(QImage& bitmap);
 // A rectangle with inclusive right and bottom, as the window keeps them.
 struct ViewRect {
     int left = 0, top = 0, right = -1, bottom = -1;
-    bool contains(int x, int y) const { return x >= left && x <= right && y >= top && y <= bottom; }
+    bool Contains(int x, int y) const { return x >= left && x <= right && y >= top && y <= bottom; }
 };
 
 // Where everything goes for one paint.

@@ -228,20 +228,20 @@ TSourceForm::TSourceForm(SourceLink& link, QWidget* parent) : QWidget(parent), l
 }
 
 TSourceForm::~TSourceForm() {
-    hideHint();
+    HideHint();
     if (HintBitmap() == &preview_) SetHintBitmap(nullptr);
     ClearSource();
 }
 
 int TSourceForm::ReloadSource(const std::string& path) {
     ClearSource();
-    link_.clearLibraryFiles();
+    link_.ClearLibraryFiles();
     LoadSource(std::string(), path);
     return 0;
 }
 
 void TSourceForm::ClearSource() {
-    hideHint();  // its node goes
+    HideHint();  // its node goes
     current_ = nullptr;
     dragTree_.SelectedData = nullptr;
     if (tree_) tree_->clear();
@@ -250,70 +250,70 @@ void TSourceForm::ClearSource() {
 
 void TSourceForm::LoadSource(const std::string& caption, const std::string& path) {
     TLibraryServices services;
-    services.programFolder = [this] { return link_.programFolder(); };
-    services.addLibraryFile = [this](const std::string& file) { return link_.addLibraryFile(file); };
-    services.log = [this](const std::string& text, uint8_t level) { link_.log(text, level); };
+    services.programFolder = [this] { return link_.ProgramFolder(); };
+    services.addLibraryFile = [this](const std::string& file) { return link_.AddLibraryFile(file); };
+    services.log = [this](const std::string& text, uint8_t level) { link_.Log(text, level); };
     services.repaint = [this] {
-        rebuildTree();
+        RebuildTree();
         tree_->viewport()->update();
     };
     TLibraryLoader loader(library_, services);
     loader.LoadSource(caption, path);
-    rebuildTree();
+    RebuildTree();
 }
 
-void TSourceForm::rebuildTree() {
-    hideHint();  // its node goes
+void TSourceForm::RebuildTree() {
+    HideHint();  // its node goes
     current_ = nullptr;
     dragTree_.SelectedData = nullptr;
     tree_->clear();
-    for (const auto& child : library_.Children) addItems(nullptr, *child);
+    for (const auto& child : library_.Children) AddItems(nullptr, *child);
     tree_->expandAll();
 }
 
-void TSourceForm::addItems(QTreeWidgetItem* parent, const TLibraryNode& node) {
+void TSourceForm::AddItems(QTreeWidgetItem* parent, const TLibraryNode& node) {
     auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tree_);
     item->setText(0, SourceLink::text(node.Text));
     item->setData(0, kNodeRole, QVariant::fromValue(reinterpret_cast<quintptr>(&node)));
-    for (const auto& child : node.Children) addItems(item, *child);
+    for (const auto& child : node.Children) AddItems(item, *child);
 }
 
-const TLibraryNode* TSourceForm::nodeAt(const QPoint& position) const {
+const TLibraryNode* TSourceForm::NodeAt(const QPoint& position) const {
     const QTreeWidgetItem* item = tree_->itemAt(position);
     return item ? nodeOfIndex(tree_->indexFromItem(item)) : nullptr;
 }
 
 void TSourceForm::TreeView1MouseMove(const QPoint& position) {
-    for (int panel = 0; panel < 3; ++panel) link_.setStatusText(panel, QString());
+    for (int panel = 0; panel < 3; ++panel) link_.SetStatusText(panel, QString());
     setToolTip(QString());
-    current_ = nodeAt(position);
+    current_ = NodeAt(position);
     if (!current_ || !current_->Record || !current_->Children.empty()) {
-        hideHint();
+        HideHint();
         return;
     }
     const TLibraryNodeRecord& r = *current_->Record;
     const QString caption = SourceLink::text(r.Caption);
-    link_.setStatusText(2, caption + " (" + SourceLink::text(r.Path) + ")");
+    link_.SetStatusText(2, caption + " (" + SourceLink::text(r.Path) + ")");
     setToolTip(caption);
     preview_ = QImage();
-    const QImage picture = link_.blockPreview(r.Path);
+    const QImage picture = link_.BlockPreview(r.Path);
     if (!picture.isNull()) preview_ = picture.convertToFormat(QImage::Format_ARGB32);
-    if (link_.hintsShown()) showHint(position);
-    else hideHint();
+    if (link_.HintsShown()) ShowHint(position);
+    else HideHint();
 }
 
-void TSourceForm::showHint(const QPoint& position) {
+void TSourceForm::ShowHint(const QPoint& position) {
     // The hint's text (the block's caption) is only the condition for showing it.
     const QString caption = current_ ? SourceLink::text(current_->Record->Caption) : QString();
     if (!isVisible() || caption.isEmpty()) {
-        hideHint();
+        HideHint();
         return;
     }
     if (!hint_) hint_ = std::make_unique<TGraphicHintWindow>();
     hint_->ActivateHint(QRect(tree_->viewport()->mapToGlobal(position) + kHintOffset, QSize(1, 1)), caption);
 }
 
-void TSourceForm::hideHint() {
+void TSourceForm::HideHint() {
     if (hint_) hint_->hide();
 }
 
@@ -323,7 +323,7 @@ bool TSourceForm::event(QEvent* event) {
 }
 
 void TSourceForm::TreeView1RightRelease(const QPoint& position) {
-    if (const TLibraryNode* node = nodeAt(position)) current_ = node;
+    if (const TLibraryNode* node = NodeAt(position)) current_ = node;
 }
 
 void TSourceForm::PopupMenuElementPopup() {
@@ -331,17 +331,17 @@ void TSourceForm::PopupMenuElementPopup() {
     separator_->setVisible(false);
     sourceFiles_->menuAction()->setVisible(false);
     sourceReload_->setVisible(false);
-    if (!link_.bound()) return;
-    const bool hasProgram = !link_.deviceProgram().empty();
+    if (!link_.Bound()) return;
+    const bool hasProgram = !link_.DeviceProgram().empty();
     if (hasProgram) {
         sourceReload_->setVisible(true);
         separator_->setVisible(true);
     }
-    const int count = link_.libraryFileCount();
+    const int count = link_.LibraryFileCount();
     if (count > 0) {
         sourceFiles_->clear();
         for (int i = 0; i < count; ++i) {
-            QAction* file = sourceFiles_->addAction(SourceLink::text(link_.libraryFile(i)));
+            QAction* file = sourceFiles_->addAction(SourceLink::text(link_.LibraryFile(i)));
             file->setData(i);
             connect(file, &QAction::triggered, this, [this, i] { SourceFilesClick(i); });
         }
@@ -355,8 +355,8 @@ void TSourceForm::PopupMenuElementPopup() {
 }
 
 void TSourceForm::SourceInfFBDClick() {
-    if (!link_.bound() || !current_ || !current_->Record) return;
-    const QImage picture = link_.blockInfoBitmap(current_->Record->Path);
+    if (!link_.Bound() || !current_ || !current_->Record) return;
+    const QImage picture = link_.BlockInfoBitmap(current_->Record->Path);
     if (picture.isNull()) return;
     auto* window = new TFormShowBMP(this);
     window->SetPicture(&picture, QString::fromUtf8("Описание блока"));
@@ -364,18 +364,18 @@ void TSourceForm::SourceInfFBDClick() {
 }
 
 void TSourceForm::SourceFilesClick(int index) {
-    if (!link_.bound()) return;
-    const std::string file = link_.libraryFile(index);
+    if (!link_.Bound()) return;
+    const std::string file = link_.LibraryFile(index);
     if (file.empty()) return;
     // Only a path below the program folder (registered with a leading "\") gets
     // the folder put in front; a file from elsewhere keeps its own full path.
-    const std::string path = file.front() == '\\' ? link_.programFolder() + file : file;
+    const std::string path = file.front() == '\\' ? link_.ProgramFolder() + file : file;
     if (OpenFile) OpenFile(QString::fromStdString(platform::nativePath(path)));
 }
 
 void TSourceForm::SourceReloadClick() {
-    if (!link_.bound() || link_.deviceProgram().empty()) return;
-    ReloadSource(link_.deviceFilePath());
+    if (!link_.Bound() || link_.DeviceProgram().empty()) return;
+    ReloadSource(link_.DeviceFilePath());
 }
 
 QMimeData* TSourceForm::MakeDragData() {

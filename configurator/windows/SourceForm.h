@@ -107,11 +107,11 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    void rebuildTree();
-    void addItems(QTreeWidgetItem* parent, const TLibraryNode& node);
-    const TLibraryNode* nodeAt(const QPoint& position) const;
-    void showHint(const QPoint& position);
-    void hideHint();
+    void RebuildTree();
+    void AddItems(QTreeWidgetItem* parent, const TLibraryNode& node);
+    const TLibraryNode* NodeAt(const QPoint& position) const;
+    void ShowHint(const QPoint& position);
+    void HideHint();
 
 
     SourceLink& link_;

@@ -154,16 +154,16 @@ protected:
         ReleaseDockForms();
     }
 
-    TKernelOptions& k() { return *form->session().record(); }
+    TKernelOptions& k() { return *form->Session().Record(); }
     TSchemForm* scheme(const QString& sheet) const {
-        for (QMdiSubWindow* w : form->mdiArea()->subWindowList())
+        for (QMdiSubWindow* w : form->MdiArea()->subWindowList())
             if (auto* f = qobject_cast<TSchemForm*>(w); f && f->GetSchemeName() == sheet) return f;
         return nullptr;
     }
     // The canvas point showing a sheet pixel.
     static QPoint canvasPoint(const TSchemForm& f, int x, int y) {
-        const SchemeLayout& l = f.layout();
-        const double s = f.scale();
+        const SchemeLayout& l = f.Layout();
+        const double s = f.Scale();
         return {l.dest.left + int((x + kFrame - l.source.left) * s + s / 2),
                 l.dest.top + int((y + kFrame - l.source.top) * s + s / 2)};
     }
@@ -178,8 +178,8 @@ protected:
 
     // The kernel's status text for what lies under the pointer.
     QString statusAt(TSchemForm& f, int cx, int cy) {
-        hover(f.canvas(), cellPoint(f, cx, cy));
-        return form->statusPanel(2)->text();
+        hover(f.Canvas(), cellPoint(f, cx, cy));
+        return form->StatusPanel(2)->text();
     }
 
     // The cell of a block's pin whose status names it (kind and caption), found
@@ -216,7 +216,7 @@ protected:
         ASSERT_NE(drag, nullptr) << "the library tree started no drag of " << blockName.toStdString();
         QMimeData* data = drag->mimeData();
         ASSERT_NE(unpackDragObject(data), nullptr);
-        QWidget* canvas = f.canvas();
+        QWidget* canvas = f.Canvas();
         QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(canvas, &enter);
         ASSERT_TRUE(enter.isAccepted());
@@ -335,13 +335,13 @@ TEST_F(EndToEnd, FromStartToFirmware) {
     // ---- start as main starts the program, the example named on the command line
     createProgram();
     ASSERT_FALSE(form->SetupRan());
-    ASSERT_TRUE(form->session().bound());
-    form->session().Assign(QString::fromStdString(program + "/Project/"), "ExamplePLC");
+    ASSERT_TRUE(form->Session().Bound());
+    form->Session().Assign(QString::fromStdString(program + "/Project/"), "ExamplePLC");
     form->setGeometry(0, 0, 1280, 860);
     form->show();
     form->FormShow();
     pumpFor(100ms);
-    ASSERT_EQ(form->session().Name(), "ExamplePLC");
+    ASSERT_EQ(form->Session().Name(), "ExamplePLC");
     ASSERT_NE(scheme(QString::fromUtf8("Лист 1")), nullptr);
 
     // ---- a new sheet, two blocks dragged from the element library onto it
@@ -351,7 +351,7 @@ TEST_F(EndToEnd, FromStartToFirmware) {
     const std::string sheet = test::cp("Лист 2");
     TSchemForm* sheet2 = scheme(sheetName);
     ASSERT_NE(sheet2, nullptr) << log();
-    form->mdiArea()->setActiveSubWindow(sheet2);
+    form->MdiArea()->setActiveSubWindow(sheet2);
     sheet2->showMaximized();
     pumpFor(100ms);
     ASSERT_NO_FATAL_FAILURE(dragFromLibrary(*sheet2, "AND", cellPoint(*sheet2, 2, 2)));
@@ -367,7 +367,7 @@ TEST_F(EndToEnd, FromStartToFirmware) {
     ASSERT_GE(q.x(), 0) << modelText(k());
     ASSERT_GE(in.x(), 0) << modelText(k());
     {
-        QWidget* canvas = sheet2->canvas();
+        QWidget* canvas = sheet2->Canvas();
         const QPoint from = cellPoint(*sheet2, q.x(), q.y()), to = cellPoint(*sheet2, in.x(), in.y());
         hover(canvas, from);
         mouse(canvas, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
@@ -390,11 +390,11 @@ TEST_F(EndToEnd, FromStartToFirmware) {
     {
         // A click on the empty sheet drops the selection, a click on the timer selects it alone.
         const QPoint empty = cellPoint(*sheet2, 2, 12);
-        hover(sheet2->canvas(), empty);
-        QTest::mouseClick(sheet2->canvas(), Qt::LeftButton, Qt::NoModifier, empty);
+        hover(sheet2->Canvas(), empty);
+        QTest::mouseClick(sheet2->Canvas(), Qt::LeftButton, Qt::NoModifier, empty);
         const QPoint body = cellPoint(*sheet2, (timer->Left + timer->Right) / 2, (timer->Top + timer->Bottom) / 2);
-        hover(sheet2->canvas(), body);
-        QTest::mouseClick(sheet2->canvas(), Qt::LeftButton, Qt::NoModifier, body);
+        hover(sheet2->Canvas(), body);
+        QTest::mouseClick(sheet2->Canvas(), Qt::LeftButton, Qt::NoModifier, body);
         pumpFor(50ms);
         auto* inspector = form->findChild<TObjInspect*>("ObjInspect");
         ASSERT_NE(inspector, nullptr);
@@ -430,8 +430,8 @@ TEST_F(EndToEnd, FromStartToFirmware) {
     // ---- saved (the selection dropped first), closed and opened again: the same model
     {
         const QPoint empty = cellPoint(*sheet2, 2, 12);
-        hover(sheet2->canvas(), empty);
-        QTest::mouseClick(sheet2->canvas(), Qt::LeftButton, Qt::NoModifier, empty);
+        hover(sheet2->Canvas(), empty);
+        QTest::mouseClick(sheet2->Canvas(), Qt::LeftButton, Qt::NoModifier, empty);
     }
     form->action("SaveProject")->trigger();
     pumpFor(50ms);
@@ -440,10 +440,10 @@ TEST_F(EndToEnd, FromStartToFirmware) {
     const std::string before = modelText(k());
     form->action("CloseProject")->trigger();
     pumpFor(100ms);
-    EXPECT_TRUE(form->mdiArea()->subWindowList().isEmpty());
+    EXPECT_TRUE(form->MdiArea()->subWindowList().isEmpty());
     EXPECT_EQ(k().GetSheetCount() & 0xFFFF, 0);
     open(program + "/Project/ExamplePLC.hc");
-    ASSERT_EQ(form->session().Name(), "ExamplePLC");
+    ASSERT_EQ(form->Session().Name(), "ExamplePLC");
     EXPECT_EQ(modelText(k()), before);
     {
         // Opened, the gate's output and the timer's input are bound to one net.
@@ -468,7 +468,7 @@ TEST_F(EndToEnd, FromStartToFirmware) {
     const QPoint pins[] = {q, in};
     auto labels = [&](QPoint cell) {
         const QRect around(cell.x() * 12 - 36 + kFrame, cell.y() * 12 - 14 + kFrame, 84, 40);
-        return sheet2->bitmap().copy(around);
+        return sheet2->Bitmap().copy(around);
     };
     // Pixels of the value texts: red or blue for a net without a value ("нет",
     // "err"), black for a value.
@@ -484,7 +484,7 @@ TEST_F(EndToEnd, FromStartToFirmware) {
             }
         return count;
     };
-    form->mdiArea()->setActiveSubWindow(sheet2);
+    form->MdiArea()->setActiveSubWindow(sheet2);
     form->action("RegimDebug")->trigger();
     ASSERT_TRUE(pumpUntil([&] { return log().find("Нет связи с контроллером") != std::string::npos; })) << log();
     QImage withoutValues[2];
@@ -500,9 +500,9 @@ TEST_F(EndToEnd, FromStartToFirmware) {
 
     // ---- run from the upload folder: live values in the scheme window, then stopped
     form->action("ProjectRunUpload")->trigger();
-    auto* upload = &form->uploadCommands();
+    auto* upload = &form->UploadCommands();
     ASSERT_NE(upload, nullptr);
-    const pid_t pid = upload->startedPid();
+    const pid_t pid = upload->StartedPid();
     ASSERT_GT(pid, 0) << log();
     EXPECT_TRUE(test::processRunning(pid));
     EXPECT_EQ(k().GetMode(), 3);
@@ -528,8 +528,8 @@ TEST_F(EndToEnd, FromStartToFirmware) {
     pumpFor(50ms);
     EXPECT_TRUE(ui.questions.empty()) << ui.questions.front();
     open(program + "/Project/AvrDemo.hc");
-    ASSERT_EQ(form->session().Name(), "AvrDemo");
-    EXPECT_EQ(form->mdiArea()->subWindowList().size(), 1) << "the example opens its sheet in its window";
+    ASSERT_EQ(form->Session().Name(), "AvrDemo");
+    EXPECT_EQ(form->MdiArea()->subWindowList().size(), 1) << "the example opens its sheet in its window";
     {
         // Its sheet brought forward from the project tree with a double click (no second window).
         auto* projectTree = form->findChild<TProjectForm*>("ProjectForm");
@@ -542,7 +542,7 @@ TEST_F(EndToEnd, FromStartToFirmware) {
         QTest::mouseDClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier, at);
         pumpFor(100ms);
         ASSERT_NE(scheme(QString::fromUtf8("Лист 1")), nullptr);
-        EXPECT_EQ(form->mdiArea()->subWindowList().size(), 1);
+        EXPECT_EQ(form->MdiArea()->subWindowList().size(), 1);
         scheme(QString::fromUtf8("Лист 1"))->showMaximized();
     }
     form->action("ProjectUpload")->trigger();

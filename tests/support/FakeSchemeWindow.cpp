@@ -19,12 +19,12 @@ void FakeSchemeWindow::SetSchemeName(const QString& name) {
     log << "name " + name;
 }
 
-void FakeSchemeWindow::detachKernel() {
+void FakeSchemeWindow::DetachKernel() {
     attached = false;
     log << "detach";
 }
 
-void FakeSchemeWindow::closedByKernel() {
+void FakeSchemeWindow::ClosedByKernel() {
     attached = false;
     log << "closed";
 }
@@ -37,13 +37,13 @@ int FakeSchemeWindow::RefreshScheme() {
 
 void FakeSchemeWindow::SaveView() { log << "save"; }
 
-void FakeSchemeWindow::setScrollPositions(int h, int v) {
+void FakeSchemeWindow::SetScrollPositions(int h, int v) {
     horizontal = h;
     vertical = v;
     log << QString("scroll %1 %2").arg(h).arg(v);
 }
 
-void FakeSchemeWindow::setScale(float value) {
+void FakeSchemeWindow::SetScale(float value) {
     scale = value;
     log << QString("scale %1").arg(double(value));
 }

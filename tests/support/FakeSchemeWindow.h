@@ -20,15 +20,15 @@ public:
     explicit FakeSchemeWindow(QWidget* parent = nullptr);
     ~FakeSchemeWindow() override;
 
-    QMdiSubWindow* subWindow() override { return this; }
+    QMdiSubWindow* SubWindow() override { return this; }
     QString GetSchemeName() const override { return name_; }
     void SetSchemeName(const QString& name) override;
-    void detachKernel() override;
-    void closedByKernel() override;
+    void DetachKernel() override;
+    void ClosedByKernel() override;
     int RefreshScheme() override;
     void SaveView() override;
-    void setScrollPositions(int horizontal, int vertical) override;
-    void setScale(float scale) override;
+    void SetScrollPositions(int horizontal, int vertical) override;
+    void SetScale(float scale) override;
 
     // What the services asked, in order ("refresh", "save", "detach", "closed", "scroll 1 2", "scale 1.5", "name X").
     QStringList log;

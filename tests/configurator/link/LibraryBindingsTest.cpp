@@ -95,15 +95,15 @@ TEST(LogsBinding, EmptyLogInATenPixelPanel) {
     LogsOptionsPtr->OpenLog("Empty.log", 20000);
     {
         TPanelLogForm panel(ProgramLogLink());
-        panel.resetView("Empty.log");
+        panel.ResetView("Empty.log");
         panel.resize(10, 10);
         panel.PanelLogFormCanResize();
-        EXPECT_EQ(ZO_FIELD(panel.logView(), Width), 0);
+        EXPECT_EQ(ZO_FIELD(panel.LogView(), Width), 0);
         EXPECT_EQ(panel.windowTitle(), QString::fromUtf8("\"Empty.log\"  Размер: 0 B  100 %"));
         panel.resize(300, 80);
         LogsOptionsPtr->WriteLine("Empty.log", "one line", 3, 1);
         panel.PanelLogFormCanResize();
-        EXPECT_GT(ZO_FIELD(panel.logView(), Size), 0);
+        EXPECT_GT(ZO_FIELD(panel.LogView(), Size), 0);
         EXPECT_EQ(panel.ScrollBarLog()->value(), 100);
     }
     UnloadLogsLibrary();

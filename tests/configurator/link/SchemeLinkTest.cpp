@@ -21,18 +21,18 @@ TEST(SchemeLink, FollowsTheRecordVariable) {
     TKernelOptions* program = nullptr;
     SchemeLink link(&program);
     const QImage* picture = nullptr;
-    EXPECT_FALSE(link.bound());
-    EXPECT_EQ(link.paintScheme("S", &picture), SchemeLink::kNoKernel);
-    link.setStatusText(1, "100%");
+    EXPECT_FALSE(link.Bound());
+    EXPECT_EQ(link.PaintScheme("S", &picture), SchemeLink::kNoKernel);
+    link.SetStatusText(1, "100%");
     EXPECT_TRUE(fake.calls().empty());
     program = fake.recordPtr();
-    EXPECT_TRUE(link.bound());
-    EXPECT_EQ(link.paintScheme("S", &picture), 0);
+    EXPECT_TRUE(link.Bound());
+    EXPECT_EQ(link.PaintScheme("S", &picture), 0);
     EXPECT_EQ(picture, nullptr);
     EXPECT_EQ(fake.count("PaintScheme"), 1);
     program = nullptr;  // unbound again
     bool changed = true;
-    EXPECT_EQ(link.keyDown("S", 46, 0, changed), SchemeLink::kNoKernel);
+    EXPECT_EQ(link.KeyDown("S", 46, 0, changed), SchemeLink::kNoKernel);
     EXPECT_FALSE(changed);
     EXPECT_EQ(fake.count("SheetKeyDown"), 0);
 }
@@ -49,16 +49,16 @@ TEST(SchemeLink, TextsCrossInWindows1251) {
             return 0;
         });
     SchemeLink::MouseAnswer answer;
-    EXPECT_EQ(link.mouseMove("Лист 1", 10, 20, answer), 0);
+    EXPECT_EQ(link.MouseMove("Лист 1", 10, 20, answer), 0);
     EXPECT_EQ(answer.status, QString(260, 'x'));
     EXPECT_EQ(answer.hint, "Вход IN1");
     EXPECT_EQ(answer.cursor, -21);
     EXPECT_TRUE(answer.changed);
     const FakeCall call = fake.callsOf("SheetMouseMove").at(0);
     EXPECT_EQ(call.args.at(0), platform::utf8ToCp1251("Лист 1"));
-    link.setStatusText(2, "Изменить размер холста");
+    link.SetStatusText(2, "Изменить размер холста");
     EXPECT_EQ(fake.callsOf("SetStatusText").at(0).args.at(1), platform::utf8ToCp1251("Изменить размер холста"));
-    link.log("Закрыт \"Лист 1\"", 1);
+    link.Log("Закрыт \"Лист 1\"", 1);
     EXPECT_EQ(fake.callsOf("KernelLog").at(0).args,
               (std::vector<std::string>{platform::utf8ToCp1251("Закрыт \"Лист 1\""), "1"}));
 }

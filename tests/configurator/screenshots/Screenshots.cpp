@@ -119,7 +119,7 @@ QDockWidget* dockOf(QWidget* w) {
 }
 
 TSchemForm* firstScheme(TMainForm& form) {
-    for (QMdiSubWindow* w : form.mdiArea()->subWindowList())
+    for (QMdiSubWindow* w : form.MdiArea()->subWindowList())
         if (auto* s = qobject_cast<TSchemForm*>(w)) return s;
     return nullptr;
 }
@@ -127,21 +127,21 @@ TSchemForm* firstScheme(TMainForm& form) {
 // A client point of the scheme window on the sheet point (x, y) in pixels at
 // scale 1 (the framed picture has a margin of five pixels round the sheet).
 QPoint schemePoint(TSchemForm& s, int x, int y) {
-    const SchemeLayout& l = s.layout();
-    return {l.dest.left + roundEven((x + 5 - l.source.left) * double(s.scale())),
-            l.dest.top + roundEven((y + 5 - l.source.top) * double(s.scale()))};
+    const SchemeLayout& l = s.Layout();
+    return {l.dest.left + roundEven((x + 5 - l.source.left) * double(s.Scale())),
+            l.dest.top + roundEven((y + 5 - l.source.top) * double(s.Scale()))};
 }
 
 void schemeAt200(TMainForm& form) {
     TSchemForm* s = firstScheme(form);
     if (!s) return;
-    form.mdiArea()->setActiveSubWindow(s);
+    form.MdiArea()->setActiveSubWindow(s);
     // Within the MDI area, as a user could size it (the area shows no scroll bars).
     s->move(0, 0);
-    s->resize(form.mdiArea()->viewport()->size().boundedTo(QSize(900, 560)));
-    s->setScale(2.0f);
+    s->resize(form.MdiArea()->viewport()->size().boundedTo(QSize(900, 560)));
+    s->SetScale(2.0f);
     shoot("scheme-200");
-    s->setScale(1.0f);
+    s->SetScale(1.0f);
     settle(200);
 }
 
@@ -215,11 +215,11 @@ void inspectorList(TMainForm& form) {
         std::fprintf(stderr, "zoscreenshots: no scheme window or no inspector\n");
         return;
     }
-    form.mdiArea()->setActiveSubWindow(s);
+    form.MdiArea()->setActiveSubWindow(s);
     const QPoint block = schemePoint(*s, 4 * 12, 3 * 12);
-    mouse(s->canvas(), QEvent::MouseMove, block, Qt::NoButton);
-    mouse(s->canvas(), QEvent::MouseButtonPress, block, Qt::LeftButton);
-    mouse(s->canvas(), QEvent::MouseButtonRelease, block, Qt::LeftButton);
+    mouse(s->Canvas(), QEvent::MouseMove, block, Qt::NoButton);
+    mouse(s->Canvas(), QEvent::MouseButtonPress, block, Qt::LeftButton);
+    mouse(s->Canvas(), QEvent::MouseButtonRelease, block, Qt::LeftButton);
     settle(300);
     const TInspectorGrid& g = inspector->Grid();
     // A click on a structure's header row folds it: only value rows are tried.
@@ -275,27 +275,27 @@ void optionOff(TMainForm& form) {
 void pastedBlock(TMainForm& form) {
     TSchemForm* s = firstScheme(form);
     if (!s) return;
-    form.mdiArea()->setActiveSubWindow(s);
+    form.MdiArea()->setActiveSubWindow(s);
     const QPoint block = schemePoint(*s, 4 * 12, 3 * 12);
-    mouse(s->canvas(), QEvent::MouseMove, block, Qt::NoButton);
-    mouse(s->canvas(), QEvent::MouseButtonPress, block, Qt::LeftButton);
-    mouse(s->canvas(), QEvent::MouseButtonRelease, block, Qt::LeftButton);
+    mouse(s->Canvas(), QEvent::MouseMove, block, Qt::NoButton);
+    mouse(s->Canvas(), QEvent::MouseButtonPress, block, Qt::LeftButton);
+    mouse(s->Canvas(), QEvent::MouseButtonRelease, block, Qt::LeftButton);
     auto key = [s](int code) {
         for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
             QKeyEvent e(type, code, Qt::ControlModifier);
-            QApplication::sendEvent(s->canvas(), &e);
+            QApplication::sendEvent(s->Canvas(), &e);
         }
     };
     key(Qt::Key_C);
     // Room for it: the canvas's bottom edge dragged five cells down.
-    const int bottom = s->bitmap().height() - 10 + 2;
-    const QPoint edge = schemePoint(*s, s->bitmap().width() / 2, bottom);
-    mouse(s->canvas(), QEvent::MouseMove, edge, Qt::NoButton);
-    mouse(s->canvas(), QEvent::MouseButtonPress, edge, Qt::LeftButton);
-    mouse(s->canvas(), QEvent::MouseMove, edge + QPoint(0, 60), Qt::LeftButton);
-    mouse(s->canvas(), QEvent::MouseButtonRelease, edge + QPoint(0, 60), Qt::LeftButton);
+    const int bottom = s->Bitmap().height() - 10 + 2;
+    const QPoint edge = schemePoint(*s, s->Bitmap().width() / 2, bottom);
+    mouse(s->Canvas(), QEvent::MouseMove, edge, Qt::NoButton);
+    mouse(s->Canvas(), QEvent::MouseButtonPress, edge, Qt::LeftButton);
+    mouse(s->Canvas(), QEvent::MouseMove, edge + QPoint(0, 60), Qt::LeftButton);
+    mouse(s->Canvas(), QEvent::MouseButtonRelease, edge + QPoint(0, 60), Qt::LeftButton);
     settle(200);
-    mouse(s->canvas(), QEvent::MouseMove, schemePoint(*s, 4 * 12, bottom + 12), Qt::NoButton);
+    mouse(s->Canvas(), QEvent::MouseMove, schemePoint(*s, 4 * 12, bottom + 12), Qt::NoButton);
     key(Qt::Key_V);
     shoot("pasted-block-inspector");
 }
@@ -322,9 +322,9 @@ void pressRow(TObjInspect& inspector, int row) {
 // The first tree node whose block has a row of this item name; its row, -1 none.
 int showBlockWith(TOptionsDialog& options, const char* itemName) {
     for (int node = 0; node < 64; ++node) {
-        options.selectNode(node);
+        options.SelectNode(node);
         options.TreeView1Click();
-        const TStructInstance instance = options.shownInstance();
+        const TStructInstance instance = options.ShownInstance();
         if (!instance.Struct || !zo::KernelOptionsPtr) continue;
         const TStructAccess& access = zo::KernelOptionsPtr->Inspector.StructAccess;
         for (int item = 0; item < access.GetStructItemCount(&instance); ++item)
@@ -338,8 +338,8 @@ int showBlockWith(TOptionsDialog& options, const char* itemName) {
 void optionsScenes(TOptionsDialog& options) {
     TObjInspect& inspector = *options.Inspector;
     options.TreeView1->expandAll();
-    for (int node = 0; node < 64 && !options.shownInstance().Struct; ++node) {
-        options.selectNode(node);
+    for (int node = 0; node < 64 && !options.ShownInstance().Struct; ++node) {
+        options.SelectNode(node);
         options.TreeView1Click();
     }
     shoot("options-dialog-block");

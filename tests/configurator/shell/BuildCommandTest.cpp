@@ -39,9 +39,9 @@ struct Fixture : test_support::CommandsFixture {
         fake.setText("GetDeviceRuntimeFolder", dir.str() + "/Runtime");
         fake.setText("GetConfigurationFolder", dir.str() + "/Configuration");
         fake.setText("GetUploadFolder", dir.str() + "/Upload");
-        form.session().Assign(form.session().Folder(), "Pump");
-        build = &form.buildCommand();
-        build->setInternalBuild([this] { ++internal; return 0; });
+        form.Session().Assign(form.Session().Folder(), "Pump");
+        build = &form.BuildCommand();
+        build->SetInternalBuild([this] { ++internal; return 0; });
     }
     void device(const std::string& attributes) {
         test::writeBytes(dir.file("Device/X.dev"),

@@ -33,9 +33,9 @@ struct CommandsFixture {
     explicit CommandsFixture(std::initializer_list<const char*> folders) {
         for (const char* folder : folders) std::filesystem::create_directories(dir.path() / folder);
         fake.setText("GetProgramFolder", dir.str());
-        session.setRecord(fake.recordPtr());
+        session.SetRecord(fake.recordPtr());
     }
-    ~CommandsFixture() { session.setRecord(nullptr); }
+    ~CommandsFixture() { session.SetRecord(nullptr); }
     CommandsFixture(const CommandsFixture&) = delete;
     CommandsFixture& operator=(const CommandsFixture&) = delete;
 

@@ -135,7 +135,7 @@ TEST(MainMenus, SixMenusInOrderAndTheHelpMenuFromTheKernelsProgramFolder) {
     fake.setText("GetProgramFolder", dir.str());
     TProjectSession session;
     TMainForm form{session};
-    form.session().setRecord(&fake.record());
+    form.Session().SetRecord(&fake.record());
     QStringList titles;
     for (QAction* a : form.menuBar()->actions()) titles << a->text();
     EXPECT_EQ(titles, (QStringList{"Файл", "Проект", "Режим", "Параметры", "Окно", "Справка"}));

@@ -36,16 +36,16 @@ struct Host {
     TKernelOptions& k = fake.record();
 
     Host() {
-        form.session().setRecord(&k);
+        form.Session().SetRecord(&k);
         SetHostServices(&form);
-        WriteHostSlots(*form.session().record());
+        WriteHostSlots(*form.Session().Record());
     }
     ~Host() { SetHostServices(nullptr); }
 
     FakeSchemeWindow* window(int index) {
-        return dynamic_cast<FakeSchemeWindow*>(form.schemeWindows().schemeWindows().value(index));
+        return dynamic_cast<FakeSchemeWindow*>(form.SchemeWindows().SchemeWindows().value(index));
     }
-    int count() { return int(form.schemeWindows().schemeWindows().size()); }
+    int count() { return int(form.SchemeWindows().SchemeWindows().size()); }
 };
 
 TEST(HostServices, CreateTakesRectangleScrollAndScale) {
@@ -97,7 +97,7 @@ TEST(HostServices, SchemeWindowsCarryTheSheetIconOnceOneIsSet) {
     EXPECT_TRUE(h.window(0)->windowIcon().isNull());
     QPixmap sheet(16, 16);
     sheet.fill(Qt::red);
-    h.form.schemeWindows().setWindowIcon(QIcon(sheet));
+    h.form.SchemeWindows().SetWindowIcon(QIcon(sheet));
     ASSERT_EQ(h.k.CreateSchemeWindow("Iconed", nullptr, nullptr, nullptr), 0);
     const QImage shown = h.window(1)->windowIcon().pixmap(16, 16).toImage();
     ASSERT_FALSE(shown.isNull());
@@ -197,26 +197,26 @@ TEST(HostServices, WindowClosedFromItsOwnKeyHandlerIsDeletedAfterTheHandler) {
 
 TEST(HostServices, OtherChildrenAreSkipped) {
     Host h;
-    auto* other = h.form.mdiArea()->addSubWindow(new QLabel("other"));
+    auto* other = h.form.MdiArea()->addSubWindow(new QLabel("other"));
     other->setWindowTitle("A");
     EXPECT_EQ(h.k.ShowSchemeWindow("A"), -1);
     EXPECT_EQ(h.k.CloseAllSchemeWindows(), 0);
-    EXPECT_TRUE(h.form.mdiArea()->subWindowList().contains(other));
+    EXPECT_TRUE(h.form.MdiArea()->subWindowList().contains(other));
 }
 
 TEST(HostServices, StatusTextOnTheFourPanels) {
     Host h;
     EXPECT_EQ(h.k.SetStatusText(0, test::cp("Готово").c_str()), 0);
-    EXPECT_EQ(h.form.statusPanel(0)->text(), QString::fromUtf8("Готово"));
+    EXPECT_EQ(h.form.StatusPanel(0)->text(), QString::fromUtf8("Готово"));
     EXPECT_EQ(h.k.Inspector.SetStatusText(3, "online"), 0);
-    EXPECT_EQ(h.form.statusPanel(3)->text(), "online");
+    EXPECT_EQ(h.form.StatusPanel(3)->text(), "online");
     EXPECT_EQ(h.k.SetStatusText(4, "x"), -1);
     EXPECT_EQ(h.k.SetStatusText(-1, "x"), -1);
     EXPECT_EQ(h.k.SetStatusText(1, nullptr), -1);
-    EXPECT_EQ(h.form.statusPanel(1)->text(), "");
-    EXPECT_EQ(h.form.statusPanel(0)->width(), 150);
-    EXPECT_EQ(h.form.statusPanel(1)->width(), 100);
-    EXPECT_EQ(h.form.statusPanel(3)->width(), 90);
+    EXPECT_EQ(h.form.StatusPanel(1)->text(), "");
+    EXPECT_EQ(h.form.StatusPanel(0)->width(), 150);
+    EXPECT_EQ(h.form.StatusPanel(1)->width(), 100);
+    EXPECT_EQ(h.form.StatusPanel(3)->width(), 90);
 }
 
 TEST(HostServices, RepaintFromAnotherThreadIsQueuedOnce) {

@@ -93,7 +93,7 @@ TEST_F(MainFormStartUpInFolder, BindsLogsServesTheKernelAndUnbindsEverything) {
         ASSERT_NE(LogsOptionsPtr, nullptr);
         ASSERT_NE(ConvertOptionsPtr, nullptr);
         ASSERT_NE(KernelOptionsPtr, nullptr);
-        ASSERT_EQ(form.session().record(), KernelOptionsPtr);
+        ASSERT_EQ(form.Session().Record(), KernelOptionsPtr);
         form.FormShow();
         EXPECT_EQ(HostServices(), &form);
         TKernelOptions& k = *KernelOptionsPtr;
@@ -103,7 +103,7 @@ TEST_F(MainFormStartUpInFolder, BindsLogsServesTheKernelAndUnbindsEverything) {
         EXPECT_EQ(ZO_FIELD(k, ConvertOptions), ConvertOptionsPtr);
         // The kernel's status text reaches the status bar through the slot.
         EXPECT_EQ(k.SetStatusText(2, "ready"), 0);
-        EXPECT_EQ(form.statusPanel(2)->text(), "ready");
+        EXPECT_EQ(form.StatusPanel(2)->text(), "ready");
         EXPECT_TRUE(form.action("NewProject")->isEnabled());
         EXPECT_FALSE(form.action("SaveProject")->isEnabled());
     }
@@ -140,11 +140,11 @@ TEST_F(MainFormStartUpInFolder, DocksTheThreePanelsHandedTheKernelAndFilledForTh
         form.FormCreate(QString::fromStdString(folder));
         ASSERT_NE(KernelOptionsPtr, nullptr);
         // The project the command line names.
-        form.session().Assign(QString::fromStdString(folder + "/Project/"), "ExamplePLC");
+        form.Session().Assign(QString::fromStdString(folder + "/Project/"), "ExamplePLC");
         form.show();
         form.FormShow();
         QApplication::processEvents();
-        ASSERT_FALSE(form.session().Name().isEmpty()) << "the example project did not open";
+        ASSERT_FALSE(form.Session().Name().isEmpty()) << "the example project did not open";
 
         auto* library = form.findChild<TSourceForm*>("SourceForm");
         auto* tree = form.findChild<TProjectForm*>("ProjectForm");
@@ -155,7 +155,7 @@ TEST_F(MainFormStartUpInFolder, DocksTheThreePanelsHandedTheKernelAndFilledForTh
         const std::pair<QWidget*, Qt::DockWidgetArea> placed[] = {
             {library, Qt::LeftDockWidgetArea}, {tree, Qt::LeftDockWidgetArea}, {inspector, Qt::RightDockWidgetArea}};
         for (const auto& [panel, area] : placed) {
-            TCustomDockFormEx* frame = form.frame().FrameOf(panel);
+            TCustomDockFormEx* frame = form.Frame().FrameOf(panel);
             ASSERT_NE(frame, nullptr) << panel->objectName().toStdString();
             EXPECT_FALSE(frame->isFloating()) << panel->objectName().toStdString();
             EXPECT_EQ(form.dockWidgetArea(frame), area) << panel->objectName().toStdString();
@@ -196,16 +196,16 @@ TEST_F(MainFormStartUpInFolder, ADisabledActionShowsItsPictureOfTheDisabledStrip
                 ++compared;
             }
     EXPECT_GT(compared, 0);
-    EXPECT_FALSE(form.actions().Icon(24).isNull());  // the File menu's "Выход"
+    EXPECT_FALSE(form.Actions().Icon(24).isNull());  // the File menu's "Выход"
 }
 
 TEST_F(MainFormStartUpInFolder, ACommandLineProjectThatDoesNotOpenLeavesTheBareCaption) {
     TProjectSession session;
     TMainForm form{session};
     form.FormCreate(QString::fromStdString(folder));
-    form.session().Assign(QString::fromStdString(folder + "/Project/"), "Nothing");
+    form.Session().Assign(QString::fromStdString(folder + "/Project/"), "Nothing");
     form.FormShow();
-    EXPECT_TRUE(form.session().Name().isEmpty());
+    EXPECT_TRUE(form.Session().Name().isEmpty());
     EXPECT_EQ(form.windowTitle(), "Orvanta configurator");
     EXPECT_EQ(form.windowIconText(), "Configurator.hc");
 }

@@ -67,7 +67,7 @@ TEST(MainFormActions, CaptionsShortcutsAndHintsFromTheTable) {
     EXPECT_EQ(form.action("ProjectRunUpload")->toolTip(), QString::fromUtf8("Запустить Upload\\autoexec.bat"));
     EXPECT_EQ(form.action("ProjectStopUpload")->toolTip(), QString::fromUtf8("Остановить запущенное из \"Upload\\\""));
     EXPECT_EQ(form.action("NoSuchAction"), nullptr);
-    EXPECT_EQ(form.actions().all().size(), 24);
+    EXPECT_EQ(form.Actions().All().size(), 24);
 }
 
 // Every command declared in the table has exactly the handler it is declared
@@ -75,10 +75,10 @@ TEST(MainFormActions, CaptionsShortcutsAndHintsFromTheTable) {
 TEST(MainFormActions, EveryDeclaredCommandIsHandledAndTheInertOnesAreNot) {
     TProjectSession session;
     TMainForm form{session};
-    EXPECT_EQ(form.actions().Unhandled(), QVector<ActionId>{});
+    EXPECT_EQ(form.Actions().Unhandled(), QVector<ActionId>{});
     for (std::size_t i = 0; i < kActionCount; ++i) {
         const TActionSpec& spec = ActionSpec(ActionId(i));
-        ASSERT_EQ(form.action(ActionId(i)), form.action(QString::fromLatin1(spec.name))) << spec.name;
+        ASSERT_EQ(form.Action(ActionId(i)), form.action(QString::fromLatin1(spec.name))) << spec.name;
         EXPECT_EQ(spec.handled, std::string(spec.name) != "EditUndo" && std::string(spec.name) != "EditRedo")
             << spec.name;
     }
@@ -116,8 +116,8 @@ TEST(MainFormActions, OpenProjectEnablesProjectActionsAndChecksTheKernelMode) {
     FakeKernel fake;
     TProjectSession session;
     TMainForm form{session};
-    form.session().setRecord(&fake.record());
-    form.session().Assign(form.session().Folder(), "Project1");
+    form.Session().SetRecord(&fake.record());
+    form.Session().Assign(form.Session().Folder(), "Project1");
     const struct {
         int mode;
         const char* checked;
@@ -142,23 +142,23 @@ TEST(MainFormActions, ViewActionsFollowTheActiveChild) {
     FakeKernel fake;
     TProjectSession session;
     TMainForm form(session, test::fakeSchemeWindowFactory());
-    form.session().setRecord(&fake.record());
-    form.session().Assign(form.session().Folder(), "Project1");
+    form.Session().SetRecord(&fake.record());
+    form.Session().Assign(form.Session().Folder(), "Project1");
     form.resize(800, 600);
     form.show();
     ASSERT_EQ(form.CreateSchemeWindow("S", std::nullopt, std::nullopt, std::nullopt), 0);
-    QMdiSubWindow* scheme = form.mdiArea()->subWindowList().first();
-    form.mdiArea()->setActiveSubWindow(scheme);
+    QMdiSubWindow* scheme = form.MdiArea()->subWindowList().first();
+    form.MdiArea()->setActiveSubWindow(scheme);
     for (const char* name : kView) EXPECT_TRUE(form.action(name)->isEnabled()) << name;
     EXPECT_FALSE(form.action("EditUndo")->isEnabled());
     // Another child (e.g. the element library) active: the view actions go off.
-    QMdiSubWindow* other = form.mdiArea()->addSubWindow(new QLabel("library"));
+    QMdiSubWindow* other = form.MdiArea()->addSubWindow(new QLabel("library"));
     other->show();
-    form.mdiArea()->setActiveSubWindow(other);
+    form.MdiArea()->setActiveSubWindow(other);
     for (const char* name : kView) EXPECT_FALSE(form.action(name)->isEnabled()) << name;
     // Without a project nothing of the view is enabled, whatever is active.
-    form.session().Assign({}, {});
-    form.mdiArea()->setActiveSubWindow(scheme);
+    form.Session().Assign({}, {});
+    form.MdiArea()->setActiveSubWindow(scheme);
     for (const char* name : kView) EXPECT_FALSE(form.action(name)->isEnabled()) << name;
     EXPECT_TRUE(form.action("NewProject")->isEnabled());
 }
@@ -167,10 +167,10 @@ TEST(MainFormActions, KernelSlotUpdatesTheStates) {
     FakeKernel fake;
     TProjectSession session;
     TMainForm form{session};
-    form.session().setRecord(&fake.record());
+    form.Session().SetRecord(&fake.record());
     SetHostServices(&form);
-    WriteHostSlots(*form.session().record());
-    form.session().Assign(form.session().Folder(), "P");
+    WriteHostSlots(*form.Session().Record());
+    form.Session().Assign(form.Session().Folder(), "P");
     fake.setResult("GetMode", 3);
     fake.record().UpdateActionStates();
     EXPECT_TRUE(form.action("RegimDebug")->isChecked());
@@ -181,13 +181,13 @@ TEST(MainFormActions, KernelSlotUpdatesTheStates) {
 TEST(MainForm, HoldsTheMdiAreaTheLogPanelAndFourStatusPanels) {
     TProjectSession session;
     TMainForm form{session};
-    EXPECT_EQ(form.centralWidget(), form.mdiArea());
-    ASSERT_NE(form.logPanel(), nullptr);
-    EXPECT_EQ(form.logDock()->widget(), form.logPanel());
-    EXPECT_EQ(form.findChild<TPanelLogForm*>("PanelLogForm"), form.logPanel());
+    EXPECT_EQ(form.centralWidget(), form.MdiArea());
+    ASSERT_NE(form.LogPanel(), nullptr);
+    EXPECT_EQ(form.LogDock()->widget(), form.LogPanel());
+    EXPECT_EQ(form.findChild<TPanelLogForm*>("PanelLogForm"), form.LogPanel());
     for (int i = 0; i < TMainForm::kStatusPanels; ++i)
         EXPECT_NE(form.findChild<QLabel*>(QString("StatusPanel%1").arg(i)), nullptr) << i;
-    EXPECT_EQ(form.statusPanel(4), nullptr);
+    EXPECT_EQ(form.StatusPanel(4), nullptr);
 }
 
 }  // namespace

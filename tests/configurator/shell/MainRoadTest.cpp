@@ -51,14 +51,14 @@ protected:
         form->resize(1100, 750);
         form->show();
         form->FormShow();
-        ASSERT_TRUE(form->session().bound());
+        ASSERT_TRUE(form->Session().Bound());
     }
 
     TSchemForm* scheme() const {
-        return qobject_cast<TSchemForm*>(form->mdiArea()->subWindowList().value(0));
+        return qobject_cast<TSchemForm*>(form->MdiArea()->subWindowList().value(0));
     }
-    TUploadCommands* upload() const { return &form->uploadCommands(); }
-    int mode() const { return form->session().Mode(); }
+    TUploadCommands* upload() const { return &form->UploadCommands(); }
+    int mode() const { return form->Session().Mode(); }
 
     // A picture of the window (or one of its menus, opened) for a person to
     // look at, when ZO_SCREENSHOTS names a folder.
@@ -91,7 +91,7 @@ TEST_F(MainRoad, ThePlcExampleBuildsRunsShowsLiveValuesAndStops) {
     pointExampleAt(port);
 
     open(program + "/Project/ExamplePLC.hc");
-    ASSERT_EQ(form->session().Name(), "ExamplePLC");
+    ASSERT_EQ(form->Session().Name(), "ExamplePLC");
     EXPECT_EQ(form->windowTitle().toStdString(),
               "Orvanta configurator - " + program + "/Project/ExamplePLC.hc  (device: OrvantaPLC.dev)");
     ASSERT_NE(scheme(), nullptr) << "the example's sheet opens in its window";
@@ -102,7 +102,7 @@ TEST_F(MainRoad, ThePlcExampleBuildsRunsShowsLiveValuesAndStops) {
     EXPECT_EQ(mode(), 3);
     ASSERT_TRUE(pumpUntil([&] { return log().find("Нет связи с контроллером") != std::string::npos; })) << log();
     pumpFor(300ms);
-    const QImage withoutValues = scheme()->bitmap().copy();
+    const QImage withoutValues = scheme()->Bitmap().copy();
     form->action("ReginSelect")->trigger();
     EXPECT_EQ(mode(), 0);
     screenshot("plc-without-values");
@@ -118,7 +118,7 @@ TEST_F(MainRoad, ThePlcExampleBuildsRunsShowsLiveValuesAndStops) {
     EXPECT_EQ(log().find("Ошибка копирования файла"), std::string::npos) << log();
     for (const char* library : {"logic.inc"})
         EXPECT_TRUE(fs::exists(program + "/Upload/" + library)) << library;
-    const pid_t pid = upload()->startedPid();
+    const pid_t pid = upload()->StartedPid();
     ASSERT_GT(pid, 0);
     EXPECT_TRUE(test::processRunning(pid));
     EXPECT_EQ(fs::read_symlink("/proc/" + std::to_string(pid) + "/exe"), fs::canonical(program + "/Upload/VT_win"));
@@ -128,7 +128,7 @@ TEST_F(MainRoad, ThePlcExampleBuildsRunsShowsLiveValuesAndStops) {
     // The runtime's values reach the scheme window.
     ASSERT_TRUE(pumpUntil([&] { return log().find("Установлена связь с контроллером") != std::string::npos; }))
         << log();
-    EXPECT_TRUE(pumpUntil([&] { return scheme()->bitmap() != withoutValues; })) << "no live values painted";
+    EXPECT_TRUE(pumpUntil([&] { return scheme()->Bitmap() != withoutValues; })) << "no live values painted";
     pumpFor(300ms);
     screenshot("plc-live-values");
 
@@ -151,7 +151,7 @@ TEST_F(MainRoad, ThePlcExampleBuildsRunsShowsLiveValuesAndStops) {
 
 TEST_F(MainRoad, TheAvrExampleBuildsItsImage) {
     open(program + "/Project/AvrDemo.hc");
-    ASSERT_EQ(form->session().Name(), "AvrDemo");
+    ASSERT_EQ(form->Session().Name(), "AvrDemo");
     form->action("ProjectUpload")->trigger();
     EXPECT_NE(log().find("Проект \"AvrDemo\" успешно собран."), std::string::npos) << log();
     EXPECT_NE(log().find("Выгружена библиотека"), std::string::npos) << "the builder is bound for the one build";
@@ -170,8 +170,8 @@ TEST_F(MainRoad, EveryShippedExampleOpensItsSheetInAUsableWindow) {
     ASSERT_GE(examples.size(), 2u);
     for (const fs::path& example : examples) {
         open(example.string());
-        ASSERT_EQ(form->session().Name().toStdString(), example.stem().string());
-        const QList<QMdiSubWindow*> windows = form->mdiArea()->subWindowList();
+        ASSERT_EQ(form->Session().Name().toStdString(), example.stem().string());
+        const QList<QMdiSubWindow*> windows = form->MdiArea()->subWindowList();
         ASSERT_EQ(windows.size(), 1) << example;
         EXPECT_TRUE(windows[0]->isVisible()) << example;
         EXPECT_GE(windows[0]->width(), 300) << example;
@@ -185,7 +185,7 @@ TEST_F(MainRoad, EveryShippedExampleOpensItsSheetInAUsableWindow) {
 // the recent list nor the title changes.
 TEST_F(MainRoad, SaveIntoAReadOnlyFolderChangesNothing) {
     open(program + "/Project/ExamplePLC.hc");
-    ASSERT_EQ(form->session().Name(), "ExamplePLC");
+    ASSERT_EQ(form->Session().Name(), "ExamplePLC");
     const QString title = form->windowTitle();
     fs::create_directories(dir.str() + "/Locked");
     const std::string target = dir.str() + "/Locked/Copy.hc";
@@ -198,7 +198,7 @@ TEST_F(MainRoad, SaveIntoAReadOnlyFolderChangesNothing) {
         form->action("SaveProjectAs")->trigger();
         const bool reported = ui.messages.size() == 1 && ui.messages[0].find("Copy.hc") != std::string::npos;
         const bool recentUnchanged = RecentFiles(platform::RegistryRoot::CurrentUser, kClosedProjectsKey).empty();
-        const bool same = form->windowTitle() == title && form->session().Name() == "ExamplePLC";
+        const bool same = form->windowTitle() == title && form->Session().Name() == "ExamplePLC";
         return (reported ? 0 : 1) | (recentUnchanged ? 0 : 2) | (same ? 0 : 4) | (fs::exists(target) ? 8 : 0);
     });
     if (child == 99) GTEST_SKIP() << "file permissions cannot be made to hold here";
@@ -221,12 +221,12 @@ TEST_F(MainRoad, ABlankNamedProjectRunsAndARuntimeEndingAtOnceIsNotStarted) {
     text.replace(text.find(stored), stored.size(), test::cp("Name=\"Схема 1\""));
     test::writeBytes(named, text);
     open(named);
-    ASSERT_EQ(form->session().Name(), QString::fromUtf8("Схема 1")) << log();
-    upload()->setStartWindow(1500ms);
+    ASSERT_EQ(form->Session().Name(), QString::fromUtf8("Схема 1")) << log();
+    upload()->SetStartWindow(1500ms);
 
     form->action("ProjectRunUpload")->trigger();
     EXPECT_EQ(test::readBytes(program + "/Upload/autoexec.bat"), test::cp("start VT_win.exe \"Схема 1.cfg\"\r\n"));
-    const pid_t pid = upload()->startedPid();
+    const pid_t pid = upload()->StartedPid();
     ASSERT_GT(pid, 0) << log();
     EXPECT_TRUE(test::processRunning(pid));
     EXPECT_TRUE(test::WaitForListener(port)) << "the runtime serves the blank-named project";
@@ -241,7 +241,7 @@ TEST_F(MainRoad, ABlankNamedProjectRunsAndARuntimeEndingAtOnceIsNotStarted) {
     const size_t before = log().size();
     form->action("ProjectRunUpload")->trigger();
     const std::string after = log().substr(before);
-    EXPECT_EQ(upload()->startedPid(), 0);
+    EXPECT_EQ(upload()->StartedPid(), 0);
     EXPECT_NE(after.find("Запуск \"Upload\\autoexec.bat\"  Result=30"), std::string::npos) << after;
     EXPECT_NE(after.find("Программа \"VT_win\" завершилась сразу после запуска, код 4"), std::string::npos) << after;
     EXPECT_NE(after.find("VT_win: cannot listen on 127.0.0.1:" + std::to_string(port)), std::string::npos) << after;
@@ -268,8 +268,8 @@ TEST_F(MainRoad, AFileThatIsNoProjectIsRefusedSayingSo) {
         ASSERT_EQ(ui.messages.size(), 1u);
         EXPECT_NE(ui.messages[0].find("Файл \"" + path + "\" не является файлом проекта"), std::string::npos)
             << ui.messages[0];
-        EXPECT_FALSE(form->session().IsOpen());
-        EXPECT_EQ(form->session().SheetCount(), 0);
+        EXPECT_FALSE(form->Session().IsOpen());
+        EXPECT_EQ(form->Session().SheetCount(), 0);
     }
 }
 

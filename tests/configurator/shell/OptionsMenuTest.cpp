@@ -195,7 +195,7 @@ DialogSeen showAt(FakeKernel& fake, const std::string& file, int index) {
         seen.caption = inspector.Grid().Caption;
         for (const TInspectorRow& row : inspector.Rows()) {
             const TStructInstance* instance = &inspector.Items()[size_t(row.Instance)];
-            seen.values.push_back(rows.itemCaption(instance, row.Item) + "=" +
+            seen.values.push_back(rows.ItemCaption(instance, row.Item) + "=" +
                                   inspector.Grid().ShownValue(rows, inspector.Lists(), instance, row.Item));
         }
         return int(QDialog::Accepted);
@@ -270,8 +270,8 @@ protected:
         ASSERT_TRUE(kernel_.bound());
         saved_ = ProgramOptionBlocks();
         std::memset(&ProgramOptionBlocks(), 0, sizeof(TProgramOptionBlocks));
-        link_.setRecord(&kernel_.kernel());
-        link_.setDialogOpener(InspectorLink::DialogsLibraryOpener(nullptr));
+        link_.SetRecord(&kernel_.kernel());
+        link_.SetDialogOpener(InspectorLink::DialogsLibraryOpener(nullptr));
     }
     void TearDown() override { ProgramOptionBlocks() = saved_; }
 

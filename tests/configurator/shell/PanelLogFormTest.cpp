@@ -48,7 +48,7 @@ struct Panel {
     Panel() {
         g_state = RenderState{};
         record.RenderLogView = &fakeRender;
-        form.resetView("Vezevire.log");
+        form.ResetView("Vezevire.log");
         form.resize(400, 120);
     }
     const TLogView& last() const { return g_state.seen.back(); }
@@ -157,7 +157,7 @@ TEST(LogPanel, WithoutTheLibraryNoHandlerCallsIt) {
     TLogsOptions* none = nullptr;
     TLogLink link(none);
     TPanelLogForm form(link);
-    form.resetView("Vezevire.log");
+    form.ResetView("Vezevire.log");
     form.resize(10, 10);
     form.TimerLogTimer();
     form.ScrollBarLogScroll(TPanelLogForm::ScrollCode::LineUp, 0);
@@ -170,8 +170,8 @@ TEST(LogPanel, FailedRenderDrawsNothingAndLeavesTheTimer) {
     Panel p;
     g_state.picture.fill(Qt::blue);
     p.form.PanelLogFormCanResize();  // the panel's picture with a blue corner drawn
-    ASSERT_FALSE(p.form.ImageLog()->bitmap().isNull());
-    ASSERT_EQ(p.form.ImageLog()->bitmap().pixelColor(QPoint(0, 0)), QColor(Qt::blue));
+    ASSERT_FALSE(p.form.ImageLog()->Bitmap().isNull());
+    ASSERT_EQ(p.form.ImageLog()->Bitmap().pixelColor(QPoint(0, 0)), QColor(Qt::blue));
     // A failed render whose picture and position would, taken, be drawn and stop the timer.
     g_state.size = 100;
     g_state.position = 30;
@@ -181,14 +181,14 @@ TEST(LogPanel, FailedRenderDrawsNothingAndLeavesTheTimer) {
     const size_t renders = g_state.seen.size();
     p.form.TimerLogTimer();
     EXPECT_EQ(g_state.seen.size(), renders + 1) << "the render was asked for";
-    const QImage& shown = p.form.ImageLog()->bitmap();
+    const QImage& shown = p.form.ImageLog()->Bitmap();
     for (const QPoint at : {QPoint(0, 0), QPoint(3, 3)}) EXPECT_EQ(shown.pixelColor(at), QColor(Qt::blue)) << at.x();
     EXPECT_TRUE(p.form.TimerLog()->isActive());
     EXPECT_EQ(p.form.ScrollBarLog()->sliderPosition(), 100);
     // The same render succeeding draws and stops following the end.
     g_state.result = 0;
     p.form.TimerLogTimer();
-    EXPECT_EQ(p.form.ImageLog()->bitmap().pixelColor(QPoint(0, 0)), QColor(Qt::red));
+    EXPECT_EQ(p.form.ImageLog()->Bitmap().pixelColor(QPoint(0, 0)), QColor(Qt::red));
     EXPECT_FALSE(p.form.TimerLog()->isActive());
     EXPECT_EQ(p.form.ScrollBarLog()->sliderPosition(), 30);
 }

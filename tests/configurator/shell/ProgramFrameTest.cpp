@@ -48,10 +48,10 @@ protected:
         ASSERT_NE(KernelOptionsPtr, nullptr);
         KernelOptionsPtr->ConvertOptions = static_cast<TConvertOptions*>(convert.record);
         KernelOptionsPtr->KernelInit();
-        session.setRecord(KernelOptionsPtr);
+        session.SetRecord(KernelOptionsPtr);
     }
     void TearDown() override {
-        session.setRecord(nullptr);
+        session.SetRecord(nullptr);
         if (KernelOptionsPtr && KernelOptionsPtr->CloseProject) KernelOptionsPtr->CloseProject("");
         UnloadKernelLibrary(nullptr);
         here.reset();
@@ -144,7 +144,7 @@ TEST_F(WithKernel, TheDisplayOptionsReachThePainterAndStayAfterARestart) {
     ASSERT_NE(KernelOptionsPtr, nullptr);
     KernelOptionsPtr->ConvertOptions = static_cast<TConvertOptions*>(convert.record);
     KernelOptionsPtr->KernelInit();
-    session.setRecord(KernelOptionsPtr);
+    session.SetRecord(KernelOptionsPtr);
     TProgramFrame::LoadOptions(session);
     ASSERT_EQ(KernelOptionsPtr->OpenProject(file.c_str()), 0);
     shown = paintFirstSheet();
@@ -186,23 +186,23 @@ TEST_F(WithKernel, UnsavedWorkIsAskedAboutOnlyWhenTheProjectDiffers) {
     session.Assign(QString::fromStdString(root + "/Project/"), "ExamplePLC");
     TMainForm window(session);
     const std::string before = test::readBytes(file);
-    EXPECT_TRUE(window.projectCommands().ConfirmDrop());
+    EXPECT_TRUE(window.ProjectCommands().ConfirmDrop());
     EXPECT_TRUE(ui.questions.empty());
 
     KernelOptionsPtr->AddSheet();
     ui.answer = platform::Answer::Cancel;
-    EXPECT_FALSE(window.projectCommands().ConfirmDrop());
+    EXPECT_FALSE(window.ProjectCommands().ConfirmDrop());
     ASSERT_EQ(ui.questions.size(), 1u);
     EXPECT_NE(ui.questions[0].find("изменен"), std::string::npos);
     ui.answer = platform::Answer::No;
-    EXPECT_TRUE(window.projectCommands().ConfirmDrop());
+    EXPECT_TRUE(window.ProjectCommands().ConfirmDrop());
     EXPECT_EQ(test::readBytes(file), before);
     ui.answer = platform::Answer::Yes;
-    EXPECT_TRUE(window.projectCommands().ConfirmDrop());
+    EXPECT_TRUE(window.ProjectCommands().ConfirmDrop());
     EXPECT_NE(test::readBytes(file), before);
     // Saved, it no longer differs.
     ui.questions.clear();
-    EXPECT_TRUE(window.projectCommands().ConfirmDrop());
+    EXPECT_TRUE(window.ProjectCommands().ConfirmDrop());
     EXPECT_TRUE(ui.questions.empty());
 }
 
@@ -214,7 +214,7 @@ TEST_F(WithKernel, TheComparingSaveLeavesTheFileTheChannelBaseAndTheProjectsOwnF
     ASSERT_EQ(KernelOptionsPtr->OpenProject(file.c_str()), 0);
     KernelOptionsPtr->AddSheet();
     const std::string before = test::readBytes(file);
-    EXPECT_TRUE(ProjectDiffersFromFile(session.record(), QString::fromStdString(file)));
+    EXPECT_TRUE(ProjectDiffersFromFile(session.Record(), QString::fromStdString(file)));
     EXPECT_EQ(test::readBytes(file), before);
     EXPECT_FALSE(fs::exists(canals));
     // The kernel still takes the project's own file for the project: a save
@@ -225,7 +225,7 @@ TEST_F(WithKernel, TheComparingSaveLeavesTheFileTheChannelBaseAndTheProjectsOwnF
     EXPECT_TRUE(ui.questions.empty());
     // Saved, the comparison finds nothing and changes neither file.
     const std::string saved = test::readBytes(file);
-    EXPECT_FALSE(ProjectDiffersFromFile(session.record(), QString::fromStdString(file)));
+    EXPECT_FALSE(ProjectDiffersFromFile(session.Record(), QString::fromStdString(file)));
     EXPECT_EQ(test::readBytes(file), saved);
     EXPECT_EQ(test::readBytes(canals), base);
 }

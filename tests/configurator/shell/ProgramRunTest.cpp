@@ -181,14 +181,14 @@ TEST(MainFormStartUp, WithoutTheKernelTheProjectActionsAreDisabledAndTheLogPanel
             EXPECT_FALSE(form.action(name)->isEnabled()) << name;
         }
         EXPECT_EQ(form.windowTitle(), "Orvanta configurator");
-        EXPECT_TRUE(form.session().Name().isEmpty());
-        auto* logFrame = qobject_cast<TCustomDockFormEx*>(form.logDock());
+        EXPECT_TRUE(form.Session().Name().isEmpty());
+        auto* logFrame = qobject_cast<TCustomDockFormEx*>(form.LogDock());
         ASSERT_NE(logFrame, nullptr);
         EXPECT_EQ(form.dockWidgetArea(logFrame), Qt::BottomDockWidgetArea);
-        EXPECT_EQ(form.frame().FrameSiteBottom->VisibleDockClients(), 1);
+        EXPECT_EQ(form.Frame().FrameSiteBottom->VisibleDockClients(), 1);
         // The panels come up all the same, empty.
-        EXPECT_EQ(form.frame().FrameSiteLeft->VisibleDockClients(), 2);
-        EXPECT_EQ(form.frame().FrameSiteRight->VisibleDockClients(), 1);
+        EXPECT_EQ(form.Frame().FrameSiteLeft->VisibleDockClients(), 2);
+        EXPECT_EQ(form.Frame().FrameSiteRight->VisibleDockClients(), 1);
         for (const char* name : {"SourceForm", "ProjectForm", "ObjInspect"}) {
             auto* panel = form.findChild<QWidget*>(name);
             ASSERT_NE(panel, nullptr) << name;
@@ -212,7 +212,7 @@ TEST(MainFormStartUp, TheWindowMenuShowsAndHidesADockedPanelWithItsFrame) {
         QApplication::processEvents();
         auto* library = form.findChild<QWidget*>("SourceForm");
         ASSERT_NE(library, nullptr);
-        TCustomDockFormEx* frame = form.frame().FrameOf(library);
+        TCustomDockFormEx* frame = form.Frame().FrameOf(library);
         ASSERT_NE(frame, nullptr);
         QMenu* menu = MainMenu(form, "Windows");
         ASSERT_NE(menu, nullptr);

@@ -39,7 +39,7 @@ protected:
     void SetUp() override {
         UnloadConnectLibrary(nullptr);
         fake.setText("GetProgramFolder", program.str());
-        session.setRecord(&fake.record());
+        session.SetRecord(&fake.record());
     }
     void TearDown() override {
         update.reset();

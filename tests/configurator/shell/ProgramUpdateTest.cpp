@@ -356,7 +356,7 @@ class Program : public ::testing::Test {
 protected:
     void SetUp() override {
         fake.setText("GetProgramFolder", program.str());
-        kernel.setRecord(&fake.record());
+        kernel.SetRecord(&fake.record());
         std::memset(ProgramOptionBlocks().Update, 0, sizeof ProgramOptionBlocks().Update);
         update = std::make_unique<TProgramUpdate>(kernel, [this](int panel, const QString& text) {
             statusTexts << QString::number(panel) + ":" + text;
@@ -418,7 +418,7 @@ TEST_F(Program, SessionHandsTheLibraryTheProgramsSettings) {
 
     // Without a kernel the folders sent are empty.
     UnloadConnectLibrary(nullptr);
-    kernel.setRecord(nullptr);
+    kernel.SetRecord(nullptr);
     ASSERT_TRUE(update->StartConnectSession());
     EXPECT_EQ(text(settings().ProgramFolder), "");
     EXPECT_EQ(text(settings().UpdateFolder), "");

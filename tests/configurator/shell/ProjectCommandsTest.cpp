@@ -44,11 +44,11 @@ struct Fixture : test_support::CommandsFixture {
         test::writeBytes(dir.file("Device/Plc.dev"), "<Micro/>");
         fake.setText("GetProjectFolder", dir.str() + "/Project");
         fake.setText("GetDeviceFilePath", "\\Device\\Plc.dev");
-        commands = &form.projectCommands();
+        commands = &form.ProjectCommands();
     }
     std::vector<std::string> recent() const { return RecentFiles(RegistryRoot::CurrentUser, kClosedProjectsKey); }
     void openAs(const std::string& name, const std::string& folder) {
-        form.session().Assign(QString::fromStdString(folder), QString::fromStdString(name));
+        form.Session().Assign(QString::fromStdString(folder), QString::fromStdString(name));
         form.UpdateActionStates();
         fake.clearCalls();
     }
@@ -57,9 +57,9 @@ struct Fixture : test_support::CommandsFixture {
 TEST(ProjectCommands, ConnectedToTheActionsAndMenus) {
     Fixture f;
     ASSERT_NE(f.commands, nullptr);
-    ASSERT_NE(f.commands->fileMenu(), nullptr);
-    EXPECT_EQ(f.commands->fileMenu()->title(), QString::fromUtf8("Файл"));
-    EXPECT_EQ(f.commands->projectMenu()->title(), QString::fromUtf8("Проект"));
+    ASSERT_NE(f.commands->FileMenu(), nullptr);
+    EXPECT_EQ(f.commands->FileMenu()->title(), QString::fromUtf8("Файл"));
+    EXPECT_EQ(f.commands->ProjectMenu()->title(), QString::fromUtf8("Проект"));
     f.openAs("P", "/x/");
     f.form.action("ProjectAddList")->trigger();
     f.form.action("ProjectParam")->trigger();
@@ -104,8 +104,8 @@ TEST(ProjectCommands, NewProjectThroughTheFallbackDialog) {
     ASSERT_EQ(f.fake.count("NewProject"), 1);
     EXPECT_EQ(f.fake.callsOf("NewProject")[0].args, (std::vector<std::string>{test::cp("Насос"), "Plc.dev"}));
     EXPECT_EQ(f.ui.messages, std::vector<std::string>{"Проект Насос создан."});
-    EXPECT_EQ(f.form.session().Name(), QString::fromUtf8("Насос"));
-    EXPECT_EQ(f.form.session().Folder(), "");
+    EXPECT_EQ(f.form.Session().Name(), QString::fromUtf8("Насос"));
+    EXPECT_EQ(f.form.Session().Folder(), "");
     EXPECT_EQ(f.form.windowTitle(), QString::fromUtf8("Orvanta configurator - Насос  (device: Plc.dev)"));
     EXPECT_EQ(f.form.windowIconText(), QString::fromUtf8("Насос.hc"));
     EXPECT_EQ(f.fake.count("AddSheet"), 1);
@@ -131,7 +131,7 @@ TEST(ProjectCommands, TheNewProjectDialogProposesTheFirstFreeName) {
     EXPECT_EQ(proposed, "Project3");
     ASSERT_EQ(f.fake.count("NewProject"), 1);
     EXPECT_EQ(f.fake.callsOf("NewProject")[0].args, (std::vector<std::string>{"Project3", "Plc.dev"}));
-    EXPECT_EQ(f.form.session().Name(), "Project3");
+    EXPECT_EQ(f.form.Session().Name(), "Project3");
 }
 
 TEST(ProjectCommands, NewProjectRefusesBadNamesAndCancel) {
@@ -145,7 +145,7 @@ TEST(ProjectCommands, NewProjectRefusesBadNamesAndCancel) {
         });
         f.form.action("NewProject")->trigger();
         EXPECT_EQ(f.fake.count("NewProject"), 0) << name;
-        EXPECT_EQ(f.form.session().Name(), "") << name;
+        EXPECT_EQ(f.form.Session().Name(), "") << name;
         EXPECT_EQ(f.ui.messages.size(), std::string(name).empty() ? 0u : 1u) << name;
     }
     Fixture f;
@@ -160,7 +160,7 @@ TEST(ProjectCommands, OpenCancelChangesNothing) {
     f.form.action("OpenProject")->trigger();  // rejected
     EXPECT_EQ(f.fake.count("CloseProject"), 0);
     EXPECT_EQ(f.fake.count("OpenProject"), 0);
-    EXPECT_EQ(f.form.session().Name(), "Old");
+    EXPECT_EQ(f.form.Session().Name(), "Old");
     EXPECT_EQ(f.form.windowTitle(), "before");
 }
 
@@ -189,7 +189,7 @@ TEST(ProjectCommands, OpenChosenFileClosesTheOldOneFirst) {
     ASSERT_EQ(f.fake.count("CloseProject"), 1);
     EXPECT_EQ(f.fake.callsOf("CloseProject")[0].args[0], f.dir.str() + "/Project/Old.hc");
     EXPECT_EQ(f.fake.callsOf("OpenProject")[0].args[0], file);
-    EXPECT_EQ(f.form.session().Name(), "Pump");
+    EXPECT_EQ(f.form.Session().Name(), "Pump");
     EXPECT_EQ(f.form.windowTitle(), QString::fromStdString("Orvanta configurator - " + file + "  (device: Plc.dev)"));
     EXPECT_TRUE(f.recent().empty());  // opening does not touch the recent list
 
@@ -197,7 +197,7 @@ TEST(ProjectCommands, OpenChosenFileClosesTheOldOneFirst) {
     f.fake.setResult("OpenProject", 3);
     f.fake.clearCalls();
     f.commands->OpenProjectExecute();
-    EXPECT_EQ(f.form.session().Name(), "");
+    EXPECT_EQ(f.form.Session().Name(), "");
     EXPECT_EQ(f.form.windowTitle(), "Orvanta configurator");
     EXPECT_EQ(f.form.windowIconText(), "Configurator");
     EXPECT_EQ(f.fake.callsOf("CloseProject").back().args[0], "");
@@ -210,7 +210,7 @@ TEST(ProjectCommands, SaveStoresInTheProjectFolderAndRemembersIt) {
     const std::string path = f.dir.str() + "/Project/Pump.hc";
     ASSERT_EQ(f.fake.count("SaveProject"), 1);
     EXPECT_EQ(f.fake.callsOf("SaveProject")[0].args[0], path);
-    EXPECT_EQ(f.form.session().Folder().toStdString(), f.dir.str() + "/Project/");
+    EXPECT_EQ(f.form.Session().Folder().toStdString(), f.dir.str() + "/Project/");
     EXPECT_EQ(f.recent(), std::vector<std::string>{path});
     EXPECT_EQ(f.form.windowTitle(), QString::fromStdString("Orvanta configurator - " + path + "  (device: Plc.dev)"));
 }
@@ -226,7 +226,7 @@ TEST(ProjectCommands, FailedSaveChangesNothing) {
     EXPECT_EQ(f.ui.messages.size(), 1u);
     EXPECT_TRUE(f.recent().empty());
     EXPECT_EQ(f.form.windowTitle(), "before");
-    EXPECT_EQ(f.form.session().Folder(), "");
+    EXPECT_EQ(f.form.Session().Folder(), "");
 
     Runner r([&](QDialog& dialog) {
         qobject_cast<QFileDialog*>(&dialog)->selectFile(QString::fromStdString(f.dir.str() + "/Other.hc"));
@@ -235,7 +235,7 @@ TEST(ProjectCommands, FailedSaveChangesNothing) {
     f.form.action("SaveProjectAs")->trigger();
     EXPECT_EQ(f.ui.messages.size(), 2u);
     EXPECT_TRUE(f.recent().empty());
-    EXPECT_EQ(f.form.session().Name(), "Pump");
+    EXPECT_EQ(f.form.Session().Name(), "Pump");
     EXPECT_EQ(f.form.windowTitle(), "before");
 }
 
@@ -258,7 +258,7 @@ TEST(ProjectCommands, APathOutsideWindows1251IsRefusedBeforeTheKernel) {
     EXPECT_NE(f.ui.messages[0].find("Windows-1251"), std::string::npos);
     EXPECT_EQ(f.fake.count("OpenProject"), 0);
     EXPECT_EQ(f.fake.count("CloseProject"), 0);
-    EXPECT_EQ(f.form.session().Name(), "Pump");
+    EXPECT_EQ(f.form.Session().Name(), "Pump");
 
     Runner saveAs([&](QDialog& dialog) {
         qobject_cast<QFileDialog*>(&dialog)->selectFile(QString::fromStdString(folder + "/Pump.hc"));
@@ -267,7 +267,7 @@ TEST(ProjectCommands, APathOutsideWindows1251IsRefusedBeforeTheKernel) {
     f.form.action("SaveProjectAs")->trigger();
     EXPECT_EQ(f.ui.messages.size(), 2u);
     EXPECT_EQ(f.fake.count("SaveProject"), 0);
-    EXPECT_EQ(f.form.session().Folder().toStdString(), f.dir.str() + "/Project/");
+    EXPECT_EQ(f.form.Session().Folder().toStdString(), f.dir.str() + "/Project/");
     EXPECT_TRUE(f.recent().empty());
 }
 
@@ -303,7 +303,7 @@ TEST(ProjectCommands, AnOpenedFileIsCheckedOnEveryRouteBeforeTheKernel) {
             if (route == CommandLine) {
                 // The options file the first showing reads.
                 fs::copy_file(std::string(ZO_PROGRAM_DIR) + "/Struct/Options.xml", f.dir.file("Options.xml"));
-                f.form.session().Assign(QFileInfo(file).absolutePath(), QFileInfo(file).completeBaseName());
+                f.form.Session().Assign(QFileInfo(file).absolutePath(), QFileInfo(file).completeBaseName());
                 f.form.FormShow();
             } else {
                 f.openAs("Old", f.dir.str() + "/Project/");
@@ -317,7 +317,7 @@ TEST(ProjectCommands, AnOpenedFileIsCheckedOnEveryRouteBeforeTheKernel) {
                     AddRecentFile(RegistryRoot::CurrentUser, kClosedProjectsKey, test::cp(path));
                     f.commands->FastOpenPrjClick(0);
                 }
-                EXPECT_EQ(f.form.session().Name(), "Old");
+                EXPECT_EQ(f.form.Session().Name(), "Old");
                 EXPECT_TRUE(f.ui.questions.empty()) << "nothing is asked about the open project";
             }
             ASSERT_EQ(f.ui.messages.size(), 1u);
@@ -326,7 +326,7 @@ TEST(ProjectCommands, AnOpenedFileIsCheckedOnEveryRouteBeforeTheKernel) {
             EXPECT_EQ(f.fake.count("OpenProject"), 0);
             EXPECT_EQ(f.fake.count("CloseProject"), 0);
             if (route == CommandLine) {
-                EXPECT_FALSE(f.form.session().IsOpen());
+                EXPECT_FALSE(f.form.Session().IsOpen());
             }
         }
 }
@@ -339,7 +339,7 @@ TEST(ProjectCommands, FirstSaveAsksBeforeReplacingAFile) {
     f.form.action("SaveProject")->trigger();
     EXPECT_EQ(f.ui.questions.size(), 1u);
     EXPECT_EQ(f.fake.count("SaveProject"), 0);
-    EXPECT_EQ(f.form.session().Folder(), "");
+    EXPECT_EQ(f.form.Session().Folder(), "");
     f.ui.answer = platform::Answer::Yes;
     f.form.action("SaveProject")->trigger();
     EXPECT_EQ(f.fake.count("SaveProject"), 1);
@@ -359,7 +359,7 @@ TEST(ProjectCommands, SaveAsTakesTheChosenFile) {
     f.form.action("SaveProjectAs")->trigger();
     EXPECT_EQ(proposed, QString::fromUtf8("Сохранение проекта \"Orvanta configurator\""));
     EXPECT_EQ(f.fake.callsOf("SaveProject")[0].args[0], chosen);
-    EXPECT_EQ(f.form.session().Name(), "Copy");
+    EXPECT_EQ(f.form.Session().Name(), "Copy");
     EXPECT_EQ(f.recent(), std::vector<std::string>{chosen});
     EXPECT_EQ(f.form.windowIconText(), "Copy.hc");
 }
@@ -373,11 +373,11 @@ TEST(ProjectCommands, CloseRemembersTheProjectAndCancelKeepsIt) {
     f.form.action("CloseProject")->trigger();
     EXPECT_EQ(f.ui.questions.size(), 1u);
     EXPECT_EQ(f.fake.count("CloseProject"), 0);
-    EXPECT_EQ(f.form.session().Name(), "Pump");
+    EXPECT_EQ(f.form.Session().Name(), "Pump");
     f.ui.answer = platform::Answer::No;
     f.form.action("CloseProject")->trigger();
     EXPECT_EQ(f.fake.callsOf("CloseProject").back().args[0], path);
-    EXPECT_EQ(f.form.session().Name(), "");
+    EXPECT_EQ(f.form.Session().Name(), "");
     EXPECT_EQ(f.recent(), std::vector<std::string>{path});
     EXPECT_EQ(f.form.windowTitle(), "Orvanta configurator");
 }
@@ -391,7 +391,7 @@ TEST(ProjectCommands, ClosingANeverSavedProjectAsksAndSavesIt) {
     f.form.action("CloseProject")->trigger();
     EXPECT_EQ(f.ui.questions.size(), 1u);
     EXPECT_EQ(f.fake.count("CloseProject"), 0);
-    EXPECT_EQ(f.form.session().Name(), "Pump");
+    EXPECT_EQ(f.form.Session().Name(), "Pump");
     f.ui.answer = platform::Answer::Yes;
     f.form.action("CloseProject")->trigger();
     const std::string path = f.dir.str() + "/Project/Pump.hc";
@@ -401,7 +401,7 @@ TEST(ProjectCommands, ClosingANeverSavedProjectAsksAndSavesIt) {
     EXPECT_NE(std::find(saved, order.end(), "CloseProject"), order.end()) << "saved before it is closed";
     EXPECT_EQ(f.fake.callsOf("SaveProject")[0].args[0], path);
     EXPECT_EQ(f.fake.callsOf("CloseProject")[0].args[0], path);
-    EXPECT_EQ(f.form.session().Name(), "");
+    EXPECT_EQ(f.form.Session().Name(), "");
     EXPECT_EQ(f.recent(), std::vector<std::string>{path});
 }
 
@@ -435,7 +435,7 @@ TEST(ProjectCommands, AFailedSaveInTheCloseQuestionOffersAnotherPlaceOrClosing) 
     EXPECT_NE(f.ui.questions[1].find("не сохранен"), std::string::npos) << f.ui.questions[1];
     ASSERT_EQ(f.ui.messages.size(), 1u);
     EXPECT_NE(f.ui.messages[0].find("Не удалось сохранить проект"), std::string::npos);
-    EXPECT_EQ(f.form.session().Name(), "Pump");
+    EXPECT_EQ(f.form.Session().Name(), "Pump");
     // Да (fails), Да: another place, which saves.
     f.fake.setHook<TPathProc>("SaveProject", [&](const char* path) {
         return std::string(path).find("/Elsewhere/") != std::string::npos ? 0 : -1;
@@ -469,7 +469,7 @@ TEST(ProjectCommands, FileMenuListsRecentProjectsAndFastOpens) {
     AddRecentFile(RegistryRoot::CurrentUser, kClosedProjectsKey, a);
     AddRecentFile(RegistryRoot::CurrentUser, kClosedProjectsKey, f.dir.str() + "/gone.hc");
     AddRecentFile(RegistryRoot::CurrentUser, kClosedProjectsKey, b);
-    QMenu& menu = *f.commands->fileMenu();
+    QMenu& menu = *f.commands->FileMenu();
     f.commands->FilesClick(menu);
     QStringList texts;
     for (QAction* item : menu.actions()) texts << (item->isSeparator() ? "-" : item->text());
@@ -487,13 +487,13 @@ TEST(ProjectCommands, FileMenuListsRecentProjectsAndFastOpens) {
     menu.findChild<QAction*>("Recent1")->trigger();
     EXPECT_EQ(f.ui.questions.size(), 1u);
     EXPECT_EQ(f.fake.count("CloseProject"), 0);
-    EXPECT_EQ(f.form.session().Name(), "Open");
+    EXPECT_EQ(f.form.Session().Name(), "Open");
     f.ui.answer = platform::Answer::No;
     f.fake.clearCalls();
     menu.findChild<QAction*>("Recent1")->trigger();
     EXPECT_EQ(f.fake.slotsCalled()[0], "CloseProject");
     EXPECT_EQ(f.fake.callsOf("OpenProject")[0].args[0], a);
-    EXPECT_EQ(f.form.session().Name(), "A");
+    EXPECT_EQ(f.form.Session().Name(), "A");
 }
 
 TEST(ProjectCommands, ProjectMenuSheetsFilesAndRunItemsForTheRuntimeDevice) {
@@ -508,9 +508,9 @@ TEST(ProjectCommands, ProjectMenuSheetsFilesAndRunItemsForTheRuntimeDevice) {
     f.fake.setText("GetLibraryFile", "\\Lib\\Base.xml");
     QUrl shown;
     platform::SetUrlOpener([&](const QString& url) { shown = QUrl(url); return true; });
-    QMenu& menu = *f.commands->projectMenu();
+    QMenu& menu = *f.commands->ProjectMenu();
     auto configItems = [&] {
-        f.commands->project1Click(menu);
+        f.commands->Project1Click(menu);
         return menu.findChild<QMenu*>("Configuration")->actions().size();
     };
     EXPECT_EQ(configItems(), 3);

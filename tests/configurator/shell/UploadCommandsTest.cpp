@@ -38,14 +38,14 @@ struct Fixture : test_support::CommandsFixture {
         fs::copy_file("/bin/sleep", dir.path() / "Upload" / "VT_win");
         test::writeBytes(dir.file("Upload/autoexec.bat"), "start VT_win.exe 30\r\n");
         fake.setText("GetUploadFolder", dir.str() + "/Upload");
-        form.session().Assign(form.session().Folder(), "Pump");
+        form.Session().Assign(form.Session().Folder(), "Pump");
         form.UpdateActionStates();
         fake.clearCalls();
-        commands = &form.uploadCommands();
-        commands->setGrace(std::chrono::milliseconds(500));
+        commands = &form.UploadCommands();
+        commands->SetGrace(std::chrono::milliseconds(500));
     }
     ~Fixture() {
-        if (commands->startedPid() > 0 && test::processRunning(commands->startedPid())) ::kill(commands->startedPid(), SIGKILL);
+        if (commands->StartedPid() > 0 && test::processRunning(commands->StartedPid())) ::kill(commands->StartedPid(), SIGKILL);
     }
 };
 
@@ -164,10 +164,10 @@ TEST(UploadCommands, AProgramEndingAtOnceIsNotStarted) {
         EXPECT_FALSE(test::processRunning(outcome.pid));
     }
     // Through the command: nothing counts as started, the mode stays.
-    f.commands->setBuild([] { return true; });
-    f.commands->setStartWindow(std::chrono::milliseconds(5000));
+    f.commands->SetBuild([] { return true; });
+    f.commands->SetStartWindow(std::chrono::milliseconds(5000));
     f.form.action("ProjectRunUpload")->trigger();
-    EXPECT_EQ(f.commands->startedPid(), 0);
+    EXPECT_EQ(f.commands->StartedPid(), 0);
     EXPECT_EQ(f.fake.count("SetMode"), 0);
 }
 
@@ -185,10 +185,10 @@ TEST(UploadCommands, RunStartsTheUploadProgramAndStopEndsOnlyIt) {
     ASSERT_TRUE(sub.waitForStarted(5000));
 
     int builds = 0;
-    f.commands->setBuild([&] { ++builds; return true; });
+    f.commands->SetBuild([&] { ++builds; return true; });
     f.form.action("ProjectRunUpload")->trigger();
     EXPECT_EQ(builds, 1);
-    const pid_t pid = f.commands->startedPid();
+    const pid_t pid = f.commands->StartedPid();
     ASSERT_GT(pid, 0);
     EXPECT_TRUE(test::processRunning(pid));
     ASSERT_EQ(f.fake.count("SetMode"), 1);
@@ -199,7 +199,7 @@ TEST(UploadCommands, RunStartsTheUploadProgramAndStopEndsOnlyIt) {
     f.fake.clearCalls();
     f.form.action("ProjectRunUpload")->trigger();
     EXPECT_TRUE(waitGone(pid));
-    const pid_t second = f.commands->startedPid();
+    const pid_t second = f.commands->StartedPid();
     EXPECT_NE(second, pid);
     EXPECT_TRUE(test::processRunning(second));
     EXPECT_EQ(f.fake.count("SetMode"), 0);
@@ -218,9 +218,9 @@ TEST(UploadCommands, RunStartsTheUploadProgramAndStopEndsOnlyIt) {
 
 TEST(UploadCommands, RunAfterAFailedBuildStartsNothing) {
     Fixture f;
-    f.commands->setBuild([] { return false; });
+    f.commands->SetBuild([] { return false; });
     f.form.action("ProjectRunUpload")->trigger();
-    EXPECT_EQ(f.commands->startedPid(), 0);
+    EXPECT_EQ(f.commands->StartedPid(), 0);
     EXPECT_EQ(f.fake.count("SetMode"), 0);
 }
 

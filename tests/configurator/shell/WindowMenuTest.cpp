@@ -32,12 +32,12 @@ struct Fixture {
     }
     QMdiSubWindow* addScheme(const QString& name) {
         EXPECT_EQ(form.CreateSchemeWindow(name, std::nullopt, std::nullopt, std::nullopt), 0);
-        QMdiSubWindow* child = form.mdiArea()->subWindowList(QMdiArea::CreationOrder).last();
+        QMdiSubWindow* child = form.MdiArea()->subWindowList(QMdiArea::CreationOrder).last();
         child->show();
         return child;
     }
     QMdiSubWindow* addOther() {
-        other = form.mdiArea()->addSubWindow(new QWidget);
+        other = form.MdiArea()->addSubWindow(new QWidget);
         other->setWindowTitle("other");
         other->setGeometry(500, 500, 100, 100);
         other->show();
@@ -49,8 +49,8 @@ TEST(WindowCommands, CascadeThreeAtTwentyTwoStepsTwoFifthsOfTheViewport) {
     Fixture f;
     QMdiSubWindow* w[] = {f.addScheme("A"), f.addScheme("B"), f.addScheme("C")};
     w[1]->showMinimized();
-    WinCascade(*f.form.mdiArea());
-    const QSize room = f.form.mdiArea()->viewport()->size();
+    WinCascade(*f.form.MdiArea());
+    const QSize room = f.form.MdiArea()->viewport()->size();
     for (int k = 0; k < 3; ++k) {
         EXPECT_EQ(w[k]->geometry(), QRect(22 * k, 22 * k, room.width() / 5 * 2, room.height() / 5 * 2)) << k;
         EXPECT_FALSE(w[k]->isMinimized());
@@ -62,7 +62,7 @@ TEST(WindowCommands, CascadeWithoutSchemesStillShowsTheOtherChildren) {
     QMdiSubWindow* other = f.addOther();
     other->hide();
     const QRect before = other->geometry();
-    WinCascade(*f.form.mdiArea());
+    WinCascade(*f.form.MdiArea());
     EXPECT_TRUE(other->isVisible());
     EXPECT_EQ(other->geometry(), before);
 }
@@ -71,20 +71,20 @@ TEST(WindowCommands, TilingFillsTheViewportAndNothingWithoutSchemes) {
     Fixture f;
     QMdiSubWindow* other = f.addOther();
     const QRect before = other->geometry();
-    WinHorizontal(*f.form.mdiArea());  // no scheme window: nothing moves
+    WinHorizontal(*f.form.MdiArea());  // no scheme window: nothing moves
     EXPECT_EQ(other->geometry(), before);
 
     QMdiSubWindow* a = f.addScheme("A");
     QMdiSubWindow* b = f.addScheme("B");
     a->showMaximized();
-    WinHorizontal(*f.form.mdiArea());
-    const QRect room(QPoint(0, 0), f.form.mdiArea()->viewport()->size());
+    WinHorizontal(*f.form.MdiArea());
+    const QRect room(QPoint(0, 0), f.form.MdiArea()->viewport()->size());
     EXPECT_FALSE(a->isMaximized());
     for (QMdiSubWindow* w : {a, b}) EXPECT_TRUE(room.contains(w->geometry())) << w->geometry().x();
     EXPECT_FALSE(a->geometry().intersects(b->geometry()));
     EXPECT_EQ(other->geometry(), before);
 
-    WinMinimize(*f.form.mdiArea());
+    WinMinimize(*f.form.MdiArea());
     EXPECT_TRUE(a->isMinimized());
     EXPECT_TRUE(b->isMinimized());
     EXPECT_FALSE(other->isMinimized());
@@ -130,9 +130,9 @@ TEST(WindowMenu, PointerOverTheEmptyAreaClearsTheFirstThreePanels) {
     Fixture f;
     for (int i = 0; i < 4; ++i) f.form.SetStatusText(i, "x");
     QMouseEvent move(QEvent::MouseMove, QPointF(60, 60), QPointF(60, 60), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(f.form.mdiArea()->viewport(), &move);
-    for (int i = 0; i < 3; ++i) EXPECT_TRUE(f.form.statusPanel(i)->text().isEmpty()) << i;
-    EXPECT_EQ(f.form.statusPanel(3)->text(), "x");
+    QCoreApplication::sendEvent(f.form.MdiArea()->viewport(), &move);
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(f.form.StatusPanel(i)->text().isEmpty()) << i;
+    EXPECT_EQ(f.form.StatusPanel(3)->text(), "x");
 }
 
 }  // namespace

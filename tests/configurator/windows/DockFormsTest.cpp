@@ -176,10 +176,10 @@ TEST(DockForms, FloatingPanelIsRecordedAndRestoredOnTheScreen) {
 
     // The registry's stream holds the record.
     TZoMemoryStream ms;
-    ASSERT_TRUE(reg.SaveToStream(ms.stream()));
-    ms.seek(0);
+    ASSERT_TRUE(reg.SaveToStream(ms.Stream()));
+    ms.Seek(0);
     TFloatTreeCep loaded;
-    ASSERT_TRUE(loaded.LoadFromStream(ms.stream()).ok);
+    ASSERT_TRUE(loaded.LoadFromStream(ms.Stream()).ok);
     EXPECT_TRUE(loaded.Find(p->widget(), nullptr));
 }
 
@@ -247,7 +247,7 @@ TEST(FrameSite, LayoutStreamDocksNamedPanelsAndFloatsTheOthersWhereTheyFloated) 
     w.left->SetSize(QSize(210, 0));
     Window::settle();
     TZoMemoryStream ms;
-    ASSERT_TRUE(w.left->SaveToStream(ms.stream()));
+    ASSERT_TRUE(w.left->SaveToStream(ms.Stream()));
 
     // The layout names both; a third panel docked now is not named and floats
     // where it floated last.
@@ -256,8 +256,8 @@ TEST(FrameSite, LayoutStreamDocksNamedPanelsAndFloatsTheOthersWhereTheyFloated) 
     a->setFloating(true);
     Window::settle();
     w.floatTree.Store(ControlKey(c->widget()), {24, 300, 200, 520, 420, 1});
-    ms.seek(0);
-    ASSERT_TRUE(w.left->LoadFromStream(ms.stream()).ok);
+    ms.Seek(0);
+    ASSERT_TRUE(w.left->LoadFromStream(ms.Stream()).ok);
     Window::settle();
     EXPECT_FALSE(a->isFloating());
     EXPECT_FALSE(b->isFloating());
@@ -273,9 +273,9 @@ TEST(FrameSite, LayoutStreamDocksNamedPanelsAndFloatsTheOthersWhereTheyFloated) 
     TDockLayout layout = w.left->Tree().Layout();
     layout.Hidden.push_back("Gone");
     TZoMemoryStream second;
-    ASSERT_TRUE(WriteDockLayout(second.stream(), layout));
-    second.seek(0);
-    EXPECT_TRUE(w.left->Tree().LoadFromStream(second.stream()).ok);
+    ASSERT_TRUE(WriteDockLayout(second.Stream(), layout));
+    second.Seek(0);
+    EXPECT_TRUE(w.left->Tree().LoadFromStream(second.Stream()).ok);
     // Panels are found by the name and key of the frame's client, as the floating registry keys them.
     EXPECT_EQ(w.left->ReloadDockedControl(ControlKey(b->widget())), b);
     EXPECT_EQ(w.left->ReloadDockedControl("projectform"), b);
@@ -297,9 +297,9 @@ TEST(FrameSite, ADockTreeWithLevelsRestoresTheRelativeSizes) {
                     {1, kZoneSideBySide, 600, ""}, {2, kZoneNoOrientation, 100, "ProjectForm"},
                     {2, kZoneNoOrientation, 300, "ObjInspect"}};
     TZoMemoryStream ms;
-    ASSERT_TRUE(WriteSiteLayout(ms.stream(), &layout, {270, -1}));
-    ms.seek(0);
-    ASSERT_TRUE(w.left->LoadFromStream(ms.stream()).ok);
+    ASSERT_TRUE(WriteSiteLayout(ms.Stream(), &layout, {270, -1}));
+    ms.Seek(0);
+    ASSERT_TRUE(w.left->LoadFromStream(ms.Stream()).ok);
     Window::settle();
     const QRect ra = a->geometry(), rb = b->geometry(), rc = c->geometry();
     EXPECT_LT(ra.bottom(), rb.top());
@@ -372,9 +372,9 @@ TEST(FrameSite, ATrailerAloneChangesOnlyTheSize) {
     w.left->Dock(a);
     w.show();
     TZoMemoryStream ms;
-    ASSERT_TRUE(WriteSiteLayout(ms.stream(), nullptr, {180, 77}));
-    ms.seek(0);
-    ASSERT_TRUE(w.left->LoadFromStream(ms.stream()).ok);
+    ASSERT_TRUE(WriteSiteLayout(ms.Stream(), nullptr, {180, 77}));
+    ms.Seek(0);
+    ASSERT_TRUE(w.left->LoadFromStream(ms.Stream()).ok);
     Window::settle();
     EXPECT_EQ(a->width(), 180);
     EXPECT_FALSE(a->isFloating());

@@ -21,7 +21,7 @@ std::string floatItem(int32_t size, int32_t l, int32_t t, int32_t r, int32_t b, 
 
 std::map<std::string, TFloatRecord> readAll(TZoMemoryStream& ms, DockStreamResult* result = nullptr) {
     std::map<std::string, TFloatRecord> got;
-    DockStreamResult r = ReadFloatTree(ms.stream(), [&](const FloatEntry& e) { got[e.key] = e.record; });
+    DockStreamResult r = ReadFloatTree(ms.Stream(), [&](const FloatEntry& e) { got[e.key] = e.record; });
     if (result) *result = r;
     return got;
 }
@@ -32,10 +32,10 @@ TEST(FloatTreeStream, RoundTripKeepsEveryRecordAndKey) {
         {".MAIN.TREE;QAPPLICATION.TMAINFORM.TPROJECTFORM", {24, 5, 6, 7, 8, 0}},
     };
     TZoMemoryStream ms;
-    ASSERT_TRUE(WriteFloatTree(ms.stream(), entries));
-    EXPECT_EQ(ms.bytes().substr(0, 4), le(3));
-    EXPECT_EQ(ms.bytes().substr(ms.bytes().size() - 4), le(-1));
-    ASSERT_TRUE(ms.seek(0));
+    ASSERT_TRUE(WriteFloatTree(ms.Stream(), entries));
+    EXPECT_EQ(ms.Bytes().substr(0, 4), le(3));
+    EXPECT_EQ(ms.Bytes().substr(ms.Bytes().size() - 4), le(-1));
+    ASSERT_TRUE(ms.Seek(0));
     DockStreamResult r;
     auto got = readAll(ms, &r);
     ASSERT_TRUE(r.ok) << r.error.toStdString();
@@ -45,7 +45,7 @@ TEST(FloatTreeStream, RoundTripKeepsEveryRecordAndKey) {
     EXPECT_EQ(a.Bottom, 310);
     EXPECT_EQ(a.Visible, 1);
     EXPECT_EQ(got.at(entries[1].key).Right, 7);
-    EXPECT_EQ(ms.position(), int32_t(ms.bytes().size()));
+    EXPECT_EQ(ms.Position(), int32_t(ms.Bytes().size()));
 }
 
 TEST(FloatTreeStream, EmptyStreamReadsNothingAndEmptyKeysAreSkipped) {
@@ -71,7 +71,7 @@ TEST(FloatTreeStream, VersionIsJudgedByItsLowSixteenBits) {
     EXPECT_FALSE(r.ok);
     EXPECT_TRUE(got.empty());
     EXPECT_EQ(r.error, QString::fromUtf8("Неправильная версия (4) TFloatTreeCep"));
-    EXPECT_EQ(bad.position(), 0);
+    EXPECT_EQ(bad.Position(), 0);
 }
 
 TEST(FloatTreeStream, BadItemIsRefusedAndWhatCameBeforeIsKept) {
@@ -98,7 +98,7 @@ TEST(FloatTreeStream, BadItemIsRefusedAndWhatCameBeforeIsKept) {
         EXPECT_EQ(got.size(), 1u) << c.what;
         EXPECT_EQ(got.count("FIRST"), 1u) << c.what;
         EXPECT_EQ(r.rewindTo, int32_t(head.size())) << c.what;
-        EXPECT_EQ(ms.position(), int32_t(head.size())) << c.what;
+        EXPECT_EQ(ms.Position(), int32_t(head.size())) << c.what;
     }
 }
 
@@ -112,13 +112,13 @@ TDockLayout sampleLayout() {
 
 TEST(DockLayoutStream, RoundTripOfBothVersions) {
     TZoMemoryStream ms;
-    ASSERT_TRUE(WriteDockLayout(ms.stream(), sampleLayout()));
+    ASSERT_TRUE(WriteDockLayout(ms.Stream(), sampleLayout()));
     // The long version carries two bytes after the version that the reader skips.
-    const std::string longForm = le(kDockTreeVersionLong) + "\x01\x02" + ms.bytes().substr(4);
-    for (const std::string& bytes : {ms.bytes(), longForm}) {
+    const std::string longForm = le(kDockTreeVersionLong) + "\x01\x02" + ms.Bytes().substr(4);
+    for (const std::string& bytes : {ms.Bytes(), longForm}) {
         TZoMemoryStream in(bytes);
         TDockLayout l;
-        DockStreamResult r = ReadDockLayout(in.stream(), l);
+        DockStreamResult r = ReadDockLayout(in.Stream(), l);
         ASSERT_TRUE(r.ok) << r.error.toStdString();
         EXPECT_EQ(l.Hidden, std::vector<std::string>{"ObjInspect"});
         EXPECT_EQ(l.TopLimit, 240);
@@ -126,7 +126,7 @@ TEST(DockLayoutStream, RoundTripOfBothVersions) {
         EXPECT_EQ(l.Zones[0].Orientation, 2);
         EXPECT_EQ(l.Zones[1].Name, "SourceForm");
         EXPECT_EQ(l.Zones[2].Limit, 240);
-        EXPECT_EQ(in.position(), int32_t(bytes.size()));
+        EXPECT_EQ(in.Position(), int32_t(bytes.size()));
     }
 }
 
@@ -146,10 +146,10 @@ TEST(DockLayoutStream, HugeCountsAndLengthsAreRefused) {
     for (const Case& c : cases) {
         TZoMemoryStream ms(c.bytes);
         TDockLayout l;
-        DockStreamResult r = ReadDockLayout(ms.stream(), l);
+        DockStreamResult r = ReadDockLayout(ms.Stream(), l);
         EXPECT_FALSE(r.ok) << c.what;
         EXPECT_FALSE(r.error.isEmpty()) << c.what;
-        EXPECT_EQ(ms.position(), 0) << c.what;
+        EXPECT_EQ(ms.Position(), 0) << c.what;
     }
 }
 
@@ -172,10 +172,10 @@ TEST(SiteLayoutStream, TreeAndTrailerTrailerAloneAndTreeAlone) {
     const TDockLayout tree = sampleLayout();
     {
         TZoMemoryStream ms;
-        ASSERT_TRUE(WriteSiteLayout(ms.stream(), &tree, {180, -1}));
-        ms.seek(0);
+        ASSERT_TRUE(WriteSiteLayout(ms.Stream(), &tree, {180, -1}));
+        ms.Seek(0);
         TSiteLayout l;
-        ASSERT_TRUE(ReadSiteLayout(ms.stream(), l).ok);
+        ASSERT_TRUE(ReadSiteLayout(ms.Stream(), l).ok);
         EXPECT_TRUE(l.HasTree);
         EXPECT_EQ(l.Tree.Zones.size(), 3u);
         ASSERT_TRUE(l.HasTrailer);
@@ -185,7 +185,7 @@ TEST(SiteLayoutStream, TreeAndTrailerTrailerAloneAndTreeAlone) {
     {
         TZoMemoryStream ms(le(kSiteSignature) + le(-1) + le(77));
         TSiteLayout l;
-        ASSERT_TRUE(ReadSiteLayout(ms.stream(), l).ok);
+        ASSERT_TRUE(ReadSiteLayout(ms.Stream(), l).ok);
         EXPECT_FALSE(l.HasTree);
         ASSERT_TRUE(l.HasTrailer);
         EXPECT_EQ(l.Trailer.Height, 77);
@@ -193,14 +193,14 @@ TEST(SiteLayoutStream, TreeAndTrailerTrailerAloneAndTreeAlone) {
     {
         // A tree followed by something else: the position stays after the tree.
         TZoMemoryStream treeOnly;
-        WriteDockLayout(treeOnly.stream(), tree);
-        const int32_t end = int32_t(treeOnly.bytes().size());
-        TZoMemoryStream ms(treeOnly.bytes() + le(12345));
+        WriteDockLayout(treeOnly.Stream(), tree);
+        const int32_t end = int32_t(treeOnly.Bytes().size());
+        TZoMemoryStream ms(treeOnly.Bytes() + le(12345));
         TSiteLayout l;
-        ASSERT_TRUE(ReadSiteLayout(ms.stream(), l).ok);
+        ASSERT_TRUE(ReadSiteLayout(ms.Stream(), l).ok);
         EXPECT_TRUE(l.HasTree);
         EXPECT_FALSE(l.HasTrailer);
-        EXPECT_EQ(ms.position(), end);
+        EXPECT_EQ(ms.Position(), end);
     }
 }
 

@@ -32,7 +32,7 @@ TEST(HintWindows, PictureHintTakesThePictureSizeAndStaysOnTheDesktop) {
     TGraphicHintWindow hint;
     hint.ActivateHint(QRect(100, 100, 50, 20), "AND");
     EXPECT_EQ(hint.geometry(), QRect(100, 100, 2, 3));
-    EXPECT_FALSE(hint.activating());
+    EXPECT_FALSE(hint.Activating());
 
     QImage picture(60, 40, QImage::Format_RGB32);
     picture.fill(Qt::red);
@@ -78,7 +78,7 @@ TEST(HintWindows, BlockPictureWindowsFreeThemselvesWhenClosed) {
     second->SetPicture(nullptr, QString());  // neither: nothing changes
     EXPECT_EQ(first->windowTitle(), "AND");
     EXPECT_EQ(first->size(), QSize(120, 80));
-    EXPECT_EQ(first->picture().pixel(5, 5), qRgb(0, 0, 255));
+    EXPECT_EQ(first->Picture().pixel(5, 5), qRgb(0, 0, 255));
     EXPECT_EQ(second->windowTitle(), "OR");
     first->show();
     second->show();

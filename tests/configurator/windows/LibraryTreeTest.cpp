@@ -51,14 +51,14 @@ protected:
     // "text" per top-level node, two blanks more per level (UTF-8).
     std::vector<std::string> lines() const {
         std::vector<std::string> out;
-        root.forEach([&](const TLibraryNode& n) {
-            out.push_back(std::string(size_t(n.level()) * 2, ' ') + platform::cp1251ToUtf8(n.Text));
+        root.ForEach([&](const TLibraryNode& n) {
+            out.push_back(std::string(size_t(n.Level()) * 2, ' ') + platform::cp1251ToUtf8(n.Text));
         });
         return out;
     }
     const TLibraryNode* find(const std::string& utf8Text) const {
         const TLibraryNode* found = nullptr;
-        root.forEach([&](const TLibraryNode& n) {
+        root.ForEach([&](const TLibraryNode& n) {
             if (!found && platform::cp1251ToUtf8(n.Text) == utf8Text) found = &n;
         });
         return found;
@@ -225,7 +225,7 @@ TEST_F(LibraryFiles, AFolderOfMoreFilesThanTheBoundEndsAtTheBound) {
     write("Top.xml", library(R"(<FBD><INCLUDE FILE_NAME="\Many\*.xml"/></FBD>)"));
     load("\\Top.xml");
     int blocks = 0;
-    root.forEach([&](const TLibraryNode& n) { blocks += n.Record && n.Record->Path[0] ? 1 : 0; });
+    root.ForEach([&](const TLibraryNode& n) { blocks += n.Record && n.Record->Path[0] ? 1 : 0; });
     // Top.xml is one of the files read.
     EXPECT_EQ(blocks, TLibraryLoader::kMaxLoadedFiles - 1);
     const std::string bound = "Прочитано " + std::to_string(TLibraryLoader::kMaxLoadedFiles) + " файлов описания FBD блоков";

@@ -84,7 +84,7 @@ protected:
         record_.GetStructPath = GetStructPath;
         FillStructAccess(record_.StructAccess);
         record_.GetStructItemPtr = GetStructItemPtr;
-        link_.setRecord(&record_);
+        link_.SetRecord(&record_);
         form = std::make_unique<TObjInspect>(link_, 0);
         windows_.SetDocked(form.get(), &link_);
         InstallInspectorCallbacks(record_, windows_.Handlers());
@@ -330,7 +330,7 @@ TEST_F(Inspector, APasswordOfAStringTypeIsMasked) {
 
 TEST_F(Inspector, ATypedDialogEditsTheFieldInPlaceAndIsRefusedWithoutIt) {
     std::vector<void*> opened;
-    link_.setDialogOpener([&](const std::string& type, void* data) {
+    link_.SetDialogOpener([&](const std::string& type, void* data) {
         if (type != "Word") return 0;
         if (!data) return 1;
         opened.push_back(data);
@@ -363,7 +363,7 @@ TEST_F(Inspector, ATypedDialogEditsTheFieldInPlaceAndIsRefusedWithoutIt) {
 
 TEST_F(Inspector, AColourIsEditedInTheDialogsLibrarysColourDialog) {
     std::filesystem::create_directory_symlink(std::string(ZO_PROGRAM_DIR) + "/System", dir_.path() / "System");
-    link_.setDialogOpener(InspectorLink::DialogsLibraryOpener(nullptr));
+    link_.SetDialogOpener(InspectorLink::DialogsLibraryOpener(nullptr));
     int runs = 0;
     const auto previous = platform::setDialogRunner([&](QDialog& dialog) {
         ++runs;

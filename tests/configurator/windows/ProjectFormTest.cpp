@@ -52,7 +52,7 @@ TEST(ProjectTree, NodesPassTheirSheetNameAndBlockIndex) {
     EXPECT_TRUE(g_calls.empty());  // an empty tree, no selection
 
     // Filled as the kernel fills it, through the host record.
-    TProjectTreeHost* host = link.host();
+    TProjectTreeHost* host = link.Host();
     ASSERT_TRUE(host);
     TProjectTreeNode sheet = host->AddNode(host, nullptr, cp("Схема 1").c_str());
     host->SetNode(host, sheet, cp("Схема 1").c_str(), kProjectTreeSheetData);
@@ -82,7 +82,7 @@ TEST(ProjectTree, NodesPassTheirSheetNameAndBlockIndex) {
     EXPECT_EQ(g_calls[3].index, kProjectTreeSheetData);
 
     // Without a kernel record nothing is called.
-    link.setKernel(nullptr);
+    link.SetKernel(nullptr);
     form.TreeView1Click();
     EXPECT_EQ(g_calls.size(), 4u);
 }
@@ -94,7 +94,7 @@ TEST(ProjectTree, WalkFollowsTheTreeAsItIsNow) {
     TKernelOptions kernel = recordingKernel();
     ProjectTreeLink link(&kernel);
     TProjectForm form(link);
-    TProjectTreeHost* host = link.host();
+    TProjectTreeHost* host = link.Host();
     ASSERT_TRUE(host);
     auto text = [](TProjectTreeNode node) { return static_cast<QTreeWidgetItem*>(node)->text(0).toStdString(); };
     auto data = [](TProjectTreeNode node) {
@@ -138,9 +138,9 @@ TEST(ProjectTree, WalkFollowsTheTreeAsItIsNow) {
 TEST(ProjectTree, AClosedWindowLeavesTheKernelNoTree) {
     TKernelOptions kernel = recordingKernel();
     ProjectTreeLink link(&kernel);
-    link.installHostSlot();
+    link.InstallHostSlot();
     auto form = std::make_unique<TProjectForm>(link);
-    EXPECT_EQ(kernel.GetProjectTree(), link.host());
+    EXPECT_EQ(kernel.GetProjectTree(), link.Host());
     EXPECT_NE(kernel.GetProjectTree(), nullptr);
     form->close();
     EXPECT_EQ(kernel.GetProjectTree(), nullptr);
@@ -150,7 +150,7 @@ TEST(ProjectTree, TheRealKernelFillsTheTreeAndDeleteRemovesTheNodeItStandsOn) {
     RealKernel real;
     ASSERT_TRUE(real.bound());
     ProjectTreeLink link(&real.kernel());
-    link.installHostSlot();
+    link.InstallHostSlot();
     TProjectForm form(link);
     const std::string sheet = real.addSheet();
 
@@ -168,7 +168,7 @@ TEST(ProjectTree, TheRealKernelFillsTheTreeAndDeleteRemovesTheNodeItStandsOn) {
     QTreeWidget* tree = form.TreeView1();
     ASSERT_EQ(tree->topLevelItemCount(), 1);
     QTreeWidgetItem* sheetItem = tree->topLevelItem(0);
-    EXPECT_EQ(ProjectTreeLink::cp1251(sheetItem->text(0)), sheet);
+    EXPECT_EQ(ProjectTreeLink::Cp1251(sheetItem->text(0)), sheet);
     ASSERT_EQ(sheetItem->childCount(), 2);
     EXPECT_EQ(sheetItem->child(1)->data(0, ProjectTreeLink::kDataRole).toUInt(), 1u);
 

@@ -69,9 +69,9 @@ protected:
         delete form;
     }
     QStringList popupItems() {
-        form->commands()->PopupMenuSchemPopup();
+        form->Commands()->PopupMenuSchemPopup();
         QStringList items;
-        for (QAction* a : form->commands()->popupMenu()->actions())
+        for (QAction* a : form->Commands()->PopupMenu()->actions())
             items << (a->isSeparator() ? QString("-") : a->text());
         return items;
     }
@@ -102,7 +102,7 @@ TEST_F(SchemActions, TwelveActionsWithTheirCaptions) {
                              {"SchemSaveAs", "Сохранить изображение"}, {"SchemCodFBD", "Исходный код блока"},
                              {"ShemDelete", "Удалть лист"},   {"ShemHelpFBD", "Онлайн справка о блоке"}};
     for (const auto& row : rows) {
-        QAction* a = form->commands()->action(row[0]);
+        QAction* a = form->Commands()->Action(row[0]);
         ASSERT_NE(a, nullptr) << row[0];
         EXPECT_EQ(a->text(), QString::fromUtf8(row[1]));
     }
@@ -130,7 +130,7 @@ TEST_F(SchemActions, EditActionsAreKeystrokesToTheKernel) {
                 {"SchemClrSel", "65", "1"}, {"SchemSelAll", "65", "4"}};
     for (const auto& row : rows) {
         fake.clearCalls();
-        form->commands()->action(row.action)->trigger();
+        form->Commands()->Action(row.action)->trigger();
         const auto calls = fake.callsOf("SheetKeyDown");
         ASSERT_EQ(calls.size(), 1u) << row.action;
         EXPECT_EQ(calls[0].args[1], row.key);
@@ -144,7 +144,7 @@ TEST_F(SchemActions, BlockHelpAndSourceFile) {
     test::TempDir dir;
     hit = {0, 0, 0, 2};
     fake.setText("GetBlockPath", "\\Library\\Logic.xml/FBD/Logic/AND 2");
-    form->commands()->action("ShemHelpFBD")->trigger();
+    form->Commands()->Action("ShemHelpFBD")->trigger();
     ASSERT_EQ(opened.size(), 1);
     EXPECT_EQ(opened[0], platform::SiteAddress() + "/FBD/index.php?help=%5CLibrary%5CLogic%2Exml%2FFBD%2FLogic%2FAND+2");
 
@@ -154,7 +154,7 @@ TEST_F(SchemActions, BlockHelpAndSourceFile) {
     fake.setText("GetDeviceProgram", "Plc");
     fake.setText("GetBlockLibrary", "lib\\and.c");
     opened.clear();
-    form->commands()->action("SchemCodFBD")->trigger();  // not at the given place: found below FBD
+    form->Commands()->Action("SchemCodFBD")->trigger();  // not at the given place: found below FBD
     ASSERT_EQ(opened.size(), 1);
     EXPECT_TRUE(opened[0].startsWith("file://")) << opened[0].toStdString();
     EXPECT_TRUE(opened[0].endsWith("/Runtime/Plc/FBD/sub/and.c")) << opened[0].toStdString();
@@ -163,14 +163,14 @@ TEST_F(SchemActions, BlockHelpAndSourceFile) {
         opened.clear();
         ui.messages.clear();
         fake.setText("GetBlockLibrary", unsafe);
-        form->commands()->action("SchemCodFBD")->trigger();
+        form->Commands()->Action("SchemCodFBD")->trigger();
         EXPECT_TRUE(opened.isEmpty()) << unsafe;
         ASSERT_EQ(ui.messages.size(), 1u);
         EXPECT_EQ(ui.messages[0].rfind("Не найден файл \"", 0), 0u) << ui.messages[0];
     }
     fake.setText("GetBlockLibrary", "");
     ui.messages.clear();
-    form->commands()->action("SchemCodFBD")->trigger();
+    form->Commands()->Action("SchemCodFBD")->trigger();
     EXPECT_EQ(ui.messages, std::vector<std::string>{"Не задан файл исходного кода."});
 }
 
@@ -201,14 +201,14 @@ QSize decodedSize(const std::string& file) {
 
 TEST_F(SchemActions, SavedPictureDecodesToTheViewsSizeAndTheViewStaysUnstamped) {
     test::TempDir dir;
-    const QImage before = form->bitmap().copy();
+    const QImage before = form->Bitmap().copy();
     const std::string target = dir.file("view.jpg");
     answerSave(QString::fromStdString(target));
-    form->commands()->SchemSaveAsExecute();
+    form->Commands()->SchemSaveAsExecute();
     platform::setDialogRunner({});
     EXPECT_EQ(QFileInfo(proposed).fileName(), QString::fromUtf8("Лист_1_.jpg"));
     EXPECT_EQ(decodedSize(target), before.size());
-    EXPECT_EQ(form->bitmap(), before);
+    EXPECT_EQ(form->Bitmap(), before);
     EXPECT_EQ(test::filesIn(dir.str()), std::vector<std::string>{"view.jpg"});
     const auto logs = fake.callsOf("KernelLog");
     ASSERT_FALSE(logs.empty());
@@ -235,13 +235,13 @@ TEST_F(SchemActions, ReadOnlyTargetKeepsTheOldPictureAndTheView) {
     test::TempDir dir;
     const std::string target = dir.file("old.jpg");
     test::writeBytes(target, "old picture");
-    const QImage before = form->bitmap().copy();
+    const QImage before = form->Bitmap().copy();
     const int code = test::RunWithReadOnlyFolder(dir.str(), [&] {
         test::UiRecorder ui;
         answerSave(QString::fromStdString(target));
-        form->commands()->SchemSaveAsExecute();
+        form->Commands()->SchemSaveAsExecute();
         if (ui.messages.size() != 1) return 1;
-        if (form->bitmap() != before) return 2;
+        if (form->Bitmap() != before) return 2;
         return 0;
     });
     EXPECT_EQ(code, 0);
@@ -252,7 +252,7 @@ TEST_F(SchemActions, ReadOnlyTargetKeepsTheOldPictureAndTheView) {
 TEST_F(SchemActions, CancelledSaveWritesNothing) {
     test::TempDir dir;
     answerSave({});
-    form->commands()->SchemSaveAsExecute();
+    form->Commands()->SchemSaveAsExecute();
     platform::setDialogRunner({});
     EXPECT_EQ(fake.count("KernelLog"), 0);
 }

@@ -52,32 +52,32 @@ protected:
         form->SetKernel(true);
         form->SetSchemeName("S1");
         form->show();
-        form->resize(form->size() - form->canvas()->size() + QSize(475, 261));
+        form->resize(form->size() - form->Canvas()->size() + QSize(475, 261));
         form->RefreshScheme();
         fake.clearCalls();
     }
     void TearDown() override { delete form.data(); }
 
     QPoint at(int bx, int by) {
-        const SchemeLayout& l = form->layout();
-        return {l.dest.left + roundEven((bx - l.source.left) * double(form->scale())),
-                l.dest.top + roundEven((by - l.source.top) * double(form->scale()))};
+        const SchemeLayout& l = form->Layout();
+        return {l.dest.left + roundEven((bx - l.source.left) * double(form->Scale())),
+                l.dest.top + roundEven((by - l.source.top) * double(form->Scale()))};
     }
     void move(QPoint p, Qt::MouseButtons buttons = Qt::NoButton) {
-        QMouseEvent e(QEvent::MouseMove, p, form->canvas()->mapToGlobal(p), Qt::NoButton, buttons, Qt::NoModifier);
-        QApplication::sendEvent(form->canvas(), &e);
+        QMouseEvent e(QEvent::MouseMove, p, form->Canvas()->mapToGlobal(p), Qt::NoButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(form->Canvas(), &e);
     }
-    void press(QPoint p) { QTest::mousePress(form->canvas(), Qt::LeftButton, Qt::NoModifier, p); }
-    void release(QPoint p) { QTest::mouseRelease(form->canvas(), Qt::LeftButton, Qt::NoModifier, p); }
+    void press(QPoint p) { QTest::mousePress(form->Canvas(), Qt::LeftButton, Qt::NoModifier, p); }
+    void release(QPoint p) { QTest::mouseRelease(form->Canvas(), Qt::LeftButton, Qt::NoModifier, p); }
     void dropAt(QPoint p) {
         TMyDragObject object{};  // what it carries is the kernel's to judge
         QMimeData data;
         data.setData(kDragObjectMimeType, packDragObject(&object));
         QDragEnterEvent enter(p, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(form->canvas(), &enter);
+        QApplication::sendEvent(form->Canvas(), &enter);
         EXPECT_TRUE(enter.isAccepted());
         QDropEvent drop(p, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(form->canvas(), &drop);
+        QApplication::sendEvent(form->Canvas(), &drop);
     }
     // The argument list of a slot's last call, from the second argument on
     // (the first is the sheet's name, checked here).
@@ -107,13 +107,13 @@ TEST_F(SchemFormCalls, HoverOnTheSheetGivesTheKernelSheetPixels) {
     const Args a = last("SheetMouseMove");
     EXPECT_EQ(a.at(0), "30");
     EXPECT_EQ(a.at(1), "40");
-    EXPECT_EQ(form->pointerZone(), kZoneInside);
+    EXPECT_EQ(form->PointerZone(), kZoneInside);
     EXPECT_EQ(lastStatus(0), "X=30: Y=40");
     // On the frame the kernel is not asked and the cursor shows the edge.
     move(at(2, 100));
     EXPECT_EQ(fake.count("SheetMouseMove"), 1);
-    EXPECT_EQ(form->pointerZone(), kZoneLeft);
-    EXPECT_EQ(form->canvas()->cursor().shape(), Qt::SizeHorCursor);
+    EXPECT_EQ(form->PointerZone(), kZoneLeft);
+    EXPECT_EQ(form->Canvas()->cursor().shape(), Qt::SizeHorCursor);
     EXPECT_EQ(lastStatus(2), "Изменить размер холста");
 }
 
@@ -126,14 +126,14 @@ TEST_F(SchemFormCalls, KernelCursorAndHintOfAMove) {
             return 0;
         });
     move(at(60, 60));
-    EXPECT_EQ(form->canvas()->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(form->Canvas()->cursor().shape(), Qt::PointingHandCursor);
     EXPECT_EQ(lastStatus(2), "Блок AND 1");
     // The hint timer shows the kernel's hint and then waits 3 seconds.
     auto* timer = form->findChild<QTimer*>("HintTimer");
     ASSERT_NE(timer, nullptr);
     EXPECT_TRUE(timer->isActive());
     EXPECT_EQ(timer->interval(), 500);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return form->currentHint() == "AND 1"; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form->CurrentHint() == "AND 1"; }, 5000));
     EXPECT_EQ(timer->interval(), 3000);
     EXPECT_FALSE(timer->isActive());
 }
@@ -156,20 +156,20 @@ TEST_F(SchemFormCalls, AHintGoesWithThePointerOrItsObject) {
     });
     auto showHint = [&] {
         move(at(60, 60));
-        return QTest::qWaitFor([&] { return form->shownHint() != nullptr; }, 5000);
+        return QTest::qWaitFor([&] { return form->ShownHint() != nullptr; }, 5000);
     };
     ASSERT_TRUE(showHint());
     QEvent leave(QEvent::Leave);
-    QCoreApplication::sendEvent(form->canvas(), &leave);
-    EXPECT_EQ(form->shownHint(), nullptr);
-    EXPECT_TRUE(form->currentHint().isEmpty());
+    QCoreApplication::sendEvent(form->Canvas(), &leave);
+    EXPECT_EQ(form->ShownHint(), nullptr);
+    EXPECT_TRUE(form->CurrentHint().isEmpty());
 
     ASSERT_TRUE(showHint());
     form->RefreshScheme();  // an edit elsewhere: the block is still there
-    EXPECT_NE(form->shownHint(), nullptr);
+    EXPECT_NE(form->ShownHint(), nullptr);
     underPointer = -1;  // deleted
     form->RefreshScheme();
-    EXPECT_EQ(form->shownHint(), nullptr);
+    EXPECT_EQ(form->ShownHint(), nullptr);
 
     TVisibleOptions noHints = kDefaultVisibleOptions;
     noHints.ShowHints = 0;
@@ -183,15 +183,15 @@ TEST_F(SchemFormCalls, AHintGoesWithThePointerOrItsObject) {
     underPointer = 0;
     move(at(61, 60));
     QTest::qWait(800);
-    EXPECT_EQ(form->shownHint(), nullptr);
+    EXPECT_EQ(form->ShownHint(), nullptr);
 }
 
 TEST_F(SchemFormCalls, RightEdgeDragAtDoubleScaleGivesResizeSheetItsAmounts) {
-    form->setScale(2.0f);
-    form->setScrollPositions(form->bitmap().width(), form->bitmap().height() / 2);
-    const QPoint edge = at(form->bitmap().width() - 3, form->bitmap().height() / 2);
+    form->SetScale(2.0f);
+    form->SetScrollPositions(form->Bitmap().width(), form->Bitmap().height() / 2);
+    const QPoint edge = at(form->Bitmap().width() - 3, form->Bitmap().height() / 2);
     move(edge);
-    ASSERT_EQ(form->pointerZone(), kZoneRight);
+    ASSERT_EQ(form->PointerZone(), kZoneRight);
     press(edge);
     move(edge + QPoint(30, 0), Qt::LeftButton);
     EXPECT_EQ(lastStatus(0), "(0,0,15,0)");
@@ -205,17 +205,17 @@ TEST_F(SchemFormCalls, RightEdgeDragAtDoubleScaleGivesResizeSheetItsAmounts) {
 }
 
 TEST_F(SchemFormCalls, PressInTheMarginAfterHoveringTheFrameCallsNothing) {
-    form->setScale(0.5f);  // the whole sheet in view, a grey margin round it
-    const SchemeLayout l = form->layout();
+    form->SetScale(0.5f);  // the whole sheet in view, a grey margin round it
+    const SchemeLayout l = form->Layout();
     move(QPoint(l.dest.right - 1, (l.dest.top + l.dest.bottom) / 2));
-    ASSERT_EQ(form->pointerZone(), kZoneRight);
+    ASSERT_EQ(form->PointerZone(), kZoneRight);
     const QPoint margin(l.dest.right + 10, (l.dest.top + l.dest.bottom) / 2);
     move(margin);
-    EXPECT_EQ(form->pointerZone(), kZoneBeyond);
-    EXPECT_EQ(form->pointer(), QPoint(kNoPoint, kNoPoint));
+    EXPECT_EQ(form->PointerZone(), kZoneBeyond);
+    EXPECT_EQ(form->Pointer(), QPoint(kNoPoint, kNoPoint));
     fake.clearCalls();
     press(margin);
-    EXPECT_FALSE(form->resizing());
+    EXPECT_FALSE(form->Resizing());
     move(margin + QPoint(5, 0), Qt::LeftButton);
     release(margin + QPoint(5, 0));
     for (const char* slot : {"SheetMouseDown", "SheetMouseUp", "SheetMouseMove", "ResizeSheet", "PaintScheme"})
@@ -223,12 +223,12 @@ TEST_F(SchemFormCalls, PressInTheMarginAfterHoveringTheFrameCallsNothing) {
 }
 
 TEST_F(SchemFormCalls, ReleaseBeyondThePictureEndsTheGestureAtTheLastSheetPoint) {
-    form->setScale(0.5f);
+    form->SetScale(0.5f);
     const QPoint onSheet = at(5 + 101, 5 + 81);  // even Bitmap pixels: exact at 50 %
     move(onSheet);
     press(onSheet);
     EXPECT_EQ(last("SheetMouseDown"), (Args{"101", "81", "0", "<ptr>", "<ptr>"}));
-    const QPoint margin(form->layout().dest.right + 20, onSheet.y());
+    const QPoint margin(form->Layout().dest.right + 20, onSheet.y());
     move(margin, Qt::LeftButton);
     release(margin);
     EXPECT_EQ(last("SheetMouseUp"), (Args{"101", "81", "0", "<ptr>", "<ptr>"}));
@@ -242,7 +242,7 @@ TEST_F(SchemFormCalls, ReleaseBeyondThePictureEndsTheGestureAtTheLastSheetPoint)
 TEST_F(SchemFormCalls, PressAfterTheContextMenuClosedIsSwallowed) {
     const QPoint p = at(50, 50);
     move(p);
-    form->notePopupOpened();
+    form->NotePopupOpened();
     press(p);
     release(p);
     EXPECT_EQ(fake.count("SheetMouseDown"), 0);
@@ -252,24 +252,24 @@ TEST_F(SchemFormCalls, PressAfterTheContextMenuClosedIsSwallowed) {
 }
 
 TEST_F(SchemFormCalls, DropGivesTheKernelTheSheetPointOnlyOnTheSheet) {
-    form->setScale(0.5f);
+    form->SetScale(0.5f);
     dropAt(at(5 + 121, 5 + 61));
     EXPECT_EQ(last("SheetDragOver"), (Args{"<ptr>", "<ptr>", "121", "61", "5"}));
     EXPECT_EQ(last("SheetDragDrop"), (Args{"<ptr>", "121", "61"}));
     EXPECT_EQ(fake.count("RepaintSchemeWindows"), 1);
-    const ViewRect d = form->layout().dest;
+    const ViewRect d = form->Layout().dest;
     fake.clearCalls();
     for (const QPoint p : {QPoint(d.left - 5, d.top + 20), QPoint(d.left + 1, d.top + 20), QPoint(d.right, d.bottom)}) {
         dropAt(p);
-        EXPECT_EQ(form->pointer(), QPoint(kNoPoint, kNoPoint)) << p.x() << "," << p.y();
+        EXPECT_EQ(form->Pointer(), QPoint(kNoPoint, kNoPoint)) << p.x() << "," << p.y();
     }
     EXPECT_EQ(fake.count("SheetDragOver"), 0);
     EXPECT_EQ(fake.count("SheetDragDrop"), 0);
 }
 
 TEST_F(SchemFormCalls, DragMoveIsTakenOnlyWhereTheKernelAccepts) {
-    form->setScale(0.5f);  // the view's last pixel then lies beyond the picture
-    const ViewRect d = form->layout().dest;
+    form->SetScale(0.5f);  // the view's last pixel then lies beyond the picture
+    const ViewRect d = form->Layout().dest;
     const struct {
         QPoint at;
         int32_t verdict;
@@ -282,32 +282,32 @@ TEST_F(SchemFormCalls, DragMoveIsTakenOnlyWhereTheKernelAccepts) {
         fake.setHook<TSheetDragOverProc>("SheetDragOver", [&c](const char*, void*, void*, uint16_t, uint16_t, int32_t) {
             return c.verdict;
         });
-        form->canvas()->setCursor(Qt::ArrowCursor);
+        form->Canvas()->setCursor(Qt::ArrowCursor);
         TMyDragObject object{};
         QMimeData data;
         data.setData(kDragObjectMimeType, packDragObject(&object));
         QDragEnterEvent enter(c.at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(form->canvas(), &enter);
+        QApplication::sendEvent(form->Canvas(), &enter);
         EXPECT_TRUE(enter.isAccepted());
         QDragMoveEvent over(c.at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(form->canvas(), &over);
+        QApplication::sendEvent(form->Canvas(), &over);
         EXPECT_EQ(over.isAccepted(), c.taken) << c.verdict;
-        EXPECT_EQ(form->canvas()->cursor().shape(), c.cursor) << c.verdict;
+        EXPECT_EQ(form->Canvas()->cursor().shape(), c.cursor) << c.verdict;
     }
 }
 
 TEST_F(SchemFormCalls, WheelZoomInBeyondThePictureKeepsTheCentre) {
-    form->setScale(0.5f);  // the view's last pixel then lies beyond the picture
-    const ViewRect d = form->layout().dest;
+    form->SetScale(0.5f);  // the view's last pixel then lies beyond the picture
+    const ViewRect d = form->Layout().dest;
     const QPoint p(d.right, d.bottom);
     move(p);
-    ASSERT_EQ(form->pointer(), QPoint(kNoPoint, kNoPoint));
-    const QPoint centre = form->centre();
-    QWheelEvent in(p, form->canvas()->mapToGlobal(p), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::ControlModifier,
+    ASSERT_EQ(form->Pointer(), QPoint(kNoPoint, kNoPoint));
+    const QPoint centre = form->Centre();
+    QWheelEvent in(p, form->Canvas()->mapToGlobal(p), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::ControlModifier,
                    Qt::NoScrollPhase, false);
-    QApplication::sendEvent(form->canvas(), &in);
-    EXPECT_FLOAT_EQ(form->scale(), 0.75f);
-    EXPECT_EQ(form->centre(), centre);
+    QApplication::sendEvent(form->Canvas(), &in);
+    EXPECT_FLOAT_EQ(form->Scale(), 0.75f);
+    EXPECT_EQ(form->Centre(), centre);
 }
 
 TEST_F(SchemFormCalls, ClosedByTheKernelLogsAtOnceAndOnlyOnce) {
@@ -338,14 +338,14 @@ TEST_F(SchemFormCalls, KeysReachTheKernelThroughTheKeyTable) {
                  {Qt::Key_Left, Qt::NoModifier, {"37", "0", "<ptr>"}}};
     for (const auto& c : cases) {
         QKeyEvent down(QEvent::KeyPress, c.key, c.modifiers);
-        QApplication::sendEvent(form->canvas(), &down);
+        QApplication::sendEvent(form->Canvas(), &down);
         EXPECT_EQ(last("SheetKeyDown"), c.args);
         QKeyEvent up(QEvent::KeyRelease, c.key, c.modifiers);
-        QApplication::sendEvent(form->canvas(), &up);
+        QApplication::sendEvent(form->Canvas(), &up);
         EXPECT_EQ(last("SheetKeyUp"), c.args);
     }
     QKeyEvent menu(QEvent::KeyPress, Qt::Key_Menu, Qt::NoModifier);  // a key without a code
-    QApplication::sendEvent(form->canvas(), &menu);
+    QApplication::sendEvent(form->Canvas(), &menu);
     EXPECT_EQ(fake.count("SheetKeyDown"), 3);
     // A key that changed the sheet fetches its picture again.
     fake.setHook<TSheetKeyProc>("SheetKeyDown", [](const char*, uint16_t, uint8_t, uint8_t* changed) {
@@ -354,7 +354,7 @@ TEST_F(SchemFormCalls, KeysReachTheKernelThroughTheKeyTable) {
     });
     fake.clearCalls();
     QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
-    QApplication::sendEvent(form->canvas(), &del);
+    QApplication::sendEvent(form->Canvas(), &del);
     EXPECT_EQ(fake.count("PaintScheme"), 1);
 }
 
@@ -362,8 +362,8 @@ TEST_F(SchemFormCalls, SaveViewReportsPlacementBarsAndScale) {
     form->ScalePlus();
     form->SaveView();
     const QRect g = form->geometry();
-    auto* h = form->canvas()->findChild<QScrollBar*>("Hr_scrl");
-    auto* v = form->canvas()->findChild<QScrollBar*>("Vr_scrl");
+    auto* h = form->Canvas()->findChild<QScrollBar*>("Hr_scrl");
+    auto* v = form->Canvas()->findChild<QScrollBar*>("Vr_scrl");
     EXPECT_EQ(last("SetSheetWindow"),
               (Args{std::to_string(g.left()), std::to_string(g.top()), std::to_string(g.left() + g.width()),
                     std::to_string(g.top() + g.height()), std::to_string(h->value()), std::to_string(v->value()),
@@ -381,7 +381,7 @@ TEST_F(SchemFormCalls, ClosingLogsOnlyWhenAttached) {
     area.addSubWindow(detached);
     detached->SetKernel(true);
     detached->SetSchemeName("S2");
-    detached->detachKernel();
+    detached->DetachKernel();
     detached->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(fake.count("KernelLog"), 1);
@@ -409,26 +409,26 @@ TEST_F(SchemFormCalls, ScrollingShowsTheFetchedPictureAndFetchesAgainAfterTheKer
     fake.clearCalls();
     // What the view shows of the sheet (inside the frame) and that part of the picture.
     auto shown = [this] {
-        const SchemeLayout& l = form->layout();
+        const SchemeLayout& l = form->Layout();
         const QRect framed(l.source.left, l.source.top, l.source.right - l.source.left + 1,
                            l.source.bottom - l.source.top + 1);
         const QRect part = framed.translated(-kFrame, -kFrame).intersected(picture.rect());
-        const QImage view = form->canvas()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage view = form->Canvas()->grab().toImage().convertToFormat(QImage::Format_RGB32);
         const QImage viewed = view.copy(part.translated(kFrame - l.source.left + l.dest.left,
                                                         kFrame - l.source.top + l.dest.top));
         return std::make_pair(viewed, picture.copy(part));
     };
-    form->setScrollPositions(1800, 1300);
+    form->SetScrollPositions(1800, 1300);
     auto [viewed, expected] = shown();
     EXPECT_EQ(viewed, expected);
     EXPECT_EQ(fake.count("PaintScheme"), 0);
 
     picture.fill(Qt::red);  // the kernel painted again
-    form->setScrollPositions(300, 200);
+    form->SetScrollPositions(300, 200);
     std::tie(viewed, expected) = shown();
     EXPECT_EQ(fake.count("PaintScheme"), 1);
     EXPECT_EQ(viewed, expected);
     // The whole framed picture, asked for, is the picture in its frame.
-    EXPECT_EQ(form->bitmap().copy(kFrame, kFrame, 2000, 1500), picture);
+    EXPECT_EQ(form->Bitmap().copy(kFrame, kFrame, 2000, 1500), picture);
     EXPECT_EQ(fake.count("PaintScheme"), 1);
 }

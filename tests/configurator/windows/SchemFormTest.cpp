@@ -46,37 +46,37 @@ protected:
         SchemeKernel::TearDown();
     }
     void setClient(int w, int h) {
-        const QSize frame = form->size() - form->canvas()->size();
+        const QSize frame = form->size() - form->Canvas()->size();
         form->resize(frame + QSize(w, h));
-        ASSERT_EQ(form->canvas()->size(), QSize(w, h));
+        ASSERT_EQ(form->Canvas()->size(), QSize(w, h));
     }
-    QScrollBar* bar(const char* name) { return form->canvas()->findChild<QScrollBar*>(name); }
+    QScrollBar* bar(const char* name) { return form->Canvas()->findChild<QScrollBar*>(name); }
     // A client point on the Bitmap point (bx, by) as the last paint laid it out.
     QPoint at(int bx, int by) {
-        const SchemeLayout& l = form->layout();
-        return {l.dest.left + roundEven((bx - l.source.left) * double(form->scale())),
-                l.dest.top + roundEven((by - l.source.top) * double(form->scale()))};
+        const SchemeLayout& l = form->Layout();
+        return {l.dest.left + roundEven((bx - l.source.left) * double(form->Scale())),
+                l.dest.top + roundEven((by - l.source.top) * double(form->Scale()))};
     }
     void move(QPoint p, Qt::MouseButtons buttons = Qt::NoButton) {
-        QMouseEvent e(QEvent::MouseMove, p, form->canvas()->mapToGlobal(p), Qt::NoButton, buttons, Qt::NoModifier);
-        QApplication::sendEvent(form->canvas(), &e);
+        QMouseEvent e(QEvent::MouseMove, p, form->Canvas()->mapToGlobal(p), Qt::NoButton, buttons, Qt::NoModifier);
+        QApplication::sendEvent(form->Canvas(), &e);
     }
-    void press(QPoint p) { QTest::mousePress(form->canvas(), Qt::LeftButton, Qt::NoModifier, p); }
-    void release(QPoint p) { QTest::mouseRelease(form->canvas(), Qt::LeftButton, Qt::NoModifier, p); }
+    void press(QPoint p) { QTest::mousePress(form->Canvas(), Qt::LeftButton, Qt::NoModifier, p); }
+    void release(QPoint p) { QTest::mouseRelease(form->Canvas(), Qt::LeftButton, Qt::NoModifier, p); }
     // A drag of the element library's object entering the window and moving
     // to p; whether the move was taken (the verdict the drag's cursor shows).
     bool dragTo(QMimeData& data, LibraryDrag& drag, QPoint p) {
         data.setData(kDragObjectMimeType, packDragObject(&drag.object));
         QDragEnterEvent enter(p, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(form->canvas(), &enter);
+        QApplication::sendEvent(form->Canvas(), &enter);
         EXPECT_TRUE(enter.isAccepted());  // the window follows every drag of the library
         QDragMoveEvent over(p, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(form->canvas(), &over);
+        QApplication::sendEvent(form->Canvas(), &over);
         return over.isAccepted();
     }
     void drop(QMimeData& data, QPoint p) {
         QDropEvent drop(p, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(form->canvas(), &drop);
+        QApplication::sendEvent(form->Canvas(), &drop);
     }
     void dropAt(LibraryDrag& drag, QPoint p) {
         QMimeData data;
@@ -93,7 +93,7 @@ TEST_F(SchemForm, FramedPictureIsTheKernelPictureInsideTheFrame) {
     void* bitmap = nullptr;
     ASSERT_EQ(kernel().PaintScheme(sheet()->Name, &bitmap), 0);
     const QImage picture = static_cast<const QImage*>(bitmap)->convertToFormat(QImage::Format_RGB32);
-    const QImage& framed = form->bitmap();
+    const QImage& framed = form->Bitmap();
     ASSERT_EQ(framed.size(), picture.size() + QSize(10, 10));
     EXPECT_EQ(framed.copy(5, 5, picture.width(), picture.height()), picture);
     EXPECT_EQ(framed.pixel(0, 0), 0xFFC0C0C0u);
@@ -106,25 +106,25 @@ TEST_F(SchemForm, FramedPictureIsTheKernelPictureInsideTheFrame) {
 
 TEST_F(SchemForm, LoadCodesAndDetachedWindowKeepsItsPicture) {
     EXPECT_EQ(form->LoadSchemeBitmap(), 0);
-    const QImage before = form->bitmap();
+    const QImage before = form->Bitmap();
     form->SetSchemeName("no such sheet");
     EXPECT_EQ(form->LoadSchemeBitmap(), -2);
-    EXPECT_EQ(form->bitmap(), before);
-    form->detachKernel();
+    EXPECT_EQ(form->Bitmap(), before);
+    form->DetachKernel();
     EXPECT_EQ(form->LoadSchemeBitmap(), -1);
     EXPECT_EQ(form->RefreshScheme(), -1);
 }
 
 TEST_F(SchemForm, SmallSheetShowsCentredWithoutBars) {
-    form->setScale(0.5f);
-    const SchemeLayout& l = form->layout();
+    form->SetScale(0.5f);
+    const SchemeLayout& l = form->Layout();
     EXPECT_FALSE(bar("Hr_scrl")->isVisible());
     EXPECT_FALSE(bar("Vr_scrl")->isVisible());
-    const int w = form->bitmap().width(), h = form->bitmap().height();  // 490 x 370
+    const int w = form->Bitmap().width(), h = form->Bitmap().height();  // 490 x 370
     EXPECT_EQ(l.dest.right - l.dest.left + 1, w / 2);
     EXPECT_EQ(l.dest.left, (475 - w / 2) / 2);
     EXPECT_EQ(l.dest.top, (261 - h / 2) / 2);
-    const QImage shown = form->canvas()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage shown = form->Canvas()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(shown.pixel(l.dest.left, l.dest.top), 0xFFC0C0C0u);  // the frame's corner
     const QRgb margin = form->palette().color(QPalette::Dark).rgb();
     EXPECT_EQ(shown.pixel(l.dest.left - 1, l.dest.top), margin);
@@ -137,16 +137,16 @@ TEST_F(SchemForm, LargeSheetShowsBothBarsAndScrollingMovesTheCentre) {
     QScrollBar* v = bar("Vr_scrl");
     ASSERT_TRUE(h->isVisible());
     ASSERT_TRUE(v->isVisible());
-    EXPECT_EQ(h->minimum(), form->layout().hMin);
-    EXPECT_EQ(h->maximum(), form->layout().hMax);
+    EXPECT_EQ(h->minimum(), form->Layout().hMin);
+    EXPECT_EQ(h->maximum(), form->Layout().hMax);
     EXPECT_EQ(v->geometry().right(), 474);
     EXPECT_EQ(h->geometry().bottom(), 260);
-    form->setScrollPositions(0, 5000);  // a centre below the picture: the bar shows its end
+    form->SetScrollPositions(0, 5000);  // a centre below the picture: the bar shows its end
     ASSERT_EQ(v->value(), v->maximum());
     h->setValue(h->maximum());
-    EXPECT_EQ(form->centre().x(), h->maximum());
-    EXPECT_EQ(form->centre().y(), 5000);  // the other bar's coordinate stays as it was
-    EXPECT_EQ(form->layout().source.right, form->bitmap().width() - 1);
+    EXPECT_EQ(form->Centre().x(), h->maximum());
+    EXPECT_EQ(form->Centre().y(), 5000);  // the other bar's coordinate stays as it was
+    EXPECT_EQ(form->Layout().source.right, form->Bitmap().width() - 1);
     // The placement reported to the kernel names the bars' positions and the zoom.
     form->ScalePlus();
     form->SaveView();
@@ -168,24 +168,24 @@ TEST_F(SchemForm, ZoomCommandsAndAStoredScaleOfZero) {
                  {0.25f, &TSchemForm::ScaleMinus, 0.25f},
                  {3.0f, &TSchemForm::Scale100, 1.0f}};
     for (const auto& c : cases) {
-        form->setScale(c.from);
+        form->SetScale(c.from);
         (form->*c.command)();
-        EXPECT_FLOAT_EQ(form->scale(), c.to) << c.from;
-        EXPECT_EQ(form->centre(), QPoint(form->bitmap().width() / 2, form->bitmap().height() / 2));
+        EXPECT_FLOAT_EQ(form->Scale(), c.to) << c.from;
+        EXPECT_EQ(form->Centre(), QPoint(form->Bitmap().width() / 2, form->Bitmap().height() / 2));
     }
-    form->setScale(0.0f);
-    EXPECT_FLOAT_EQ(form->scale(), 1.0f);
+    form->SetScale(0.0f);
+    EXPECT_FLOAT_EQ(form->Scale(), 1.0f);
 }
 
 TEST_F(SchemForm, TinyClientDoesNotCrash) {
     form->setMinimumSize(0, 0);
-    form->canvas()->setMinimumSize(0, 0);
-    form->canvas()->resize(5, 5);
-    ASSERT_EQ(form->canvas()->size(), QSize(5, 5));
+    form->Canvas()->setMinimumSize(0, 0);
+    form->Canvas()->resize(5, 5);
+    ASSERT_EQ(form->Canvas()->size(), QSize(5, 5));
     form->RefreshScheme();
-    EXPECT_GE(form->layout().viewW, 0);
-    EXPECT_GE(form->layout().viewH, 0);
-    const QImage shown = form->canvas()->grab().toImage();
+    EXPECT_GE(form->Layout().viewW, 0);
+    EXPECT_GE(form->Layout().viewH, 0);
+    const QImage shown = form->Canvas()->grab().toImage();
     EXPECT_EQ(shown.size(), QSize(5, 5));
     move(QPoint(2, 2));
     press(QPoint(2, 2));
@@ -193,21 +193,21 @@ TEST_F(SchemForm, TinyClientDoesNotCrash) {
 }
 
 TEST_F(SchemForm, RightEdgeDragAtDoubleScaleResizesTheSheet) {
-    form->setScale(2.0f);
-    form->setScrollPositions(form->bitmap().width(), form->bitmap().height() / 2);  // the right edge in view
+    form->SetScale(2.0f);
+    form->SetScrollPositions(form->Bitmap().width(), form->Bitmap().height() / 2);  // the right edge in view
     const int width = ZO_FIELD(*sheet(), Width);
-    const QPoint edge = at(form->bitmap().width() - 3, form->bitmap().height() / 2);
+    const QPoint edge = at(form->Bitmap().width() - 3, form->Bitmap().height() / 2);
     move(edge);
-    ASSERT_EQ(form->pointerZone(), kZoneRight);
-    const QImage before = form->canvas()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(form->PointerZone(), kZoneRight);
+    const QImage before = form->Canvas()->grab().toImage().convertToFormat(QImage::Format_RGB32);
     press(edge);
-    ASSERT_TRUE(form->resizing());
+    ASSERT_TRUE(form->Resizing());
     move(edge + QPoint(30, 0), Qt::LeftButton);
-    EXPECT_EQ(form->resizeDeltaNow(), (std::array<int32_t, 4>{0, 0, 15, 0}));
+    EXPECT_EQ(form->ResizeDeltaNow(), (std::array<int32_t, 4>{0, 0, 15, 0}));
     // The outline is drawn inverted over the view while the drag lasts, and
     // nothing else of the view changes.
-    const QImage during = form->canvas()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    const ViewRect d = form->layout().dest;
+    const QImage during = form->Canvas()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const ViewRect d = form->Layout().dest;
     const int left = d.left + 10, top = d.top + 10, right = d.right + 30 - 10, bottom = d.bottom - 10;
     int inverted = 0;
     for (int y = 0; y < during.height(); ++y)
@@ -221,18 +221,18 @@ TEST_F(SchemForm, RightEdgeDragAtDoubleScaleResizesTheSheet) {
         }
     EXPECT_GT(inverted, 100);
     release(edge + QPoint(30, 0));
-    EXPECT_FALSE(form->resizing());
+    EXPECT_FALSE(form->Resizing());
     EXPECT_EQ(ZO_FIELD(*sheet(), Width), width + 1);  // 15 pixels are one whole cell
-    EXPECT_EQ(form->bitmap().width(), (width + 1) * 12 + 10);
+    EXPECT_EQ(form->Bitmap().width(), (width + 1) * 12 + 10);
 }
 
 TEST_F(SchemForm, DropFromTheElementLibraryAddsABlock) {
-    form->setScale(0.5f);
+    form->SetScale(0.5f);
     LibraryDrag drag(kAndPath);
     QMimeData data;
     const QPoint p = at(5 + 121, 5 + 61);  // even Bitmap pixels: exact at 50 %
     EXPECT_TRUE(dragTo(data, drag, p));
-    EXPECT_EQ(form->canvas()->cursor().shape(), Qt::DragCopyCursor);  // the kernel's verdict: accepted
+    EXPECT_EQ(form->Canvas()->cursor().shape(), Qt::DragCopyCursor);  // the kernel's verdict: accepted
     EXPECT_EQ(blockCount(), 0);
     drop(data, p);
     ASSERT_EQ(blockCount(), 1);
@@ -249,23 +249,23 @@ TEST_F(SchemForm, FactoryMakesAnAttachedWindowTheHostFindsInTheArea) {
     window->SetSchemeName(sheetName);
     EXPECT_EQ(schemeWindowOf(area.subWindowList().back()), window);
     EXPECT_EQ(window->RefreshScheme(), 0);
-    EXPECT_EQ(window->subWindow()->windowTitle(), sheetName);
-    delete window->subWindow();
+    EXPECT_EQ(window->SubWindow()->windowTitle(), sheetName);
+    delete window->SubWindow();
 }
 
 TEST_F(SchemForm, DragOfAGroupShowsTheKernelsRefusal) {
-    form->setScale(0.5f);
+    form->SetScale(0.5f);
     LibraryDrag drag("");  // a group node names no block
     QMimeData data;
     EXPECT_FALSE(dragTo(data, drag, at(100, 100)));  // the move is refused: the drag shows no-drop
-    EXPECT_EQ(form->canvas()->cursor().shape(), Qt::ForbiddenCursor);
+    EXPECT_EQ(form->Canvas()->cursor().shape(), Qt::ForbiddenCursor);
     drop(data, at(100, 100));  // a drop is still the kernel's to decide, and it refuses
     EXPECT_EQ(blockCount(), 0);
     EXPECT_EQ(calls.repaints, 1);
 }
 
 TEST_F(SchemForm, PressOnABlockSelectsItThroughTheKernel) {
-    form->setScrollPositions(0, 0);
+    form->SetScrollPositions(0, 0);
     LibraryDrag drag(kAndPath);
     dropAt(drag, at(5 + 60, 5 + 60));
     ASSERT_EQ(blockCount(), 1);
@@ -284,26 +284,26 @@ TEST_F(SchemForm, PressOnABlockSelectsItThroughTheKernel) {
 
 TEST_F(SchemForm, WheelZoomInCentresThePointersSheetPoint) {
     auto wheel = [this](QPoint p, int delta, Qt::KeyboardModifiers modifiers) {
-        QWheelEvent e(p, form->canvas()->mapToGlobal(p), QPoint(), QPoint(0, delta), Qt::NoButton, modifiers,
+        QWheelEvent e(p, form->Canvas()->mapToGlobal(p), QPoint(), QPoint(0, delta), Qt::NoButton, modifiers,
                       Qt::NoScrollPhase, false);
-        QApplication::sendEvent(form->canvas(), &e);
+        QApplication::sendEvent(form->Canvas(), &e);
     };
     const QPoint p(300, 100);
     move(p);
-    const QPoint pointer = form->pointer();
+    const QPoint pointer = form->Pointer();
     ASSERT_NE(pointer.x(), kNoPoint);
-    ASSERT_NE(form->centre(), pointer);
+    ASSERT_NE(form->Centre(), pointer);
     wheel(p, 120, Qt::ControlModifier);
-    EXPECT_FLOAT_EQ(form->scale(), 1.25f);
-    EXPECT_EQ(form->centre(), pointer);
+    EXPECT_FLOAT_EQ(form->Scale(), 1.25f);
+    EXPECT_EQ(form->Centre(), pointer);
     // Zooming out keeps the centre; without Ctrl the wheel does nothing.
-    form->setScrollPositions(200, 150);
-    const QPoint centre = form->centre();
+    form->SetScrollPositions(200, 150);
+    const QPoint centre = form->Centre();
     wheel(p, -120, Qt::ControlModifier);
-    EXPECT_FLOAT_EQ(form->scale(), 1.0f);
-    EXPECT_EQ(form->centre(), centre);
+    EXPECT_FLOAT_EQ(form->Scale(), 1.0f);
+    EXPECT_EQ(form->Centre(), centre);
     wheel(p, 120, Qt::NoModifier);
-    EXPECT_FLOAT_EQ(form->scale(), 1.0f);
+    EXPECT_FLOAT_EQ(form->Scale(), 1.0f);
 }
 
 }  // namespace

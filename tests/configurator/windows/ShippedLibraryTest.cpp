@@ -77,7 +77,7 @@ TEST_P(ShippedLibraries, EveryOfferedBlockReachesTheConfigurationFile) {
     TLibraryLoader(root, services).LoadSource(std::string(), device);
     EXPECT_TRUE(ui.messages.empty());
     std::vector<std::string> paths;
-    root.forEach([&](const TLibraryNode& n) {
+    root.ForEach([&](const TLibraryNode& n) {
         if (n.Record && n.Record->Path[0] && n.Children.empty()) paths.push_back(n.Record->Path);
     });
     ASSERT_GE(paths.size(), 10u);

@@ -333,12 +333,12 @@ TEST(SourceDrag, ADragFromTheTreeDroppedOnASchemeWindowAddsABlock) {
     ASSERT_TRUE(data);
     const QPoint p(120, 100);
     QDragEnterEvent enter(p, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(scheme->canvas(), &enter);
+    QApplication::sendEvent(scheme->Canvas(), &enter);
     EXPECT_TRUE(enter.isAccepted());
     QDragMoveEvent over(p, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(scheme->canvas(), &over);
+    QApplication::sendEvent(scheme->Canvas(), &over);
     QDropEvent drop(p, Qt::CopyAction, data.get(), Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(scheme->canvas(), &drop);
+    QApplication::sendEvent(scheme->Canvas(), &drop);
     EXPECT_EQ(real.blockCount(sheet), 1);
     delete scheme;
 }
