@@ -124,6 +124,7 @@ private:
     // framed picture lacks; the picture is fetched again when the kernel has
     // painted over it since.
     void exposePicture(const QRect& part) const;
+    void exposeFrame(const QRect& part) const;
     void exposeView(const SchemeLayout& layout) const;
     void paintView(QPainter& painter);
     void refresh();  // LoadSchemeBitmap, then FormPaint
@@ -157,6 +158,7 @@ private:
     mutable const QImage* picture_ = nullptr;
     mutable qint64 pictureKey_ = 0;
     mutable QRegion copied_;
+    mutable QRegion framed_;  // the part of the frame drawn so far
     QImage frame_;   // the client image while a canvas-resize outline is shown
     SchemeLayout layout_;
     bool buttonDown_ = false;
