@@ -485,6 +485,10 @@ struct ValuePath {
     bool located = false;
     int found = 0;
     xmlNodePtr element = nullptr;
+    // The records reading gave, by the description, the kind of reading and
+    // the record's bytes before: the kept element does not change, so the
+    // same reading of the same record gives the same bytes again.
+    std::unordered_map<std::string, std::string> read;
 };
 
 ValuePath splitValuePath(const char* path) {
@@ -581,8 +585,19 @@ int TStruct::readValuesFromFile(void* record, const char* path, bool update) con
         known.located = true;
     }
     if (known.found != 0) return known.found;
+    const size_t size = size_t(GetSize());
+    const TStruct* self = this;
+    std::string key;
+    key.append(reinterpret_cast<const char*>(&self), sizeof self).append(1, update ? 'u' : 'r');
+    key.append(static_cast<const char*>(record), size);
+    if (const auto done = known.read.find(key); done != known.read.end()) {
+        std::memcpy(record, done->second.data(), size);
+        return 0;
+    }
     xml->CurrentElement = known.element;
-    return readValues(record, xml, update);
+    const int result = readValues(record, xml, update);
+    if (result == 0) known.read.emplace(std::move(key), std::string(static_cast<const char*>(record), size));
+    return result;
 }
 
 int TStruct::ReadValuesFromFile(void* record, const char* path) const { return readValuesFromFile(record, path, false); }

@@ -6,6 +6,7 @@
 #include "kernel/KernelState.h"
 #include "kernel/LineTypes.h"
 #include "kernel/OutsideLibraries.h"
+#include "kernel/PictureDeferral.h"
 #include "kernel/SheetIndex.h"
 #include "kernel/SheetList.h"
 #include "platform/Cp1251.h"
@@ -55,11 +56,11 @@ void assignLineTypes(TBlockRecord& block) {
     }
 }
 
-// Right and Bottom from the picture; false, the record unchanged, when the
-// rectangle of a block placed that far out cannot be held.
-bool assignSize(TBlockRecord& block) {
-    const int64_t right = int64_t(PictureWidth(block.Picture) / kGridCell) + block.Left - 1;
-    const int64_t bottom = int64_t(PictureHeight(block.Picture) / kGridCell) + block.Top - 1;
+// Right and Bottom from a picture of width x height pixels; false, the record
+// unchanged, when the rectangle of a block placed that far out cannot be held.
+bool assignSize(TBlockRecord& block, int width, int height) {
+    const int64_t right = int64_t(width / kGridCell) + block.Left - 1;
+    const int64_t bottom = int64_t(height / kGridCell) + block.Top - 1;
     constexpr int64_t kLow = std::numeric_limits<int32_t>::min(), kHigh = std::numeric_limits<int32_t>::max();
     if (right < kLow || right > kHigh || bottom < kLow || bottom > kHigh) return false;
     block.Right = int32_t(right);
@@ -67,15 +68,16 @@ bool assignSize(TBlockRecord& block) {
     return true;
 }
 
-// The graphic library's drawing of the block into its Picture and Pins. The
-// picture reference of the packed record is handed over as an aligned copy.
-int32_t drawPicture(TBlockRecord& block) {
+// The graphic library's drawing of the block into its Picture, its pins added
+// to pins. The picture reference of the packed record is handed over as an
+// aligned copy.
+int32_t drawPicture(TBlockRecord& block, TMenObj* pins) {
     TGraficOptions* g = GraficOptions();
     const TGraficDrawBlockProc draw = g ? g->DrawBlock : nullptr;
     if (!draw) return -1;
     g->HidePinNames = State().visibleOptions.ShowPinNames ? 0 : 1;
     void* picture = block.Picture;
-    const int32_t result = draw(&picture, &block.Block, &block.Display, block.Pins);
+    const int32_t result = draw(&picture, &block.Block, &block.Display, pins);
     block.Picture = picture;
     return result;
 }
@@ -86,6 +88,35 @@ void releasePicture(TBlockRecord& block) {
     void* picture = block.Picture;
     if (release && picture) release(&picture);
     block.Picture = nullptr;
+}
+
+// The block's pins (with their line types) and picture size: drawn, or,
+// while pictures are deferred, taken from the drawing of a block of the same
+// kind (the block then has no picture until it is painted). 0 or the graphic
+// library's result.
+int32_t placePicture(TBlockRecord& block, int& width, int& height) {
+    if (const TMeasuredPicture* measured = FindMeasuredPicture(block)) {
+        block.Pins->Clear();
+        for (const TPinRecord& pin : measured->pins) block.Pins->AddItem(&pin);
+        releasePicture(block);
+        width = measured->width;
+        height = measured->height;
+        return 0;
+    }
+    if (const int32_t result = drawPicture(block, block.Pins); result != 0) return result;
+    assignLineTypes(block);
+    width = PictureWidth(block.Picture);
+    height = PictureHeight(block.Picture);
+    if (DeferringPictures()) {
+        TMeasuredPicture measured{width, height, {}};
+        for (uint16_t i = 0; i < block.Pins->Count; ++i) {
+            TPinRecord pin;
+            std::memcpy(&pin, block.Pins->GetItem(i), sizeof pin);
+            measured.pins.push_back(pin);
+        }
+        KeepMeasuredPicture(block, std::move(measured));
+    }
+    return 0;
 }
 
 void* newRecord(const TStruct& description) {
@@ -156,12 +187,11 @@ int prepare(TBlockRecord& block) {
         block.Block.Data = newRecord(*description);
         if (block.Block.Data) made.madeData();
     }
-    if (drawPicture(block) != 0) return -3;
+    int width = 0, height = 0;
+    if (placePicture(block, width, height) != 0) return -3;
     // The rectangle needs at least one whole cell each way.
-    if (PictureWidth(block.Picture) < kGridCell || PictureHeight(block.Picture) < kGridCell) return -3;
-
-    assignLineTypes(block);
-    if (!assignSize(block)) return -3;
+    if (width < kGridCell || height < kGridCell) return -3;
+    if (!assignSize(block, width, height)) return -3;
     if (!block.Block.Data) return -4;
     if (block.Name[0] == 0) {
         std::memset(block.Name, 0, sizeof block.Name);
@@ -230,17 +260,43 @@ int RedrawBlockPicture(TBlockRecord* block) {
     }
     std::unique_ptr<TMenObj> saved(before);
     block->Pins->Clear();
-    const int32_t result = drawPicture(*block);
+    int width = 0, height = 0;
+    const int32_t result = placePicture(*block, width, height);
     if (result != 0) {
         block->Pins->Clear();
         for (uint16_t i = 0; i < saved->Count; ++i) block->Pins->AddItem(saved->GetItem(i));
+        assignLineTypes(*block);
+        // Sized by the picture it keeps; one still to be drawn keeps its size.
+        if (block->Picture) {
+            width = PictureWidth(block->Picture);
+            height = PictureHeight(block->Picture);
+        } else {
+            width = (block->Right - block->Left + 1) * kGridCell;
+            height = (block->Bottom - block->Top + 1) * kGridCell;
+        }
     }
-    assignLineTypes(*block);
     // A prepared block's place is held; a rectangle that could not be keeps
     // Right and Bottom as they were.
-    assignSize(*block);
+    assignSize(*block, width, height);
     MarkSheetsChanged();  // size and pins changed in place
     return result;
+}
+
+int DrawPendingPicture(TBlockRecord* block) {
+    if (!block || block->Picture || !block->Pins || !block->Block.Struct || !block->Display.Data) return 0;
+    ++g_pictureGeneration;
+    // Its pins are known already: the drawing's own go to a list of their own.
+    TMenObj pins;
+    pins.SetItemSize(sizeof(TPinRecord));
+    const int32_t result = drawPicture(*block, &pins);
+    if (result != 0) releasePicture(*block);
+    return result;
+}
+
+void EnsureBlockPictures(TSheetRecord& sheet) {
+    if (!sheet.Blocks || !TakePendingPictures(sheet.Blocks)) return;
+    for (uint16_t i = 0; i < sheet.Blocks->Count; ++i)
+        DrawPendingPicture(static_cast<TBlockRecord*>(sheet.Blocks->GetItem(i)));
 }
 
 int ReleaseBlock(TBlockRecord* block) {

@@ -10,6 +10,7 @@
 // library and goes back through its release entry.
 
 #include "common/abi/BlockRecord.h"
+#include "common/abi/SheetRecord.h"
 
 #include <cstdint>
 #include <string>
@@ -45,6 +46,13 @@ uint64_t BlockPictureGeneration();
 // Counts a change of what a block shows made in place otherwise (its name or
 // display parameters given new values).
 void MarkBlockPicturesChanged();
+
+// A block whose picture was left to be drawn when it is first needed (see
+// PictureDeferral) gets it now: 0 drawn or nothing to draw, else the graphic
+// library's result (the block then stays without a picture).
+int DrawPendingPicture(TBlockRecord* block);
+// Every such picture of the sheet, when it has any.
+void EnsureBlockPictures(TSheetRecord& sheet);
 
 // Frees Data, DisplayData, Pins and (through the graphic library, when it is
 // loaded) Picture, and clears every in-memory reference: 0; -1 nil record.

@@ -20,6 +20,10 @@ const TBlockRecord* blockAt(const TSheetRecord& sheet, uint16_t i) {
     return reinterpret_cast<const TBlockRecord*>(itemAt(*sheet.Blocks, i));
 }
 
+// The part of a block record compared byte for byte: from Left to its end.
+constexpr size_t kBlockFrom = offsetof(TBlockRecord, Left);
+constexpr size_t kBlockSpan = sizeof(TBlockRecord) - kBlockFrom;
+
 std::string listBytes(const TMenObj& list) {
     if (!list.Data || list.Count == 0) return std::string();
     return std::string(reinterpret_cast<const char*>(list.Data), size_t(list.Count) * list.ItemSize);
@@ -78,10 +82,18 @@ QRect TPaintedSheet::cellsBox(const TZoRect& cells) const {
 void TPaintedSheet::Forget() {
     kept_ = false;
     places_.clear();
+    blockBytes_.clear();
     blocks_.clear();
     links_.clear();
     route_.clear();
     linkBytes_.clear();
+}
+
+void TPaintedSheet::takeBlockBytes(const TSheetRecord& sheet) {
+    const TMenObj& list = *sheet.Blocks;
+    blockBytes_.resize(size_t(list.Count) * kBlockSpan);
+    for (uint16_t i = 0; i < list.Count; ++i)
+        std::memcpy(blockBytes_.data() + size_t(i) * kBlockSpan, itemAt(list, i) + kBlockFrom, kBlockSpan);
 }
 
 void TPaintedSheet::takeFrame(const TSheetRecord& sheet, const TSceneState& scene, const QFont& font) {
@@ -94,6 +106,9 @@ void TPaintedSheet::takeFrame(const TSheetRecord& sheet, const TSceneState& scen
     cell_ = scene.cellPixels;
     visible_ = scene.visible;
     pictureGeneration_ = scene.pictureGeneration;
+    dragged_ = scene.dragging;
+    dragDx_ = scene.dx;
+    dragDy_ = scene.dy;
     lineTypes_ = scene.lineTypes ? listBytes(*scene.lineTypes) : std::string();
     font_ = font;
 }
@@ -112,6 +127,7 @@ void TPaintedSheet::Take(const TSheetRecord& sheet, const TSceneState& scene, co
         if (i < boxes.size()) blocks_.back().boxes = boxes[i];
     }
     indexBlocks();
+    takeBlockBytes(sheet);
     std::vector<QRect> ignored;
     updateLinks(sheet, scene, ignored);
     updateRoute(scene, ignored);
@@ -282,9 +298,19 @@ void TPaintedSheet::updateBlocks(const TSheetRecord& sheet, const TSceneState& s
         return samePlace(places_[j], now) && (!deep || sameLook(blocks_[j], b));
     };
     // Blocks in the places they had: changed ones are looked at again.
+    const bool sameDrag = dragged_ == scene.dragging && (!scene.dragging || (dragDx_ == scene.dx && dragDy_ == scene.dy));
+    dragged_ = scene.dragging;
+    dragDx_ = scene.dx;
+    dragDy_ = scene.dy;
+    const size_t known = std::min(blockBytes_.size() / kBlockSpan, places_.size());
     size_t i = 0;
     for (; i < count && i < places_.size(); ++i) {
-        const TBlockRecord& b = *blockAt(sheet, uint16_t(i));
+        const uint8_t* record = itemAt(*sheet.Blocks, i);
+        const TBlockRecord& b = *reinterpret_cast<const TBlockRecord*>(record);
+        uint8_t* was = i < known ? blockBytes_.data() + i * kBlockSpan : nullptr;
+        if (!deep && was && (sameDrag || !b.Selected) && std::memcmp(record + kBlockFrom, was, kBlockSpan) == 0)
+            continue;
+        if (was) std::memcpy(was, record + kBlockFrom, kBlockSpan);
         const BlockPlace now = placeNow(b);
         if (places_[i].id != now.id) break;
         if (same(i, now, b)) continue;
@@ -296,7 +322,10 @@ void TPaintedSheet::updateBlocks(const TSheetRecord& sheet, const TSceneState& s
         blockSquares_.Add(uint32_t(i), unionOf(blocks_[i].boxes));
         add(dirty, blocks_[i].boxes);
     }
-    if (i == count && i == places_.size()) return;
+    if (i == count && i == places_.size()) {
+        if (known < count) takeBlockBytes(sheet);
+        return;
+    }
     // Blocks came or went before the rest: the rest are found by their data
     // records. One drawn out of its old order among the others counts as changed.
     std::unordered_map<const void*, size_t> before;
@@ -335,6 +364,7 @@ void TPaintedSheet::updateBlocks(const TSheetRecord& sheet, const TSceneState& s
     places_ = std::move(places);
     blocks_ = std::move(looks);
     indexBlocks();
+    takeBlockBytes(sheet);
 }
 
 // ---- connections -----------------------------------------------------------------

@@ -180,6 +180,14 @@ private:
     int32_t linkDx_ = 0, linkDy_ = 0;
 
     std::vector<BlockPlace> places_;  // by block, beside blocks_
+    // The bytes of every block record from Left on (its place, selection and
+    // in-memory references) when its place was taken, kSpan a block: a block
+    // whose bytes are the same, not moved by a drag that changed, is where it
+    // was without a closer look.
+    std::vector<uint8_t> blockBytes_;
+    void takeBlockBytes(const TSheetRecord& sheet);
+    bool dragged_ = false;  // the drag the places were taken with
+    int32_t dragDx_ = 0, dragDy_ = 0;
     std::vector<BlockLook> blocks_;
     Buckets blockSquares_, linkSquares_;
     std::vector<LinkLook> links_;

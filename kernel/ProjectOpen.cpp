@@ -13,6 +13,7 @@
 #include "kernel/DeviceFile.h"
 #include "kernel/KernelLog.h"
 #include "kernel/KernelState.h"
+#include "kernel/PictureDeferral.h"
 #include "kernel/ProjectFile.h"
 #include "kernel/ProjectTreeNodes.h"
 #include "kernel/Sheets.h"
@@ -24,6 +25,7 @@
 #include <cstring>
 #include <filesystem>
 #include <new>
+#include <string>
 
 namespace zo::kernel {
 
@@ -80,6 +82,14 @@ int readBlockChildren(TZo_XML& xml, TBlockRecord& block) {
     });
 }
 
+// The picture drawn with the display parameters the block was prepared with.
+void drawPreparedPicture(TBlockRecord& block, const std::string& prepared) {
+    std::string now(static_cast<const char*>(block.Display.Data), prepared.size());
+    std::memcpy(block.Display.Data, prepared.data(), prepared.size());
+    DrawPendingPicture(&block);
+    std::memcpy(block.Display.Data, now.data(), now.size());
+}
+
 // 0 appended or dropped at the user's word; -6 / -7 as OpenProject answers.
 int readBlock(TZo_XML& xml, const Readers& r, TMenObj& blocks) {
     TBlockRecord block{};
@@ -99,10 +109,14 @@ int readBlock(TZo_XML& xml, const Readers& r, TMenObj& blocks) {
     data->SetDefaults(block.Block.Data);
     r.display->SetDefaults(block.Display.Data);
     r.display->ReadValuesFromFile(block.Display.Data, block.DescriptionPath);
+    // What the picture was prepared with: a block whose picture is still to
+    // be drawn and whose redraw is refused keeps the picture of these.
+    const std::string prepared(static_cast<const char*>(block.Display.Data), size_t(static_cast<const TStruct*>(block.Display.Struct)->GetSize()));
     int result = readBlockChildren(xml, block);
     if (result == 0) {
-        RedrawBlockPicture(&block);
+        if (RedrawBlockPicture(&block) != 0 && !block.Picture) drawPreparedPicture(block, prepared);
         if (!blocks.AddItem(&block)) result = -7;
+        else if (!block.Picture) AddPendingPictures(&blocks);
     }
     if (result != 0) ReleaseBlock(&block);
     return result;
@@ -195,6 +209,8 @@ int openProject(const std::string& path) {
     // Every block reads its display parameters from its library file: each
     // file is parsed once for the whole project.
     const TValueFileScope libraryFiles;
+    // Blocks of one kind are drawn once; their pictures when they are painted.
+    const TPictureDeferral pictures;
     Readers r;
     if (CheckProjectDescriptions() != 0) return kProjectFileUnreadable;
     r.sheet = StructDescription(SheetDescriptionName());

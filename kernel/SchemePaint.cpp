@@ -542,6 +542,7 @@ int32_t paint(const char* sheetName, void** bitmap, Progress& progress) {
         image = QImage();
         return sheet ? kPaintNoRecord : kPaintNoSheet;
     }
+    EnsureBlockPictures(*sheet);
     const bool debug = State().mode == kModeDebug;
     if (!debug && sheet->Picture) {
         delete static_cast<QImage*>(sheet->Picture);

@@ -4,6 +4,7 @@
 #include "kernel/BlockPrepare.h"
 #include "kernel/KernelLog.h"
 #include "kernel/KernelState.h"
+#include "kernel/PictureDeferral.h"
 #include "kernel/ProjectTreeNodes.h"
 #include "kernel/Selection.h"
 #include "kernel/SheetIndex.h"
@@ -122,6 +123,7 @@ int CheckBlockPlace(const char* sheetName, const TZoRect& rect) {
 void FreeSheetContents(TSheetRecord& sheet) {
     State().paintedSheet.Forget();
     if (TMenObj* blocks = sheet.Blocks) {
+        ForgetPendingPictures(blocks);
         for (uint16_t i = 0; i < blocks->Count; ++i) ReleaseBlock(blockAt(blocks, i));
         delete blocks;
     }

@@ -138,9 +138,10 @@ int TSchemForm::LoadSchemeBitmap() {
     if (link_.PaintScheme(sheetName_, &picture) != 0) return -2;
     if (!picture) return -3;
     const int w = picture->width() + 2 * kFrame, h = picture->height() + 2 * kFrame;
-    if (bitmap_.width() != w || bitmap_.height() != h || bitmap_.format() != QImage::Format_RGB32)
+    if (bitmap_.width() != w || bitmap_.height() != h || bitmap_.format() != QImage::Format_RGB32) {
         bitmap_ = NewPicture(w, h);
-    DrawFrame(bitmap_);
+        framed_ = QRegion();
+    }
     picture_ = picture;
     pictureKey_ = picture->cacheKey();
     copied_ = QRegion();
@@ -155,8 +156,19 @@ SchemeLayout TSchemForm::CurrentLayout() const {
 
 void TSchemForm::ExposeView(const SchemeLayout& l) const {
     if (l.source.right < l.source.left || l.source.bottom < l.source.top) return;
+    ExposeFrame(QRect(l.source.left, l.source.top, l.source.right - l.source.left + 1,
+                      l.source.bottom - l.source.top + 1));
     ExposePicture(QRect(l.source.left - kFrame, l.source.top - kFrame, l.source.right - l.source.left + 1,
                         l.source.bottom - l.source.top + 1));
+}
+
+// The frame is drawn as it is shown too: a picture of a large sheet is not
+// written row by row (every page of it) before it is shown.
+void TSchemForm::ExposeFrame(const QRect& part) const {
+    const QRegion missing = (FrameBands(bitmap_.width(), bitmap_.height()) & part) - framed_;
+    if (missing.isEmpty()) return;
+    DrawFrame(bitmap_, missing);
+    framed_ += missing;
 }
 
 void TSchemForm::ExposePicture(const QRect& part) const {
@@ -185,6 +197,7 @@ void TSchemForm::ExposePicture(const QRect& part) const {
 }
 
 const QImage& TSchemForm::Bitmap() const {
+    ExposeFrame(bitmap_.rect());
     ExposePicture(QRect(0, 0, bitmap_.width() - 2 * kFrame, bitmap_.height() - 2 * kFrame));
     return bitmap_;
 }
@@ -512,7 +525,7 @@ void TSchemForm::FormDragOver(QDragMoveEvent* event) {
     // The drag's own cursor is what the user sees: it shows the verdict.
     if (accepted) event->acceptProposedAction();
     else event->ignore();
-    DrawFrame(bitmap_);
+    framed_ = QRegion();  // drawn again as it is shown
     FormPaint();
 }
 

@@ -136,6 +136,7 @@ private:
     // framed picture lacks; the picture is fetched again when the kernel has
     // painted over it since.
     void ExposePicture(const QRect& part) const;
+    void ExposeFrame(const QRect& part) const;
     void ExposeView(const SchemeLayout& layout) const;
     void PaintView(QPainter& painter);
     void Refresh();  // LoadSchemeBitmap, then FormPaint
@@ -174,6 +175,7 @@ private:
     mutable const QImage* picture_ = nullptr;
     mutable qint64 pictureKey_ = 0;
     mutable QRegion copied_;
+    mutable QRegion framed_;  // the part of the frame drawn so far
     QImage frame_;   // the client image while a canvas-resize outline is shown
     SchemeLayout layout_;
     bool buttonDown_ = false;

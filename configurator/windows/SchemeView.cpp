@@ -29,10 +29,13 @@ float wheelOut(float scale) { return std::max(validScale(scale) - 0.25f, kMinSca
 
 QString scaleText(float scale) { return QString::number(roundEven(double(scale) * 100.0)) + "%"; }
 
-void DrawFrame(QImage& bitmap) {
+void DrawFrame(QImage& bitmap) { DrawFrame(bitmap, QRegion(bitmap.rect())); }
+
+void DrawFrame(QImage& bitmap, const QRegion& clip) {
     const int w = bitmap.width(), h = bitmap.height();
-    if (w <= 0 || h <= 0) return;
+    if (w <= 0 || h <= 0 || clip.isEmpty()) return;
     QPainter p(&bitmap);
+    p.setClipRegion(clip);
     p.setCompositionMode(QPainter::CompositionMode_Source);
     // Rectangles as left, top, right, bottom with right and bottom exclusive.
     auto fill = [&p](int l, int t, int r, int b, const QColor& c) {
@@ -52,6 +55,11 @@ void DrawFrame(QImage& bitmap) {
     fill(w / 2 - 1, h - 5, w / 2 + 2, h - 2, handle);
     fill(w / 2 - 1, 2, w / 2 + 2, 5, handle);
     fill(w - 5, h / 2 - 1, w - 2, h / 2 + 2, handle);
+}
+
+QRegion FrameBands(int width, int height) {
+    if (width <= 0 || height <= 0) return QRegion();
+    return QRegion(0, 0, width, height) - QRegion(kFrame, kFrame, width - 2 * kFrame, height - 2 * kFrame);
 }
 
 SchemeLayout layoutScheme(int clientW, int clientH, int bitmapW, int bitmapH, float scale, int centreX, int centreY,

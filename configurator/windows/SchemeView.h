@@ -10,6 +10,7 @@
 #include "common/Geometry.h"
 
 #include <QImage>
+#include <QRegion>
 #include <QRect>
 #include <QString>
 
@@ -39,6 +40,10 @@ QString scaleText(float scale);
 // Paints the frame into a framed picture: four silver bands of kFrame pixels
 // and eight dark-blue 3 x 3 handles in the bands' inner three pixels.
 void DrawFrame(QImage& bitmap);
+// The same, only the pixels of clip.
+void DrawFrame(QImage& bitmap, const QRegion& clip);
+// The frame's bands of a framed picture of width x height.
+QRegion FrameBands(int width, int height);
 
 // A rectangle with inclusive right and bottom, as the window keeps them.
 struct ViewRect {

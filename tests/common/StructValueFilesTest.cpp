@@ -4,6 +4,8 @@
 #include "StructTestSupport.h"
 
 #include <algorithm>
+#include <iterator>
+#include <string>
 #include <vector>
 
 using namespace zo;
@@ -75,6 +77,34 @@ TEST_F(StructValueFiles, AScopeAnswersAsReadingEachTimeDoes) {
     // A missing file is still tested before opening: no box.
     EXPECT_EQ(display.ReadValuesFromFile(record.data(), (path("none.xml") + "/FBD/G/A").c_str()), -100);
     EXPECT_TRUE(ui.messages.empty());
+}
+
+// Reading again what was read before answers from what the first reading
+// gave, so records that held other bytes before must still come out as a
+// reading without a scope leaves them.
+TEST_F(StructValueFiles, AScopeReadsRecordsThatHeldOtherValuesAsReadingEachTimeDoes) {
+    const struct {
+        const char* block;
+        const char* before;  // the Label the record holds first
+        bool update;
+    } cases[] = {{"A", "", false}, {"B", "прежний", false}, {"B", "прежний", true}, {"B", "другой", true},
+                 {"A", "прежний", true}};
+    auto readOver = [this](const char* block, const char* before, bool update) {
+        display.SetDefaults(record.data());
+        int16_t label = -1;
+        display.FindItem("Label", label);
+        display.SetValue(record.data(), label, cp(before).c_str());
+        const std::string p = path("lib.xml") + "/FBD/G/" + block;
+        const int code = update ? display.UpdateValuesFromFile(record.data(), p.c_str())
+                                : display.ReadValuesFromFile(record.data(), p.c_str());
+        return std::to_string(code) + std::string(reinterpret_cast<const char*>(record.data()), record.size());
+    };
+    std::vector<std::string> plain;
+    for (const auto& c : cases) plain.push_back(readOver(c.block, c.before, c.update));
+    TValueFileScope scope;
+    for (int round = 0; round < 2; ++round)
+        for (size_t i = 0; i < std::size(cases); ++i)
+            EXPECT_EQ(readOver(cases[i].block, cases[i].before, cases[i].update), plain[i]) << i << " " << round;
 }
 
 TEST_F(StructValueFiles, AFileIsParsedOncePerScopeAndReadAgainAfterIt) {

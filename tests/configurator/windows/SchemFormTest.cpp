@@ -9,10 +9,12 @@
 #include "configurator/link/SchemeLink.h"
 #include "configurator/windows/DragMimeType.h"
 #include "configurator/windows/SchemForm.h"
+#include "configurator/windows/SchemeView.h"
 
 #include <QApplication>
 #include <QMdiArea>
 #include <QMimeData>
+#include <QPainter>
 #include <QPointer>
 #include <QScrollBar>
 #include <QTest>
@@ -102,6 +104,34 @@ TEST_F(SchemForm, FramedPictureIsTheKernelPictureInsideTheFrame) {
     EXPECT_EQ(framed.pixel(framed.width() - 4, framed.height() / 2), 0xFF000096u);
     EXPECT_EQ(form->windowTitle(), sheetName);
     EXPECT_EQ(calls.lastStatus(1), "100%");
+}
+
+// The frame is drawn where the view shows it: every corner of a sheet larger
+// than the view has its frame when scrolled to, and the whole framed picture
+// is the one a frame drawn at once gives.
+TEST_F(SchemForm, ALargeSheetIsFramedWhereverItIsShown) {
+    void* bitmap = nullptr;
+    ASSERT_EQ(kernel().PaintScheme(sheet()->Name, &bitmap), 0);
+    const QImage picture = static_cast<const QImage*>(bitmap)->convertToFormat(QImage::Format_RGB32);
+    QImage whole(picture.size() + QSize(10, 10), QImage::Format_RGB32);
+    whole.fill(Qt::white);
+    DrawFrame(whole);
+    {
+        QPainter p(&whole);
+        p.drawImage(5, 5, picture);
+    }
+    const int bw = whole.width(), bh = whole.height();
+    ASSERT_TRUE(bar("Hr_scrl")->isVisible());
+    for (const QPoint corner : {QPoint(0, 0), QPoint(bw, 0), QPoint(0, bh), QPoint(bw, bh)}) {
+        form->setScrollPositions(corner.x(), corner.y());
+        const SchemeLayout& l = form->layout();
+        const QImage shown = form->canvas()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QRect source(l.source.left, l.source.top, l.source.right - l.source.left + 1,
+                           l.source.bottom - l.source.top + 1);
+        EXPECT_EQ(shown.copy(l.dest.left, l.dest.top, source.width(), source.height()), whole.copy(source))
+            << corner.x() << "," << corner.y();
+    }
+    EXPECT_EQ(form->bitmap(), whole);
 }
 
 TEST_F(SchemForm, LoadCodesAndDetachedWindowKeepsItsPicture) {
