@@ -11,6 +11,7 @@
 #include "platform/Cp1251.h"
 #include "platform/Paths.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <cstring>
@@ -44,11 +45,13 @@ TProjectSession::~TProjectSession() = default;
 bool TProjectSession::BindKernel(void* application, TLogProc log) {
     LoadKernelLibrary("\\system", application, nullptr, log);
     record_ = KernelOptionsPtr;
+    saveCopy_ = SaveProjectCopyPtr;
     return bound();
 }
 
 void TProjectSession::UnbindKernel(TLogProc log) {
     record_ = nullptr;
+    saveCopy_ = nullptr;
     UnloadKernelLibrary(log);
 }
 
@@ -97,12 +100,28 @@ void TProjectSession::setFile(const QString& path) {
 void TProjectSession::clear() {
     folder_.clear();
     name_.clear();
+    baseline_.reset();
+    stamp_ = {};
+}
+
+void TProjectSession::keepOpened() {
+    stamp_ = StampOf(FilePath());
+    const std::optional<QByteArray> text = ProjectTextNow(saveCopy_, record_, name_);
+    baseline_ = text ? std::optional<QByteArray>(WithoutDerivedFields(*text)) : std::nullopt;
+}
+
+void TProjectSession::keepSaved() {
+    stamp_ = StampOf(FilePath());
+    // The file holds what the kernel saved: the text the next comparison starts from.
+    QFile file(FilePath());
+    baseline_ = file.open(QIODevice::ReadOnly) ? std::optional<QByteArray>(WithoutDerivedFields(file.readAll()))
+                                               : std::nullopt;
 }
 
 SessionResult TProjectSession::New(const std::string& name, const std::string& deviceFile) {
     if (!record_ || !record_->NewProject) return SessionResult::NotBound;
     if (record_->NewProject(name.c_str(), deviceFile.c_str()) != 0) return SessionResult::Refused;
-    folder_.clear();
+    clear();
     name_ = platform::cp1251ToQString(name);
     emit Opened();
     return SessionResult::Done;
@@ -130,6 +149,7 @@ SessionResult TProjectSession::OpenAssigned() {
         emit Closed();
         return record_->OpenProject ? SessionResult::Refused : SessionResult::NotBound;
     }
+    keepOpened();
     emit Opened();
     return SessionResult::Done;
 }
@@ -139,6 +159,7 @@ SessionResult TProjectSession::Save(const QString& path) {
     if (!KernelCanName(path)) return SessionResult::Unnamable;
     if (record_->SaveProject(cp(path).c_str()) != 0) return SessionResult::Refused;
     setFile(path);
+    keepSaved();
     emit Renamed();
     return SessionResult::Done;
 }
@@ -153,7 +174,25 @@ void TProjectSession::CloseForExit() {
     if (record_ && record_->CloseProject) record_->CloseProject("");
 }
 
-bool TProjectSession::DiffersFromFile() const { return ProjectDiffersFromFile(record_, FilePath()); }
+bool TProjectSession::DiffersFromFile() const {
+    if (!baseline_) return true;
+    const std::optional<QByteArray> now = ProjectTextNow(saveCopy_, record_, name_);
+    return !now || WithoutDerivedFields(*now) != *baseline_;
+}
+
+bool TProjectSession::FileStillOurs() const { return folder_.isEmpty() || StillStamped(stamp_, FilePath()); }
+
+QString TProjectSession::RecoveryPath() const {
+    if (name_.isEmpty()) return {};
+    const QString folder = folder_.isEmpty() ? withSeparator(FolderPath(KernelFolder::Project)) : folder_;
+    return folder.isEmpty() ? QString() : folder + name_ + kExtension + ".recovery";
+}
+
+bool TProjectSession::SaveRecoveryCopy() const {
+    const QString path = RecoveryPath();
+    if (!saveCopy_ || path.isEmpty() || !KernelCanName(path)) return false;
+    return saveCopy_(cp(path).c_str()) == 0;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Sheets, header, library files

@@ -13,6 +13,7 @@
 #include "configurator/shell/ProgramFrame.h"
 #include "configurator/shell/ProjectCommands.h"
 #include "configurator/shell/SchemeWindowServices.h"
+#include "configurator/shell/StartUp.h"
 #include "configurator/shell/UploadCommands.h"
 #include "configurator/windows/CustomDockForm.h"
 #include "configurator/windows/FrameSite.h"
@@ -264,7 +265,10 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 }
 
 void TMainForm::TerminateHandler() {
-    if (!created_ || setupRan_) return;
+    if (!created_ || setupRan_ || terminated_) return;
+    terminated_ = true;
+    // Ended by a signal nobody is asked: unsaved work is kept in a recovery copy.
+    if (TerminatedBySignal() && projectCommands_) projectCommands_->KeepUnsavedWork();
     frame_->Terminate(&WriteLog, session_, [this] { CloseAllSchemeWindows(); });
 }
 

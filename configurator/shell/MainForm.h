@@ -132,6 +132,8 @@ private:
     bool created_ = false;
     bool shown_ = false;
     bool destroyed_ = false;
+    // The terminate step ran (it closed the kernel's project).
+    bool terminated_ = false;
 };
 
 }  // namespace zo::configurator
