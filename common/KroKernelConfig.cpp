@@ -2,10 +2,12 @@
 
 #include "common/LibraryBinding.h"
 #include "platform/Cp1251.h"
+#include "platform/DynLib.h"
 
 namespace zo {
 
 TKernelOptions* KernelOptionsPtr = nullptr;
+TPathProc SaveProjectCopyPtr = nullptr;
 
 namespace {
 
@@ -20,13 +22,16 @@ TLibraryBinding& binding() {
 
 void LoadKernelLibrary(const std::string& subfolder, void* application, void* screen, TLogProc log) {
     KernelOptionsPtr = nullptr;
-    if (binding().Load(subfolder, log, application, screen))
-        KernelOptionsPtr = static_cast<TKernelOptions*>(binding().Record());
+    SaveProjectCopyPtr = nullptr;
+    if (!binding().Load(subfolder, log, application, screen)) return;
+    KernelOptionsPtr = static_cast<TKernelOptions*>(binding().Record());
+    SaveProjectCopyPtr = reinterpret_cast<TPathProc>(platform::findSymbol(binding().Handle(), "SaveProjectCopy"));
 }
 
 void UnloadKernelLibrary(TLogProc log) {
     if (!binding().Bound()) return;
     if (KernelOptionsPtr && KernelOptionsPtr->KernelDone) KernelOptionsPtr->KernelDone();
+    SaveProjectCopyPtr = nullptr;
     binding().Unload(log);
     KernelOptionsPtr = nullptr;
 }

@@ -237,20 +237,27 @@ int newDocument(TZo_XMLWriter& xml) { return xml.NewDocument("Orvanta_config"); 
 void writeInto(TZo_XML&, const std::string&) {}
 void writeInto(TZo_XMLWriter& xml, const std::string& path) { xml.WriteInto(path); }
 
+// What a save makes of the file it writes.
+enum class SaveKind {
+    Project,  // the project's file from now on, recorded in the channel base
+    Copy,     // a copy: the project's file, name and the channel base stay as they are
+};
+
 template <typename Xml>
-int saveProject(const std::string& path) {
+int saveProject(const std::string& path, SaveKind kind = SaveKind::Project) {
     KernelState& s = State();
+    const bool own = kind == SaveKind::Project;
     // Every block's display parameters are compared with its library element:
     // each library file is parsed once for the whole project.
     const TValueFileScope libraryFiles;
     if (CheckProjectDescriptions() != 0) return kSaveDescriptionCheck;
-    copyText(s.projectPath, sizeof s.projectPath, path);
+    if (own) copyText(s.projectPath, sizeof s.projectPath, path);
     storeWindowStates();
 
     Xml xml;
     if (newDocument(xml) != 0) return kSaveNoDescription;
     writeInto(xml, path);
-    copyText(s.projectName, sizeof s.projectName, projectNameOf(path));
+    if (own) copyText(s.projectName, sizeof s.projectName, projectNameOf(path));
 
     TStruct* project = StructDescription(ProjectDescriptionName());
     if (!project) return kSaveNoDescription;
@@ -274,6 +281,7 @@ int saveProject(const std::string& path) {
         Log(ZO_RU("Ошибка записи файла проекта ") + Q + path + Q, kLogError);
         return kSaveNotWritten;
     }
+    if (!own) return kProjectSaved;
     if (s.configFileType == 1) UpdateChannelBase(path);
     Log(ZO_RU("Проект ") + Q + path + Q + ZO_RU(" сохранен."), kLogInformation);
     return kProjectSaved;
@@ -282,6 +290,10 @@ int saveProject(const std::string& path) {
 }  // namespace
 
 int32_t SaveProjectThroughDocument(const char* path) { return saveProject<TZo_XML>(path ? path : ""); }
+
+int32_t SaveProjectCopyTo(const char* path) {
+    return saveProject<TZo_XMLWriter>(path ? path : "", SaveKind::Copy);
+}
 
 }  // namespace zo::kernel
 

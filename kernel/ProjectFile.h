@@ -48,6 +48,12 @@ void ProjectRecordToState(const TProjectRecord& record);
 // the same file, kept to check the streaming writer against.
 int32_t SaveProjectThroughDocument(const char* path);
 
+// The text SaveProject writes, written into path (atomically: through a
+// temporary file beside it), while the project's file and name, and the
+// channel base, stay as they are: a copy to compare with or to keep work in.
+// A SaveProjectResult.
+int32_t SaveProjectCopyTo(const char* path);
+
 }  // namespace zo::kernel
 
 namespace zo::kernel {

@@ -11,6 +11,7 @@
 #include "platform/Cp1251.h"
 #include "platform/Paths.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 #include <cstring>
@@ -48,11 +49,13 @@ TProjectSession::~TProjectSession() = default;
 bool TProjectSession::BindKernel(void* application, TLogProc log) {
     LoadKernelLibrary("\\system", application, nullptr, log);
     record_ = KernelOptionsPtr;
+    saveCopy_ = SaveProjectCopyPtr;
     return Bound();
 }
 
 void TProjectSession::UnbindKernel(TLogProc log) {
     record_ = nullptr;
+    saveCopy_ = nullptr;
     UnloadKernelLibrary(log);
 }
 
@@ -101,12 +104,28 @@ void TProjectSession::SetFile(const QString& path) {
 void TProjectSession::clear() {
     folder_.clear();
     name_.clear();
+    baseline_.reset();
+    stamp_ = {};
+}
+
+void TProjectSession::KeepOpened() {
+    stamp_ = StampOf(FilePath());
+    const std::optional<QByteArray> text = ProjectTextNow(saveCopy_, record_, name_);
+    baseline_ = text ? std::optional<QByteArray>(WithoutDerivedFields(*text)) : std::nullopt;
+}
+
+void TProjectSession::KeepSaved() {
+    stamp_ = StampOf(FilePath());
+    // The file holds what the kernel saved: the text the next comparison starts from.
+    QFile file(FilePath());
+    baseline_ = file.open(QIODevice::ReadOnly) ? std::optional<QByteArray>(WithoutDerivedFields(file.readAll()))
+                                               : std::nullopt;
 }
 
 SessionResult TProjectSession::New(const std::string& name, const std::string& deviceFile) {
     if (!record_ || !record_->NewProject) return SessionResult::NotBound;
     if (record_->NewProject(name.c_str(), deviceFile.c_str()) != 0) return SessionResult::Refused;
-    folder_.clear();
+    clear();
     name_ = platform::cp1251ToQString(name);
     emit Opened();
     return SessionResult::Done;
@@ -135,6 +154,7 @@ SessionResult TProjectSession::OpenAssigned() {
         if (!record_->OpenProject) return SessionResult::NotBound;
         return r == kOpenRootNotOne || r == kOpenNoProjectRecord ? SessionResult::NotProject : SessionResult::Refused;
     }
+    KeepOpened();
     emit Opened();
     return SessionResult::Done;
 }
@@ -144,6 +164,7 @@ SessionResult TProjectSession::Save(const QString& path) {
     if (!KernelCanName(path)) return SessionResult::Unnamable;
     if (record_->SaveProject(cp(path).c_str()) != 0) return SessionResult::Refused;
     SetFile(path);
+    KeepSaved();
     emit Renamed();
     return SessionResult::Done;
 }
@@ -158,7 +179,25 @@ void TProjectSession::CloseForExit() {
     if (record_ && record_->CloseProject) record_->CloseProject("");
 }
 
-bool TProjectSession::DiffersFromFile() const { return ProjectDiffersFromFile(record_, FilePath()); }
+bool TProjectSession::DiffersFromFile() const {
+    if (!baseline_) return true;
+    const std::optional<QByteArray> now = ProjectTextNow(saveCopy_, record_, name_);
+    return !now || WithoutDerivedFields(*now) != *baseline_;
+}
+
+bool TProjectSession::FileStillOurs() const { return folder_.isEmpty() || StillStamped(stamp_, FilePath()); }
+
+QString TProjectSession::RecoveryPath() const {
+    if (name_.isEmpty()) return {};
+    const QString folder = folder_.isEmpty() ? withSeparator(FolderPath(KernelFolder::Project)) : folder_;
+    return folder.isEmpty() ? QString() : folder + name_ + kExtension + ".recovery";
+}
+
+bool TProjectSession::SaveRecoveryCopy() const {
+    const QString path = RecoveryPath();
+    if (!saveCopy_ || path.isEmpty() || !KernelCanName(path)) return false;
+    return saveCopy_(cp(path).c_str()) == 0;
+}
 
 // ---------------------------------------------------------------------------------------------
 // Sheets, header, library files

@@ -9,16 +9,18 @@
 // A project is open while its name is not empty; a new, never saved project
 // has an empty folder. The project file is folder + name + ".hc".
 
+#include "common/abi/KernelOptions.h"
 #include "common/abi/LogProc.h"
+#include "configurator/link/ProjectComparison.h"
 
 #include <QObject>
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
-struct TKernelOptions;
 struct TZoStringList;
 
 namespace zo::configurator {
@@ -71,8 +73,12 @@ public:
     bool BindKernel(void* application, TLogProc log);
     // Forgets the record and unbinds the kernel library (KernelDone first).
     void UnbindKernel(TLogProc log);
-    // A record bound elsewhere (a test's fake); nil forgets it.
-    void SetRecord(TKernelOptions* record) { record_ = record; }
+    // A record bound elsewhere (a test's fake); nil forgets it. saveCopy is
+    // the kernel's SaveProjectCopy (nil: every project counts as unsaved work).
+    void SetRecord(TKernelOptions* record, TPathProc saveCopy = nullptr) {
+        record_ = record;
+        saveCopy_ = saveCopy;
+    }
     bool Bound() const { return record_ != nullptr; }
     // For link/'s binders only (the window links and the host slots).
     TKernelOptions* Record() const { return record_; }
@@ -119,8 +125,20 @@ public:
     void Close();
     // As the program ends: the kernel's project closed, the names kept.
     void CloseForExit();
-    // Whether the project differs from its file (see ProjectDiffersFromFile).
+    // Whether the project holds work its file lacks: the kernel's copy of it
+    // now against its text when it was opened or last saved (a project never
+    // saved always does). Writes nothing but a private temporary copy.
     bool DiffersFromFile() const;
+    // Whether the project's file is still the one this session opened or last
+    // saved (true for a project never saved, or a file gone since).
+    bool FileStillOurs() const;
+    // Where unsaved work is kept when the program is ended by a signal:
+    // beside the project file (the kernel's project folder for a project never
+    // saved), as <name>.hc.recovery, which no open or save takes for a project.
+    QString RecoveryPath() const;
+    // Writes the project into RecoveryPath (atomically, the project's own file
+    // and the channel base untouched); false when it could not be written.
+    bool SaveRecoveryCopy() const;
 
     // -- Sheets, header, library files -----------------------------------------------------------
     void AddSheet() const;
@@ -166,8 +184,15 @@ signals:
 private:
     void SetFile(const QString& path);
     void clear();
+    // The text and the file's stamp the later comparisons start from.
+    void KeepOpened();
+    void KeepSaved();
 
     TKernelOptions* record_;
+    TPathProc saveCopy_ = nullptr;
+    // The project's text (without derived fields) as opened or last saved.
+    std::optional<QByteArray> baseline_;
+    TFileStamp stamp_;
     QString folder_;
     QString name_;
 };

@@ -13,6 +13,7 @@
 #include "configurator/shell/ProgramFrame.h"
 #include "configurator/shell/ProjectCommands.h"
 #include "configurator/shell/SchemeWindowServices.h"
+#include "configurator/shell/StartUp.h"
 #include "configurator/shell/UploadCommands.h"
 #include "configurator/windows/CustomDockForm.h"
 #include "configurator/windows/FrameSite.h"
@@ -193,7 +194,7 @@ QLabel* TMainForm::StatusPanel(int index) const {
 }
 
 QAction* TMainForm::Action(ActionId id) const { return actions_->get(id); }
-QAction* TMainForm::action(const QString& name) const { return actions_->ByName(name); }
+QAction* TMainForm::Action(const QString& name) const { return actions_->ByName(name); }
 
 void TMainForm::SetSchemeWindowFactory(SchemeWindowFactory factory) { schemes_->SetFactory(std::move(factory)); }
 
@@ -288,7 +289,10 @@ void TMainForm::changeEvent(QEvent* event) {
 }
 
 void TMainForm::TerminateHandler() {
-    if (!created_ || setupRan_) return;
+    if (!created_ || setupRan_ || terminated_) return;
+    terminated_ = true;
+    // Ended by a signal nobody is asked: unsaved work is kept in a recovery copy.
+    if (TerminatedBySignal() && projectCommands_) projectCommands_->KeepUnsavedWork();
     frame_->Terminate(&WriteLog, session_, [this] { CloseAllSchemeWindows(); });
 }
 

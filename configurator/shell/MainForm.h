@@ -54,7 +54,7 @@ public:
     TActions& Actions() const { return *actions_; }
     QAction* Action(ActionId id) const;
     // The action with this object name (e.g. "SaveProject"), or nullptr.
-    QAction* action(const QString& name) const;
+    QAction* Action(const QString& name) const;
     TProjectSession& Session() const { return session_; }
     TPanelLogForm* LogPanel() const { return logPanel_; }
     QDockWidget* LogDock() const { return logDock_; }
@@ -134,6 +134,8 @@ private:
     bool created_ = false;
     bool shown_ = false;
     bool destroyed_ = false;
+    // The terminate step ran (it closed the kernel's project).
+    bool terminated_ = false;
 };
 
 }  // namespace zo::configurator

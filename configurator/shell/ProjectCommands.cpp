@@ -19,6 +19,7 @@
 #include "platform/UiServices.h"
 
 #include <QAction>
+#include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -69,6 +70,13 @@ QString chooseFile(QWidget* owner, bool save, const QString& title, const QStrin
 }
 
 void log(const std::string& text, uint8_t level) { WriteLog(text.c_str(), level); }
+
+// Whether two paths name one file (through links), or the same path where neither exists yet.
+bool sameFile(const QString& a, const QString& b) {
+    const QString ca = QFileInfo(a).canonicalFilePath();
+    const QString cb = QFileInfo(b).canonicalFilePath();
+    return ca.isEmpty() || cb.isEmpty() ? QFileInfo(a).absoluteFilePath() == QFileInfo(b).absoluteFilePath() : ca == cb;
+}
 
 }  // namespace
 
@@ -152,6 +160,7 @@ TProjectCommands::TProjectCommands(TProjectSession& session, TActions& actions, 
         {ActionId::ScaleMi, &TProjectCommands::ScaleMiExecute},
         {ActionId::Scale100, &TProjectCommands::Scale100Execute},
     });
+    connect(&session_, &TProjectSession::Opened, this, &TProjectCommands::ReportRecoveryCopy);
     connect(&fileMenu_, &QMenu::aboutToShow, this, [this] { FilesClick(fileMenu_); });
     connect(&projectMenu_, &QMenu::aboutToShow, this, [this] { Project1Click(projectMenu_); });
     FilesClick(fileMenu_);
@@ -172,10 +181,42 @@ bool TProjectCommands::ConfirmDrop() {
     const std::string text = ZO_RU("Проект ") + kQ + cp(saved ? session_.FilePath() : session_.Name()) + kQ +
                              ZO_RU(" изменен. Сохранить изменения?");
     switch (platform::ask(text, ZO_RU("Сохранение проекта"), platform::Buttons::YesNoCancel)) {
-    case platform::Answer::Yes: return SaveProject() || AfterFailedSave();
+    case platform::Answer::Yes:
+        switch (SaveProject()) {
+        case SaveOutcome::Saved: return true;
+        case SaveOutcome::Failed: return AfterFailedSave();
+        case SaveOutcome::Cancelled: return false;
+        }
+        return false;
     case platform::Answer::No: return true;
     default: return false;
     }
+}
+
+void TProjectCommands::KeepUnsavedWork() {
+    if (!session_.IsOpen() || !session_.Bound() || !session_.DiffersFromFile()) return;
+    const std::string project = cp(session_.ShownPath());
+    const std::string copy = cp(session_.RecoveryPath());
+    if (session_.SaveRecoveryCopy())
+        log(ZO_RU("Программа завершена сигналом: несохраненные изменения проекта ") + kQ + project + kQ +
+                ZO_RU(" записаны в ") + kQ + copy + kQ,
+            LogLevel::Warning);
+    else
+        log(ZO_RU("Программа завершена сигналом: не удалось записать несохраненные изменения проекта ") + kQ +
+                project + kQ + ZO_RU(" в ") + kQ + copy + kQ,
+            LogLevel::Error);
+}
+
+void TProjectCommands::ReportRecoveryCopy() {
+    const QString copy = session_.RecoveryPath();
+    if (copy.isEmpty() || !QFileInfo(copy).isFile()) return;
+    const std::string text =
+        ZO_RU("Найдена копия несохраненных изменений проекта ") + kQ + cp(session_.ShownPath()) + kQ +
+        ZO_RU(", записанная, когда программа была завершена сигналом (") +
+        cp(QFileInfo(copy).lastModified().toString("dd.MM.yyyy HH:mm:ss")) + "): " + kQ + cp(copy) + kQ +
+        ZO_RU(". Чтобы открыть ее, дайте ей имя с расширением .hc.");
+    log(text, LogLevel::Warning);
+    platform::showMessage(text, ZO_RU("Открытие проекта"), platform::MessageKind::Warning);
 }
 
 bool TProjectCommands::AfterFailedSave() {
@@ -184,7 +225,7 @@ bool TProjectCommands::AfterFailedSave() {
     for (;;) {
         switch (platform::ask(text, ZO_RU("Сохранение проекта"), platform::Buttons::YesNoCancel)) {
         case platform::Answer::Yes:
-            if (SaveAs()) return true;
+            if (SaveAs() == SaveOutcome::Saved) return true;
             break;
         case platform::Answer::No: return true;
         default: return false;
@@ -271,23 +312,37 @@ void TProjectCommands::OpenProjectExecute() {
     host_.UpdateActionStates();
 }
 
-bool TProjectCommands::SaveTo(const QString& path) {
+TProjectCommands::SaveOutcome TProjectCommands::SaveTo(const QString& path) {
+    // Another program (a second instance) may have saved over the file since
+    // this one opened or saved it: its work is not replaced unasked.
+    if (session_.IsOpen() && !session_.Folder().isEmpty() && sameFile(path, session_.FilePath()) &&
+        !session_.FileStillOurs()) {
+        const std::string text =
+            ZO_RU("Файл проекта ") + kQ + cp(path) + kQ +
+            ZO_RU(" изменен другой программой после того, как он был открыт или сохранен здесь. Заменить его? "
+                  "(Нет: сохранить проект в другом месте)");
+        switch (platform::ask(text, ZO_RU("Сохранение проекта"), platform::Buttons::YesNoCancel)) {
+        case platform::Answer::Yes: break;
+        case platform::Answer::No: return SaveAs();
+        default: return SaveOutcome::Cancelled;
+        }
+    }
     const SessionResult saved = session_.Save(path);
     if (saved == SessionResult::Unnamable) {
         ReportUnnamablePath(path, ZO_RU("Сохранение проекта"));
-        return false;
+        return SaveOutcome::Failed;
     }
     if (saved != SessionResult::Done) {
         platform::showMessage(ZO_RU("Не удалось сохранить проект ") + kQ + cp(path) + kQ,
                               ZO_RU("Сохранение проекта"), platform::MessageKind::Error);
-        return false;
+        return SaveOutcome::Failed;
     }
     AddRecentFile(platform::RegistryRoot::CurrentUser, kClosedProjectsKey, cp(path));
-    return true;
+    return SaveOutcome::Saved;
 }
 
-bool TProjectCommands::SaveProject() {
-    if (!session_.Bound() || !session_.IsOpen()) return false;
+TProjectCommands::SaveOutcome TProjectCommands::SaveProject() {
+    if (!session_.Bound() || !session_.IsOpen()) return SaveOutcome::Failed;
     QString folder = session_.Folder();
     if (folder.isEmpty()) {
         folder = withSeparator(session_.FolderPath(KernelFolder::Project));
@@ -296,7 +351,7 @@ bool TProjectCommands::SaveProject() {
         if (QFileInfo::exists(path) &&
             platform::ask(ZO_RU("Файл ") + kQ + cp(path) + kQ + ZO_RU(" уже существует. Заменить его?"),
                           ZO_RU("Сохранение проекта"), platform::Buttons::YesNo) != platform::Answer::Yes)
-            return false;
+            return SaveOutcome::Cancelled;
     }
     return SaveTo(folder + session_.Name() + kProjectExtension);
 }
@@ -306,12 +361,12 @@ void TProjectCommands::SaveProjectExecute() {
     host_.UpdateActionStates();
 }
 
-bool TProjectCommands::SaveAs() {
+TProjectCommands::SaveOutcome TProjectCommands::SaveAs() {
     const QString programFolder = session_.FolderPath(KernelFolder::Program);
     const QString title = QString::fromUtf8("Сохранение проекта ") + kQ + kProgramCaption + kQ;
     const QString file = chooseFile(&window_, true, title, withSeparator(programFolder) + "Project",
                                     session_.Name() + kProjectExtension);
-    bool saved = false;
+    SaveOutcome saved = file.isEmpty() ? SaveOutcome::Cancelled : SaveOutcome::Failed;
     if (!file.isEmpty() && session_.Bound()) {
         SetProgramFolderCurrent();
         const QString path = TProjectSession::ProjectFileOf(file);

@@ -74,25 +74,35 @@ public:
     // folder, asking before it replaces a file). false: keep the project.
     bool ConfirmDrop();
 
+    // As a signal ends the program: work the project's file lacks is written
+    // into the session's recovery copy, nothing asked, and the log says where.
+    void KeepUnsavedWork();
+
     QMenu* FileMenu() const { return &fileMenu_; }
     QMenu* ProjectMenu() const { return &projectMenu_; }
 
 private:
+    enum class SaveOutcome { Saved, Failed, Cancelled };
+
     // Opens path (open and fast open); false (and no project) on failure.
     bool OpenProject(const QString& path, bool programFolderCurrent);
     // The open project closed before another is opened.
     void CloseForOpen();
     // Save: to the project's file, or (never saved) into the kernel's project
-    // folder, asking before it replaces a file there; false when not saved.
-    bool SaveProject();
-    // Saves to path; a failure is reported and changes nothing else.
-    bool SaveTo(const QString& path);
-    // The save-as chooser and the save; false when cancelled or not saved.
-    bool SaveAs();
+    // folder, asking before it replaces a file there.
+    SaveOutcome SaveProject();
+    // Saves to path; a failure is reported and changes nothing else. Over the
+    // project's own file changed since it was opened or saved here, asks first:
+    // replace it, save elsewhere (the save-as chooser) or cancel.
+    SaveOutcome SaveTo(const QString& path);
+    // The save-as chooser and the save; Cancelled when the chooser was.
+    SaveOutcome SaveAs();
     // After the save the drop question asked for failed: save elsewhere (Да),
     // drop the work (Нет) or keep the project (Отмена), until one is done.
     bool AfterFailedSave();
     void SetProgramFolderCurrent();
+    // After a project opened: tells of a recovery copy left beside it.
+    void ReportRecoveryCopy();
 
     TProjectSession& session_;
     TActions& actions_;

@@ -54,7 +54,7 @@ protected:
     // Opens a project file through the open command's chooser.
     void open(const std::string& file) {
         ScopedDialogRunner r(chooseFile(file));
-        form->action("OpenProject")->trigger();
+        form->Action("OpenProject")->trigger();
         pumpFor(std::chrono::milliseconds(100));
     }
     std::string log() const { return utf(readBytes(program + "/Log/" + configurator::kProgramLogName)); }

@@ -265,7 +265,7 @@ void optionOff(TMainForm& form) {
     settle(200);
     for (const int grid : {0, 1}) {
         g_gridOption = grid;
-        form.action("Options")->trigger();
+        form.Action("Options")->trigger();
         g_gridOption = -1;
         if (grid == 0) shoot("option-off");
     }
@@ -382,7 +382,7 @@ void configLogWindow(TMainForm& form) {
         chooser->selectFile(file);
         return int(QDialog::Accepted);
     };
-    form.action("ProjectCreateCFG")->trigger();
+    form.Action("ProjectCreateCFG")->trigger();
     g_dialogAnswer = nullptr;
     shoot("config-log-window");
     for (QWidget* window : QApplication::topLevelWidgets())
@@ -409,11 +409,11 @@ private:
 // The open project closed (not saved), a new one made with the proposed name
 // and the first device: its box in front of its header window.
 void newProjectBox(TMainForm& form) {
-    form.action("CloseProject")->trigger();
+    form.Action("CloseProject")->trigger();
     TShownBoxes boxes("new-project-box");
     zo::platform::UiServices* previous = zo::platform::setUiServices(&boxes);
     g_dialogAnswer = [](QDialog&) { return int(QDialog::Accepted); };
-    form.action("NewProject")->trigger();
+    form.Action("NewProject")->trigger();
     g_dialogAnswer = nullptr;
     zo::platform::setUiServices(previous);
 }
@@ -468,7 +468,7 @@ int main(int argc, char** argv) {
             libraryHintAtEdge(mainForm);
             inspectorList(mainForm);
             floatingPanel(mainForm);
-            dialogScene("options-dialog", mainForm.action("Options"));
+            dialogScene("options-dialog", mainForm.Action("Options"));
             dialogScene("about-box", mainForm.findChild<QAction*>("HelpAbout"));
             optionOff(mainForm);
             pastedBlock(mainForm);

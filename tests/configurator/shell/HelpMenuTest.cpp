@@ -142,7 +142,7 @@ TEST(MainMenus, SixMenusInOrderAndTheHelpMenuFromTheKernelsProgramFolder) {
     QMenu* modes = MainMenu(form, "N2");
     ASSERT_NE(modes, nullptr);
     ASSERT_EQ(modes->actions().size(), 4);
-    EXPECT_EQ(modes->actions()[0], form.action("ReginSelect"));
+    EXPECT_EQ(modes->actions()[0], form.Action("ReginSelect"));
     QMenu* help = MainMenu(form, "MenuHelp");
     ASSERT_NE(help, nullptr);
     emit help->aboutToShow();

@@ -104,8 +104,8 @@ TEST_F(MainFormStartUpInFolder, BindsLogsServesTheKernelAndUnbindsEverything) {
         // The kernel's status text reaches the status bar through the slot.
         EXPECT_EQ(k.SetStatusText(2, "ready"), 0);
         EXPECT_EQ(form.StatusPanel(2)->text(), "ready");
-        EXPECT_TRUE(form.action("NewProject")->isEnabled());
-        EXPECT_FALSE(form.action("SaveProject")->isEnabled());
+        EXPECT_TRUE(form.Action("NewProject")->isEnabled());
+        EXPECT_FALSE(form.Action("SaveProject")->isEnabled());
     }
     EXPECT_EQ(HostServices(), nullptr);
     EXPECT_EQ(LogsOptionsPtr, nullptr);
@@ -185,9 +185,9 @@ TEST_F(MainFormStartUpInFolder, ADisabledActionShowsItsPictureOfTheDisabledStrip
     const int cell = ActionSpec(ActionId::SaveProject).icon;
     const QImage normal = strips.Icon32.copy(cell * 32, 0, 32, 32).convertToFormat(QImage::Format_RGB32);
     const QImage greyed = strips.Icon32dis.copy(cell * 32, 0, 32, 32).convertToFormat(QImage::Format_RGB32);
-    ASSERT_FALSE(form.action("SaveProject")->isEnabled());
+    ASSERT_FALSE(form.Action("SaveProject")->isEnabled());
     const QImage shown =
-        form.action("SaveProject")->icon().pixmap(32, QIcon::Disabled).toImage().convertToFormat(QImage::Format_RGB32);
+        form.Action("SaveProject")->icon().pixmap(32, QIcon::Disabled).toImage().convertToFormat(QImage::Format_RGB32);
     int compared = 0;
     for (int y = 0; y < 32; ++y)
         for (int x = 0; x < 32; ++x)

@@ -57,16 +57,16 @@ TEST(MainFormActions, CaptionsShortcutsAndHintsFromTheTable) {
                 {"ScalePl", "Увеличить"},
                 {"ScaleMi", "Уменьшить"}};
     for (const Row& row : rows) {
-        QAction* a = form.action(row.name);
+        QAction* a = form.Action(row.name);
         ASSERT_NE(a, nullptr) << row.name;
         EXPECT_EQ(a->text(), QString::fromUtf8(row.caption)) << row.name;
     }
-    EXPECT_EQ(form.action("EditUndo")->shortcut(), QKeySequence("Ctrl+Z"));
-    EXPECT_EQ(form.action("EditRedo")->shortcut(), QKeySequence("Ctrl+U"));
-    EXPECT_EQ(form.action("Scale100")->toolTip(), "100%");
-    EXPECT_EQ(form.action("ProjectRunUpload")->toolTip(), QString::fromUtf8("Запустить Upload\\autoexec.bat"));
-    EXPECT_EQ(form.action("ProjectStopUpload")->toolTip(), QString::fromUtf8("Остановить запущенное из \"Upload\\\""));
-    EXPECT_EQ(form.action("NoSuchAction"), nullptr);
+    EXPECT_EQ(form.Action("EditUndo")->shortcut(), QKeySequence("Ctrl+Z"));
+    EXPECT_EQ(form.Action("EditRedo")->shortcut(), QKeySequence("Ctrl+U"));
+    EXPECT_EQ(form.Action("Scale100")->toolTip(), "100%");
+    EXPECT_EQ(form.Action("ProjectRunUpload")->toolTip(), QString::fromUtf8("Запустить Upload\\autoexec.bat"));
+    EXPECT_EQ(form.Action("ProjectStopUpload")->toolTip(), QString::fromUtf8("Остановить запущенное из \"Upload\\\""));
+    EXPECT_EQ(form.Action("NoSuchAction"), nullptr);
     EXPECT_EQ(form.Actions().All().size(), 24);
 }
 
@@ -78,7 +78,7 @@ TEST(MainFormActions, EveryDeclaredCommandIsHandledAndTheInertOnesAreNot) {
     EXPECT_EQ(form.Actions().Unhandled(), QVector<ActionId>{});
     for (std::size_t i = 0; i < kActionCount; ++i) {
         const TActionSpec& spec = ActionSpec(ActionId(i));
-        ASSERT_EQ(form.Action(ActionId(i)), form.action(QString::fromLatin1(spec.name))) << spec.name;
+        ASSERT_EQ(form.Action(ActionId(i)), form.Action(QString::fromLatin1(spec.name))) << spec.name;
         EXPECT_EQ(spec.handled, std::string(spec.name) != "EditUndo" && std::string(spec.name) != "EditRedo")
             << spec.name;
     }
@@ -91,25 +91,25 @@ TEST(MainFormActions, WithoutProjectOrKernelOnlyNewAndOpenAreEnabled) {
     TProjectSession session;
     TMainForm form{session};
     form.UpdateActionStates();
-    EXPECT_TRUE(form.action("NewProject")->isEnabled());
-    EXPECT_TRUE(form.action("OpenProject")->isEnabled());
-    for (const char* name : kProject) EXPECT_FALSE(form.action(name)->isEnabled()) << name;
-    for (const char* name : kView) EXPECT_FALSE(form.action(name)->isEnabled()) << name;
-    EXPECT_FALSE(form.action("EditUndo")->isEnabled());
-    EXPECT_FALSE(form.action("EditRedo")->isEnabled());
+    EXPECT_TRUE(form.Action("NewProject")->isEnabled());
+    EXPECT_TRUE(form.Action("OpenProject")->isEnabled());
+    for (const char* name : kProject) EXPECT_FALSE(form.Action(name)->isEnabled()) << name;
+    for (const char* name : kView) EXPECT_FALSE(form.Action(name)->isEnabled()) << name;
+    EXPECT_FALSE(form.Action("EditUndo")->isEnabled());
+    EXPECT_FALSE(form.Action("EditRedo")->isEnabled());
 }
 
 TEST(MainFormActions, ActivatingTheMainWindowBringsTheStatesUpToDate) {
     TProjectSession session;
     TMainForm form{session};
     form.show();
-    form.action("NewProject")->setEnabled(false);  // a state gone stale
-    form.action("SaveProject")->setEnabled(true);
+    form.Action("NewProject")->setEnabled(false);  // a state gone stale
+    form.Action("SaveProject")->setEnabled(true);
     QApplication::setActiveWindow(&form);
     QApplication::processEvents();
     ASSERT_TRUE(form.isActiveWindow());
-    EXPECT_TRUE(form.action("NewProject")->isEnabled());
-    EXPECT_FALSE(form.action("SaveProject")->isEnabled());
+    EXPECT_TRUE(form.Action("NewProject")->isEnabled());
+    EXPECT_FALSE(form.Action("SaveProject")->isEnabled());
 }
 
 TEST(MainFormActions, OpenProjectEnablesProjectActionsAndChecksTheKernelMode) {
@@ -126,16 +126,16 @@ TEST(MainFormActions, OpenProjectEnablesProjectActionsAndChecksTheKernelMode) {
         fake.setResult("GetMode", m.mode);
         form.UpdateActionStates();
         for (const char* name : {"ReginSelect", "RegimSoeden", "RegimDebug"})
-            EXPECT_EQ(form.action(name)->isChecked(), m.checked && std::string(m.checked) == name)
+            EXPECT_EQ(form.Action(name)->isChecked(), m.checked && std::string(m.checked) == name)
                 << "mode " << m.mode << " " << name;
     }
-    EXPECT_FALSE(form.action("NewProject")->isEnabled());
-    EXPECT_FALSE(form.action("OpenProject")->isEnabled());
-    for (const char* name : kProject) EXPECT_TRUE(form.action(name)->isEnabled()) << name;
+    EXPECT_FALSE(form.Action("NewProject")->isEnabled());
+    EXPECT_FALSE(form.Action("OpenProject")->isEnabled());
+    for (const char* name : kProject) EXPECT_TRUE(form.Action(name)->isEnabled()) << name;
     // No active scheme window: the view actions stay off; Undo and Redo always.
-    for (const char* name : kView) EXPECT_FALSE(form.action(name)->isEnabled()) << name;
-    EXPECT_FALSE(form.action("EditUndo")->isEnabled());
-    EXPECT_FALSE(form.action("EditRedo")->isEnabled());
+    for (const char* name : kView) EXPECT_FALSE(form.Action(name)->isEnabled()) << name;
+    EXPECT_FALSE(form.Action("EditUndo")->isEnabled());
+    EXPECT_FALSE(form.Action("EditRedo")->isEnabled());
 }
 
 TEST(MainFormActions, ViewActionsFollowTheActiveChild) {
@@ -149,18 +149,18 @@ TEST(MainFormActions, ViewActionsFollowTheActiveChild) {
     ASSERT_EQ(form.CreateSchemeWindow("S", std::nullopt, std::nullopt, std::nullopt), 0);
     QMdiSubWindow* scheme = form.MdiArea()->subWindowList().first();
     form.MdiArea()->setActiveSubWindow(scheme);
-    for (const char* name : kView) EXPECT_TRUE(form.action(name)->isEnabled()) << name;
-    EXPECT_FALSE(form.action("EditUndo")->isEnabled());
+    for (const char* name : kView) EXPECT_TRUE(form.Action(name)->isEnabled()) << name;
+    EXPECT_FALSE(form.Action("EditUndo")->isEnabled());
     // Another child (e.g. the element library) active: the view actions go off.
     QMdiSubWindow* other = form.MdiArea()->addSubWindow(new QLabel("library"));
     other->show();
     form.MdiArea()->setActiveSubWindow(other);
-    for (const char* name : kView) EXPECT_FALSE(form.action(name)->isEnabled()) << name;
+    for (const char* name : kView) EXPECT_FALSE(form.Action(name)->isEnabled()) << name;
     // Without a project nothing of the view is enabled, whatever is active.
     form.Session().Assign({}, {});
     form.MdiArea()->setActiveSubWindow(scheme);
-    for (const char* name : kView) EXPECT_FALSE(form.action(name)->isEnabled()) << name;
-    EXPECT_TRUE(form.action("NewProject")->isEnabled());
+    for (const char* name : kView) EXPECT_FALSE(form.Action(name)->isEnabled()) << name;
+    EXPECT_TRUE(form.Action("NewProject")->isEnabled());
 }
 
 TEST(MainFormActions, KernelSlotUpdatesTheStates) {
@@ -173,8 +173,8 @@ TEST(MainFormActions, KernelSlotUpdatesTheStates) {
     form.Session().Assign(form.Session().Folder(), "P");
     fake.setResult("GetMode", 3);
     fake.record().UpdateActionStates();
-    EXPECT_TRUE(form.action("RegimDebug")->isChecked());
-    EXPECT_TRUE(form.action("SaveProject")->isEnabled());
+    EXPECT_TRUE(form.Action("RegimDebug")->isChecked());
+    EXPECT_TRUE(form.Action("SaveProject")->isEnabled());
     SetHostServices(nullptr);
 }
 

@@ -95,21 +95,21 @@ TEST_F(MainRoad, ThePlcExampleBuildsRunsShowsLiveValuesAndStops) {
     EXPECT_EQ(form->windowTitle().toStdString(),
               "Orvanta configurator - " + program + "/Project/ExamplePLC.hc  (device: OrvantaPLC.dev)");
     ASSERT_NE(scheme(), nullptr) << "the example's sheet opens in its window";
-    EXPECT_TRUE(form->action("ProjectRunUpload")->isEnabled());
+    EXPECT_TRUE(form->Action("ProjectRunUpload")->isEnabled());
 
     // Debugging without a controller shows no values yet.
-    form->action("RegimDebug")->trigger();
+    form->Action("RegimDebug")->trigger();
     EXPECT_EQ(mode(), 3);
     ASSERT_TRUE(pumpUntil([&] { return log().find("Нет связи с контроллером") != std::string::npos; })) << log();
     pumpFor(300ms);
     const QImage withoutValues = scheme()->Bitmap().copy();
-    form->action("ReginSelect")->trigger();
+    form->Action("ReginSelect")->trigger();
     EXPECT_EQ(mode(), 0);
     screenshot("plc-without-values");
     screenshot("plc-file-menu", "Files");
     screenshot("plc-project-menu", "project1");
 
-    form->action("ProjectRunUpload")->trigger();
+    form->Action("ProjectRunUpload")->trigger();
     EXPECT_TRUE(fs::exists(program + "/Upload/VT_win"));
     EXPECT_TRUE(fs::exists(program + "/Upload/ExamplePLC.cfg"));
     EXPECT_EQ(test::readBytes(program + "/Upload/autoexec.bat"), "start VT_win.exe ExamplePLC.cfg\r\n");
@@ -123,7 +123,7 @@ TEST_F(MainRoad, ThePlcExampleBuildsRunsShowsLiveValuesAndStops) {
     EXPECT_TRUE(test::processRunning(pid));
     EXPECT_EQ(fs::read_symlink("/proc/" + std::to_string(pid) + "/exe"), fs::canonical(program + "/Upload/VT_win"));
     EXPECT_EQ(mode(), 3);
-    EXPECT_TRUE(form->action("RegimDebug")->isChecked());
+    EXPECT_TRUE(form->Action("RegimDebug")->isChecked());
 
     // The runtime's values reach the scheme window.
     ASSERT_TRUE(pumpUntil([&] { return log().find("Установлена связь с контроллером") != std::string::npos; }))
@@ -139,7 +139,7 @@ TEST_F(MainRoad, ThePlcExampleBuildsRunsShowsLiveValuesAndStops) {
     other.start(QString::fromStdString(dir.str() + "/Elsewhere/VT_win"), {"30"});
     ASSERT_TRUE(other.waitForStarted(5000));
 
-    form->action("ProjectStopUpload")->trigger();
+    form->Action("ProjectStopUpload")->trigger();
     EXPECT_EQ(mode(), 0);
     EXPECT_TRUE(pumpUntil([&] { return !test::processRunning(pid); }, 5000ms)) << "the runtime still runs";
     EXPECT_EQ(other.state(), QProcess::Running);
@@ -152,7 +152,7 @@ TEST_F(MainRoad, ThePlcExampleBuildsRunsShowsLiveValuesAndStops) {
 TEST_F(MainRoad, TheAvrExampleBuildsItsImage) {
     open(program + "/Project/AvrDemo.hc");
     ASSERT_EQ(form->Session().Name(), "AvrDemo");
-    form->action("ProjectUpload")->trigger();
+    form->Action("ProjectUpload")->trigger();
     EXPECT_NE(log().find("Проект \"AvrDemo\" успешно собран."), std::string::npos) << log();
     EXPECT_NE(log().find("Выгружена библиотека"), std::string::npos) << "the builder is bound for the one build";
     ASSERT_TRUE(fs::exists(program + "/Upload/AvrDemo.hex"));
@@ -176,7 +176,7 @@ TEST_F(MainRoad, EveryShippedExampleOpensItsSheetInAUsableWindow) {
         EXPECT_TRUE(windows[0]->isVisible()) << example;
         EXPECT_GE(windows[0]->width(), 300) << example;
         EXPECT_GE(windows[0]->height(), 150) << example;
-        form->action("CloseProject")->trigger();
+        form->Action("CloseProject")->trigger();
         pumpFor(100ms);
     }
 }
@@ -195,7 +195,7 @@ TEST_F(MainRoad, SaveIntoAReadOnlyFolderChangesNothing) {
             return int(QDialog::Accepted);
         });
         ui.messages.clear();
-        form->action("SaveProjectAs")->trigger();
+        form->Action("SaveProjectAs")->trigger();
         const bool reported = ui.messages.size() == 1 && ui.messages[0].find("Copy.hc") != std::string::npos;
         const bool recentUnchanged = RecentFiles(platform::RegistryRoot::CurrentUser, kClosedProjectsKey).empty();
         const bool same = form->windowTitle() == title && form->Session().Name() == "ExamplePLC";
@@ -224,7 +224,7 @@ TEST_F(MainRoad, ABlankNamedProjectRunsAndARuntimeEndingAtOnceIsNotStarted) {
     ASSERT_EQ(form->Session().Name(), QString::fromUtf8("Схема 1")) << log();
     upload()->SetStartWindow(1500ms);
 
-    form->action("ProjectRunUpload")->trigger();
+    form->Action("ProjectRunUpload")->trigger();
     EXPECT_EQ(test::readBytes(program + "/Upload/autoexec.bat"), test::cp("start VT_win.exe \"Схема 1.cfg\"\r\n"));
     const pid_t pid = upload()->StartedPid();
     ASSERT_GT(pid, 0) << log();
@@ -232,14 +232,14 @@ TEST_F(MainRoad, ABlankNamedProjectRunsAndARuntimeEndingAtOnceIsNotStarted) {
     EXPECT_TRUE(test::WaitForListener(port)) << "the runtime serves the blank-named project";
     EXPECT_NE(log().find("Запуск \"Upload\\autoexec.bat\"  Result=42"), std::string::npos) << log();
     EXPECT_EQ(mode(), 3);
-    form->action("ProjectStopUpload")->trigger();
+    form->Action("ProjectStopUpload")->trigger();
     EXPECT_TRUE(pumpUntil([&] { return !test::processRunning(pid); }, 5000ms));
     EXPECT_EQ(mode(), 0);
 
     const test::LoopbackListener taken(port);
     ASSERT_TRUE(taken.listening());
     const size_t before = log().size();
-    form->action("ProjectRunUpload")->trigger();
+    form->Action("ProjectRunUpload")->trigger();
     const std::string after = log().substr(before);
     EXPECT_EQ(upload()->StartedPid(), 0);
     EXPECT_NE(after.find("Запуск \"Upload\\autoexec.bat\"  Result=30"), std::string::npos) << after;

@@ -48,7 +48,7 @@ protected:
         ASSERT_NE(KernelOptionsPtr, nullptr);
         KernelOptionsPtr->ConvertOptions = static_cast<TConvertOptions*>(convert.record);
         KernelOptionsPtr->KernelInit();
-        session.SetRecord(KernelOptionsPtr);
+        session.SetRecord(KernelOptionsPtr, SaveProjectCopyPtr);
     }
     void TearDown() override {
         session.SetRecord(nullptr);
@@ -182,8 +182,7 @@ TEST_F(WithKernel, BlockAndPinNamesGoWithTheirOptions) {
 
 TEST_F(WithKernel, UnsavedWorkIsAskedAboutOnlyWhenTheProjectDiffers) {
     const std::string file = root + "/Project/ExamplePLC.hc";
-    ASSERT_EQ(KernelOptionsPtr->OpenProject(file.c_str()), 0);
-    session.Assign(QString::fromStdString(root + "/Project/"), "ExamplePLC");
+    ASSERT_EQ(session.Open(QString::fromStdString(file)), SessionResult::Done);
     TMainForm window(session);
     const std::string before = test::readBytes(file);
     EXPECT_TRUE(window.ProjectCommands().ConfirmDrop());
@@ -206,27 +205,32 @@ TEST_F(WithKernel, UnsavedWorkIsAskedAboutOnlyWhenTheProjectDiffers) {
     EXPECT_TRUE(ui.questions.empty());
 }
 
-TEST_F(WithKernel, TheComparingSaveLeavesTheFileTheChannelBaseAndTheProjectsOwnFileAsTheyWere) {
+TEST_F(WithKernel, TheComparisonWritesNoFileOfTheUsersAndLeavesTheKernelWithTheProjectsOwnFile) {
     // A full-type project never saved in this program folder: no channel base yet.
     const std::string file = root + "/Project/ExamplePLC.hc";
     const std::string canals = root + "/Struct/Canals.xml";
     fs::remove(canals);
-    ASSERT_EQ(KernelOptionsPtr->OpenProject(file.c_str()), 0);
-    KernelOptionsPtr->AddSheet();
+    ASSERT_EQ(session.Open(QString::fromStdString(file)), SessionResult::Done);
     const std::string before = test::readBytes(file);
-    EXPECT_TRUE(ProjectDiffersFromFile(session.Record(), QString::fromStdString(file)));
+    const auto time = fs::last_write_time(file);
+    EXPECT_FALSE(session.DiffersFromFile());
+    KernelOptionsPtr->AddSheet();
+    EXPECT_TRUE(session.DiffersFromFile());
     EXPECT_EQ(test::readBytes(file), before);
+    EXPECT_EQ(fs::last_write_time(file), time);
     EXPECT_FALSE(fs::exists(canals));
     // The kernel still takes the project's own file for the project: a save
     // records that file in the channel base and asks nothing.
-    ASSERT_EQ(KernelOptionsPtr->SaveProject(file.c_str()), 0);
+    ASSERT_EQ(session.Save(QString::fromStdString(file)), SessionResult::Done);
     const std::string base = test::readBytes(canals);
     EXPECT_NE(base.find("File=\"" + file + "\""), std::string::npos) << base;
     EXPECT_TRUE(ui.questions.empty());
     // Saved, the comparison finds nothing and changes neither file.
-    const std::string saved = test::readBytes(file);
-    EXPECT_FALSE(ProjectDiffersFromFile(session.Record(), QString::fromStdString(file)));
-    EXPECT_EQ(test::readBytes(file), saved);
+    const auto saved = fs::last_write_time(file);
+    const auto baseTime = fs::last_write_time(canals);
+    EXPECT_FALSE(session.DiffersFromFile());
+    EXPECT_EQ(fs::last_write_time(file), saved);
+    EXPECT_EQ(fs::last_write_time(canals), baseTime);
     EXPECT_EQ(test::readBytes(canals), base);
 }
 

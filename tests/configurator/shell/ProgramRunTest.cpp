@@ -177,8 +177,8 @@ TEST(MainFormStartUp, WithoutTheKernelTheProjectActionsAreDisabledAndTheLogPanel
         QApplication::processEvents();
         for (const char* name : {"SaveProject", "SaveProjectAs", "CloseProject", "ProjectAddList", "ProjectUpload",
                                  "ProjectCreateCFG", "ReginSelect", "ScalePl"}) {
-            ASSERT_NE(form.action(name), nullptr) << name;
-            EXPECT_FALSE(form.action(name)->isEnabled()) << name;
+            ASSERT_NE(form.Action(name), nullptr) << name;
+            EXPECT_FALSE(form.Action(name)->isEnabled()) << name;
         }
         EXPECT_EQ(form.windowTitle(), "Orvanta configurator");
         EXPECT_TRUE(form.Session().Name().isEmpty());

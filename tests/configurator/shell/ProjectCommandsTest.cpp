@@ -61,8 +61,8 @@ TEST(ProjectCommands, ConnectedToTheActionsAndMenus) {
     EXPECT_EQ(f.commands->FileMenu()->title(), QString::fromUtf8("Файл"));
     EXPECT_EQ(f.commands->ProjectMenu()->title(), QString::fromUtf8("Проект"));
     f.openAs("P", "/x/");
-    f.form.action("ProjectAddList")->trigger();
-    f.form.action("ProjectParam")->trigger();
+    f.form.Action("ProjectAddList")->trigger();
+    f.form.Action("ProjectParam")->trigger();
     EXPECT_EQ(f.fake.slotsCalled(), (std::vector<std::string>{"AddSheet", "EditProjectHeader"}));
 }
 
@@ -99,7 +99,7 @@ TEST(ProjectCommands, NewProjectThroughTheFallbackDialog) {
         dialog.findChild<QPushButton*>("OK")->click();
         return dialog.result();
     });
-    f.form.action("NewProject")->trigger();
+    f.form.Action("NewProject")->trigger();
     EXPECT_EQ(shown, 1);
     ASSERT_EQ(f.fake.count("NewProject"), 1);
     EXPECT_EQ(f.fake.callsOf("NewProject")[0].args, (std::vector<std::string>{test::cp("Насос"), "Plc.dev"}));
@@ -109,8 +109,8 @@ TEST(ProjectCommands, NewProjectThroughTheFallbackDialog) {
     EXPECT_EQ(f.form.windowTitle(), QString::fromUtf8("Orvanta configurator - Насос  (device: Plc.dev)"));
     EXPECT_EQ(f.form.windowIconText(), QString::fromUtf8("Насос.hc"));
     EXPECT_EQ(f.fake.count("AddSheet"), 1);
-    EXPECT_FALSE(f.form.action("NewProject")->isEnabled());
-    EXPECT_TRUE(f.form.action("SaveProject")->isEnabled());
+    EXPECT_FALSE(f.form.Action("NewProject")->isEnabled());
+    EXPECT_TRUE(f.form.Action("SaveProject")->isEnabled());
 }
 
 // The dialogs library's new-project dialog is offered the first free name.
@@ -127,7 +127,7 @@ TEST(ProjectCommands, TheNewProjectDialogProposesTheFirstFreeName) {
         proposed = name->text();
         return int(QDialog::Accepted);
     });
-    f.form.action("NewProject")->trigger();
+    f.form.Action("NewProject")->trigger();
     EXPECT_EQ(proposed, "Project3");
     ASSERT_EQ(f.fake.count("NewProject"), 1);
     EXPECT_EQ(f.fake.callsOf("NewProject")[0].args, (std::vector<std::string>{"Project3", "Plc.dev"}));
@@ -143,13 +143,13 @@ TEST(ProjectCommands, NewProjectRefusesBadNamesAndCancel) {
             dialog.findChild<QPushButton*>("OK")->click();
             return dialog.result();
         });
-        f.form.action("NewProject")->trigger();
+        f.form.Action("NewProject")->trigger();
         EXPECT_EQ(f.fake.count("NewProject"), 0) << name;
         EXPECT_EQ(f.form.Session().Name(), "") << name;
         EXPECT_EQ(f.ui.messages.size(), std::string(name).empty() ? 0u : 1u) << name;
     }
     Fixture f;
-    f.form.action("NewProject")->trigger();  // no runner: the dialog is rejected
+    f.form.Action("NewProject")->trigger();  // no runner: the dialog is rejected
     EXPECT_EQ(f.fake.count("NewProject"), 0);
 }
 
@@ -157,7 +157,7 @@ TEST(ProjectCommands, OpenCancelChangesNothing) {
     Fixture f;
     f.openAs("Old", f.dir.str() + "/Project/");
     f.form.setWindowTitle("before");
-    f.form.action("OpenProject")->trigger();  // rejected
+    f.form.Action("OpenProject")->trigger();  // rejected
     EXPECT_EQ(f.fake.count("CloseProject"), 0);
     EXPECT_EQ(f.fake.count("OpenProject"), 0);
     EXPECT_EQ(f.form.Session().Name(), "Old");
@@ -206,7 +206,7 @@ TEST(ProjectCommands, OpenChosenFileClosesTheOldOneFirst) {
 TEST(ProjectCommands, SaveStoresInTheProjectFolderAndRemembersIt) {
     Fixture f;
     f.openAs("Pump", "");
-    f.form.action("SaveProject")->trigger();
+    f.form.Action("SaveProject")->trigger();
     const std::string path = f.dir.str() + "/Project/Pump.hc";
     ASSERT_EQ(f.fake.count("SaveProject"), 1);
     EXPECT_EQ(f.fake.callsOf("SaveProject")[0].args[0], path);
@@ -222,7 +222,7 @@ TEST(ProjectCommands, FailedSaveChangesNothing) {
     f.fake.setResult("SaveProject", -2);
     f.openAs("Pump", "");
     f.form.setWindowTitle("before");
-    f.form.action("SaveProject")->trigger();
+    f.form.Action("SaveProject")->trigger();
     EXPECT_EQ(f.ui.messages.size(), 1u);
     EXPECT_TRUE(f.recent().empty());
     EXPECT_EQ(f.form.windowTitle(), "before");
@@ -232,7 +232,7 @@ TEST(ProjectCommands, FailedSaveChangesNothing) {
         qobject_cast<QFileDialog*>(&dialog)->selectFile(QString::fromStdString(f.dir.str() + "/Other.hc"));
         return int(QDialog::Accepted);
     });
-    f.form.action("SaveProjectAs")->trigger();
+    f.form.Action("SaveProjectAs")->trigger();
     EXPECT_EQ(f.ui.messages.size(), 2u);
     EXPECT_TRUE(f.recent().empty());
     EXPECT_EQ(f.form.Session().Name(), "Pump");
@@ -264,7 +264,7 @@ TEST(ProjectCommands, APathOutsideWindows1251IsRefusedBeforeTheKernel) {
         qobject_cast<QFileDialog*>(&dialog)->selectFile(QString::fromStdString(folder + "/Pump.hc"));
         return int(QDialog::Accepted);
     });
-    f.form.action("SaveProjectAs")->trigger();
+    f.form.Action("SaveProjectAs")->trigger();
     EXPECT_EQ(f.ui.messages.size(), 2u);
     EXPECT_EQ(f.fake.count("SaveProject"), 0);
     EXPECT_EQ(f.form.Session().Folder().toStdString(), f.dir.str() + "/Project/");
@@ -336,12 +336,12 @@ TEST(ProjectCommands, FirstSaveAsksBeforeReplacingAFile) {
     test::writeBytes(f.dir.file("Project/Pump.hc"), "old");
     f.openAs("Pump", "");
     f.ui.answer = platform::Answer::No;
-    f.form.action("SaveProject")->trigger();
+    f.form.Action("SaveProject")->trigger();
     EXPECT_EQ(f.ui.questions.size(), 1u);
     EXPECT_EQ(f.fake.count("SaveProject"), 0);
     EXPECT_EQ(f.form.Session().Folder(), "");
     f.ui.answer = platform::Answer::Yes;
-    f.form.action("SaveProject")->trigger();
+    f.form.Action("SaveProject")->trigger();
     EXPECT_EQ(f.fake.count("SaveProject"), 1);
 }
 
@@ -356,7 +356,7 @@ TEST(ProjectCommands, SaveAsTakesTheChosenFile) {
         chooser->selectFile(QString::fromStdString(chosen));
         return int(QDialog::Accepted);
     });
-    f.form.action("SaveProjectAs")->trigger();
+    f.form.Action("SaveProjectAs")->trigger();
     EXPECT_EQ(proposed, QString::fromUtf8("Сохранение проекта \"Orvanta configurator\""));
     EXPECT_EQ(f.fake.callsOf("SaveProject")[0].args[0], chosen);
     EXPECT_EQ(f.form.Session().Name(), "Copy");
@@ -370,12 +370,12 @@ TEST(ProjectCommands, CloseRemembersTheProjectAndCancelKeepsIt) {
     test::writeBytes(path, "<x/>");
     f.openAs("Pump", f.dir.str() + "/Project/");
     f.ui.answer = platform::Answer::Cancel;
-    f.form.action("CloseProject")->trigger();
+    f.form.Action("CloseProject")->trigger();
     EXPECT_EQ(f.ui.questions.size(), 1u);
     EXPECT_EQ(f.fake.count("CloseProject"), 0);
     EXPECT_EQ(f.form.Session().Name(), "Pump");
     f.ui.answer = platform::Answer::No;
-    f.form.action("CloseProject")->trigger();
+    f.form.Action("CloseProject")->trigger();
     EXPECT_EQ(f.fake.callsOf("CloseProject").back().args[0], path);
     EXPECT_EQ(f.form.Session().Name(), "");
     EXPECT_EQ(f.recent(), std::vector<std::string>{path});
@@ -388,12 +388,12 @@ TEST(ProjectCommands, ClosingANeverSavedProjectAsksAndSavesIt) {
     Fixture f;
     f.openAs("Pump", "");
     f.ui.answer = platform::Answer::Cancel;
-    f.form.action("CloseProject")->trigger();
+    f.form.Action("CloseProject")->trigger();
     EXPECT_EQ(f.ui.questions.size(), 1u);
     EXPECT_EQ(f.fake.count("CloseProject"), 0);
     EXPECT_EQ(f.form.Session().Name(), "Pump");
     f.ui.answer = platform::Answer::Yes;
-    f.form.action("CloseProject")->trigger();
+    f.form.Action("CloseProject")->trigger();
     const std::string path = f.dir.str() + "/Project/Pump.hc";
     const std::vector<std::string> order = f.fake.slotsCalled();
     const auto saved = std::find(order.begin(), order.end(), "SaveProject");

@@ -45,17 +45,24 @@ TEST(Captions, ProjectAndDevice) {
     EXPECT_EQ(ProjectCaption("/p/Plant.hc", ""), "Orvanta configurator - /p/Plant.hc  (device: )");
 }
 
-TEST(UnsavedWork, WindowPlacementIsNotWork) {
+TEST(UnsavedWork, WindowPlacementSelectionAndConnectionNumbersAreNotWork) {
     const std::string a = test::cp("<Схема Name=\"Лист 1\" Width=\"35\" WindowOpen=\"1\" Left=\"0\" Scale=\"1\">\n"
-                                   "    <Блок Name=\"AND 1\" Left=\"1\"/>\n");
+                                   "    <Блок Name=\"AND 1\" Left=\"1\"/>\n"
+                                   "    <Соединение PointA=\"196617\" PointB=\"196619\" Chain=\"1\"/>\n");
     const std::string b = test::cp("<Схема Name=\"Лист 1\" Width=\"35\" Right=\"300\" HScroll=\"4\">\n"
-                                   "    <Блок Name=\"AND 1\" Left=\"1\"/>\n");
-    const std::string moved = test::cp("<Схема Name=\"Лист 1\" Width=\"35\">\n    <Блок Name=\"AND 1\" Left=\"2\"/>\n");
-    const std::string wider = test::cp("<Схема Name=\"Лист 1\" Width=\"36\">\n    <Блок Name=\"AND 1\" Left=\"1\"/>\n");
-    auto norm = [](const std::string& t) { return WithoutWindowPlacement(QByteArray::fromStdString(t)); };
+                                   "    <Блок Name=\"AND 1\" Left=\"1\" Selected=\"1\"/>\n"
+                                   "    <Соединение PointA=\"196617\" PointB=\"196619\" NetIndex=\"3\" LineType=\"1\" Selected=\"1\"/>\n");
+    const std::string moved = test::cp("<Схема Name=\"Лист 1\" Width=\"35\">\n    <Блок Name=\"AND 1\" Left=\"2\"/>\n"
+                                       "    <Соединение PointA=\"196617\" PointB=\"196619\"/>\n");
+    const std::string wider = test::cp("<Схема Name=\"Лист 1\" Width=\"36\">\n    <Блок Name=\"AND 1\" Left=\"1\"/>\n"
+                                       "    <Соединение PointA=\"196617\" PointB=\"196619\"/>\n");
+    const std::string relaid = test::cp("<Схема Name=\"Лист 1\" Width=\"35\">\n    <Блок Name=\"AND 1\" Left=\"1\"/>\n"
+                                        "    <Соединение PointA=\"196617\" PointB=\"196620\"/>\n");
+    auto norm = [](const std::string& t) { return WithoutDerivedFields(QByteArray::fromStdString(t)); };
     EXPECT_EQ(norm(a), norm(b));
     EXPECT_NE(norm(a), norm(moved));  // a block's Left is work
     EXPECT_NE(norm(a), norm(wider));
+    EXPECT_NE(norm(a), norm(relaid));  // so is where a connection runs
 }
 
 std::vector<std::pair<std::string, int>> logged;

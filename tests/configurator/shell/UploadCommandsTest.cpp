@@ -64,9 +64,9 @@ TEST(UploadCommands, ConfigLogWindowPlace) {
 
 TEST(UploadCommands, ModesSetTheKernelMode) {
     Fixture f;
-    f.form.action("RegimSoeden")->trigger();
-    f.form.action("RegimDebug")->trigger();
-    f.form.action("ReginSelect")->trigger();
+    f.form.Action("RegimSoeden")->trigger();
+    f.form.Action("RegimDebug")->trigger();
+    f.form.Action("ReginSelect")->trigger();
     std::vector<std::string> modes;
     for (const auto& call : f.fake.callsOf("SetMode")) modes.push_back(call.args[0]);
     EXPECT_EQ(modes, (std::vector<std::string>{"2", "3", "0"}));
@@ -82,14 +82,14 @@ TEST(UploadCommands, ConfigurationFileToTheChosenFile) {
         chooser->selectFile(QString::fromStdString(chosen));
         return int(QDialog::Accepted);
     });
-    f.form.action("ProjectCreateCFG")->trigger();
+    f.form.Action("ProjectCreateCFG")->trigger();
     EXPECT_EQ(title, QString::fromUtf8("Сохранение конфигурации"));
     ASSERT_EQ(f.fake.count("CreateConfigFile"), 1);
     EXPECT_EQ(f.fake.callsOf("CreateConfigFile")[0].args,
               (std::vector<std::string>{chosen, "CreateConfig.log", "<nil>"}));
     f.fake.clearCalls();
     platform::setDialogRunner({});
-    f.form.action("ProjectCreateCFG")->trigger();  // cancelled
+    f.form.Action("ProjectCreateCFG")->trigger();  // cancelled
     EXPECT_EQ(f.fake.count("CreateConfigFile"), 0);
 }
 
@@ -101,10 +101,10 @@ TEST(UploadCommands, TheUploadFolderOpensOnTheDesktopOrABoxSaysItCannot) {
         urls << url;
         return opens;
     });
-    f.form.action("ProjectOpenUpload")->trigger();
+    f.form.Action("ProjectOpenUpload")->trigger();
     EXPECT_TRUE(f.ui.messages.empty());
     opens = false;
-    f.form.action("ProjectOpenUpload")->trigger();
+    f.form.Action("ProjectOpenUpload")->trigger();
     platform::SetUrlOpener({});
     const QString upload = QUrl::fromLocalFile(QString::fromStdString(f.dir.str() + "/Upload")).toString();
     EXPECT_EQ(urls, (QStringList{upload, upload}));
@@ -166,7 +166,7 @@ TEST(UploadCommands, AProgramEndingAtOnceIsNotStarted) {
     // Through the command: nothing counts as started, the mode stays.
     f.commands->SetBuild([] { return true; });
     f.commands->SetStartWindow(std::chrono::milliseconds(5000));
-    f.form.action("ProjectRunUpload")->trigger();
+    f.form.Action("ProjectRunUpload")->trigger();
     EXPECT_EQ(f.commands->StartedPid(), 0);
     EXPECT_EQ(f.fake.count("SetMode"), 0);
 }
@@ -186,7 +186,7 @@ TEST(UploadCommands, RunStartsTheUploadProgramAndStopEndsOnlyIt) {
 
     int builds = 0;
     f.commands->SetBuild([&] { ++builds; return true; });
-    f.form.action("ProjectRunUpload")->trigger();
+    f.form.Action("ProjectRunUpload")->trigger();
     EXPECT_EQ(builds, 1);
     const pid_t pid = f.commands->StartedPid();
     ASSERT_GT(pid, 0);
@@ -197,14 +197,14 @@ TEST(UploadCommands, RunStartsTheUploadProgramAndStopEndsOnlyIt) {
     // Running again stops the first one; the kernel already in mode 3 is left so.
     f.fake.setResult("GetMode", 3);
     f.fake.clearCalls();
-    f.form.action("ProjectRunUpload")->trigger();
+    f.form.Action("ProjectRunUpload")->trigger();
     EXPECT_TRUE(waitGone(pid));
     const pid_t second = f.commands->StartedPid();
     EXPECT_NE(second, pid);
     EXPECT_TRUE(test::processRunning(second));
     EXPECT_EQ(f.fake.count("SetMode"), 0);
 
-    f.form.action("ProjectStopUpload")->trigger();
+    f.form.Action("ProjectStopUpload")->trigger();
     EXPECT_TRUE(waitGone(second));
     ASSERT_EQ(f.fake.count("SetMode"), 1);
     EXPECT_EQ(f.fake.callsOf("SetMode")[0].args[0], "0");
@@ -219,7 +219,7 @@ TEST(UploadCommands, RunStartsTheUploadProgramAndStopEndsOnlyIt) {
 TEST(UploadCommands, RunAfterAFailedBuildStartsNothing) {
     Fixture f;
     f.commands->SetBuild([] { return false; });
-    f.form.action("ProjectRunUpload")->trigger();
+    f.form.Action("ProjectRunUpload")->trigger();
     EXPECT_EQ(f.commands->StartedPid(), 0);
     EXPECT_EQ(f.fake.count("SetMode"), 0);
 }

@@ -123,15 +123,15 @@ TEST_F(SchemForm, ALargeSheetIsFramedWhereverItIsShown) {
     const int bw = whole.width(), bh = whole.height();
     ASSERT_TRUE(bar("Hr_scrl")->isVisible());
     for (const QPoint corner : {QPoint(0, 0), QPoint(bw, 0), QPoint(0, bh), QPoint(bw, bh)}) {
-        form->setScrollPositions(corner.x(), corner.y());
-        const SchemeLayout& l = form->layout();
-        const QImage shown = form->canvas()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        form->SetScrollPositions(corner.x(), corner.y());
+        const SchemeLayout& l = form->Layout();
+        const QImage shown = form->Canvas()->grab().toImage().convertToFormat(QImage::Format_RGB32);
         const QRect source(l.source.left, l.source.top, l.source.right - l.source.left + 1,
                            l.source.bottom - l.source.top + 1);
         EXPECT_EQ(shown.copy(l.dest.left, l.dest.top, source.width(), source.height()), whole.copy(source))
             << corner.x() << "," << corner.y();
     }
-    EXPECT_EQ(form->bitmap(), whole);
+    EXPECT_EQ(form->Bitmap(), whole);
 }
 
 TEST_F(SchemForm, LoadCodesAndDetachedWindowKeepsItsPicture) {
