@@ -68,13 +68,13 @@ void checkLayout(const TDockLayout& layout) {
 void checkFailure(const DockStreamResult& r, TZoMemoryStream& memory, size_t size, const char* reader) {
     ZO_FUZZ_CHECK(!r.error.isEmpty(), std::string(reader) + ": a failure without a reason");
     ZO_FUZZ_CHECK(r.rewindTo >= 0 && size_t(r.rewindTo) <= size, std::string(reader) + ": rewind outside the stream");
-    ZO_FUZZ_CHECK(memory.position() == r.rewindTo, std::string(reader) + ": position not put back");
+    ZO_FUZZ_CHECK(memory.Position() == r.rewindTo, std::string(reader) + ": position not put back");
 }
 
 void floatTree(const std::string& bytes) {
     TZoMemoryStream memory(bytes);
     std::vector<FloatEntry> entries;
-    const DockStreamResult r = ReadFloatTree(memory.stream(), [&](const FloatEntry& e) { entries.push_back(e); });
+    const DockStreamResult r = ReadFloatTree(memory.Stream(), [&](const FloatEntry& e) { entries.push_back(e); });
     for (const FloatEntry& e : entries) {
         ZO_FUZZ_CHECK(!e.key.empty() && e.key.size() <= size_t(kMaxStreamName), e.key);
         ZO_FUZZ_CHECK(e.record.Size == 24, "a floating record of another size was stored");
@@ -84,11 +84,11 @@ void floatTree(const std::string& bytes) {
         checkFailure(r, memory, bytes.size(), "ReadFloatTree");
     } else if (!bytes.empty()) {
         TZoMemoryStream out;
-        ZO_FUZZ_CHECK(WriteFloatTree(out.stream(), entries), "an accepted registry does not write");
-        TZoMemoryStream in(out.bytes());
+        ZO_FUZZ_CHECK(WriteFloatTree(out.Stream(), entries), "an accepted registry does not write");
+        TZoMemoryStream in(out.Bytes());
         std::vector<FloatEntry> again;
-        const DockStreamResult r2 = ReadFloatTree(in.stream(), [&](const FloatEntry& e) { again.push_back(e); });
-        ZO_FUZZ_CHECK(r2.ok && in.position() == int32_t(out.bytes().size()), "a written registry does not read");
+        const DockStreamResult r2 = ReadFloatTree(in.Stream(), [&](const FloatEntry& e) { again.push_back(e); });
+        ZO_FUZZ_CHECK(r2.ok && in.Position() == int32_t(out.Bytes().size()), "a written registry does not read");
         ZO_FUZZ_CHECK(sameEntries(entries, again), "a written registry reads differently");
     }
     ForeignStream foreign(bytes);
@@ -102,18 +102,18 @@ void floatTree(const std::string& bytes) {
 void dockTree(const std::string& bytes) {
     TZoMemoryStream memory(bytes);
     TDockLayout layout;
-    const DockStreamResult r = ReadDockLayout(memory.stream(), layout);
+    const DockStreamResult r = ReadDockLayout(memory.Stream(), layout);
     if (!r.ok) {
         checkFailure(r, memory, bytes.size(), "ReadDockLayout");
         ZO_FUZZ_CHECK(r.rewindTo == 0, "ReadDockLayout: a failure not put back to the tree's start");
     } else {
         checkLayout(layout);
         TZoMemoryStream out;
-        ZO_FUZZ_CHECK(WriteDockLayout(out.stream(), layout), "an accepted tree does not write");
-        TZoMemoryStream in(out.bytes());
+        ZO_FUZZ_CHECK(WriteDockLayout(out.Stream(), layout), "an accepted tree does not write");
+        TZoMemoryStream in(out.Bytes());
         TDockLayout again;
-        const DockStreamResult r2 = ReadDockLayout(in.stream(), again);
-        ZO_FUZZ_CHECK(r2.ok && in.position() == int32_t(out.bytes().size()), "a written tree does not read");
+        const DockStreamResult r2 = ReadDockLayout(in.Stream(), again);
+        ZO_FUZZ_CHECK(r2.ok && in.Position() == int32_t(out.Bytes().size()), "a written tree does not read");
         ZO_FUZZ_CHECK(sameZones(layout, again), "a written tree reads differently");
     }
     ForeignStream foreign(bytes);
@@ -129,20 +129,20 @@ void dockTree(const std::string& bytes) {
 void siteLayout(const std::string& bytes) {
     TZoMemoryStream memory(bytes);
     TSiteLayout layout;
-    const DockStreamResult r = ReadSiteLayout(memory.stream(), layout);
+    const DockStreamResult r = ReadSiteLayout(memory.Stream(), layout);
     if (!r.ok) {
         checkFailure(r, memory, bytes.size(), "ReadSiteLayout");
         return;
     }
-    ZO_FUZZ_CHECK(memory.position() >= 0 && size_t(memory.position()) <= bytes.size(), "position outside the stream");
+    ZO_FUZZ_CHECK(memory.Position() >= 0 && size_t(memory.Position()) <= bytes.size(), "position outside the stream");
     if (layout.HasTree) checkLayout(layout.Tree);
     if (!layout.HasTree && !layout.HasTrailer) return;
     TZoMemoryStream out;
-    ZO_FUZZ_CHECK(WriteSiteLayout(out.stream(), layout.HasTree ? &layout.Tree : nullptr, layout.Trailer),
+    ZO_FUZZ_CHECK(WriteSiteLayout(out.Stream(), layout.HasTree ? &layout.Tree : nullptr, layout.Trailer),
                   "an accepted site layout does not write");
-    TZoMemoryStream in(out.bytes());
+    TZoMemoryStream in(out.Bytes());
     TSiteLayout again;
-    const DockStreamResult r2 = ReadSiteLayout(in.stream(), again);
+    const DockStreamResult r2 = ReadSiteLayout(in.Stream(), again);
     ZO_FUZZ_CHECK(r2.ok && again.HasTree == layout.HasTree && again.HasTrailer, "a written site layout does not read");
     if (layout.HasTree) ZO_FUZZ_CHECK(sameZones(layout.Tree, again.Tree), "a written site tree reads differently");
     if (layout.HasTrailer)

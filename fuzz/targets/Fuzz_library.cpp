@@ -111,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TLibraryLoader loader(root, services);
     loader.LoadSource(std::string(), "\\Device\\Fuzz.dev");
     int nodes = 0;
-    root.forEach([&](const TLibraryNode& node) {
+    root.ForEach([&](const TLibraryNode& node) {
         checkNode(node, registered);
         ++nodes;
     });
