@@ -42,7 +42,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         ZO_FUZZ_CHECK(rc == kMenuXmlNotOpened || rc == kMenuXmlBadRoot, "an unknown result " + std::to_string(rc));
         ZO_FUZZ_CHECK(items.empty(), "items from a file that did not read");
         ZO_FUZZ_CHECK(!UpdateMenuExists(file()), "an update list that exists but does not read");
-        ZO_FUZZ_CHECK(GetUpdateEntryName(file(), 0, &name) == rc && name.empty(), "an entry from a file that did not read");
+        name = "before";
+        ZO_FUZZ_CHECK(GetUpdateEntryName(file(), 0, &name) == rc && name == "before",
+                      "an entry from a file that did not read, or the out value touched");
         return 0;
     }
     // Every element takes four bytes at least ("<a/>"), whatever the encoding.
@@ -62,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         ZO_FUZZ_CHECK(name == items[k].Entry, "entry " + std::to_string(k) + " looked up as " + name);
     }
     name = "before";
-    ZO_FUZZ_CHECK(GetUpdateEntryName(file(), int(items.size()), &name) == kMenuXmlNotFound && name.empty(),
-                  "an entry past the last found");
+    ZO_FUZZ_CHECK(GetUpdateEntryName(file(), int(items.size()), &name) == kMenuXmlNotFound && name == "before",
+                  "an entry past the last found, or the out value touched");
     return 0;
 }
