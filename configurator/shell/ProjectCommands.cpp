@@ -160,7 +160,8 @@ TProjectCommands::TProjectCommands(TProjectSession& session, TActions& actions, 
         {ActionId::ScaleMi, &TProjectCommands::ScaleMiExecute},
         {ActionId::Scale100, &TProjectCommands::Scale100Execute},
     });
-    connect(&session_, &TProjectSession::Opened, this, &TProjectCommands::ReportRecoveryCopy);
+    // Told once the open has finished (the caption set, the panels docked).
+    connect(&session_, &TProjectSession::Opened, this, &TProjectCommands::ReportRecoveryCopy, Qt::QueuedConnection);
     connect(&fileMenu_, &QMenu::aboutToShow, this, [this] { FilesClick(fileMenu_); });
     connect(&projectMenu_, &QMenu::aboutToShow, this, [this] { Project1Click(projectMenu_); });
     FilesClick(fileMenu_);
