@@ -81,11 +81,12 @@ QByteArray WithoutDerivedFields(const QByteArray& projectText) {
     return lines.join('\n');
 }
 
-TFileStamp StampOf(const QString& path) {
+TFileStamp StampOf(const QString& path, std::optional<QByteArray>* bytesRead) {
     TFileStamp stamp;
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode)) return stamp;
     const std::optional<QByteArray> bytes = bytesOf(path);
+    if (bytesRead) *bytesRead = bytes;
     if (!bytes) return stamp;
     stamp.Exists = true;
     stamp.Device = uint64_t(st.st_dev);

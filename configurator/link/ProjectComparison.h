@@ -37,8 +37,9 @@ struct TFileStamp {
     QByteArray Hash;
 };
 
-// The stamp of the file at path now (Exists false when there is none).
-TFileStamp StampOf(const QString& path);
+// The stamp of the file at path now (Exists false when there is none); the
+// bytes it read into *bytes when asked.
+TFileStamp StampOf(const QString& path, std::optional<QByteArray>* bytes = nullptr);
 // Whether the file at path is still the one stamped: the same file, size and
 // time, or else the same bytes. A missing file is not another's work.
 bool StillStamped(const TFileStamp& kept, const QString& path);

@@ -115,11 +115,10 @@ void TProjectSession::KeepOpened() {
 }
 
 void TProjectSession::KeepSaved() {
-    stamp_ = StampOf(FilePath());
     // The file holds what the kernel saved: the text the next comparison starts from.
-    QFile file(FilePath());
-    baseline_ = file.open(QIODevice::ReadOnly) ? std::optional<QByteArray>(WithoutDerivedFields(file.readAll()))
-                                               : std::nullopt;
+    std::optional<QByteArray> saved;
+    stamp_ = StampOf(FilePath(), &saved);
+    baseline_ = saved ? std::optional<QByteArray>(WithoutDerivedFields(*saved)) : std::nullopt;
 }
 
 SessionResult TProjectSession::New(const std::string& name, const std::string& deviceFile) {
