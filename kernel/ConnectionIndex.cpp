@@ -9,11 +9,10 @@
 #include "kernel/KernelState.h"
 #include "platform/Cp1251.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <string>
-#include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 namespace zo::kernel {
@@ -27,26 +26,55 @@ TConnectionRecord& link(TMenObj& links, uint16_t index) {
 std::string sheetName(const TSheetRecord& sheet) { return std::string(sheet.Name, strnlen(sheet.Name, sizeof sheet.Name)); }
 
 // The connection ends of a sheet by point: one entry per end, so a point where
-// exactly two ends meet holds two entries.
+// exactly two ends meet holds two entries, in the order of the connections
+// (PointA before PointB). Flat arrays: one sort, no allocation a point.
 class EndIndex {
 public:
+    // The connections whose ends lie at one point.
+    struct Ends {
+        const uint16_t* first = nullptr;
+        const uint16_t* last = nullptr;
+        const uint16_t* begin() const { return first; }
+        const uint16_t* end() const { return last; }
+        size_t size() const { return size_t(last - first); }
+    };
+
     explicit EndIndex(TMenObj& links) {
-        ends_.reserve(size_t(links.Count) * 2);
+        const size_t n = links.Count;
+        std::vector<uint64_t> keys(n * 2);  // point, then end number (connection * 2 + side)
         for (uint16_t i = 0; i < links.Count; ++i) {
-            const uint32_t a = link(links, i).PointA;
-            const uint32_t b = link(links, i).PointB;
-            ends_[a].push_back(i);
-            ends_[b].push_back(i);
+            keys[size_t(i) * 2] = (uint64_t(link(links, i).PointA) << 32) | (uint32_t(i) * 2);
+            keys[size_t(i) * 2 + 1] = (uint64_t(link(links, i).PointB) << 32) | (uint32_t(i) * 2 + 1);
         }
+        std::sort(keys.begin(), keys.end());
+        links_.resize(keys.size());
+        pointOfEnd_.resize(keys.size());
+        for (size_t k = 0; k < keys.size(); ++k) {
+            const uint32_t point = uint32_t(keys[k] >> 32), end = uint32_t(keys[k]);
+            if (points_.empty() || points_.back() != point) {
+                points_.push_back(point);
+                starts_.push_back(uint32_t(k));
+            }
+            links_[k] = uint16_t(end / 2);
+            pointOfEnd_[end] = uint32_t(points_.size() - 1);
+        }
+        starts_.push_back(uint32_t(keys.size()));
     }
-    const std::vector<uint16_t>& at(uint32_t point) const {
-        const auto found = ends_.find(point);
-        return found == ends_.end() ? none_ : found->second;
+    size_t PointCount() const { return points_.size(); }
+    // The point number of connection i's end (0 PointA, 1 PointB).
+    uint32_t PointOf(uint16_t i, int side) const { return pointOfEnd_[size_t(i) * 2 + size_t(side)]; }
+    Ends AtPoint(uint32_t number) const { return Ends{links_.data() + starts_[number], links_.data() + starts_[number + 1]}; }
+    Ends at(uint32_t point) const {
+        const auto found = std::lower_bound(points_.begin(), points_.end(), point);
+        if (found == points_.end() || *found != point) return Ends{};
+        return AtPoint(uint32_t(found - points_.begin()));
     }
 
 private:
-    std::unordered_map<uint32_t, std::vector<uint16_t>> ends_;
-    std::vector<uint16_t> none_;
+    std::vector<uint32_t> points_;      // the points, ascending
+    std::vector<uint32_t> starts_;      // where each point's ends start in links_, and the end
+    std::vector<uint16_t> links_;       // the connection of each end, by point
+    std::vector<uint32_t> pointOfEnd_;  // the point number of each end
 };
 
 // The three numbers indexing writes into a connection.
@@ -77,23 +105,25 @@ void set(TConnectionRecord& c, Field f, int16_t value) {
 class Spread {
 public:
     Spread(TMenObj& links, const EndIndex& ends, Field field, bool onlyTwoEnds)
-        : links_(links), ends_(ends), field_(field), onlyTwoEnds_(onlyTwoEnds) {}
+        : links_(links), ends_(ends), field_(field), onlyTwoEnds_(onlyTwoEnds), expanded_(ends.PointCount(), 0) {}
 
     void from(uint16_t start) {
         const int16_t value = get(link(links_, start), field_);
-        std::vector<uint16_t> pending{start};
-        while (!pending.empty()) {
-            const TConnectionRecord& c = link(links_, pending.back());
-            pending.pop_back();
-            for (const uint32_t point : {uint32_t(c.PointA), uint32_t(c.PointB)}) {
-                const std::vector<uint16_t>& here = ends_.at(point);
+        pending_.assign(1, start);
+        while (!pending_.empty()) {
+            const uint16_t at = pending_.back();
+            pending_.pop_back();
+            for (const int side : {0, 1}) {
+                const uint32_t point = ends_.PointOf(at, side);
+                const EndIndex::Ends here = ends_.AtPoint(point);
                 if (onlyTwoEnds_ && here.size() != 2) continue;
-                if (!expanded_.insert(point).second) continue;
+                if (expanded_[point]) continue;
+                expanded_[point] = 1;
                 for (const uint16_t j : here) {
                     TConnectionRecord& other = link(links_, j);
                     if (get(other, field_) != -1) continue;
                     set(other, field_, value);
-                    pending.push_back(j);
+                    pending_.push_back(j);
                 }
             }
         }
@@ -105,7 +135,8 @@ private:
     Field field_;
     bool onlyTwoEnds_;
     // Every connection at an expanded point holds a number already.
-    std::unordered_set<uint32_t> expanded_;
+    std::vector<uint8_t> expanded_;  // by point number
+    std::vector<uint16_t> pending_;
 };
 
 uint32_t packPoint(int32_t x, int32_t y) { return uint32_t(uint16_t(x)) | (uint32_t(uint16_t(y)) << 16); }

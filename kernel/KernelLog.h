@@ -4,6 +4,7 @@
 
 #include "common/SlotBarrier.h"
 #include "common/abi/LogProc.h"
+#include "kernel/BlockEdits.h"
 
 #include <cstdint>
 #include <string>
@@ -23,9 +24,23 @@ inline const std::string Q = "\"";
 // The kernel's report of a failed slot: one level-5 line naming the slot.
 void ReportSlotFailure(const char* slot, const char* what) noexcept;
 
+// A kernel routine as a slot runs it: a slot that does not note its block
+// edits tells the painter's journal first that anything may change.
+template <SlotName Name, auto Routine>
+struct JournaledRoutine;
+
+template <SlotName Name, typename Result, typename... Args, Result (*Routine)(Args...)>
+struct JournaledRoutine<Name, Routine> {
+    static Result Call(Args... args) {
+        if constexpr (!NotesBlockEdits(std::string_view(Name.text))) BlockEdits().NoteAll();
+        return Routine(args...);
+    }
+};
+
 // A kernel routine behind the barrier, as the records the kernel fills hold it.
 template <SlotName Name, auto Routine, auto... Failure>
-inline constexpr auto Slot = &SlotBarrier<ReportSlotFailure, Name, Routine, Failure...>::Call;
+inline constexpr auto Slot =
+    &SlotBarrier<ReportSlotFailure, Name, &JournaledRoutine<Name, Routine>::Call, Failure...>::Call;
 
 // The text a text slot gives when it fails: empty, never nil.
 inline constexpr char kNoText[] = "";

@@ -6,6 +6,7 @@
 #include "kernel/DebugMode.h"
 #include "kernel/Gesture.h"
 #include "kernel/KernelState.h"
+#include "kernel/BlockEdits.h"
 #include "kernel/LinkMerge.h"
 #include "kernel/OutsideLibraries.h"
 #include "kernel/ProjectTreeNodes.h"
@@ -95,7 +96,7 @@ void switchMode(uint8_t mode) {
 }
 
 void selectHit(const THit& hit) {
-    if (TBlockRecord* b = hit.Block()) b->Selected = 1;
+    if (hit.Block()) SetBlockSelected(hit.sheet->Blocks, uint16_t(hit.block), 1);
     if (TConnectionRecord* l = hit.Link()) l->Selected = 1;
 }
 
@@ -230,7 +231,7 @@ int32_t selectUp(const THit& hit, int32_t x, int32_t y, uint8_t& redraw) {
     if (platform::isCtrlDown() && dx == 0 && dy == 0) {  // a Ctrl-click takes back what was selected
         TBlockRecord* block = hit.Block();
         TConnectionRecord* link = hit.Link();
-        if (block && block->Selected && g.blockWasSelected) block->Selected = 0;
+        if (block && block->Selected && g.blockWasSelected) SetBlockSelected(sheet->Blocks, uint16_t(hit.block), 0);
         if (link && link->Selected && g.linkWasSelected) link->Selected = 0;
     }
     MergeLinks(sheet);

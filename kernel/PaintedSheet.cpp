@@ -82,6 +82,9 @@ QRect TPaintedSheet::cellsBox(const TZoRect& cells) const {
 void TPaintedSheet::Forget() {
     kept_ = false;
     places_.clear();
+    selected_.clear();
+    blockItems_ = nullptr;
+    edits_ = {};
     blockBytes_.clear();
     blocks_.clear();
     links_.clear();
@@ -128,6 +131,9 @@ void TPaintedSheet::Take(const TSheetRecord& sheet, const TSceneState& scene, co
     }
     indexBlocks();
     takeBlockBytes(sheet);
+    takeSelected();
+    edits_ = BlockEdits().Now();
+    blockItems_ = sheet.Blocks->Data;
     std::vector<QRect> ignored;
     updateLinks(sheet, scene, ignored);
     updateRoute(scene, ignored);
@@ -286,6 +292,57 @@ TPaintedSheet::BlockLook TPaintedSheet::lookOf(const TBlockRecord& block) {
     return look;
 }
 
+void TPaintedSheet::takeSelected() {
+    selected_.assign((places_.size() + 63) / 64, 0);
+    for (size_t i = 0; i < places_.size(); ++i)
+        if (places_[i].selected) selected_[i / 64] |= uint64_t(1) << (i % 64);
+}
+
+void TPaintedSheet::setPlace(size_t i, const BlockPlace& place) {
+    places_[i] = place;
+    const uint64_t bit = uint64_t(1) << (i % 64);
+    if (place.selected) selected_[i / 64] |= bit;
+    else selected_[i / 64] &= ~bit;
+}
+
+bool TPaintedSheet::notedBlocks(const TSheetRecord& sheet, bool deep, bool sameDrag, std::vector<uint16_t>& out) const {
+    const uint16_t count = sheet.Blocks->Count;
+    if (deep || count != places_.size() || blockBytes_.size() != size_t(count) * kBlockSpan ||
+        sheet.Blocks->Data != blockItems_ || !BlockEdits().Since(edits_, sheet.Blocks, out))
+        return false;
+    if (sameDrag) return true;
+    // A new drag offset moves every selected block.
+    for (size_t w = 0; w < selected_.size(); ++w)
+        for (uint64_t bits = selected_[w]; bits; bits &= bits - 1)
+            out.push_back(uint16_t(w * 64 + size_t(__builtin_ctzll(bits))));
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
+    return true;
+}
+
+bool TPaintedSheet::lookAgain(const TSheetRecord& sheet, size_t i, const TSceneState& scene, const BoxesOf& boxes,
+                              bool deep, bool sameDrag, std::vector<QRect>& dirty) {
+    const uint8_t* record = itemAt(*sheet.Blocks, i);
+    const TBlockRecord& b = *reinterpret_cast<const TBlockRecord*>(record);
+    const size_t known = std::min(blockBytes_.size() / kBlockSpan, places_.size());
+    uint8_t* was = i < known ? blockBytes_.data() + i * kBlockSpan : nullptr;
+    if (!deep && was && (sameDrag || !b.Selected) && std::memcmp(record + kBlockFrom, was, kBlockSpan) == 0)
+        return true;
+    if (was) std::memcpy(was, record + kBlockFrom, kBlockSpan);
+    const bool moved = scene.dragging && b.Selected;
+    const BlockPlace now = placeOf(b, moved ? scene.dx : 0, moved ? scene.dy : 0);
+    if (places_[i].id != now.id) return false;
+    if (samePlace(places_[i], now) && (!deep || sameLook(blocks_[i], b))) return true;
+    add(dirty, blocks_[i].boxes);
+    blockSquares_.Remove(uint32_t(i), unionOf(blocks_[i].boxes));
+    setPlace(i, now);
+    blocks_[i] = lookOf(b);
+    blocks_[i].boxes = boxes(b, now.dx, now.dy);
+    blockSquares_.Add(uint32_t(i), unionOf(blocks_[i].boxes));
+    add(dirty, blocks_[i].boxes);
+    return true;
+}
+
 void TPaintedSheet::updateBlocks(const TSheetRecord& sheet, const TSceneState& scene, const BoxesOf& boxes,
                                  std::vector<QRect>& dirty) {
     const uint16_t count = sheet.Blocks->Count;
@@ -299,32 +356,30 @@ void TPaintedSheet::updateBlocks(const TSheetRecord& sheet, const TSceneState& s
     };
     // Blocks in the places they had: changed ones are looked at again.
     const bool sameDrag = dragged_ == scene.dragging && (!scene.dragging || (dragDx_ == scene.dx && dragDy_ == scene.dy));
+    std::vector<uint16_t> noted;
+    const bool onlyNoted = notedBlocks(sheet, deep, sameDrag, noted);
     dragged_ = scene.dragging;
     dragDx_ = scene.dx;
     dragDy_ = scene.dy;
-    const size_t known = std::min(blockBytes_.size() / kBlockSpan, places_.size());
+    edits_ = BlockEdits().Now();
+    blockItems_ = sheet.Blocks->Data;
     size_t i = 0;
-    for (; i < count && i < places_.size(); ++i) {
-        const uint8_t* record = itemAt(*sheet.Blocks, i);
-        const TBlockRecord& b = *reinterpret_cast<const TBlockRecord*>(record);
-        uint8_t* was = i < known ? blockBytes_.data() + i * kBlockSpan : nullptr;
-        if (!deep && was && (sameDrag || !b.Selected) && std::memcmp(record + kBlockFrom, was, kBlockSpan) == 0)
-            continue;
-        if (was) std::memcpy(was, record + kBlockFrom, kBlockSpan);
-        const BlockPlace now = placeNow(b);
-        if (places_[i].id != now.id) break;
-        if (same(i, now, b)) continue;
-        add(dirty, blocks_[i].boxes);
-        blockSquares_.Remove(uint32_t(i), unionOf(blocks_[i].boxes));
-        places_[i] = now;
-        blocks_[i] = lookOf(b);
-        blocks_[i].boxes = boxes(b, now.dx, now.dy);
-        blockSquares_.Add(uint32_t(i), unionOf(blocks_[i].boxes));
-        add(dirty, blocks_[i].boxes);
-    }
-    if (i == count && i == places_.size()) {
-        if (known < count) takeBlockBytes(sheet);
-        return;
+    if (onlyNoted) {
+        // The others are as they were: a noted one that another block took
+        // the place of is where the blocks came or went.
+        const auto taken = std::find_if(noted.begin(), noted.end(), [&](uint16_t k) {
+            return !lookAgain(sheet, k, scene, boxes, deep, sameDrag, dirty);
+        });
+        if (taken == noted.end()) return;
+        i = *taken;
+    } else {
+        const size_t known = std::min(blockBytes_.size() / kBlockSpan, places_.size());
+        for (; i < count && i < places_.size(); ++i)
+            if (!lookAgain(sheet, i, scene, boxes, deep, sameDrag, dirty)) break;
+        if (i == count && i == places_.size()) {
+            if (known < count) takeBlockBytes(sheet);
+            return;
+        }
     }
     // Blocks came or went before the rest: the rest are found by their data
     // records. One drawn out of its old order among the others counts as changed.
@@ -365,6 +420,7 @@ void TPaintedSheet::updateBlocks(const TSheetRecord& sheet, const TSceneState& s
     blocks_ = std::move(looks);
     indexBlocks();
     takeBlockBytes(sheet);
+    takeSelected();
 }
 
 // ---- connections -----------------------------------------------------------------

@@ -17,6 +17,7 @@
 #include "common/abi/ConnectionRecord.h"
 #include "common/abi/SheetRecord.h"
 #include "common/abi/VisibleOptions.h"
+#include "kernel/BlockEdits.h"
 
 #include <QFont>
 #include <QRect>
@@ -156,6 +157,14 @@ private:
     BlockLook lookOf(const TBlockRecord& block);
     void updateBlocks(const TSheetRecord& sheet, const TSceneState& scene, const BoxesOf& boxes,
                       std::vector<QRect>& dirty);
+    // The blocks to look at again when only noted ones changed (and, with a
+    // new drag offset, the selected ones): false when every block must be.
+    bool notedBlocks(const TSheetRecord& sheet, bool deep, bool sameDrag, std::vector<uint16_t>& out) const;
+    // Block i looked at again: false when another block took its place.
+    bool lookAgain(const TSheetRecord& sheet, size_t i, const TSceneState& scene, const BoxesOf& boxes, bool deep,
+                   bool sameDrag, std::vector<QRect>& dirty);
+    void setPlace(size_t i, const BlockPlace& place);
+    void takeSelected();
     static LinkLook linkLook(const TConnectionRecord& link, const TSceneState& scene);
     void updateLinks(const TSheetRecord& sheet, const TSceneState& scene, std::vector<QRect>& dirty);
     void updateRoute(const TSceneState& scene, std::vector<QRect>& dirty);
@@ -189,6 +198,11 @@ private:
     bool dragged_ = false;  // the drag the places were taken with
     int32_t dragDx_ = 0, dragDy_ = 0;
     std::vector<BlockLook> blocks_;
+    // Where the block edits' journal was when the places were last brought up
+    // to date, and the block list's items then.
+    TBlockEdits::Mark edits_;
+    const uint8_t* blockItems_ = nullptr;
+    std::vector<uint64_t> selected_;  // places_[i].selected, a bit a block
     Buckets blockSquares_, linkSquares_;
     std::vector<LinkLook> links_;
     std::string linkBytes_;  // the connection list's bytes when the looks were taken

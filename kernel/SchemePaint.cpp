@@ -28,6 +28,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <list>
 #include <string>
 #include <unordered_map>
 
@@ -177,11 +178,17 @@ struct Progress {
     int step = 0;
 };
 
-// The style of the block labels on a canvas whose font is font.
-TextCache::Style labelStyle(QFont font) {
-    font.setPointSize(8);
-    font.setBold(false);
-    return TextCache::Style(font, Qt::black);
+// The style of the block labels on a canvas whose font is font, made once a
+// font (making it reads the font's whole description); kept where it was made,
+// so a style in use stays as it is when another font asks for its own.
+const TextCache::Style& labelStyle(const QFont& font) {
+    static std::list<std::pair<QFont, TextCache::Style>> styles;
+    for (const auto& [from, style] : styles)
+        if (from == font) return style;
+    QFont label = font;
+    label.setPointSize(8);
+    label.setBold(false);
+    return styles.emplace_back(font, TextCache::Style(label, Qt::black)).second;
 }
 
 // The font a painter on a picture of the kernel starts with, found again when
@@ -341,7 +348,7 @@ private:
     // Every label, or those whose box meets the region; boxes, when given, gets each block's boxes.
     void labels(QPainter& canvas, const QRegion* region, std::vector<TBlockBoxes>* boxes,
                 const TPaintedSheet* looks = nullptr) {
-        const TextCache::Style style = labelStyle(canvas.font());
+        const TextCache::Style& style = labelStyle(canvas.font());
         canvas.setFont(style.font);
         progress_.step = 0;
         if (boxes) boxes->assign(sheet_.Blocks->Count, TBlockBoxes{});
@@ -503,7 +510,7 @@ bool paintScene(TSheetRecord& sheet, QImage& image, ScenePainter& painter) {
     const TSceneState scene = painter.Scene();
     const QFont font;
     if (looks.Fits(sheet, scene, font, image.cacheKey())) {
-        const TextCache::Style style = labelStyle(pictureFont());
+        const TextCache::Style& style = labelStyle(pictureFont());
         std::vector<QRect> dirty;
         looks.Update(
             sheet, scene,

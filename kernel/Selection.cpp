@@ -4,6 +4,7 @@
 #include "common/Struct.h"
 #include "common/abi/BlockRecord.h"
 #include "common/abi/ConnectionRecord.h"
+#include "kernel/BlockEdits.h"
 #include "kernel/BlockPrepare.h"
 #include "kernel/Gesture.h"
 #include "kernel/KernelLog.h"
@@ -120,7 +121,7 @@ void RepaintInspector() {
 }
 
 void ClearSheetSelection(TSheetRecord* sheet) {
-    for (uint16_t i = 0; i < blockCount(sheet); ++i) blockAt(sheet, i)->Selected = 0;
+    for (uint16_t i = 0; i < blockCount(sheet); ++i) SetBlockSelected(sheet->Blocks, i, 0);
     for (uint16_t i = 0; i < linkCount(sheet); ++i) linkAt(sheet, i)->Selected = 0;
 }
 
@@ -137,7 +138,7 @@ void SelectInRect(TSheetRecord* sheet, const TZoRect& pixels) {
     BlocksNear(sheet, cells.left, cells.top, cells.right, cells.bottom, near);
     for (uint16_t i : near) {
         TBlockRecord* b = blockAt(sheet, i);
-        if (RectsOverlap(TZoRect{b->Left, b->Top, b->Right, b->Bottom}, cells)) b->Selected = 1;
+        if (RectsOverlap(TZoRect{b->Left, b->Top, b->Right, b->Bottom}, cells)) SetBlockSelected(sheet->Blocks, i, 1);
     }
     LinksNear(sheet, cells.left, cells.top, cells.right, cells.bottom, near);
     for (uint16_t i : near) {
@@ -179,7 +180,7 @@ int CountSelectedBlocks() {
 void SelectAllBlocks() {
     for (uint16_t s = 0; s < State().sheets.Count; ++s) {
         const TSheetRecord* sheet = sheetAt(s);
-        for (uint16_t i = 0; i < blockCount(sheet); ++i) blockAt(sheet, i)->Selected = 1;
+        for (uint16_t i = 0; i < blockCount(sheet); ++i) SetBlockSelected(sheet->Blocks, i, 1);
     }
 }
 
@@ -194,6 +195,7 @@ int MoveSelection(TSheetRecord* sheet, int32_t dx, int32_t dy) {
         b->Right += dx;
         b->Top += dy;
         b->Bottom += dy;
+        BlockEdits().Note(sheet->Blocks, i);
     }
     for (uint16_t i = 0; i < linkCount(sheet); ++i) {
         TConnectionRecord* l = linkAt(sheet, i);

@@ -6,6 +6,7 @@
 #include "common/MenObj.h"
 #include "common/Struct.h"
 #include "common/abi/AbiLayout.h"
+#include "kernel/BlockEdits.h"
 #include "kernel/Connections.h"
 #include "kernel/Gesture.h"
 #include "kernel/KernelState.h"
@@ -136,8 +137,12 @@ TEST_F(SchemePaint, BlockPicturesCombineWithTheGridAndSelectedOnesAreFramed) {
     // Every pixel of the block's place (below the first row, which the block's
     // label may reach into): a masked picture covers the grid with its opaque
     // pixels and leaves it under its transparent ones; a plain one is ANDed with it.
+    // The records are written here as the kernel's own code writes them: the
+    // block is noted for the painter.
+    const TMenObj* blocks = sheet("S")->Blocks;
     for (const QImage* drawn : {static_cast<const QImage*>(&masked), static_cast<const QImage*>(&plain)}) {
         b->Picture = const_cast<QImage*>(drawn);
+        BlockEdits().Note(blocks, uint16_t(a));
         const QImage image = paint("S");
         QImage expected(drawn->size(), QImage::Format_RGB32);
         for (int y = 0; y < expected.height(); ++y)
@@ -150,10 +155,11 @@ TEST_F(SchemePaint, BlockPicturesCombineWithTheGridAndSelectedOnesAreFramed) {
             << (drawn == &plain ? "plain" : "masked");
     }
     b->Picture = library;
+    BlockEdits().Note(blocks, uint16_t(a));
     QImage image = paint("S");
     EXPECT_EQ(count(image, 0xFFFF0000u), 0);  // no red frame
 
-    block("S", a)->Selected = 1;
+    SetBlockSelected(blocks, uint16_t(a), 1);
     image = paint("S");
     const int frame = count(image.copy(3 * 12, 4 * 12, picture->width(), picture->height()), 0xFFFF0000u);
     EXPECT_GT(frame, 0);

@@ -1,0 +1,63 @@
+#pragma once
+// Which block records changed in place, for the painter: the code that writes
+// a block's place or selection (its record from Left on) notes the block, so
+// that a paint looks at those records again instead of at every block of the
+// sheet. Whatever cannot say what it changed says that anything may have
+// changed, and so does every slot the host calls but the few that note their
+// edits (see NotesBlockEdits): a reader then looks at every block again.
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace zo {
+class TMenObj;
+}
+
+namespace zo::kernel {
+
+class TBlockEdits {
+public:
+    // Where a reader got to.
+    struct Mark {
+        uint64_t epoch = 0;
+        size_t at = 0;
+    };
+
+    // Block index of the block list was written.
+    void Note(const TMenObj* blocks, uint16_t index);
+    // Anything may have changed.
+    void NoteAll();
+    Mark Now() const { return Mark{epoch_, notes_.size()}; }
+    // The blocks of the list noted since mark, sorted and each once, into out;
+    // false when anything may have changed since.
+    bool Since(const Mark& mark, const TMenObj* blocks, std::vector<uint16_t>& out) const;
+
+private:
+    static constexpr size_t kLimit = 4096;  // notes kept before they count as everything
+    uint64_t epoch_ = 1;                    // a reader that never looked holds epoch 0
+    std::vector<std::pair<const TMenObj*, uint16_t>> notes_;
+};
+
+// The kernel's one journal.
+TBlockEdits& BlockEdits();
+
+// Sets a block's selection flag, noting the block when the flag changes.
+void SetBlockSelected(const TMenObj* blocks, uint16_t index, uint8_t selected);
+
+// The slots that change no block record in place, or note each one they
+// change: every other slot notes that anything may have changed before it runs.
+inline constexpr std::string_view kBlockNotingSlots[] = {
+    "PaintScheme", "SheetMouseDown", "SheetMouseMove", "SheetMouseUp", "SheetHitTest",
+    "GetMode",     "GetSheetCount",  "GetSheet",
+};
+
+constexpr bool NotesBlockEdits(std::string_view slot) {
+    for (const std::string_view s : kBlockNotingSlots)
+        if (s == slot) return true;
+    return false;
+}
+
+}  // namespace zo::kernel
