@@ -4,12 +4,14 @@
 #include "platform/Cp1251.h"
 #include "platform/UiServices.h"
 
-#include <QCryptographicHash>
 #include <QFile>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
 
 namespace zo::configurator {
 
@@ -33,8 +35,6 @@ std::optional<QByteArray> bytesOf(const QString& path) {
     return file.readAll();
 }
 
-QByteArray hashOf(const QByteArray& bytes) { return QCryptographicHash::hash(bytes, QCryptographicHash::Sha256); }
-
 }  // namespace
 
 std::optional<QByteArray> ProjectTextNow(TPathProc saveCopy, TKernelOptions* record, const QString& name) {
@@ -56,29 +56,80 @@ std::optional<QByteArray> ProjectTextNow(TPathProc saveCopy, TKernelOptions* rec
     return bytesOf(copy);
 }
 
-QByteArray WithoutDerivedFields(const QByteArray& projectText) {
-    // A project file is written one element a line.
-    struct Derived {
-        QByteArray element;
-        QRegularExpression fields;
+namespace {
+
+// The attributes of one element that are not the user's work.
+struct DerivedFields {
+    std::string element;              // how its line starts, after blanks
+    std::vector<std::string> fields;  // each as ' Name="'
+};
+
+const std::vector<DerivedFields>& derivedFields() {
+    static const std::vector<DerivedFields> derived = {
+        {platform::utf8ToCp1251("<Схема "),
+         {" WindowOpen=\"", " Left=\"", " Top=\"", " Right=\"", " Bottom=\"", " Scale=\"", " HScroll=\"",
+          " VScroll=\""}},
+        {platform::utf8ToCp1251("<Блок "), {" Selected=\""}},
+        {platform::utf8ToCp1251("<Соединение "), {" Selected=\"", " NetIndex=\"", " Chain=\"", " LineType=\""}},
     };
-    static const Derived derived[] = {
-        {platform::utf8ToCp1251("<Схема ").c_str(),
-         QRegularExpression(QStringLiteral(" (WindowOpen|Left|Top|Right|Bottom|Scale|HScroll|VScroll)=\"[^\"]*\""))},
-        {platform::utf8ToCp1251("<Блок ").c_str(), QRegularExpression(QStringLiteral(" Selected=\"[^\"]*\""))},
-        {platform::utf8ToCp1251("<Соединение ").c_str(),
-         QRegularExpression(QStringLiteral(" (Selected|NetIndex|Chain|LineType)=\"[^\"]*\""))},
-    };
-    QList<QByteArray> lines = projectText.split('\n');
-    for (QByteArray& line : lines) {
-        const QByteArray trimmed = line.trimmed();
-        for (const Derived& d : derived) {
-            if (!trimmed.startsWith(d.element)) continue;
-            // Latin-1 keeps every byte as one character, so the Windows-1251 text survives the round trip.
-            line = QString::fromLatin1(line).remove(d.fields).toLatin1();
+    return derived;
+}
+
+bool blank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+
+bool startsWith(const char* at, const char* end, const std::string& text) {
+    return size_t(end - at) >= text.size() && std::memcmp(at, text.data(), text.size()) == 0;
+}
+
+// One line, [at, end), onto out without the fields: each ' Name="' and what
+// follows up to its closing quote, from the left, as long as a quote closes it.
+void appendWithout(const char* at, const char* end, const std::vector<std::string>& fields, QByteArray& out) {
+    while (at < end) {
+        const char* space = static_cast<const char*>(std::memchr(at, ' ', size_t(end - at)));
+        if (!space) break;
+        out.append(at, space - at);
+        at = space;
+        const char* skipTo = nullptr;
+        for (const std::string& field : fields) {
+            if (!startsWith(space, end, field)) continue;
+            const char* value = space + field.size();
+            if (const auto* quote = static_cast<const char*>(std::memchr(value, '"', size_t(end - value))))
+                skipTo = quote + 1;
+            break;
+        }
+        if (skipTo) {
+            at = skipTo;
+        } else {
+            out.append(' ');
+            ++at;
         }
     }
-    return lines.join('\n');
+    out.append(at, end - at);
+}
+
+}  // namespace
+
+QByteArray WithoutDerivedFields(const QByteArray& projectText) {
+    // A project file is written one element a line.
+    QByteArray out;
+    out.reserve(projectText.size());
+    const char* at = projectText.constData();
+    const char* const end = at + projectText.size();
+    while (true) {
+        const char* newline = static_cast<const char*>(std::memchr(at, '\n', size_t(end - at)));
+        const char* lineEnd = newline ? newline : end;
+        const char* first = at;
+        while (first < lineEnd && blank(*first)) ++first;
+        const DerivedFields* derived = nullptr;
+        for (const DerivedFields& d : derivedFields())
+            if (startsWith(first, lineEnd, d.element)) derived = &d;
+        if (derived) appendWithout(at, lineEnd, derived->fields, out);
+        else out.append(at, lineEnd - at);
+        if (!newline) break;
+        out.append('\n');
+        at = newline + 1;
+    }
+    return out;
 }
 
 TFileStamp StampOf(const QString& path, std::optional<QByteArray>* bytesRead) {
@@ -93,7 +144,7 @@ TFileStamp StampOf(const QString& path, std::optional<QByteArray>* bytesRead) {
     stamp.Inode = uint64_t(st.st_ino);
     stamp.Size = int64_t(st.st_size);
     stamp.ModifiedNs = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
-    stamp.Hash = hashOf(*bytes);
+    stamp.Bytes = *bytes;
     return stamp;
 }
 
@@ -107,7 +158,7 @@ bool StillStamped(const TFileStamp& kept, const QString& path) {
         return true;
     // Written again with the same bytes (or copied back): nothing of another's would be lost.
     const std::optional<QByteArray> bytes = bytesOf(path);
-    return bytes && hashOf(*bytes) == kept.Hash;
+    return bytes && *bytes == kept.Bytes;
 }
 
 }  // namespace zo::configurator

@@ -27,14 +27,14 @@ std::optional<QByteArray> ProjectTextNow(TPathProc saveCopy, TKernelOptions* rec
 QByteArray WithoutDerivedFields(const QByteArray& projectText);
 
 // What a project file was when the program opened or saved it: which file
-// stood at the path, its size and time, and a hash of its bytes.
+// stood at the path, its size and time, and its bytes.
 struct TFileStamp {
     bool Exists = false;
     uint64_t Device = 0;
     uint64_t Inode = 0;
     int64_t Size = 0;
     int64_t ModifiedNs = 0;
-    QByteArray Hash;
+    QByteArray Bytes;  // as read (shared, not copied): what "the same bytes" compares with
 };
 
 // The stamp of the file at path now (Exists false when there is none); the
