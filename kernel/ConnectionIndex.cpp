@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -31,13 +32,7 @@ std::string sheetName(const TSheetRecord& sheet) { return std::string(sheet.Name
 class EndIndex {
 public:
     // The connections whose ends lie at one point.
-    struct Ends {
-        const uint16_t* first = nullptr;
-        const uint16_t* last = nullptr;
-        const uint16_t* begin() const { return first; }
-        const uint16_t* end() const { return last; }
-        size_t size() const { return size_t(last - first); }
-    };
+    using Ends = std::span<const uint16_t>;
 
     explicit EndIndex(TMenObj& links) {
         const size_t n = links.Count;
@@ -63,7 +58,9 @@ public:
     size_t PointCount() const { return points_.size(); }
     // The point number of connection i's end (0 PointA, 1 PointB).
     uint32_t PointOf(uint16_t i, int side) const { return pointOfEnd_[size_t(i) * 2 + size_t(side)]; }
-    Ends AtPoint(uint32_t number) const { return Ends{links_.data() + starts_[number], links_.data() + starts_[number + 1]}; }
+    Ends AtPoint(uint32_t number) const {
+        return Ends(links_.data() + starts_[number], links_.data() + starts_[number + 1]);
+    }
     Ends at(uint32_t point) const {
         const auto found = std::lower_bound(points_.begin(), points_.end(), point);
         if (found == points_.end() || *found != point) return Ends{};

@@ -2,11 +2,11 @@
 
 #include "common/MenObj.h"
 #include "common/Struct.h"
+#include "kernel/BlockEdits.h"
 #include "kernel/Connections.h"
 #include "kernel/DebugMode.h"
 #include "kernel/Gesture.h"
 #include "kernel/KernelState.h"
-#include "kernel/BlockEdits.h"
 #include "kernel/LinkMerge.h"
 #include "kernel/OutsideLibraries.h"
 #include "kernel/ProjectTreeNodes.h"

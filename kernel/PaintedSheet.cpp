@@ -82,7 +82,6 @@ QRect TPaintedSheet::cellsBox(const TZoRect& cells) const {
 void TPaintedSheet::Forget() {
     kept_ = false;
     places_.clear();
-    selected_.clear();
     blockItems_ = nullptr;
     edits_ = {};
     blockBytes_.clear();
@@ -124,14 +123,12 @@ void TPaintedSheet::Take(const TSheetRecord& sheet, const TSceneState& scene, co
     places_.reserve(sheet.Blocks->Count);
     for (uint16_t i = 0; i < sheet.Blocks->Count; ++i) {
         const TBlockRecord* b = blockAt(sheet, i);
-        const bool moved = scene.dragging && b->Selected;
-        places_.push_back(placeOf(*b, moved ? scene.dx : 0, moved ? scene.dy : 0));
+        places_.push_back(placeIn(*b, scene));
         blocks_.push_back(lookOf(*b));
         if (i < boxes.size()) blocks_.back().boxes = boxes[i];
     }
     indexBlocks();
     takeBlockBytes(sheet);
-    takeSelected();
     edits_ = BlockEdits().Now();
     blockItems_ = sheet.Blocks->Data;
     std::vector<QRect> ignored;
@@ -268,6 +265,11 @@ TPaintedSheet::BlockPlace TPaintedSheet::placeOf(const TBlockRecord& block, int3
     return p;
 }
 
+TPaintedSheet::BlockPlace TPaintedSheet::placeIn(const TBlockRecord& block, const TSceneState& scene) {
+    const bool moved = scene.dragging && block.Selected;
+    return placeOf(block, moved ? scene.dx : 0, moved ? scene.dy : 0);
+}
+
 bool TPaintedSheet::samePlace(const BlockPlace& a, const BlockPlace& b) {
     return a.id == b.id && a.picture == b.picture && a.rect[0] == b.rect[0] && a.rect[1] == b.rect[1] &&
            a.rect[2] == b.rect[2] && a.rect[3] == b.rect[3] && a.dx == b.dx && a.dy == b.dy &&
@@ -292,19 +294,6 @@ TPaintedSheet::BlockLook TPaintedSheet::lookOf(const TBlockRecord& block) {
     return look;
 }
 
-void TPaintedSheet::takeSelected() {
-    selected_.assign((places_.size() + 63) / 64, 0);
-    for (size_t i = 0; i < places_.size(); ++i)
-        if (places_[i].selected) selected_[i / 64] |= uint64_t(1) << (i % 64);
-}
-
-void TPaintedSheet::setPlace(size_t i, const BlockPlace& place) {
-    places_[i] = place;
-    const uint64_t bit = uint64_t(1) << (i % 64);
-    if (place.selected) selected_[i / 64] |= bit;
-    else selected_[i / 64] &= ~bit;
-}
-
 bool TPaintedSheet::notedBlocks(const TSheetRecord& sheet, bool deep, bool sameDrag, std::vector<uint16_t>& out) const {
     const uint16_t count = sheet.Blocks->Count;
     if (deep || count != places_.size() || blockBytes_.size() != size_t(count) * kBlockSpan ||
@@ -312,9 +301,8 @@ bool TPaintedSheet::notedBlocks(const TSheetRecord& sheet, bool deep, bool sameD
         return false;
     if (sameDrag) return true;
     // A new drag offset moves every selected block.
-    for (size_t w = 0; w < selected_.size(); ++w)
-        for (uint64_t bits = selected_[w]; bits; bits &= bits - 1)
-            out.push_back(uint16_t(w * 64 + size_t(__builtin_ctzll(bits))));
+    for (size_t i = 0; i < places_.size(); ++i)
+        if (places_[i].selected) out.push_back(uint16_t(i));
     std::sort(out.begin(), out.end());
     out.erase(std::unique(out.begin(), out.end()), out.end());
     return true;
@@ -329,13 +317,12 @@ bool TPaintedSheet::lookAgain(const TSheetRecord& sheet, size_t i, const TSceneS
     if (!deep && was && (sameDrag || !b.Selected) && std::memcmp(record + kBlockFrom, was, kBlockSpan) == 0)
         return true;
     if (was) std::memcpy(was, record + kBlockFrom, kBlockSpan);
-    const bool moved = scene.dragging && b.Selected;
-    const BlockPlace now = placeOf(b, moved ? scene.dx : 0, moved ? scene.dy : 0);
+    const BlockPlace now = placeIn(b, scene);
     if (places_[i].id != now.id) return false;
     if (samePlace(places_[i], now) && (!deep || sameLook(blocks_[i], b))) return true;
     add(dirty, blocks_[i].boxes);
     blockSquares_.Remove(uint32_t(i), unionOf(blocks_[i].boxes));
-    setPlace(i, now);
+    places_[i] = now;
     blocks_[i] = lookOf(b);
     blocks_[i].boxes = boxes(b, now.dx, now.dy);
     blockSquares_.Add(uint32_t(i), unionOf(blocks_[i].boxes));
@@ -347,10 +334,6 @@ void TPaintedSheet::updateBlocks(const TSheetRecord& sheet, const TSceneState& s
                                  std::vector<QRect>& dirty) {
     const uint16_t count = sheet.Blocks->Count;
     const bool deep = scene.pictureGeneration != pictureGeneration_;
-    auto placeNow = [&scene](const TBlockRecord& b) {
-        const bool moved = scene.dragging && b.Selected;
-        return placeOf(b, moved ? scene.dx : 0, moved ? scene.dy : 0);
-    };
     auto same = [&](size_t j, const BlockPlace& now, const TBlockRecord& b) {
         return samePlace(places_[j], now) && (!deep || sameLook(blocks_[j], b));
     };
@@ -395,7 +378,7 @@ void TPaintedSheet::updateBlocks(const TSheetRecord& sheet, const TSceneState& s
     size_t lastOld = i;  // the highest old place taken so far, plus one
     for (size_t k = i; k < count; ++k) {
         const TBlockRecord& b = *blockAt(sheet, uint16_t(k));
-        const BlockPlace now = placeNow(b);
+        const BlockPlace now = placeIn(b, scene);
         const auto found = now.id ? before.find(now.id) : before.end();
         if (found != before.end() && !used[found->second]) {
             const size_t j = found->second;
@@ -420,7 +403,6 @@ void TPaintedSheet::updateBlocks(const TSheetRecord& sheet, const TSceneState& s
     blocks_ = std::move(looks);
     indexBlocks();
     takeBlockBytes(sheet);
-    takeSelected();
 }
 
 // ---- connections -----------------------------------------------------------------

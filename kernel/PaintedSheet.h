@@ -152,6 +152,8 @@ private:
     const uint8_t* displayAt(const TBlockRecord& block, size_t& size);
     std::string displayBytes(const TBlockRecord& block);
     static BlockPlace placeOf(const TBlockRecord& block, int32_t dx, int32_t dy);
+    // Where the scene draws the block: moved by the drag when it is selected and one is in progress.
+    static BlockPlace placeIn(const TBlockRecord& block, const TSceneState& scene);
     static bool samePlace(const BlockPlace& a, const BlockPlace& b);
     bool sameLook(const BlockLook& look, const TBlockRecord& block);
     BlockLook lookOf(const TBlockRecord& block);
@@ -163,8 +165,6 @@ private:
     // Block i looked at again: false when another block took its place.
     bool lookAgain(const TSheetRecord& sheet, size_t i, const TSceneState& scene, const BoxesOf& boxes, bool deep,
                    bool sameDrag, std::vector<QRect>& dirty);
-    void setPlace(size_t i, const BlockPlace& place);
-    void takeSelected();
     static LinkLook linkLook(const TConnectionRecord& link, const TSceneState& scene);
     void updateLinks(const TSheetRecord& sheet, const TSceneState& scene, std::vector<QRect>& dirty);
     void updateRoute(const TSceneState& scene, std::vector<QRect>& dirty);
@@ -202,7 +202,6 @@ private:
     // to date, and the block list's items then.
     TBlockEdits::Mark edits_;
     const uint8_t* blockItems_ = nullptr;
-    std::vector<uint64_t> selected_;  // places_[i].selected, a bit a block
     Buckets blockSquares_, linkSquares_;
     std::vector<LinkLook> links_;
     std::string linkBytes_;  // the connection list's bytes when the looks were taken

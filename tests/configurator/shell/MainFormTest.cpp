@@ -18,6 +18,8 @@
 #include <QMdiSubWindow>
 #include <QStatusBar>
 
+#include <initializer_list>
+
 namespace zo::configurator {
 namespace {
 
@@ -28,6 +30,16 @@ const char* const kProject[] = {"SaveProject",   "SaveProjectAs",    "CloseProje
                                 "ProjectAddList", "ProjectCreateCFG", "ProjectRunUpload", "ProjectStopUpload",
                                 "ReginSelect",   "RegimSoeden",      "RegimDebug"};
 const char* const kView[] = {"ScalePl", "ScaleMi", "Scale100"};
+
+void expectEnabled(TMainForm& form, std::initializer_list<const char*> names, bool enabled) {
+    for (const char* name : names) EXPECT_EQ(form.Action(name)->isEnabled(), enabled) << name;
+}
+
+// Nothing to view, and Undo and Redo off (they always are).
+void expectViewAndUndoOff(TMainForm& form) {
+    for (const char* name : kView) EXPECT_FALSE(form.Action(name)->isEnabled()) << name;
+    expectEnabled(form, {"EditUndo", "EditRedo"}, false);
+}
 
 TEST(MainFormActions, CaptionsShortcutsAndHintsFromTheTable) {
     TProjectSession session;
@@ -91,12 +103,9 @@ TEST(MainFormActions, WithoutProjectOrKernelOnlyNewAndOpenAreEnabled) {
     TProjectSession session;
     TMainForm form{session};
     form.UpdateActionStates();
-    EXPECT_TRUE(form.Action("NewProject")->isEnabled());
-    EXPECT_TRUE(form.Action("OpenProject")->isEnabled());
+    expectEnabled(form, {"NewProject", "OpenProject"}, true);
     for (const char* name : kProject) EXPECT_FALSE(form.Action(name)->isEnabled()) << name;
-    for (const char* name : kView) EXPECT_FALSE(form.Action(name)->isEnabled()) << name;
-    EXPECT_FALSE(form.Action("EditUndo")->isEnabled());
-    EXPECT_FALSE(form.Action("EditRedo")->isEnabled());
+    expectViewAndUndoOff(form);
 }
 
 TEST(MainFormActions, ActivatingTheMainWindowBringsTheStatesUpToDate) {
@@ -129,13 +138,10 @@ TEST(MainFormActions, OpenProjectEnablesProjectActionsAndChecksTheKernelMode) {
             EXPECT_EQ(form.Action(name)->isChecked(), m.checked && std::string(m.checked) == name)
                 << "mode " << m.mode << " " << name;
     }
-    EXPECT_FALSE(form.Action("NewProject")->isEnabled());
-    EXPECT_FALSE(form.Action("OpenProject")->isEnabled());
+    expectEnabled(form, {"NewProject", "OpenProject"}, false);
     for (const char* name : kProject) EXPECT_TRUE(form.Action(name)->isEnabled()) << name;
     // No active scheme window: the view actions stay off; Undo and Redo always.
-    for (const char* name : kView) EXPECT_FALSE(form.Action(name)->isEnabled()) << name;
-    EXPECT_FALSE(form.Action("EditUndo")->isEnabled());
-    EXPECT_FALSE(form.Action("EditRedo")->isEnabled());
+    expectViewAndUndoOff(form);
 }
 
 TEST(MainFormActions, ViewActionsFollowTheActiveChild) {
