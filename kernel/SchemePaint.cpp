@@ -2,6 +2,7 @@
 
 #include "common/Canvas.h"
 #include "common/MenObj.h"
+#include "common/PictureMemory.h"
 #include "common/Struct.h"
 #include "kernel/BlockPrepare.h"
 #include "kernel/Gesture.h"
@@ -278,7 +279,7 @@ public:
         const int64_t width = int64_t(sheet_.Width) * kCellPixels, height = int64_t(sheet_.Height) * kCellPixels;
         // The picture of the last paint is painted over when it has the size.
         if (image_.width() != width || image_.height() != height || image_.format() != QImage::Format_RGB32)
-            image_ = QImage(int(width), int(height), QImage::Format_RGB32);
+            image_ = NewPicture(int(width), int(height));
         if (image_.isNull() && width > 0 && height > 0) return false;
         grid(image_.rect());
         QPainter canvas(&image_);

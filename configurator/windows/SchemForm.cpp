@@ -1,11 +1,11 @@
 #include "configurator/windows/SchemForm.h"
 
 #include "common/Canvas.h"
+#include "common/PictureMemory.h"
 #include "configurator/link/CursorTable.h"
 #include "configurator/link/KeyTable.h"
 #include "configurator/link/SchemeCommandLink.h"
 #include "configurator/windows/DragMimeType.h"
-#include "configurator/windows/PictureMemory.h"
 #include "configurator/windows/SchemActions.h"
 #include "configurator/windows/XPHintWindow.h"
 

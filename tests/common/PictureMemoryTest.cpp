@@ -1,14 +1,14 @@
 // Pictures with memory of their own: sized and laid out as ordinary ones,
 // shared until written to, and given back with their last copy (the sanitizer
 // sees any use after that or any leak).
-#include "configurator/windows/PictureMemory.h"
+#include "common/PictureMemory.h"
 
 #include <gtest/gtest.h>
 
 #include <QColor>
 #include <QPainter>
 
-namespace zo::configurator {
+namespace zo {
 namespace {
 
 TEST(PictureMemory, SmallAndLargePicturesBehaveAsImages) {
@@ -49,4 +49,4 @@ TEST(PictureMemory, NoPictureWithoutASize) {
 }
 
 }  // namespace
-}  // namespace zo::configurator
+}  // namespace zo

@@ -1,11 +1,11 @@
-#include "configurator/windows/PictureMemory.h"
+#include "common/PictureMemory.h"
 
 #include <sys/mman.h>
 
 #include <cstdint>
 #include <new>
 
-namespace zo::configurator {
+namespace zo {
 
 namespace {
 
@@ -48,4 +48,4 @@ QImage NewPicture(int width, int height) {
     return picture;
 }
 
-}  // namespace zo::configurator
+}  // namespace zo
