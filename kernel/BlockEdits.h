@@ -35,10 +35,27 @@ public:
     // false when anything may have changed since.
     bool Since(const Mark& mark, const TMenObj* blocks, std::vector<uint16_t>& out) const;
 
+    // Whether the code running is a slot that notes its block edits (and no
+    // slot called from it): only there do the notes say all that changed.
+    bool Noting() const { return noting_; }
+    // Says for its lifetime whether the code running notes its edits.
+    class Scope {
+    public:
+        Scope(TBlockEdits& edits, bool noting) : edits_(edits), was_(edits.noting_) { edits.noting_ = noting; }
+        ~Scope() { edits_.noting_ = was_; }
+        Scope(const Scope&) = delete;
+        Scope& operator=(const Scope&) = delete;
+
+    private:
+        TBlockEdits& edits_;
+        bool was_;
+    };
+
 private:
     static constexpr size_t kLimit = 4096;  // notes kept before they count as everything
     uint64_t epoch_ = 1;                    // a reader that never looked holds epoch 0
     std::vector<std::pair<const TMenObj*, uint16_t>> notes_;
+    bool noting_ = false;
 };
 
 // The kernel's one journal.

@@ -5,12 +5,15 @@
 #include "common/abi/ConnectionRecord.h"
 #include "common/abi/PinRecord.h"
 #include "common/abi/SheetRecord.h"
+#include "kernel/BlockEdits.h"
+#include "kernel/BlockPrepare.h"
 #include "kernel/KernelLog.h"
 #include "kernel/KernelState.h"
 #include "platform/Cp1251.h"
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <span>
 #include <string>
@@ -54,6 +57,16 @@ public:
             pointOfEnd_[end] = uint32_t(points_.size() - 1);
         }
         starts_.push_back(uint32_t(keys.size()));
+        // The points by a hash of their own, twice as many places as points.
+        bits_ = 1;
+        while ((size_t(1) << bits_) < points_.size() * 2) ++bits_;
+        numbers_.assign(size_t(1) << bits_, 0);
+        const size_t mask = numbers_.size() - 1;
+        for (uint32_t number = 0; number < points_.size(); ++number) {
+            size_t place = placeOf(points_[number]);
+            while (numbers_[place] != 0) place = (place + 1) & mask;
+            numbers_[place] = number + 1;
+        }
     }
     size_t PointCount() const { return points_.size(); }
     // The point number of connection i's end (0 PointA, 1 PointB).
@@ -62,12 +75,17 @@ public:
         return Ends(links_.data() + starts_[number], links_.data() + starts_[number + 1]);
     }
     Ends at(uint32_t point) const {
-        const auto found = std::lower_bound(points_.begin(), points_.end(), point);
-        if (found == points_.end() || *found != point) return Ends{};
-        return AtPoint(uint32_t(found - points_.begin()));
+        const size_t mask = numbers_.size() - 1;
+        for (size_t place = placeOf(point); numbers_[place] != 0; place = (place + 1) & mask)
+            if (points_[numbers_[place] - 1] == point) return AtPoint(numbers_[place] - 1);
+        return Ends{};
     }
 
 private:
+    size_t placeOf(uint32_t point) const { return size_t((point * 0x9E3779B1u) >> (32 - bits_)); }
+
+    int bits_ = 1;
+    std::vector<uint32_t> numbers_;     // point number + 1 by the point's hash place, 0 where none
     std::vector<uint32_t> points_;      // the points, ascending
     std::vector<uint32_t> starts_;      // where each point's ends start in links_, and the end
     std::vector<uint16_t> links_;       // the connection of each end, by point
@@ -138,9 +156,19 @@ private:
 
 uint32_t packPoint(int32_t x, int32_t y) { return uint32_t(uint16_t(x)) | (uint32_t(uint16_t(y)) << 16); }
 
+// A line type a pin gave to a connection at its point.
+struct Given {
+    uint16_t link;
+    int16_t lineType;
+};
+
 // Writes each pin's net number into its field of the block's data, and the
-// pin's line type into the connections at its point.
-void bindPins(TMenObj& links, const EndIndex& ends, TBlockRecord& block) {
+// pin's line type into the connections at its point; given, when there, gets
+// those line types in the order they were written.
+uint32_t g_boundBlocks = 0;
+
+void bindPins(TMenObj& links, const EndIndex& ends, TBlockRecord& block, std::vector<Given>* given) {
+    ++g_boundBlocks;
     const auto* description = static_cast<const TStruct*>(block.Block.Struct);
     void* data = block.Block.Data;
     TMenObj* pins = block.Pins;
@@ -149,19 +177,66 @@ void bindPins(TMenObj& links, const EndIndex& ends, TBlockRecord& block) {
     for (uint16_t p = 0; p < pins->Count; ++p) {
         TPinRecord pin;
         std::memcpy(&pin, pins->GetItem(p), sizeof pin);
-        description->SetValue(data, pin.FieldIndex, unbound.c_str());
-        for (const uint16_t j : ends.at(packPoint(block.Left + pin.X, block.Top + pin.Y))) {
-            TConnectionRecord& c = link(links, j);
-            description->SetValue(data, pin.FieldIndex, std::to_string(uint16_t(c.NetIndex)).c_str());
-            c.LineType = pin.LineType;
+        const EndIndex::Ends here = ends.at(packPoint(block.Left + pin.X, block.Top + pin.Y));
+        for (const uint16_t j : here) {
+            link(links, j).LineType = pin.LineType;
+            if (given) given->push_back({j, pin.LineType});
         }
+        // The field takes the net of the last connection at the pin whose
+        // number it can hold, else the unbound mark; a field that takes
+        // neither keeps its value.
+        bool stored = false;
+        for (auto j = here.rbegin(); j != here.rend() && !stored; ++j)
+            stored = description->SetValue(data, pin.FieldIndex,
+                                           std::to_string(uint16_t(link(links, *j).NetIndex)).c_str()) == 0;
+        if (!stored) description->SetValue(data, pin.FieldIndex, unbound.c_str());
     }
 }
 
-}  // namespace
+// What indexing read and wrote on one sheet, kept for the next indexing in
+// the pointer and paint slots.
+struct SheetMemo {
+    const TSheetRecord* sheet = nullptr;
+    const TMenObj* links = nullptr;
+    const void* linkItems = nullptr;
+    const TMenObj* blocks = nullptr;
+    const void* blockItems = nullptr;
+    uint16_t blockCount = 0;
+    int next = 0, after = 0;            // the first net number and the one after the sheet's nets
+    std::vector<uint32_t> points;       // PointA and PointB of every connection
+    std::vector<int16_t> nets, chains;  // the numbers given
+    std::vector<uint32_t> givenFrom;    // where each block's line types start in given, and the end
+    std::vector<Given> given;
+    std::unique_ptr<EndIndex> ends;
+};
 
-int IndexSheetConnections(TSheetRecord* sheet, int next) {
+// The last indexing run inside a slot that notes its block edits. Until
+// anything else runs (the journal's mark) and while no block picture was
+// drawn again (pins and sizes stay), the blocks not noted since hold what
+// that indexing wrote, and each still gives the line types it gave: on a
+// sheet whose connections lie where they lay, only the noted blocks are
+// bound again.
+struct IndexMemo {
+    bool valid = false;
+    TBlockEdits::Mark mark;
+    uint64_t pictures = 0;
+    std::vector<SheetMemo> sheets;
+};
+
+IndexMemo& memo() {
+    static IndexMemo m;
+    return m;
+}
+
+void spreadLineTypes(TMenObj& links, const EndIndex& ends) {
+    Spread lineTypes(links, ends, Field::LineType, false);
+    for (uint16_t i = 0; i < links.Count; ++i)
+        if (link(links, i).LineType != -1) lineTypes.from(i);
+}
+
+int indexSheet(TSheetRecord* sheet, int next, SheetMemo* keep) {
     if (!sheet || !sheet->Links || next < 0) return -1;
+    const int first = next;
     TMenObj& links = *sheet->Links;
     for (uint16_t i = 0; i < links.Count; ++i) {
         TConnectionRecord& c = link(links, i);
@@ -169,9 +244,9 @@ int IndexSheetConnections(TSheetRecord* sheet, int next) {
         c.Chain = -1;
         c.LineType = -1;
     }
-    const EndIndex ends(links);
-    Spread nets(links, ends, Field::Net, false);
-    Spread chains(links, ends, Field::Chain, true);
+    auto ends = std::make_unique<EndIndex>(links);
+    Spread nets(links, *ends, Field::Net, false);
+    Spread chains(links, *ends, Field::Chain, true);
     int chain = 0;
     for (uint16_t i = 0; i < links.Count; ++i) {
         TConnectionRecord& c = link(links, i);
@@ -191,29 +266,128 @@ int IndexSheetConnections(TSheetRecord* sheet, int next) {
             chains.from(i);
         }
     }
+    std::vector<uint32_t> givenFrom;
+    std::vector<Given> given;
     if (TMenObj* blocks = sheet->Blocks)
-        for (uint16_t b = 0; b < blocks->Count; ++b)
-            bindPins(links, ends, *static_cast<TBlockRecord*>(blocks->GetItem(b)));
-    Spread lineTypes(links, ends, Field::LineType, false);
-    for (uint16_t i = 0; i < links.Count; ++i)
-        if (link(links, i).LineType != -1) lineTypes.from(i);
+        for (uint16_t b = 0; b < blocks->Count; ++b) {
+            if (keep) givenFrom.push_back(uint32_t(given.size()));
+            bindPins(links, *ends, *static_cast<TBlockRecord*>(blocks->GetItem(b)), keep ? &given : nullptr);
+        }
+    spreadLineTypes(links, *ends);
+    if (keep) {
+        givenFrom.push_back(uint32_t(given.size()));
+        SheetMemo& m = *keep;
+        m.sheet = sheet;
+        m.links = sheet->Links;
+        m.linkItems = links.Data;
+        m.blocks = sheet->Blocks;
+        m.blockItems = sheet->Blocks ? sheet->Blocks->Data : nullptr;
+        m.blockCount = sheet->Blocks ? sheet->Blocks->Count : 0;
+        m.next = first;
+        m.after = next;
+        m.points.resize(size_t(links.Count) * 2);
+        m.nets.resize(links.Count);
+        m.chains.resize(links.Count);
+        for (uint16_t i = 0; i < links.Count; ++i) {
+            const TConnectionRecord& c = link(links, i);
+            m.points[size_t(i) * 2] = c.PointA;
+            m.points[size_t(i) * 2 + 1] = c.PointB;
+            m.nets[i] = c.NetIndex;
+            m.chains[i] = c.Chain;
+        }
+        m.givenFrom = std::move(givenFrom);
+        m.given = std::move(given);
+        m.ends = std::move(ends);
+    }
     return next;
 }
 
+// The sheet indexed from its memo: its connections lie where they lay and
+// are numbered from the same number, so they get the numbers they got; the
+// blocks noted since are bound again, the others give their line types as
+// before. False, with nothing written, when the memo does not hold.
+bool reindexSheet(TSheetRecord* sheet, int next, SheetMemo& m, const TBlockEdits::Mark& mark) {
+    if (!sheet || m.sheet != sheet || !m.ends || m.next != next || sheet->Links != m.links ||
+        sheet->Blocks != m.blocks || !sheet->Blocks)
+        return false;
+    TMenObj& links = *sheet->Links;
+    TMenObj& blocks = *sheet->Blocks;
+    if (links.Data != m.linkItems || size_t(links.Count) * 2 != m.points.size() || blocks.Data != m.blockItems ||
+        blocks.Count != m.blockCount || m.givenFrom.size() != size_t(blocks.Count) + 1)
+        return false;
+    for (uint16_t i = 0; i < links.Count; ++i) {
+        const TConnectionRecord& c = link(links, i);
+        if (c.PointA != m.points[size_t(i) * 2] || c.PointB != m.points[size_t(i) * 2 + 1]) return false;
+    }
+    std::vector<uint16_t> noted;
+    if (!BlockEdits().Since(mark, &blocks, noted)) return false;
+    for (uint16_t i = 0; i < links.Count; ++i) {
+        TConnectionRecord& c = link(links, i);
+        c.NetIndex = m.nets[i];
+        c.Chain = m.chains[i];
+        c.LineType = -1;
+    }
+    std::vector<uint32_t> givenFrom;
+    std::vector<Given> given;
+    givenFrom.reserve(size_t(blocks.Count) + 1);
+    given.reserve(m.given.size());
+    auto again = noted.begin();
+    for (uint16_t b = 0; b < blocks.Count; ++b) {
+        givenFrom.push_back(uint32_t(given.size()));
+        if (again != noted.end() && *again == b) {
+            ++again;
+            bindPins(links, *m.ends, *static_cast<TBlockRecord*>(blocks.GetItem(b)), &given);
+            continue;
+        }
+        for (uint32_t k = m.givenFrom[b]; k < m.givenFrom[size_t(b) + 1]; ++k) {
+            link(links, m.given[k].link).LineType = m.given[k].lineType;
+            given.push_back(m.given[k]);
+        }
+    }
+    givenFrom.push_back(uint32_t(given.size()));
+    m.givenFrom = std::move(givenFrom);
+    m.given = std::move(given);
+    spreadLineTypes(links, *m.ends);
+    return true;
+}
+
+}  // namespace
+
+int IndexSheetConnections(TSheetRecord* sheet, int next) { return indexSheet(sheet, next, nullptr); }
+
+uint32_t LastBoundBlocks() { return g_boundBlocks; }
+
 int IndexConnections() {
+    IndexMemo& m = memo();
+    g_boundBlocks = 0;
     try {
         TMenObj& sheets = State().sheets;
+        const bool noting = BlockEdits().Noting();
+        const bool reuse = noting && m.valid && m.pictures == BlockPictureGeneration() && m.sheets.size() == sheets.Count;
+        m.valid = false;
+        if (!noting) m.sheets.clear();
+        else m.sheets.resize(sheets.Count);
         int next = 0;
         for (uint16_t i = 0; i < sheets.Count; ++i) {
             auto* sheet = static_cast<TSheetRecord*>(sheets.GetItem(i));
-            next = IndexSheetConnections(sheet, next);
+            if (reuse && reindexSheet(sheet, next, m.sheets[i], m.mark)) {
+                next = m.sheets[i].after;
+                continue;
+            }
+            next = indexSheet(sheet, next, noting ? &m.sheets[i] : nullptr);
             if (next < 0) {
+                m.sheets.clear();
                 Log(ZO_RU("Ошибка индексации соеденений схемы ") + Q + sheetName(*sheet) + Q, kLogError);
                 return -1;
             }
         }
+        m.valid = noting;
+        m.mark = BlockEdits().Now();
+        m.pictures = BlockPictureGeneration();
         return next;
     } catch (...) {
+        m.valid = false;
+        m.sheets.clear();
         return -1;
     }
 }

@@ -17,6 +17,10 @@ inline constexpr int kMaxNets = 65534;
 
 // The number of nets of the whole project; -1 when a sheet fails (logged).
 int IndexConnections();
+// How many blocks the last IndexConnections bound to their nets: inside the
+// pointer and paint slots, after another indexing there, only the blocks
+// noted since in the block edits' journal on sheets whose connections stayed.
+uint32_t LastBoundBlocks();
 // Numbers the nets of one sheet from next on; the next free number, or -1
 // (nil sheet or list, or the nets would run past kMaxNets, logged).
 int IndexSheetConnections(TSheetRecord* sheet, int next);

@@ -25,14 +25,17 @@ inline const std::string Q = "\"";
 void ReportSlotFailure(const char* slot, const char* what) noexcept;
 
 // A kernel routine as a slot runs it: a slot that does not note its block
-// edits tells the painter's journal first that anything may change.
+// edits tells the painter's journal first that anything may change; the
+// journal knows while it runs whether the code running notes its edits.
 template <SlotName Name, auto Routine>
 struct JournaledRoutine;
 
 template <SlotName Name, typename Result, typename... Args, Result (*Routine)(Args...)>
 struct JournaledRoutine<Name, Routine> {
     static Result Call(Args... args) {
-        if constexpr (!NotesBlockEdits(std::string_view(Name.text))) BlockEdits().NoteAll();
+        constexpr bool noting = NotesBlockEdits(std::string_view(Name.text));
+        if constexpr (!noting) BlockEdits().NoteAll();
+        const TBlockEdits::Scope scope(BlockEdits(), noting);
         return Routine(args...);
     }
 };

@@ -24,6 +24,72 @@ void sortPoints(uint32_t& a, uint32_t& b) {
     if (PointX(b) < PointX(a) || (PointX(b) == PointX(a) && PointY(b) < PointY(a))) std::swap(a, b);
 }
 
+// Whether some segment continues another end to end where no third end is:
+// the segment's PointA is another's PointB, both run the same way, and those
+// two are the only ends at that point. Points sorted once, no allocation a point.
+bool anyJoin(const std::vector<TConnectionRecord>& items) {
+    const size_t n = items.size();
+    std::vector<uint64_t> ends(n * 2);  // point, then end number (segment * 2 + 1 for PointB)
+    for (size_t i = 0; i < n; ++i) {
+        ends[i * 2] = (uint64_t(items[i].PointA) << 32) | uint32_t(i * 2);
+        ends[i * 2 + 1] = (uint64_t(items[i].PointB) << 32) | uint32_t(i * 2 + 1);
+    }
+    std::sort(ends.begin(), ends.end());
+    auto pointOf = [](uint64_t end) { return uint32_t(end >> 32); };
+    auto direction = [&items](size_t i) { return SegmentDirection(TZoSegment{items[i].PointA, items[i].PointB}); };
+    for (size_t k = 0; k + 1 < ends.size(); ++k) {
+        const uint32_t point = pointOf(ends[k]);
+        if (pointOf(ends[k + 1]) != point) continue;
+        const bool two = (k == 0 || pointOf(ends[k - 1]) != point) &&
+                         (k + 2 == ends.size() || pointOf(ends[k + 2]) != point);
+        if (!two) continue;
+        const uint32_t e1 = uint32_t(ends[k]), e2 = uint32_t(ends[k + 1]);
+        // One is a PointA, the other a PointB of another segment (end numbers sort A first).
+        if ((e1 & 1) == 0 && (e2 & 1) == 1 && e1 / 2 != e2 / 2) {
+            const int dir = direction(e1 / 2);
+            if (dir != kSegmentNone && direction(e2 / 2) == dir) return true;
+        }
+        if ((e2 & 1) == 0 && (e1 & 1) == 1 && e1 / 2 != e2 / 2) {
+            const int dir = direction(e2 / 2);
+            if (dir != kSegmentNone && direction(e1 / 2) == dir) return true;
+        }
+    }
+    return false;
+}
+
+// Joins the segments that continue one another, from the last segment back.
+void join(std::vector<TConnectionRecord>& items, std::vector<bool>& alive) {
+    const int32_t n = int32_t(items.size());
+    std::unordered_map<uint32_t, int> ends;
+    std::unordered_map<uint32_t, std::vector<int32_t>> byB;  // PointB -> segments
+    for (int32_t i = 0; i < n; ++i) {
+        const uint32_t a = items[size_t(i)].PointA, b = items[size_t(i)].PointB;  // (packed records)
+        ++ends[a];
+        ++ends[b];
+        byB[b].push_back(i);
+    }
+    auto direction = [&](int32_t i) {
+        return SegmentDirection(TZoSegment{items[size_t(i)].PointA, items[size_t(i)].PointB});
+    };
+    for (int32_t i = n - 1; i >= 0; --i) {
+        const uint32_t a = items[size_t(i)].PointA, b = items[size_t(i)].PointB;
+        const int dir = direction(i);
+        if (dir == kSegmentNone || ends[a] != 2) continue;
+        std::vector<int32_t>& at = byB[a];
+        auto j = std::find_if(at.begin(), at.end(),
+                              [&](int32_t k) { return k != i && alive[size_t(k)] && direction(k) == dir; });
+        if (j == at.end()) continue;
+        const int32_t k = *j;
+        at.erase(j);
+        items[size_t(k)].PointB = b;
+        std::vector<int32_t>& atB = byB[b];
+        atB.erase(std::remove(atB.begin(), atB.end(), i), atB.end());
+        atB.push_back(k);
+        ends[a] -= 2;
+        alive[size_t(i)] = false;
+    }
+}
+
 }  // namespace
 
 int MergeLinks(TSheetRecord* sheet) {
@@ -32,9 +98,6 @@ int MergeLinks(TSheetRecord* sheet) {
         TMenObj& links = *sheet->Links;
         const int32_t n = links.Count;
         std::vector<TConnectionRecord> items(static_cast<size_t>(n));
-        std::vector<bool> alive(static_cast<size_t>(n), true);
-        std::unordered_map<uint32_t, int> ends;
-        std::unordered_map<uint32_t, std::vector<int32_t>> byB;  // PointB -> segments
         for (int32_t i = 0; i < n; ++i) {
             TConnectionRecord& it = items[size_t(i)];
             it = *linkAt(sheet, uint16_t(i));
@@ -42,33 +105,21 @@ int MergeLinks(TSheetRecord* sheet) {
             sortPoints(a, b);
             it.PointA = a;
             it.PointB = b;
-            ++ends[a];
-            ++ends[b];
-            byB[b].push_back(i);
         }
-        auto direction = [&](int32_t i) {
-            return SegmentDirection(TZoSegment{items[size_t(i)].PointA, items[size_t(i)].PointB});
-        };
-        for (int32_t i = n - 1; i >= 0; --i) {
-            const uint32_t a = items[size_t(i)].PointA, b = items[size_t(i)].PointB;
-            const int dir = direction(i);
-            if (dir == kSegmentNone || ends[a] != 2) continue;
-            std::vector<int32_t>& at = byB[a];
-            auto j = std::find_if(at.begin(), at.end(),
-                                  [&](int32_t k) { return k != i && alive[size_t(k)] && direction(k) == dir; });
-            if (j == at.end()) continue;
-            const int32_t k = *j;
-            at.erase(j);
-            items[size_t(k)].PointB = b;
-            std::vector<int32_t>& atB = byB[b];
-            atB.erase(std::remove(atB.begin(), atB.end(), i), atB.end());
-            atB.push_back(k);
-            ends[a] -= 2;
-            alive[size_t(i)] = false;
+        if (anyJoin(items)) {
+            std::vector<bool> alive(static_cast<size_t>(n), true);
+            join(items, alive);
+            links.Clear();
+            for (int32_t i = 0; i < n; ++i)
+                if (alive[size_t(i)]) links.AddItem(&items[size_t(i)]);
+        } else {
+            // Nothing to join (the usual case): the points are stored in order in place.
+            for (int32_t i = 0; i < n; ++i) {
+                TConnectionRecord& it = *linkAt(sheet, uint16_t(i));
+                it.PointA = items[size_t(i)].PointA;
+                it.PointB = items[size_t(i)].PointB;
+            }
         }
-        links.Clear();
-        for (int32_t i = 0; i < n; ++i)
-            if (alive[size_t(i)]) links.AddItem(&items[size_t(i)]);
     }
     IndexConnections();
     MarkSheetsChanged();

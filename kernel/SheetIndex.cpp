@@ -22,49 +22,96 @@ constexpr int32_t kMaxCell = 0xFFFF;
 uint64_t g_generation = 1;
 
 int32_t clampCell(int64_t v) { return int32_t(std::clamp<int64_t>(v, 0, kMaxCell)); }
-uint32_t bucketKey(int32_t bx, int32_t by) { return (uint32_t(by) << 16) | uint32_t(bx); }
 
-// Items by the buckets their rectangles touch.
+// Items by the buckets their rectangles touch: every item's rectangle is
+// gathered, then laid out once in flat arrays (a count a bucket, then the
+// items of each bucket side by side), no allocation a bucket. Buckets are
+// 8 x 8 cells, coarser where the items lie so far apart that the grid of
+// buckets would grow too large.
 class Buckets {
 public:
     void clear() {
-        map_.clear();
+        pending_.clear();
         wide_.clear();
+        starts_.clear();
+        items_.clear();
+        columns_ = rows_ = 0;
+        shift_ = kBucketShift;
     }
     void add(uint16_t index, int32_t l, int32_t t, int32_t r, int32_t b) {
-        const int32_t bl = clampCell(l) >> kBucketShift, br = clampCell(r) >> kBucketShift;
-        const int32_t bt = clampCell(t) >> kBucketShift, bb = clampCell(b) >> kBucketShift;
-        if (int64_t(br - bl + 1) * (bb - bt + 1) > kMaxItemBuckets || l < 0 || t < 0 || r > kMaxCell ||
-            b > kMaxCell) {
+        if (l < 0 || t < 0 || r > kMaxCell || b > kMaxCell) {
             wide_.push_back(index);
             return;
         }
-        for (int32_t by = bt; by <= bb; ++by)
-            for (int32_t bx = bl; bx <= br; ++bx) map_[bucketKey(bx, by)].push_back(index);
+        pending_.push_back(Pending{index, l, t, r, b});
+    }
+    // Lays out what was added; queries answer from it.
+    void finish() {
+        int32_t right = 0, bottom = 0;
+        for (const Pending& p : pending_) {
+            right = std::max(right, p.r);
+            bottom = std::max(bottom, p.b);
+        }
+        shift_ = kBucketShift;
+        while ((int64_t(right >> shift_) + 1) * ((bottom >> shift_) + 1) > kMaxGrid) ++shift_;
+        columns_ = (right >> shift_) + 1;
+        rows_ = (bottom >> shift_) + 1;
+        starts_.assign(size_t(columns_) * size_t(rows_) + 1, 0);
+        auto each = [this](const Pending& p, auto&& visit) {
+            const int32_t bl = p.l >> shift_, br = p.r >> shift_, bt = p.t >> shift_, bb = p.b >> shift_;
+            for (int32_t by = bt; by <= bb; ++by)
+                for (int32_t bx = bl; bx <= br; ++bx) visit(size_t(by) * size_t(columns_) + size_t(bx));
+        };
+        std::vector<Pending> placed;
+        placed.reserve(pending_.size());
+        for (const Pending& p : pending_) {
+            if ((int64_t(p.r >> shift_) - (p.l >> shift_) + 1) * ((p.b >> shift_) - (p.t >> shift_) + 1) >
+                kMaxItemBuckets) {
+                wide_.push_back(p.index);
+                continue;
+            }
+            placed.push_back(p);
+            each(p, [this](size_t bucket) { ++starts_[bucket + 1]; });
+        }
+        for (size_t k = 1; k < starts_.size(); ++k) starts_[k] += starts_[k - 1];
+        items_.resize(starts_.back());
+        std::vector<uint32_t> next(starts_.begin(), starts_.end() - 1);
+        for (const Pending& p : placed) each(p, [&](size_t bucket) { items_[next[bucket]++] = p.index; });
+        pending_.clear();
+        pending_.shrink_to_fit();
     }
     // Candidates for the cell rectangle; count is the list's item count, so a
     // rectangle wider than the list answers every item.
     void query(int32_t l, int32_t t, int32_t r, int32_t b, uint16_t count, std::vector<uint16_t>& out) const {
         out.clear();
-        const int32_t bl = clampCell(l) >> kBucketShift, br = clampCell(r) >> kBucketShift;
-        const int32_t bt = clampCell(t) >> kBucketShift, bb = clampCell(b) >> kBucketShift;
+        const int32_t bl = clampCell(l) >> shift_, br = clampCell(r) >> shift_;
+        const int32_t bt = clampCell(t) >> shift_, bb = clampCell(b) >> shift_;
         if (int64_t(br - bl + 1) * (bb - bt + 1) >= count) {
             for (uint16_t i = 0; i < count; ++i) out.push_back(i);
             return;
         }
         out = wide_;
-        for (int32_t by = bt; by <= bb; ++by)
-            for (int32_t bx = bl; bx <= br; ++bx) {
-                auto it = map_.find(bucketKey(bx, by));
-                if (it != map_.end()) out.insert(out.end(), it->second.begin(), it->second.end());
+        for (int32_t by = bt; by <= std::min(bb, rows_ - 1); ++by)
+            for (int32_t bx = bl; bx <= std::min(br, columns_ - 1); ++bx) {
+                const size_t bucket = size_t(by) * size_t(columns_) + size_t(bx);
+                out.insert(out.end(), items_.begin() + starts_[bucket], items_.begin() + starts_[bucket + 1]);
             }
         std::sort(out.begin(), out.end());
         out.erase(std::unique(out.begin(), out.end()), out.end());
     }
 
 private:
-    std::unordered_map<uint32_t, std::vector<uint16_t>> map_;
+    static constexpr int64_t kMaxGrid = int64_t(1) << 20;  // buckets at most
+    struct Pending {
+        uint16_t index;
+        int32_t l, t, r, b;
+    };
+    std::vector<Pending> pending_;
     std::vector<uint16_t> wide_;
+    std::vector<uint32_t> starts_;  // where each bucket's items start in items_, and the end
+    std::vector<uint16_t> items_;
+    int32_t columns_ = 0, rows_ = 0;
+    int shift_ = kBucketShift;
 };
 
 struct NetBinding {
@@ -167,6 +214,8 @@ CellIndex& indexFor(TSheetRecord* sheet) {
         linkRect(*static_cast<const TConnectionRecord*>(sheet->Links->GetItem(i)), r);
         x.linkCells.add(i, r.left, r.top, r.right, r.bottom);
     }
+    x.blockCells.finish();
+    x.linkCells.finish();
     return x;
 }
 

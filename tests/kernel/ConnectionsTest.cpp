@@ -11,7 +11,10 @@
 #include "platform/Cp1251.h"
 
 #include <algorithm>
+#include <map>
+#include <random>
 #include <set>
+#include <vector>
 
 using namespace zo;
 using namespace zo::kernel;
@@ -133,6 +136,66 @@ TEST_F(Connections, MergeFollowsAChainWhateverTheListOrder) {
     addLink("S", 3, 2, 6, 2);
     ASSERT_EQ(MergeLinks(sheet("S")), 0);
     EXPECT_EQ(links("S"), std::vector<std::string>{"1,2-12,2"});
+}
+
+// The joining rule written out plainly, a map of ends and one pass from the
+// last segment back: what MergeLinks must leave, segment for segment.
+std::vector<std::string> joinedPlainly(std::vector<std::pair<uint32_t, uint32_t>> segments) {
+    auto x = [](uint32_t p) { return int(PointX(p)); };
+    auto y = [](uint32_t p) { return int(PointY(p)); };
+    for (auto& [a, b] : segments)
+        if (x(b) < x(a) || (x(b) == x(a) && y(b) < y(a))) std::swap(a, b);
+    auto direction = [&](size_t i) { return SegmentDirection(TZoSegment{segments[i].first, segments[i].second}); };
+    std::map<uint32_t, int> ends;
+    for (const auto& [a, b] : segments) ++ends[a], ++ends[b];
+    std::vector<bool> alive(segments.size(), true);
+    for (size_t i = segments.size(); i-- > 0;) {
+        const uint32_t a = segments[i].first;
+        if (direction(i) == kSegmentNone || ends[a] != 2) continue;
+        for (size_t k = 0; k < segments.size(); ++k)
+            if (k != i && alive[k] && segments[k].second == a && direction(k) == direction(i)) {
+                segments[k].second = segments[i].second;
+                ends[a] -= 2;
+                alive[i] = false;
+                break;
+            }
+    }
+    std::vector<std::string> out;
+    for (size_t i = 0; i < segments.size(); ++i)
+        if (alive[i])
+            out.push_back(std::to_string(x(segments[i].first)) + "," + std::to_string(y(segments[i].first)) + "-" +
+                          std::to_string(x(segments[i].second)) + "," + std::to_string(y(segments[i].second)));
+    return out;
+}
+
+TEST_F(Connections, MergeLinksJoinsAsThePlainRuleOnRandomSheets) {
+    std::mt19937 random(7);
+    auto coordinate = [&random] { return int32_t(random() % 6); };
+    int joined = 0;
+    for (int round = 0; round < 400; ++round) {
+        clearSheet("S");
+        std::vector<std::pair<uint32_t, uint32_t>> segments;
+        const int count = 1 + int(random() % 8);
+        int32_t lastX = 0, lastY = 0;
+        for (int k = 0; k < count; ++k) {
+            // Half of them go on from where the one before ended.
+            const bool goOn = k > 0 && random() % 2;
+            const int32_t x1 = goOn ? lastX : coordinate(), y1 = goOn ? lastY : coordinate();
+            int32_t x2 = coordinate(), y2 = coordinate();
+            const unsigned shape = random() % 5;  // 0: any two points, mostly askew
+            if (shape == 1 || shape == 2) y2 = y1;
+            if (shape >= 3) x2 = x1;
+            lastX = x2;
+            lastY = y2;
+            addLink("S", x1, y1, x2, y2);
+            segments.push_back({P(x1, y1), P(x2, y2)});
+        }
+        const std::vector<std::string> expected = joinedPlainly(segments);
+        joined += expected.size() < segments.size();
+        ASSERT_EQ(MergeLinks(sheet("S")), 0);
+        ASSERT_EQ(links("S"), expected) << "round " << round;
+    }
+    EXPECT_GT(joined, 40) << "too few sheets with segments to join";
 }
 
 TEST_F(Connections, SplitLinkAtSplitsTheLastSegmentThroughThePoint) {

@@ -12,7 +12,9 @@
 #include "kernel/Selection.h"
 #include "kernel/SheetIndex.h"
 
+#include <algorithm>
 #include <set>
+#include <vector>
 
 using namespace zo;
 using namespace zo::kernel;
@@ -388,4 +390,12 @@ TEST_F(MouseEditing, CellIndexAgreesWithTheHitTestAndFollowsMoves) {
     b->Top += 1;
     b->Bottom += 1;
     compare();
+    // A block far out makes the index's buckets coarser: it answers the same.
+    const int far = addBlock("S", "AND", 60000, 61000);
+    compare();
+    const THit hit = HitCell(sheet("S"), 60001, 61001);
+    EXPECT_EQ(hit.block, far);
+    std::vector<uint16_t> near;
+    BlocksNear(sheet("S"), 59990, 60990, 60010, 61010, near);
+    EXPECT_NE(std::find(near.begin(), near.end(), uint16_t(far)), near.end());
 }
