@@ -66,9 +66,15 @@ void SetBlockSelected(const TMenObj* blocks, uint16_t index, uint8_t selected);
 
 // The slots that change no block record in place, or note each one they
 // change: every other slot notes that anything may have changed before it runs.
+// The structure readers are among them (the inspector calls them while it is
+// filled from a pointer gesture); the one that hands out a field's address is not.
 inline constexpr std::string_view kBlockNotingSlots[] = {
-    "PaintScheme", "SheetMouseDown", "SheetMouseMove", "SheetMouseUp", "SheetHitTest",
-    "GetMode",     "GetSheetCount",  "GetSheet",
+    "PaintScheme",        "SheetMouseDown",     "SheetMouseMove",       "SheetMouseUp",
+    "SheetHitTest",       "GetMode",            "GetSheetCount",        "GetSheet",
+    "GetStructPath",      "GetStructName",      "GetStructCaption",     "GetStructItemCount",
+    "GetStructSize",      "GetStructItemType",  "GetStructItemName",    "GetStructItemCaption",
+    "GetStructItemKind",  "GetStructItemList",  "GetStructItemDefault", "GetStructItemValue",
+    "FindStructItem",
 };
 
 constexpr bool NotesBlockEdits(std::string_view slot) {

@@ -92,6 +92,17 @@ TEST_F(BlockEditsOfTheKernel, SlotsThatDoNotNoteTheirEditsSayAnythingMayHaveChan
     record.SetMode(GetMode());
     since(BlockEdits(), mark, blocks, known);
     EXPECT_FALSE(known) << "a slot that may write";
+    // The inspector reads the records through the structure readers.
+    const int b = addBlock("S", "AND", 3, 4);
+    TStructInstance instance{block("S", b)->Block.Struct, block("S", b)->Block.Data};
+    mark = BlockEdits().Now();
+    EXPECT_NE(record.Inspector.StructAccess.GetStructItemName(&instance, 0), nullptr);
+    EXPECT_NE(record.Inspector.StructAccess.GetStructItemValue(&instance, 0), nullptr);
+    since(BlockEdits(), mark, blocks, known);
+    EXPECT_TRUE(known) << "the structure readers";
+    record.Inspector.StructAccess.SetStructItemValue(&instance, 0, "1");
+    since(BlockEdits(), mark, blocks, known);
+    EXPECT_FALSE(known) << "the structure writer";
 }
 
 TEST_F(BlockEditsOfTheKernel, ClickMoveAndBandNoteTheBlocksTheyChange) {
