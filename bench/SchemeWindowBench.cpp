@@ -38,13 +38,13 @@ struct Window {
     // The whole repaint the host asks for: a new picture, then the view drawn now.
     void repaint() {
         form->RefreshScheme();
-        form->Canvas()->repaint();
+        form->Canvas()->repaint(form->ViewRegion());
     }
     void move(const QPoint& p) {
         QMouseEvent e(QEvent::MouseMove, p, form->Canvas()->mapToGlobal(p), Qt::NoButton, Qt::NoButton,
                       Qt::NoModifier);
         QApplication::sendEvent(form->Canvas(), &e);
-        form->Canvas()->repaint();
+        form->Canvas()->repaint(form->ViewRegion());
     }
 
     QMdiArea area;
@@ -88,7 +88,7 @@ void AddSchemeWindowBenchmarks(KernelHost& host, const AddBenchmark& add, int ot
         Window w(host);
         for (auto _ : state) {
             w.form->FormPaint();
-            w.form->Canvas()->repaint();
+            w.form->Canvas()->repaint(w.form->ViewRegion());
         }
     });
     // Back and forth between a block's body and the empty cell above it: the

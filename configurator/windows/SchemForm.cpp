@@ -236,8 +236,15 @@ void TSchemForm::FormPaint() {
         vBar_->setValue(layout_.vPos);
     }
     settingBars_ = false;
-    canvas_->update();
+    canvas_->update(ViewRegion());
     Status(1, scaleText(scale_));
+}
+
+QRegion TSchemForm::ViewRegion() const {
+    QRegion view(canvas_->rect());
+    if (hBar_->isVisible()) view -= hBar_->geometry();
+    if (vBar_->isVisible()) view -= vBar_->geometry();
+    return view;
 }
 
 void TSchemForm::PaintView(QPainter& p) {

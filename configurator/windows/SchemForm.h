@@ -109,6 +109,9 @@ public:
     bool Resizing() const { return resizing_; }
     std::array<int32_t, 4> ResizeDeltaNow() const { return resizeDelta_; }
     TSchemCanvas* Canvas() const { return canvas_; }
+    // The part of the canvas the view is drawn on: all of it but the scroll
+    // bars shown over it, which repaint themselves when they change.
+    QRegion ViewRegion() const;
     QString CurrentHint() const { return hint_; }
     // The hint window while it is on the screen, else nil.
     const TXPHintWindow* ShownHint() const;

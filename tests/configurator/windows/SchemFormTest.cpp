@@ -187,6 +187,43 @@ TEST_F(SchemForm, LargeSheetShowsBothBarsAndScrollingMovesTheCentre) {
     EXPECT_EQ(ZO_FIELD(s, Right) - ZO_FIELD(s, Left), form->width());
 }
 
+// Counts the paint events a widget gets.
+class PaintCounter : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* e) override {
+        paints += e->type() == QEvent::Paint;
+        return false;
+    }
+    int paints = 0;
+};
+
+TEST_F(SchemForm, TheViewRepaintsWithoutTheScrollBarsUnlessTheyChange) {
+    QScrollBar* h = bar("Hr_scrl");
+    QScrollBar* v = bar("Vr_scrl");
+    ASSERT_TRUE(h->isVisible());
+    ASSERT_TRUE(v->isVisible());
+    PaintCounter canvas, hc, vc;
+    form->Canvas()->installEventFilter(&canvas);
+    h->installEventFilter(&hc);
+    v->installEventFilter(&vc);
+    QApplication::processEvents();
+    canvas.paints = hc.paints = vc.paints = 0;
+    form->RefreshScheme();
+    QApplication::processEvents();
+    EXPECT_GT(canvas.paints, 0);
+    EXPECT_EQ(hc.paints, 0);
+    EXPECT_EQ(vc.paints, 0);
+    // Scrolling moves a thumb: that bar paints itself.
+    form->SetScrollPositions(h->value() + 40, v->value());
+    QApplication::processEvents();
+    EXPECT_GT(hc.paints, 0);
+    // The corner between the bars belongs to the view.
+    const QRegion view = form->ViewRegion();
+    EXPECT_TRUE(view.contains(QPoint(h->geometry().right() + 1, v->geometry().bottom() + 1)));
+    EXPECT_FALSE(view.intersects(h->geometry()));
+    EXPECT_FALSE(view.intersects(v->geometry()));
+}
+
 TEST_F(SchemForm, ZoomCommandsAndAStoredScaleOfZero) {
     const struct {
         float from;
