@@ -32,6 +32,19 @@ TBlockEdits& BlockEdits() {
     return edits;
 }
 
+void TBlockWatch::Take(const TMenObj& blocks) {
+    mark_ = BlockEdits().Now();
+    list_ = &blocks;
+    items_ = blocks.Data;
+    count_ = blocks.Count;
+}
+
+bool TBlockWatch::Since(const TMenObj& blocks, std::vector<uint16_t>& out) const {
+    out.clear();
+    if (&blocks != list_ || blocks.Data != items_ || blocks.Count != count_) return false;
+    return BlockEdits().Since(mark_, &blocks, out);
+}
+
 void SetBlockSelected(const TMenObj* blocks, uint16_t index, uint8_t selected) {
     auto* block = static_cast<TBlockRecord*>(blocks->GetItem(index));
     if (block->Selected == selected) return;

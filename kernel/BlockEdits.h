@@ -61,6 +61,24 @@ private:
 // The kernel's one journal.
 TBlockEdits& BlockEdits();
 
+// A reader's place in the kernel's journal for one block list.
+class TBlockWatch {
+public:
+    // From now on: what is noted of the list later is what changed.
+    void Take(const TMenObj& blocks);
+    // The blocks of the list noted since Take, sorted and each once, into out;
+    // false when it is another list, its items moved or their count changed,
+    // or anything may have changed.
+    bool Since(const TMenObj& blocks, std::vector<uint16_t>& out) const;
+    void Forget() { *this = TBlockWatch{}; }
+
+private:
+    TBlockEdits::Mark mark_;
+    const TMenObj* list_ = nullptr;
+    const void* items_ = nullptr;
+    uint16_t count_ = 0;
+};
+
 // Sets a block's selection flag, noting the block when the flag changes.
 void SetBlockSelected(const TMenObj* blocks, uint16_t index, uint8_t selected);
 

@@ -7,15 +7,14 @@
 #include "common/abi/SheetRecord.h"
 #include "kernel/BlockEdits.h"
 #include "kernel/BlockPrepare.h"
+#include "kernel/EndIndex.h"
 #include "kernel/KernelLog.h"
 #include "kernel/KernelState.h"
 #include "platform/Cp1251.h"
 
-#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <new>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -28,69 +27,6 @@ TConnectionRecord& link(TMenObj& links, uint16_t index) {
 }
 
 std::string sheetName(const TSheetRecord& sheet) { return std::string(sheet.Name, strnlen(sheet.Name, sizeof sheet.Name)); }
-
-// The connection ends of a sheet by point: one entry per end, so a point where
-// exactly two ends meet holds two entries, in the order of the connections
-// (PointA before PointB). Flat arrays: one sort, no allocation a point.
-class EndIndex {
-public:
-    // The connections whose ends lie at one point.
-    using Ends = std::span<const uint16_t>;
-
-    explicit EndIndex(TMenObj& links) {
-        const size_t n = links.Count;
-        std::vector<uint64_t> keys(n * 2);  // point, then end number (connection * 2 + side)
-        for (uint16_t i = 0; i < links.Count; ++i) {
-            keys[size_t(i) * 2] = (uint64_t(link(links, i).PointA) << 32) | (uint32_t(i) * 2);
-            keys[size_t(i) * 2 + 1] = (uint64_t(link(links, i).PointB) << 32) | (uint32_t(i) * 2 + 1);
-        }
-        std::sort(keys.begin(), keys.end());
-        links_.resize(keys.size());
-        pointOfEnd_.resize(keys.size());
-        for (size_t k = 0; k < keys.size(); ++k) {
-            const uint32_t point = uint32_t(keys[k] >> 32), end = uint32_t(keys[k]);
-            if (points_.empty() || points_.back() != point) {
-                points_.push_back(point);
-                starts_.push_back(uint32_t(k));
-            }
-            links_[k] = uint16_t(end / 2);
-            pointOfEnd_[end] = uint32_t(points_.size() - 1);
-        }
-        starts_.push_back(uint32_t(keys.size()));
-        // The points by a hash of their own, twice as many places as points.
-        bits_ = 1;
-        while ((size_t(1) << bits_) < points_.size() * 2) ++bits_;
-        numbers_.assign(size_t(1) << bits_, 0);
-        const size_t mask = numbers_.size() - 1;
-        for (uint32_t number = 0; number < points_.size(); ++number) {
-            size_t place = placeOf(points_[number]);
-            while (numbers_[place] != 0) place = (place + 1) & mask;
-            numbers_[place] = number + 1;
-        }
-    }
-    size_t PointCount() const { return points_.size(); }
-    // The point number of connection i's end (0 PointA, 1 PointB).
-    uint32_t PointOf(uint16_t i, int side) const { return pointOfEnd_[size_t(i) * 2 + size_t(side)]; }
-    Ends AtPoint(uint32_t number) const {
-        return Ends(links_.data() + starts_[number], links_.data() + starts_[number + 1]);
-    }
-    Ends at(uint32_t point) const {
-        const size_t mask = numbers_.size() - 1;
-        for (size_t place = placeOf(point); numbers_[place] != 0; place = (place + 1) & mask)
-            if (points_[numbers_[place] - 1] == point) return AtPoint(numbers_[place] - 1);
-        return Ends{};
-    }
-
-private:
-    size_t placeOf(uint32_t point) const { return size_t((point * 0x9E3779B1u) >> (32 - bits_)); }
-
-    int bits_ = 1;
-    std::vector<uint32_t> numbers_;     // point number + 1 by the point's hash place, 0 where none
-    std::vector<uint32_t> points_;      // the points, ascending
-    std::vector<uint32_t> starts_;      // where each point's ends start in links_, and the end
-    std::vector<uint16_t> links_;       // the connection of each end, by point
-    std::vector<uint32_t> pointOfEnd_;  // the point number of each end
-};
 
 // The three numbers indexing writes into a connection.
 enum class Field { Net, Chain, LineType };
@@ -177,7 +113,7 @@ void bindPins(TMenObj& links, const EndIndex& ends, TBlockRecord& block, std::ve
     for (uint16_t p = 0; p < pins->Count; ++p) {
         TPinRecord pin;
         std::memcpy(&pin, pins->GetItem(p), sizeof pin);
-        const EndIndex::Ends here = ends.at(packPoint(block.Left + pin.X, block.Top + pin.Y));
+        const EndIndex::Ends here = ends.At(packPoint(block.Left + pin.X, block.Top + pin.Y));
         for (const uint16_t j : here) {
             link(links, j).LineType = pin.LineType;
             if (given) given->push_back({j, pin.LineType});
@@ -199,9 +135,7 @@ struct SheetMemo {
     const TSheetRecord* sheet = nullptr;
     const TMenObj* links = nullptr;
     const void* linkItems = nullptr;
-    const TMenObj* blocks = nullptr;
-    const void* blockItems = nullptr;
-    uint16_t blockCount = 0;
+    TBlockWatch blocks;                 // the block list as it was bound
     int next = 0, after = 0;            // the first net number and the one after the sheet's nets
     std::vector<uint32_t> points;       // PointA and PointB of every connection
     std::vector<int16_t> nets, chains;  // the numbers given
@@ -211,14 +145,13 @@ struct SheetMemo {
 };
 
 // The last indexing run inside a slot that notes its block edits. Until
-// anything else runs (the journal's mark) and while no block picture was
+// anything else runs (the journal's watch) and while no block picture was
 // drawn again (pins and sizes stay), the blocks not noted since hold what
 // that indexing wrote, and each still gives the line types it gave: on a
 // sheet whose connections lie where they lay, only the noted blocks are
 // bound again.
 struct IndexMemo {
     bool valid = false;
-    TBlockEdits::Mark mark;
     uint64_t pictures = 0;
     std::vector<SheetMemo> sheets;
 };
@@ -280,9 +213,8 @@ int indexSheet(TSheetRecord* sheet, int next, SheetMemo* keep) {
         m.sheet = sheet;
         m.links = sheet->Links;
         m.linkItems = links.Data;
-        m.blocks = sheet->Blocks;
-        m.blockItems = sheet->Blocks ? sheet->Blocks->Data : nullptr;
-        m.blockCount = sheet->Blocks ? sheet->Blocks->Count : 0;
+        if (sheet->Blocks) m.blocks.Take(*sheet->Blocks);
+        else m.blocks.Forget();
         m.next = first;
         m.after = next;
         m.points.resize(size_t(links.Count) * 2);
@@ -306,21 +238,19 @@ int indexSheet(TSheetRecord* sheet, int next, SheetMemo* keep) {
 // are numbered from the same number, so they get the numbers they got; the
 // blocks noted since are bound again, the others give their line types as
 // before. False, with nothing written, when the memo does not hold.
-bool reindexSheet(TSheetRecord* sheet, int next, SheetMemo& m, const TBlockEdits::Mark& mark) {
-    if (!sheet || m.sheet != sheet || !m.ends || m.next != next || sheet->Links != m.links ||
-        sheet->Blocks != m.blocks || !sheet->Blocks)
+bool reindexSheet(TSheetRecord* sheet, int next, SheetMemo& m) {
+    if (!sheet || m.sheet != sheet || !m.ends || m.next != next || sheet->Links != m.links || !sheet->Blocks)
         return false;
     TMenObj& links = *sheet->Links;
     TMenObj& blocks = *sheet->Blocks;
-    if (links.Data != m.linkItems || size_t(links.Count) * 2 != m.points.size() || blocks.Data != m.blockItems ||
-        blocks.Count != m.blockCount || m.givenFrom.size() != size_t(blocks.Count) + 1)
+    std::vector<uint16_t> noted;
+    if (links.Data != m.linkItems || size_t(links.Count) * 2 != m.points.size() ||
+        m.givenFrom.size() != size_t(blocks.Count) + 1 || !m.blocks.Since(blocks, noted))
         return false;
     for (uint16_t i = 0; i < links.Count; ++i) {
         const TConnectionRecord& c = link(links, i);
         if (c.PointA != m.points[size_t(i) * 2] || c.PointB != m.points[size_t(i) * 2 + 1]) return false;
     }
-    std::vector<uint16_t> noted;
-    if (!BlockEdits().Since(mark, &blocks, noted)) return false;
     for (uint16_t i = 0; i < links.Count; ++i) {
         TConnectionRecord& c = link(links, i);
         c.NetIndex = m.nets[i];
@@ -347,6 +277,7 @@ bool reindexSheet(TSheetRecord* sheet, int next, SheetMemo& m, const TBlockEdits
     givenFrom.push_back(uint32_t(given.size()));
     m.givenFrom = std::move(givenFrom);
     m.given = std::move(given);
+    m.blocks.Take(blocks);
     spreadLineTypes(links, *m.ends);
     return true;
 }
@@ -370,7 +301,7 @@ int IndexConnections() {
         int next = 0;
         for (uint16_t i = 0; i < sheets.Count; ++i) {
             auto* sheet = static_cast<TSheetRecord*>(sheets.GetItem(i));
-            if (reuse && reindexSheet(sheet, next, m.sheets[i], m.mark)) {
+            if (reuse && reindexSheet(sheet, next, m.sheets[i])) {
                 next = m.sheets[i].after;
                 continue;
             }
@@ -382,7 +313,6 @@ int IndexConnections() {
             }
         }
         m.valid = noting;
-        m.mark = BlockEdits().Now();
         m.pictures = BlockPictureGeneration();
         return next;
     } catch (...) {

@@ -4,6 +4,7 @@
 #include "common/MenObj.h"
 #include "common/abi/ConnectionRecord.h"
 #include "kernel/ConnectionIndex.h"
+#include "kernel/EndIndex.h"
 #include "kernel/SheetIndex.h"
 
 #include <algorithm>
@@ -26,33 +27,20 @@ void sortPoints(uint32_t& a, uint32_t& b) {
 
 // Whether some segment continues another end to end where no third end is:
 // the segment's PointA is another's PointB, both run the same way, and those
-// two are the only ends at that point. Points sorted once, no allocation a point.
+// two are the only ends at that point.
 bool anyJoin(const std::vector<TConnectionRecord>& items) {
-    const size_t n = items.size();
-    std::vector<uint64_t> ends(n * 2);  // point, then end number (segment * 2 + 1 for PointB)
-    for (size_t i = 0; i < n; ++i) {
-        ends[i * 2] = (uint64_t(items[i].PointA) << 32) | uint32_t(i * 2);
-        ends[i * 2 + 1] = (uint64_t(items[i].PointB) << 32) | uint32_t(i * 2 + 1);
-    }
-    std::sort(ends.begin(), ends.end());
-    auto pointOf = [](uint64_t end) { return uint32_t(end >> 32); };
-    auto direction = [&items](size_t i) { return SegmentDirection(TZoSegment{items[i].PointA, items[i].PointB}); };
-    for (size_t k = 0; k + 1 < ends.size(); ++k) {
-        const uint32_t point = pointOf(ends[k]);
-        if (pointOf(ends[k + 1]) != point) continue;
-        const bool two = (k == 0 || pointOf(ends[k - 1]) != point) &&
-                         (k + 2 == ends.size() || pointOf(ends[k + 2]) != point);
-        if (!two) continue;
-        const uint32_t e1 = uint32_t(ends[k]), e2 = uint32_t(ends[k + 1]);
-        // One is a PointA, the other a PointB of another segment (end numbers sort A first).
-        if ((e1 & 1) == 0 && (e2 & 1) == 1 && e1 / 2 != e2 / 2) {
-            const int dir = direction(e1 / 2);
-            if (dir != kSegmentNone && direction(e2 / 2) == dir) return true;
-        }
-        if ((e2 & 1) == 0 && (e1 & 1) == 1 && e1 / 2 != e2 / 2) {
-            const int dir = direction(e2 / 2);
-            if (dir != kSegmentNone && direction(e1 / 2) == dir) return true;
-        }
+    const EndIndex ends(items);
+    auto direction = [&items](uint16_t i) { return SegmentDirection(TZoSegment{items[i].PointA, items[i].PointB}); };
+    // Segment b's PointB at the point, then segment a from its PointA on, the same way.
+    auto continues = [&](uint16_t b, uint16_t a, uint32_t point) {
+        const int dir = direction(a);
+        return ends.PointOf(a, 0) == point && ends.PointOf(b, 1) == point && dir != kSegmentNone &&
+               direction(b) == dir;
+    };
+    for (uint32_t point = 0; point < ends.PointCount(); ++point) {
+        const EndIndex::Ends here = ends.AtPoint(point);
+        if (here.size() != 2 || here[0] == here[1]) continue;
+        if (continues(here[0], here[1], point) || continues(here[1], here[0], point)) return true;
     }
     return false;
 }

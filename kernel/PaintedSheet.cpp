@@ -82,8 +82,7 @@ QRect TPaintedSheet::cellsBox(const TZoRect& cells) const {
 void TPaintedSheet::Forget() {
     kept_ = false;
     places_.clear();
-    blockItems_ = nullptr;
-    edits_ = {};
+    watch_.Forget();
     blockBytes_.clear();
     blocks_.clear();
     links_.clear();
@@ -129,8 +128,7 @@ void TPaintedSheet::Take(const TSheetRecord& sheet, const TSceneState& scene, co
     }
     indexBlocks();
     takeBlockBytes(sheet);
-    edits_ = BlockEdits().Now();
-    blockItems_ = sheet.Blocks->Data;
+    watch_.Take(*sheet.Blocks);
     std::vector<QRect> ignored;
     updateLinks(sheet, scene, ignored);
     updateRoute(scene, ignored);
@@ -295,9 +293,7 @@ TPaintedSheet::BlockLook TPaintedSheet::lookOf(const TBlockRecord& block) {
 }
 
 bool TPaintedSheet::notedBlocks(const TSheetRecord& sheet, bool deep, bool sameDrag, std::vector<uint16_t>& out) const {
-    const uint16_t count = sheet.Blocks->Count;
-    if (deep || count != places_.size() || blockBytes_.size() != size_t(count) * kBlockSpan ||
-        sheet.Blocks->Data != blockItems_ || !BlockEdits().Since(edits_, sheet.Blocks, out))
+    if (deep || blockBytes_.size() != size_t(sheet.Blocks->Count) * kBlockSpan || !watch_.Since(*sheet.Blocks, out))
         return false;
     if (sameDrag) return true;
     // A new drag offset moves every selected block.
@@ -344,8 +340,7 @@ void TPaintedSheet::updateBlocks(const TSheetRecord& sheet, const TSceneState& s
     dragged_ = scene.dragging;
     dragDx_ = scene.dx;
     dragDy_ = scene.dy;
-    edits_ = BlockEdits().Now();
-    blockItems_ = sheet.Blocks->Data;
+    watch_.Take(*sheet.Blocks);
     size_t i = 0;
     if (onlyNoted) {
         // The others are as they were: a noted one that another block took

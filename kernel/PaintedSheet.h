@@ -198,10 +198,8 @@ private:
     bool dragged_ = false;  // the drag the places were taken with
     int32_t dragDx_ = 0, dragDy_ = 0;
     std::vector<BlockLook> blocks_;
-    // Where the block edits' journal was when the places were last brought up
-    // to date, and the block list's items then.
-    TBlockEdits::Mark edits_;
-    const uint8_t* blockItems_ = nullptr;
+    // The block list as the places were last brought up to date.
+    TBlockWatch watch_;
     Buckets blockSquares_, linkSquares_;
     std::vector<LinkLook> links_;
     std::string linkBytes_;  // the connection list's bytes when the looks were taken

@@ -62,21 +62,19 @@ public:
             for (int32_t by = bt; by <= bb; ++by)
                 for (int32_t bx = bl; bx <= br; ++bx) visit(size_t(by) * size_t(columns_) + size_t(bx));
         };
-        std::vector<Pending> placed;
-        placed.reserve(pending_.size());
-        for (const Pending& p : pending_) {
-            if ((int64_t(p.r >> shift_) - (p.l >> shift_) + 1) * ((p.b >> shift_) - (p.t >> shift_) + 1) >
-                kMaxItemBuckets) {
-                wide_.push_back(p.index);
-                continue;
-            }
-            placed.push_back(p);
-            each(p, [this](size_t bucket) { ++starts_[bucket + 1]; });
-        }
+        // An item spanning too many buckets goes to the wide list.
+        std::erase_if(pending_, [this](const Pending& p) {
+            const bool wide =
+                (int64_t(p.r >> shift_) - (p.l >> shift_) + 1) * ((p.b >> shift_) - (p.t >> shift_) + 1) >
+                kMaxItemBuckets;
+            if (wide) wide_.push_back(p.index);
+            return wide;
+        });
+        for (const Pending& p : pending_) each(p, [this](size_t bucket) { ++starts_[bucket + 1]; });
         for (size_t k = 1; k < starts_.size(); ++k) starts_[k] += starts_[k - 1];
         items_.resize(starts_.back());
         std::vector<uint32_t> next(starts_.begin(), starts_.end() - 1);
-        for (const Pending& p : placed) each(p, [&](size_t bucket) { items_[next[bucket]++] = p.index; });
+        for (const Pending& p : pending_) each(p, [&](size_t bucket) { items_[next[bucket]++] = p.index; });
         pending_.clear();
         pending_.shrink_to_fit();
     }

@@ -121,12 +121,7 @@ TEST_F(PointerIndexing, GesturesBindWhatAWholeIndexingBinds) {
         expectWholeIndexingAgrees(g.what);
     }
     // The connections move with the blocks of a band: the sheet is indexed whole.
-    char status[261], hint[261];
-    uint8_t changed = 0;
-    int16_t cursor = 0;
-    ASSERT_EQ(record_.SheetMouseDown("A", 1 * 12 + 6, 1 * 12 + 6, 0, status, &changed), 0);
-    ASSERT_EQ(record_.SheetMouseMove("A", 30 * 12 + 6, 12 * 12 + 6, status, hint, &cursor, &changed), 0);
-    ASSERT_EQ(record_.SheetMouseUp("A", 30 * 12 + 6, 12 * 12 + 6, 0, status, &changed), 0);
+    drag("A", 1, 1, 30, 12);
     int32_t x = 0, y = 0;
     body("A", a, x, y);
     drag("A", x, y, x + 2, y + 1);
