@@ -98,11 +98,12 @@ struct Given {
     int16_t lineType;
 };
 
+// The blocks bound since IndexConnections last began (LastBoundBlocks).
+uint32_t g_boundBlocks = 0;
+
 // Writes each pin's net number into its field of the block's data, and the
 // pin's line type into the connections at its point; given, when there, gets
 // those line types in the order they were written.
-uint32_t g_boundBlocks = 0;
-
 void bindPins(TMenObj& links, const EndIndex& ends, TBlockRecord& block, std::vector<Given>* given) {
     ++g_boundBlocks;
     const auto* description = static_cast<const TStruct*>(block.Block.Struct);
